@@ -1,0 +1,9 @@
+// The whole run, start-up to shutdown, on the installed window services.
+#pragma once
+
+#include "runtime/window.h"
+
+// Runs start-up and the main sequence with the given window services and
+// returns the process's exit code (always 0). program_start must have been
+// called first. The process may call it again for another run.
+int telvor_run(WindowServices& services);

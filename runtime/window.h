@@ -1,0 +1,78 @@
+// Window, list, dialog and clipboard services.
+//
+// The run calls the free functions below; they forward to the one set of
+// window services installed for the process (the desktop window, or the
+// scripted one used by tests and tools). Window 0 is the main window; list
+// views and frames are gadgets addressed by small numbers.
+#pragma once
+
+#include "runtime/text.h"
+
+enum : int {
+    WINDOW_EVENT_CLOSE = 16,
+    ANSWER_YES = 6,
+    ANSWER_NO = 7,
+    ANSWER_CANCEL = 2,
+    ASK_YES_NO_CANCEL = 3,
+};
+
+enum : unsigned {
+    WINDOW_FLAG_CENTRE = 0x1,
+    WINDOW_FLAG_CAPTION = 0xC00000,
+    WINDOW_FLAG_SYSMENU = 0x80000,
+    WINDOW_FLAG_MINIMIZEBOX = 0x20000,
+};
+
+class WindowServices {
+public:
+    virtual ~WindowServices() = default;
+
+    // Opens the window with a client area of width x height; nonzero on success.
+    virtual int window_open(int number, int x, int y, int width, int height,
+                            const Text& title, unsigned flags) = 0;
+    // Why the last window_open failed, one line ("" when it did not fail).
+    virtual Text window_failure_reason() = 0;
+    virtual int list_create(int number, int x, int y, int width, int height) = 0;
+    virtual int frame_create(int number, int x, int y, int width, int height,
+                             const Text& caption) = 0;
+    // Inserts before line position; -1 appends. Does not scroll.
+    virtual int list_add_line(int number, int position, const Text& text) = 0;
+    // Selects (and scrolls to) the first line equal to text ignoring case;
+    // no selection when there is none.
+    virtual void list_show_text(int number, const Text& text) = 0;
+    // Selects a line; -1 removes the selection and keeps the scroll position.
+    virtual void list_set_selection(int number, int line) = 0;
+    // Replaces an existing line in place; a line outside the list changes nothing.
+    virtual void list_set_line(int number, int line, const Text& text) = 0;
+    virtual void list_clear(int number) = 0;
+    // Modal question; returns ANSWER_YES, ANSWER_NO or ANSWER_CANCEL.
+    virtual int ask_yes_no_cancel(const Text& title, const Text& text, int flags) = 0;
+    // Modal open-file dialog; the full path picked or typed, "" on cancel.
+    virtual Text choose_file_to_open(const Text& title, const Text& default_path,
+                                     const Text& pattern, int pattern_index) = 0;
+    virtual Text clipboard_get_text() = 0;
+    virtual int clipboard_clear() = 0;
+    // Waits for the next window event; WINDOW_EVENT_CLOSE for a close request.
+    virtual int window_wait_event() = 0;
+};
+
+// Installs the services the free functions use (nullptr: none; every call
+// then does nothing and returns 0 or "").
+void window_services_install(WindowServices* services);
+
+int window_open(int number, int x, int y, int width, int height, const Text& title,
+                unsigned flags);
+Text window_failure_reason();
+int list_create(int number, int x, int y, int width, int height);
+int frame_create(int number, int x, int y, int width, int height, const Text& caption);
+int list_add_line(int number, int position, const Text& text);
+void list_show_text(int number, const Text& text);
+void list_set_selection(int number, int line);
+void list_set_line(int number, int line, const Text& text);
+void list_clear(int number);
+int ask_yes_no_cancel(const Text& title, const Text& text, int flags);
+Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+                         int pattern_index);
+Text clipboard_get_text();
+int clipboard_clear();
+int window_wait_event();
