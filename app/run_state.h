@@ -1,6 +1,9 @@
 // The state of one run, shared by every step from start-up to shutdown.
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "runtime/text.h"
@@ -29,6 +32,12 @@ struct RunState {
     std::vector<Text> filter_list;
     std::vector<Text> event_store;
     std::vector<Text> service_list;
+
+    // Lookups kept beside the lists so that each event is tested in time
+    // independent of the number of filter terms and of stored events.
+    std::unordered_map<std::uint64_t, std::int32_t> filter_trie;  // (node << 8 | byte) -> node
+    std::vector<unsigned char> filter_term_ends;                   // node ends a filter term
+    std::unordered_set<Text> stored_event_texts;                   // Event texts in the store
 };
 
 // The one run state of the process.

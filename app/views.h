@@ -1,0 +1,37 @@
+// The main window's gadgets and the Progress lines of the three views.
+#pragma once
+
+#include "runtime/text.h"
+
+enum : int {
+    MAIN_WINDOW = 0,
+    FILTER_VIEW = 0,
+    EVENT_VIEW = 1,
+    SERVICE_VIEW = 2,
+    FILTER_FRAME = 10,
+    EVENT_FRAME = 11,
+    SERVICE_FRAME = 12,
+    MAIN_WINDOW_WIDTH = 644,
+    MAIN_WINDOW_HEIGHT = 495,
+    EVENT_VIEW_WIDTH = 130,  // characters of an Event line shown in the Event view
+};
+enum : unsigned { MAIN_WINDOW_FLAGS = 0xCA0001 };
+
+// Opens the main window (centred, 644 x 495 inside); nonzero on success.
+int main_window_open();
+// Creates the six gadgets and gives the Filter and Service views their start lines.
+void views_create();
+// Appends a line to a view.
+void view_add(int view, const Text& line);
+// Scrolls a view to the first line equal to the Last shown text (letter case
+// ignored) without leaving it selected.
+void view_show_last_shown(int view);
+// "File: >>> " + name + " <<< " + what, framed or not by the caller.
+Text progress_file_line(const Text& name, const Text& what);
+// The four head lines of a step that writes the Event file.
+void event_view_head_lines();
+// The closing lines of a step that replaced the Event file.
+void event_view_closing_lines();
+// The line and the Separator line of a step that could not read the Event
+// file ("Not reading...") or could not replace it ("Not writing...").
+void event_view_failure_lines(const Text& what);

@@ -1,0 +1,8 @@
+// Appending the clipboard's Guide text to the Event file.
+#pragma once
+
+// Takes the Guide text, normalises it, writes the Event file's lines and
+// then the Guide text to TELVOR.CLP, puts that in place of the Event file
+// and shows the Event view's head lines. True when the Guide text is now
+// stored in the Event file.
+bool capture_guide_text();

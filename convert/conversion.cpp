@@ -1,0 +1,131 @@
+#include "convert/conversion.h"
+
+#include "app/run_state.h"
+#include "app/views.h"
+#include "convert/event_file.h"
+#include "convert/events.h"
+#include "convert/normalise.h"
+#include "runtime/file.h"
+
+namespace {
+
+// The order in which a line is tested for being a Weekday line ...
+const char* const WEEKDAY_TEST_ORDER[] = {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.",
+                                          "Do.", "Su.", "Tu.", "We.", "Th."};
+// ... and the order in which the abbreviations are then removed from it.
+const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", "Mi.",
+                                             "We.", "Do.", "Th.", "Fr.", "Sa."};
+
+enum class Outcome { kept, dropped, filtered };
+
+Text read_line() { return text_trim_right(file_read_line(EVENT_SLOT)); }
+
+// A Guide block: the Weekday line in the Work line, its Time line and
+// Description line still to be read.
+Outcome convert_guide_block() {
+    run.work_line = weekday_line_prepared(run.work_line);
+    const Text time_line = time_line_prepared(read_line());
+    const Text event_line = compose_event_line(run.work_line, time_line);
+    const Text genre_line = compose_genre_line(time_line);
+    run.work_line = event_line;
+
+    // A dropped event leaves its Description line unread: the next pass
+    // meets it as a line of its own.
+    if (filter_test(event_line)) return Outcome::filtered;
+    if (repeat_test(event_line)) return Outcome::dropped;
+
+    accept_event(event_line);
+    file_write_line(DATA_SLOT, text_replace_all(genre_line, "\\", ""));
+    file_write_line(DATA_SLOT, compose_description_line(read_line()));
+    file_write_line(DATA_SLOT, "");
+    return Outcome::kept;
+}
+
+// Any other line: an Event line of an earlier run is carried over with the
+// two lines after it; everything else is dropped.
+Outcome carry_over_line() {
+    run.work_line = spacing_repair(run.work_line);
+    if (!is_event_line(run.work_line)) return Outcome::dropped;
+    if (filter_test(run.work_line)) return Outcome::filtered;
+    if (repeat_test(run.work_line)) return Outcome::dropped;
+
+    accept_event(run.work_line);
+    file_write_line(DATA_SLOT, read_line());
+    file_write_line(DATA_SLOT, read_line());
+    file_write_line(DATA_SLOT, "");
+    return Outcome::kept;
+}
+
+}  // namespace
+
+bool is_weekday_line(const Text& line) {
+    const Text head = text_left(line, 3);
+    for (const char* abbreviation : WEEKDAY_TEST_ORDER)
+        if (head == abbreviation) return true;
+    return false;
+}
+
+Text weekday_line_prepared(const Text& weekday_line) {
+    Text line = line_normalisation(weekday_line);
+    for (const char* abbreviation : WEEKDAY_REMOVAL_ORDER)
+        line = text_replace_all(line, abbreviation, "");
+    return line;
+}
+
+Text spacing_repair(const Text& line) {
+    const Text mark = text_mid(line, 17, 3);
+    if (mark == "   " || mark == " + ") return text_replace_all(line, "    ", "   ");
+    return text_replace_all(line, "  ", "   ");
+}
+
+Text time_line_prepared(const Text& time_line) {
+    Text line = text_replace_all(time_line, "\t", " ");
+    if (text_mid(line, 2, 1) == ":") line = "0" + line;
+    return line;
+}
+
+Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line) {
+    return text_mid(prepared_weekday_line, 1, 11) + text_mid(prepared_time_line, 1, 5) + "   " +
+           text_mid(prepared_weekday_line, 12, 200);
+}
+
+Text compose_genre_line(const Text& prepared_time_line) {
+    const int p = text_find(prepared_time_line, "min.", 1);
+    return "Genre: " + text_mid(prepared_time_line, p + 5, 200);
+}
+
+Text compose_description_line(const Text& description_line) {
+    const Text line = text_replace_all(description_line, "\t", " ");
+    const int n = text_length(line);
+    return text_mid(line, 2, 1) == ":" ? text_right(line, n - 5) : text_right(line, n - 6);
+}
+
+void convert_event_file() {
+    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
+        event_view_failure_lines("Not reading...");
+        return;
+    }
+    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
+        // Nothing is converted; whatever lies under the working file's name
+        // is not this run's and never replaces the Event file.
+        replace_event_file(run.data_file_path, false);
+        event_view_failure_lines("Not writing...");
+        return;
+    }
+
+    while (!file_at_end(EVENT_SLOT)) {
+        run.work_line = read_line();
+        const Outcome outcome =
+            is_weekday_line(run.work_line) ? convert_guide_block() : carry_over_line();
+        if (outcome != Outcome::filtered) advance_slot_index();
+    }
+
+    // End of input.
+    const bool read_completely = file_close(EVENT_SLOT) != 0;
+    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
+    if (replace_event_file(run.data_file_path, written_completely))
+        event_view_closing_lines();
+    else
+        event_view_failure_lines("Not writing...");
+    view_show_last_shown(EVENT_VIEW);
+}

@@ -1,0 +1,25 @@
+// The Conversion loop: the Event file is read from its first line and its
+// next version written to TELVOR.DAT. Guide blocks become Event records,
+// Event records of earlier runs are repaired and carried over, every other
+// line is dropped. At the end of input TELVOR.DAT replaces the Event file.
+#pragma once
+
+#include "runtime/text.h"
+
+// Runs the whole conversion, end of input included.
+void convert_event_file();
+
+// A Weekday line begins with one of the weekday abbreviations.
+bool is_weekday_line(const Text& line);
+// The Weekday line with its weekday abbreviations removed, after line normalisation.
+Text weekday_line_prepared(const Text& weekday_line);
+// Spacing repair of a line read back from the Event file.
+Text spacing_repair(const Text& line);
+// A Time line with tabs replaced and a one-digit hour given its leading zero.
+Text time_line_prepared(const Text& time_line);
+// Date part + Start time + empty Mark field + Event text.
+Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line);
+// "Genre: " + the text one character after the first "min.".
+Text compose_genre_line(const Text& prepared_time_line);
+// The Description line without its leading clock time.
+Text compose_description_line(const Text& description_line);

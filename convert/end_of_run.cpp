@@ -1,0 +1,69 @@
+#include "convert/end_of_run.h"
+
+#include "app/run_state.h"
+#include "app/views.h"
+#include "convert/event_file.h"
+#include "convert/events.h"
+#include "runtime/file.h"
+#include "runtime/window.h"
+
+namespace {
+
+const char* const QUESTION_TEXT =
+    "   Wollen Sie den Rest der Liste mit [ + ] markieren\n"
+    "   bzw. das Programm TELVOR mit Abbrechen beenden...";
+
+const int MARK_START = 17;
+const char* const MARK_EMPTY = "   ";
+const char* const MARK_SET = " + ";
+
+Text read_line() { return text_trim_right(file_read_line(EVENT_SLOT)); }
+
+}  // namespace
+
+Text mark_event_line(const Text& event_line) {
+    // Only the Mark field changes; runs of spaces in the Event text stay, so
+    // the title still matches the same event in later Guide text.
+    if (text_mid(event_line, MARK_START, 3) != MARK_EMPTY) return event_line;
+    return text_left(event_line, MARK_START - 1) + MARK_SET +
+           text_right(event_line, text_length(event_line) - (MARK_START + 2));
+}
+
+int ask_end_of_run_question() {
+    run.end_of_run_answer = ask_yes_no_cancel(run.version_text, QUESTION_TEXT, ASK_YES_NO_CANCEL);
+    if (run.end_of_run_answer == ANSWER_YES) marking_pass();
+    return run.end_of_run_answer;
+}
+
+void marking_pass() {
+    list_clear(EVENT_VIEW);
+    event_view_head_lines();
+
+    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
+        event_view_failure_lines("Not reading...");
+        return;
+    }
+    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
+        replace_event_file(run.data_file_path, false);
+        event_view_failure_lines("Not writing...");
+        return;
+    }
+
+    while (!file_at_end(EVENT_SLOT)) {
+        run.work_line = read_line();
+        if (!is_event_line(run.work_line)) continue;
+        run.work_line = mark_event_line(run.work_line);
+        run.last_shown_text = run.work_line;
+        view_add(EVENT_VIEW, text_mid(run.work_line, 1, EVENT_VIEW_WIDTH));
+        file_write_line(DATA_SLOT, run.work_line);
+        for (int i = 0; i < 3; ++i) file_write_line(DATA_SLOT, read_line());
+    }
+
+    const bool read_completely = file_close(EVENT_SLOT) != 0;
+    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
+    if (replace_event_file(run.data_file_path, written_completely))
+        event_view_closing_lines();
+    else
+        event_view_failure_lines("Not writing...");
+    view_show_last_shown(EVENT_VIEW);
+}

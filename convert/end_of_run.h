@@ -1,0 +1,14 @@
+// The End-of-run question and the Marking pass.
+#pragma once
+
+#include "runtime/text.h"
+
+// Asks whether the rest of the list is to be marked; keeps the answer in
+// the run state and runs the Marking pass on Yes. Returns the answer.
+int ask_end_of_run_question();
+// Marks every Event line of the Event file whose Mark field is empty with
+// " + ", drops every line that is not part of an Event record, and shows
+// the Event lines in the emptied Event view.
+void marking_pass();
+// An Event line with its Mark field marked (other lines unchanged).
+Text mark_event_line(const Text& event_line);

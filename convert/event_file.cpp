@@ -1,0 +1,61 @@
+#include "convert/event_file.h"
+
+#include "app/run_state.h"
+#include "convert/events.h"
+#include "runtime/date.h"
+#include "runtime/file.h"
+#include "runtime/window.h"
+
+namespace {
+
+const char* const DIALOG_TITLE = "Bitte Datei zum Laden ausw\xE4hlen";
+const char* const DIALOG_PATTERN = "Dateien (*.telvor)|*.telvor";
+const char* const EXTENSION = ".telvor";
+
+bool file_exists(const Text& path) {
+    const bool exists = file_open_read(PROBE_SLOT, path) != 0;
+    file_close(PROBE_SLOT);
+    return exists;
+}
+
+void write_new_file_header() {
+    file_create(DATA_SLOT, run.event_file_path);
+    file_write_line(DATA_SLOT, creation_line(run.event_file_path, date_now()));
+    file_write_line(DATA_SLOT, "Genre: created... ");
+    file_write_line(DATA_SLOT, "Description created... ");
+    file_write_line(DATA_SLOT, "");
+    file_close(DATA_SLOT);
+}
+
+}  // namespace
+
+Text creation_line(const Text& event_file_path, long long now) {
+    return date_format("%dd.%mm.%yyyy %hh:%ii", now) + " -- >>> " + text_upper(event_file_path) +
+           " <<< -- File new created... ";
+}
+
+bool choose_event_file() {
+    run.event_file_path = program_parameter(0);
+    if (!run.event_file_path.empty()) return true;
+
+    const Text chosen = choose_file_to_open(DIALOG_TITLE, run.program_directory + "*.telvor",
+                                            DIALOG_PATTERN, 0);
+    if (chosen.empty()) return false;
+    run.event_file_path = chosen;
+    if (file_exists(run.event_file_path)) return true;
+
+    if (text_lower(text_right(run.event_file_path, 7)) != EXTENSION) {
+        run.event_file_path += EXTENSION;
+        // A typed name whose ".telvor" file exists already means that file:
+        // it is used as it is and never overwritten by a header.
+        if (file_exists(run.event_file_path)) return true;
+    }
+    write_new_file_header();
+    return true;
+}
+
+bool replace_event_file(const Text& working_path, bool written_completely) {
+    const bool replaced = written_completely && file_copy(working_path, run.event_file_path) != 0;
+    file_delete(working_path);
+    return replaced;
+}

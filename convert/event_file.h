@@ -1,0 +1,21 @@
+// Choosing the Event file, creating a new one, and replacing it from a
+// working file.
+#pragma once
+
+#include "runtime/text.h"
+
+enum : int { EVENT_SLOT = 1, PROBE_SLOT = 3 };
+
+// Fixes the Event file path: the first program parameter, else the file
+// picked or named in the open-file dialog; a new name gets the extension
+// ".telvor" and the New-file header. False when the dialog was cancelled.
+bool choose_event_file();
+
+// The first line of the New-file header for a file created at the given time.
+Text creation_line(const Text& event_file_path, long long now);
+
+// Puts a working file in place of the Event file and deletes it. Only a
+// working file that this run wrote completely is copied; any other is just
+// deleted, and the Event file keeps its content. True when the Event file
+// was replaced.
+bool replace_event_file(const Text& working_path, bool written_completely);

@@ -1,0 +1,79 @@
+// Window services without a display, driven by a script: the answers of the
+// dialogs and the clipboard's content are set beforehand, and every view's
+// lines, selection and scroll position are kept for inspection. Used by the
+// tests, the scripted tool and the benchmark.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "runtime/window.h"
+
+struct ScriptedList {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::vector<Text> lines;
+    int selection = -1;  // selected line, -1 for none
+    int top = 0;         // first visible line
+    int visible_rows() const;
+};
+
+struct ScriptedFrame {
+    int x = 0, y = 0, width = 0, height = 0;
+    Text caption;
+};
+
+class ScriptedWindow : public WindowServices {
+public:
+    enum : int { ITEM_HEIGHT = 13 };  // pixel height of one list line
+
+    // The script.
+    bool window_fails = false;
+    bool clipboard_has_text = false;
+    Text clipboard;                 // what the clipboard holds while it has text
+    Text chosen_path;               // what the open-file dialog returns ("" = cancelled)
+    int answer = ANSWER_CANCEL;     // the button chosen in the question
+    int events_before_close = 1;    // other events delivered before the Close event
+
+    // What happened.
+    bool window_is_open = false;
+    int window_number = -1;
+    int window_x = 0, window_y = 0, window_width = 0, window_height = 0;
+    unsigned window_flags = 0;
+    Text window_title;
+    std::map<int, ScriptedList> lists;
+    std::map<int, ScriptedFrame> frames;
+    std::vector<int> creation_order;  // gadget numbers in order of creation
+    int questions_asked = 0;
+    Text question_title, question_text;
+    int question_flags = 0;
+    int dialogs_shown = 0;
+    Text dialog_title, dialog_default_path, dialog_pattern;
+    int dialog_pattern_index = -1;
+    int clipboard_reads = 0;
+    bool clipboard_cleared = false;
+    int events_waited = 0;
+
+    // The lines of a view ({} when it does not exist).
+    std::vector<Text> lines_of(int number) const;
+
+    int window_open(int number, int x, int y, int width, int height, const Text& title,
+                    unsigned flags) override;
+    Text window_failure_reason() override;
+    int list_create(int number, int x, int y, int width, int height) override;
+    int frame_create(int number, int x, int y, int width, int height,
+                     const Text& caption) override;
+    int list_add_line(int number, int position, const Text& text) override;
+    void list_show_text(int number, const Text& text) override;
+    void list_set_selection(int number, int line) override;
+    void list_set_line(int number, int line, const Text& text) override;
+    void list_clear(int number) override;
+    int ask_yes_no_cancel(const Text& title, const Text& text, int flags) override;
+    Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+                             int pattern_index) override;
+    Text clipboard_get_text() override;
+    int clipboard_clear() override;
+    int window_wait_event() override;
+
+private:
+    ScriptedList* find_list(int number);
+};

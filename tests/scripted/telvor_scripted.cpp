@@ -1,0 +1,89 @@
+// One complete run in the current directory with scripted window services:
+//
+//   telvor-scripted [--param PATH] [--choose PATH | --choose-cancel]
+//                   [--clipboard FILE] --answer yes|no|cancel [--no-window]
+//
+// Prints the three views ([filter], [service], [event]), whether the
+// clipboard was emptied, and the answer given to the question (or "never").
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/main_sequence.h"
+#include "runtime/codepage.h"
+#include "runtime/file.h"
+#include "runtime/scripted_window.h"
+
+namespace {
+
+int usage(const char* problem) {
+    std::fprintf(stderr,
+                 "telvor-scripted: %s\n"
+                 "usage: telvor-scripted [--param PATH] [--choose PATH | --choose-cancel]\n"
+                 "                       [--clipboard FILE] --answer yes|no|cancel [--no-window]\n",
+                 problem);
+    return 2;
+}
+
+void print_view(const char* name, const std::vector<Text>& lines) {
+    std::printf("[%s]\n", name);
+    for (const Text& line : lines) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ScriptedWindow window;
+    std::vector<char*> program_arguments = {argv[0]};
+    bool answered = false;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (option == "--param" && has_value) {
+            program_arguments.push_back(argv[++i]);
+        } else if (option == "--choose" && has_value) {
+            // The dialog hands back what the user picked, in the code page of the run.
+            window.chosen_path = cp1252_from_utf8(argv[++i]);
+        } else if (option == "--choose-cancel") {
+            window.chosen_path.clear();
+        } else if (option == "--clipboard" && has_value) {
+            std::ifstream in(argv[++i], std::ios::binary);
+            if (!in) return usage("cannot read the clipboard file");
+            window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
+            window.clipboard_has_text = true;
+        } else if (option == "--answer" && has_value) {
+            const std::string answer = argv[++i];
+            if (answer == "yes") window.answer = ANSWER_YES;
+            else if (answer == "no") window.answer = ANSWER_NO;
+            else if (answer == "cancel") window.answer = ANSWER_CANCEL;
+            else return usage("--answer takes yes, no or cancel");
+            answered = true;
+        } else if (option == "--no-window") {
+            window.window_fails = true;
+        } else {
+            return usage(("unknown or incomplete option " + option).c_str());
+        }
+    }
+    if (!answered) return usage("--answer is required");
+
+    program_start(static_cast<int>(program_arguments.size()), program_arguments.data());
+    const int code = telvor_run(window);
+
+    print_view("filter", window.lines_of(0));
+    print_view("service", window.lines_of(2));
+    print_view("event", window.lines_of(1));
+    std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");
+    const char* asked = "never";
+    if (window.questions_asked > 0)
+        asked = window.answer == ANSWER_YES ? "yes" : window.answer == ANSWER_NO ? "no" : "cancel";
+    std::printf("[asked] %s\n", asked);
+    std::fflush(stdout);
+    return code;
+}
