@@ -1,5 +1,9 @@
 #include "support/test_support.h"
 
+#include "app/main_sequence.h"
+#include "runtime/file.h"
+#include "runtime/scripted_window.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,4 +49,18 @@ bool file_exists_on_disk(const std::string& path) {
 
 std::string sample_bytes(const std::string& name) {
     return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name);
+}
+
+void run_in_folder(const std::string& folder, ScriptedWindow& window,
+                   const std::vector<std::string>& arguments) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    std::vector<std::string> words = {"telvor"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    program_start(static_cast<int>(words.size()), argv.data());
+    telvor_run(window);
+    std::filesystem::current_path(previous);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A fresh empty folder below the system's temporary folder, removed (with
 // everything in it) when the object goes out of scope. path() ends in "/".
@@ -23,3 +24,11 @@ void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
 // A file of the sample folder (Windows-1252, CR LF), as bytes.
 std::string sample_bytes(const std::string& name);
+
+class ScriptedWindow;
+
+// One whole run in folder (its Program directory) with the given window
+// services and program arguments (UTF-8, as the shell passes them). The
+// current directory is restored afterwards.
+void run_in_folder(const std::string& folder, ScriptedWindow& window,
+                   const std::vector<std::string>& arguments = {});
