@@ -33,9 +33,9 @@ Text file_read_line(int slot);
 // slot holds no file open for writing.
 int file_write_line(int slot, const Text& text);
 // Writes pending bytes and closes the slot; closing a closed slot does
-// nothing. Returns 0 when the slot was open for writing and any write, flush
-// or close of it failed (full disk, file-size limit, lost medium), nonzero
-// otherwise.
+// nothing. Returns 0 when any write, flush or close of a writing slot failed
+// (full disk, file-size limit, lost medium), or when a read of a reading slot
+// failed (its end was then not the file's real end); nonzero otherwise.
 int file_close(int slot);
 // Closes every open slot.
 void file_close_all();

@@ -1,0 +1,162 @@
+// Text primitives: cutting, searching, replace-all and remove-all passes,
+// letter case in Windows-1252 and byte-wise comparison.
+#include "runtime/text.h"
+
+#include <array>
+#include <climits>
+#include <cstddef>
+
+namespace {
+
+// Sizes of std::string are unsigned and may in theory exceed int; every
+// length handed back to the program is clamped into the signed range.
+int to_int(std::size_t size) {
+    return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+}
+
+std::size_t to_size(int n) {
+    return n < 0 ? 0 : static_cast<std::size_t>(n);
+}
+
+struct CaseTables {
+    std::array<unsigned char, 256> lower{};
+    std::array<unsigned char, 256> upper{};
+};
+
+CaseTables make_case_tables() {
+    CaseTables t;
+    for (int b = 0; b < 256; ++b) {
+        t.lower[b] = static_cast<unsigned char>(b);
+        t.upper[b] = static_cast<unsigned char>(b);
+    }
+    auto pair = [&t](int upper_byte, int lower_byte) {
+        t.lower[upper_byte] = static_cast<unsigned char>(lower_byte);
+        t.upper[lower_byte] = static_cast<unsigned char>(upper_byte);
+    };
+    for (int b = 'A'; b <= 'Z'; ++b) pair(b, b + 0x20);
+    for (int b = 0xC0; b <= 0xDE; ++b) {
+        if (b != 0xD7) pair(b, b + 0x20);  // 0xD7/0xF7: multiplication and division signs
+    }
+    pair(0x8A, 0x9A);  // S with caron
+    pair(0x8C, 0x9C);  // ligature OE
+    pair(0x8E, 0x9E);  // Z with caron
+    pair(0x9F, 0xFF);  // Y with diaeresis
+    return t;
+}
+
+const CaseTables& case_tables() {
+    static const CaseTables tables = make_case_tables();
+    return tables;
+}
+
+Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
+    Text result(text);
+    for (char& c : result) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+    return result;
+}
+
+// ASCII A-Z onto a-z; every other byte unchanged.
+Text fold_ascii(const Text& text) {
+    Text result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    }
+    return result;
+}
+
+// One pass over text: every non-overlapping, leftmost match of pattern in
+// haystack (a byte-for-byte image of text, possibly case-folded) is replaced
+// by replacement; the rest of text is copied. The result is built once.
+Text replace_matches(const Text& text, const Text& haystack, const Text& pattern,
+                     const Text& replacement) {
+    std::size_t match = haystack.find(pattern);
+    if (match == Text::npos) return text;
+    Text result;
+    result.reserve(text.size());
+    std::size_t from = 0;
+    while (match != Text::npos) {
+        result.append(text, from, match - from);
+        result.append(replacement);
+        from = match + pattern.size();
+        match = haystack.find(pattern, from);
+    }
+    result.append(text, from, Text::npos);
+    return result;
+}
+
+}  // namespace
+
+int text_length(const Text& text) {
+    return to_int(text.size());
+}
+
+Text text_left(const Text& text, int n) {
+    return text.substr(0, to_size(n));
+}
+
+Text text_right(const Text& text, int n) {
+    std::size_t count = to_size(n);
+    if (count >= text.size()) return text;
+    return text.substr(text.size() - count);
+}
+
+Text text_mid(const Text& text, int start, int n) {
+    std::size_t count = to_size(n);
+    std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    if (first >= text.size()) return Text();
+    return text.substr(first, count);
+}
+
+int text_find(const Text& text, const Text& pattern, int start) {
+    if (text.empty() || pattern.empty()) return 0;
+    std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    if (first >= text.size()) return 0;
+    std::size_t found = text.find(pattern, first);
+    if (found == Text::npos) return 0;
+    return to_int(found + 1);
+}
+
+Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
+    if (pattern.empty()) return text;
+    return replace_matches(text, text, pattern, replacement);
+}
+
+Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
+    if (pattern.empty()) return text;
+    if (!ignore_case) return replace_matches(text, text, pattern, Text());
+    // Matching on folded copies finds exactly the positions where the bytes
+    // agree after A-Z -> a-z; folding keeps every length and position.
+    return replace_matches(text, fold_ascii(text), fold_ascii(pattern), Text());
+}
+
+Text text_trim_right(const Text& text) {
+    std::size_t last = text.find_last_not_of(' ');
+    if (last == Text::npos) return Text();
+    return text.substr(0, last + 1);
+}
+
+Text text_lower(const Text& text) {
+    return map_bytes(text, case_tables().lower);
+}
+
+Text text_upper(const Text& text) {
+    return map_bytes(text, case_tables().upper);
+}
+
+Text text_spaces(int n) {
+    return Text(to_size(n), ' ');
+}
+
+bool text_equal(const Text& a, const Text& b) {
+    return a == b;
+}
+
+bool text_greater(const Text& a, const Text& b) {
+    // std::string compares through char_traits<char>, which orders bytes as
+    // unsigned char, and a proper prefix orders first.
+    return a.compare(b) > 0;
+}
+
+bool text_equal_ignore_case(const Text& a, const Text& b) {
+    return a.size() == b.size() && text_lower(a) == text_lower(b);
+}
