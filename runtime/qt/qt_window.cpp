@@ -1,0 +1,676 @@
+// The desktop window services on Qt 6 Widgets: the main window with its
+// list views and frames, the question box, the open-file dialog, the
+// clipboard and the wait for the Close event.
+//
+// Between window_open and the final wait the run takes no window events:
+// the window is shown at once but first drawn when a modal dialog runs the
+// event loop. The list operations therefore never process events.
+#include "runtime/qt/qt_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/qt/qt_text.h"
+
+namespace {
+
+// Window style bits beyond those named in runtime/window.h.
+constexpr unsigned kStyleThickFrame = 0x40000;   // resizable border
+constexpr unsigned kStyleMaximizeBox = 0x10000;  // maximise button
+
+// Event code returned for every window event that is not a close request.
+constexpr int kOtherEvent = 0;
+
+// How long the clipboard read waits for the main window to get the keyboard
+// focus where the window system hands the clipboard only to focused clients.
+constexpr int kClipboardFocusWaitMs = 1000;
+
+// ---------------------------------------------------------------------------
+// Qt's diagnostics while the window system starts. The platforms are tried
+// in turn; the warnings of one that fails are dropped when a later one
+// works, and everything Qt says is dropped when there is no display at all
+// (the run reports that itself, in one line).
+
+std::vector<QString>* held_messages = nullptr;
+bool messages_silenced = false;
+QtMessageHandler previous_handler = nullptr;
+
+void message_handler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (held_messages != nullptr) {
+        held_messages->push_back(qFormatLogMessage(type, context, message));
+        return;
+    }
+    if (messages_silenced) return;
+    if (previous_handler != nullptr) {
+        previous_handler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+// The names in a platform list such as "wayland;xcb:option".
+std::vector<std::string> platform_names(const std::string& list) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos) end = list.size();
+        std::string entry = list.substr(start, end - start);
+        entry = entry.substr(0, entry.find(':'));
+        if (!entry.empty()) names.push_back(entry);
+        start = end + 1;
+    }
+    return names;
+}
+
+bool is_headless_platform(const std::string& name) {
+    return name == "offscreen" || name == "minimal";
+}
+
+// A file name the open-file dialog may preset: not empty, no control
+// character and none of " * / : < > ? \ |.
+bool is_valid_file_name(const Text& name) {
+    if (name.empty()) return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32) return false;
+        if (Text("\"*/:<>?\\|").find(c) != Text::npos) return false;
+    }
+    return true;
+}
+
+// Splits on "|": description, pattern, description, pattern, ...
+std::vector<Text> split_pattern(const Text& pattern) {
+    std::vector<Text> parts;
+    std::size_t start = 0;
+    while (start < pattern.size()) {
+        std::size_t end = pattern.find('|', start);
+        if (end == Text::npos) end = pattern.size();
+        parts.push_back(pattern.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// One entry of the file-type box as Qt wants it: the description followed
+// by its patterns in parentheses, unless the description already ends so.
+QString name_filter(const Text& description, const Text& patterns) {
+    QString wanted = qt_text_from_cp1252(patterns);
+    wanted.replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString shown = qt_text_from_cp1252(description);
+    if (shown.trimmed().endsWith(QLatin1Char('(') + wanted + QLatin1Char(')'))) return shown;
+    return shown + QStringLiteral(" (") + wanted + QLatin1Char(')');
+}
+
+// ---------------------------------------------------------------------------
+// Widgets.
+
+// The main window: a close request only reports itself.
+class MainWindow final : public QWidget {
+public:
+    MainWindow(std::function<void()> on_close_request, std::function<void()> on_move)
+        : on_close_request_(std::move(on_close_request)), on_move_(std::move(on_move)) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        on_close_request_();
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        on_move_();
+    }
+
+private:
+    std::function<void()> on_close_request_;
+    std::function<void()> on_move_;
+};
+
+// A list view that never scrolls sideways: lines wider than the view are
+// cut at its right edge.
+class LineList final : public QListWidget {
+public:
+    explicit LineList(QWidget* parent) : QListWidget(parent) {
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        setSortingEnabled(false);
+        setUniformItemSizes(true);
+        setWordWrap(false);
+        setTextElideMode(Qt::ElideNone);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void updateGeometries() override {
+        QListWidget::updateGeometries();
+        horizontalScrollBar()->setRange(0, 0);
+    }
+};
+
+struct ListGadget {
+    LineList* view = nullptr;
+    std::vector<Text> lines;  // the texts as given, for searching
+};
+
+// Qt's own file dialog; the folder of the chosen path must exist.
+class OpenFileDialog final : public QFileDialog {
+public:
+    OpenFileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
+
+protected:
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QFileInfo chosen(files.first());
+            if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
+                QMessageBox::warning(this, windowTitle(),
+                                     QStringLiteral("The folder does not exist:\n%1")
+                                         .arg(QDir::toNativeSeparators(chosen.absolutePath())));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+// ---------------------------------------------------------------------------
+
+class QtWindowServices final : public WindowServices {
+public:
+    QtWindowServices(int argc, char** argv);
+    ~QtWindowServices() override;
+    QtWindowServices(const QtWindowServices&) = delete;
+    QtWindowServices& operator=(const QtWindowServices&) = delete;
+
+    int window_open(int number, int x, int y, int width, int height, const Text& title,
+                    unsigned flags) override;
+    Text window_failure_reason() override { return failure_reason_; }
+    int list_create(int number, int x, int y, int width, int height) override;
+    int frame_create(int number, int x, int y, int width, int height,
+                     const Text& caption) override;
+    int list_add_line(int number, int position, const Text& text) override;
+    void list_show_text(int number, const Text& text) override;
+    void list_set_selection(int number, int line) override;
+    void list_set_line(int number, int line, const Text& text) override;
+    void list_clear(int number) override;
+    int ask_yes_no_cancel(const Text& title, const Text& text, int flags) override;
+    Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+                             int pattern_index) override;
+    Text clipboard_get_text() override;
+    int clipboard_clear() override;
+    int window_wait_event() override;
+
+private:
+    void start_window_system();
+    void close_window();
+    void remove_gadget(int number);
+    ListGadget* find_list(int number);
+    void place_centred();
+    void window_moved();
+    void request_close();
+    QWidget* dialog_owner() const;
+    void wait_for_focus(int milliseconds);
+
+    // Qt keeps a reference to the argument count for the application's life.
+    int qt_argc_ = 1;
+    std::string program_name_;
+    std::vector<char*> qt_argv_;
+    std::unique_ptr<QApplication> application_;
+
+    bool have_display_ = false;
+    Text no_display_reason_;
+    Text failure_reason_;
+
+    MainWindow* window_ = nullptr;
+    QSize client_size_;
+    bool centre_ = false;
+    QMargins centred_with_;  // frame margins the last centring assumed
+
+    std::map<int, ListGadget> lists_;
+    std::map<int, QGroupBox*> frames_;
+
+    std::deque<int> events_;
+    bool close_pending_ = false;
+};
+
+QtWindowServices::QtWindowServices(int argc, char** argv) {
+    // Qt reads no options from the command line: every argument is the
+    // run's own.
+    program_name_ = (argc > 0 && argv != nullptr && argv[0] != nullptr) ? argv[0] : "telvor";
+    qt_argv_ = {program_name_.data(), nullptr};
+    start_window_system();
+}
+
+// Starts Qt on the window system of the session. Where none can be reached
+// Qt would end the process; a headless platform is named last so that it
+// starts instead, and the services then act as having no display.
+void QtWindowServices::start_window_system() {
+    std::string requested = environment("QT_QPA_PLATFORM");
+    const bool user_choice = !requested.empty();
+    if (!user_choice) {
+        requested = environment("XDG_SESSION_TYPE") == "wayland" ? "wayland;xcb" : "xcb";
+    }
+    const std::vector<std::string> wanted = platform_names(requested);
+    ::setenv("QT_QPA_PLATFORM", (requested + ";offscreen;minimal").c_str(), 1);
+
+    std::vector<QString> messages;
+    held_messages = &messages;
+    previous_handler = qInstallMessageHandler(message_handler);
+    application_ = std::make_unique<QApplication>(qt_argc_, qt_argv_.data());
+    held_messages = nullptr;
+
+    if (user_choice) {
+        ::setenv("QT_QPA_PLATFORM", requested.c_str(), 1);
+    } else {
+        ::unsetenv("QT_QPA_PLATFORM");
+    }
+
+    const std::string platform = QGuiApplication::platformName().toStdString();
+    bool asked_for = false;
+    for (const std::string& name : wanted) asked_for = asked_for || name == platform;
+    have_display_ = !(is_headless_platform(platform) && !asked_for);
+
+    if (have_display_) {
+        // Warnings of a platform tried first and given up are noise now.
+        if (platform == (wanted.empty() ? std::string() : wanted.front())) {
+            for (const QString& message : messages) {
+                std::fprintf(stderr, "%s\n", qUtf8Printable(message));
+            }
+        }
+        return;
+    }
+
+    messages_silenced = true;
+    const std::string display = environment("DISPLAY");
+    const std::string wayland = environment("WAYLAND_DISPLAY");
+    if (user_choice) {
+        no_display_reason_ = "the window system \"" + requested + "\" is not available";
+    } else if (display.empty() && wayland.empty()) {
+        no_display_reason_ = "no display (DISPLAY is not set)";
+    } else if (!display.empty()) {
+        no_display_reason_ = "cannot connect to the display \"" + display + "\"";
+    } else {
+        no_display_reason_ = "cannot connect to the display \"" + wayland + "\"";
+    }
+}
+
+QtWindowServices::~QtWindowServices() {
+    close_window();
+    application_.reset();
+    qInstallMessageHandler(previous_handler);
+    previous_handler = nullptr;
+    messages_silenced = false;
+}
+
+void QtWindowServices::close_window() {
+    lists_.clear();
+    frames_.clear();
+    delete window_;
+    window_ = nullptr;
+    events_.clear();
+    close_pending_ = false;
+}
+
+// There is one main window, whatever its number; opening again replaces it.
+int QtWindowServices::window_open(int /*number*/, int x, int y, int width, int height,
+                                  const Text& title, unsigned flags) {
+    failure_reason_.clear();
+    if (!have_display_) {
+        failure_reason_ = no_display_reason_;
+        return 0;
+    }
+    if (width <= 0 || height <= 0) {
+        failure_reason_ = "the window size " + std::to_string(width) + " x " +
+                          std::to_string(height) + " is empty";
+        return 0;
+    }
+    close_window();
+
+    window_ = new MainWindow([this] { request_close(); }, [this] { window_moved(); });
+    client_size_ = QSize(width, height);
+
+    Qt::WindowFlags window_flags = Qt::Window | Qt::CustomizeWindowHint;
+    if ((flags & WINDOW_FLAG_CAPTION) == WINDOW_FLAG_CAPTION) window_flags |= Qt::WindowTitleHint;
+    if (flags & WINDOW_FLAG_SYSMENU) {
+        window_flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    if (flags & WINDOW_FLAG_MINIMIZEBOX) window_flags |= Qt::WindowMinimizeButtonHint;
+    if (flags & kStyleMaximizeBox) window_flags |= Qt::WindowMaximizeButtonHint;
+    window_->setWindowFlags(window_flags);
+    window_->setWindowTitle(qt_text_from_cp1252(title));
+    if (flags & kStyleThickFrame) {
+        window_->resize(client_size_);
+    } else {
+        window_->setFixedSize(client_size_);
+    }
+
+    centre_ = (flags & WINDOW_FLAG_CENTRE) != 0;
+    if (centre_) {
+        place_centred();
+    } else {
+        window_->move(x, y);
+    }
+    window_->show();
+    return 1;
+}
+
+// Puts the whole window, frame included, in the middle of the screen. The
+// window manager adds its frame only once the window is shown; until the
+// frame's size is known the window is centred as if it had none, and it is
+// centred again as soon as the frame appears.
+void QtWindowServices::place_centred() {
+    const QScreen* screen = window_->screen() != nullptr ? window_->screen()
+                                                        : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    const QWindow* handle = window_->windowHandle();
+    const QMargins margins = handle != nullptr ? handle->frameMargins() : QMargins();
+    const int outer_width = std::min(client_size_.width() + margins.left() + margins.right(),
+                                     area.width());
+    const int outer_height = std::min(client_size_.height() + margins.top() + margins.bottom(),
+                                      area.height());
+    centred_with_ = margins;
+    window_->move(area.x() + (area.width() - outer_width) / 2,
+                  area.y() + (area.height() - outer_height) / 2);
+}
+
+void QtWindowServices::window_moved() {
+    if (!centre_ || window_ == nullptr || window_->windowHandle() == nullptr) return;
+    const QMargins margins = window_->windowHandle()->frameMargins();
+    if (margins == centred_with_) return;
+    place_centred();
+    // Centred with the real frame: from now on the window stays where the
+    // user puts it.
+    if (!margins.isNull()) centre_ = false;
+}
+
+void QtWindowServices::request_close() {
+    // A close request still waiting to be taken is not queued twice.
+    if (close_pending_) return;
+    close_pending_ = true;
+    events_.push_back(WINDOW_EVENT_CLOSE);
+}
+
+void QtWindowServices::remove_gadget(int number) {
+    if (auto list = lists_.find(number); list != lists_.end()) {
+        delete list->second.view;
+        lists_.erase(list);
+    }
+    if (auto frame = frames_.find(number); frame != frames_.end()) {
+        delete frame->second;
+        frames_.erase(frame);
+    }
+}
+
+ListGadget* QtWindowServices::find_list(int number) {
+    const auto found = lists_.find(number);
+    return found != lists_.end() ? &found->second : nullptr;
+}
+
+int QtWindowServices::list_create(int number, int x, int y, int width, int height) {
+    if (window_ == nullptr) return 0;
+    remove_gadget(number);
+    auto* view = new LineList(window_);
+    view->setGeometry(x, y, width, height);
+    view->show();
+    lists_[number].view = view;
+    return 1;
+}
+
+int QtWindowServices::frame_create(int number, int x, int y, int width, int height,
+                                   const Text& caption) {
+    if (window_ == nullptr) return 0;
+    remove_gadget(number);
+    auto* frame = new QGroupBox(qt_text_from_cp1252(caption), window_);
+    frame->setGeometry(x, y, width, height);
+    frame->setFocusPolicy(Qt::NoFocus);
+    // A frame has no behaviour: it lies beneath the lists it surrounds, so
+    // it neither covers them nor takes their clicks.
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->show();
+    frame->lower();
+    frames_[number] = frame;
+    return 1;
+}
+
+int QtWindowServices::list_add_line(int number, int position, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return 0;
+    const int count = static_cast<int>(list->lines.size());
+    if (position == -1) position = count;
+    if (position < 0 || position > count) return 0;
+    list->lines.insert(list->lines.begin() + position, text);
+    list->view->insertItem(position, qt_text_from_cp1252(text));
+    return 0;
+}
+
+void QtWindowServices::list_show_text(int number, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    for (std::size_t i = 0; i < list->lines.size(); ++i) {
+        if (text_equal_ignore_case(list->lines[i], text)) {
+            list_set_selection(number, static_cast<int>(i));
+            return;
+        }
+    }
+    list_set_selection(number, -1);
+}
+
+void QtWindowServices::list_set_selection(int number, int line) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    if (line < 0 || line >= static_cast<int>(list->lines.size())) {
+        // No selection; the list stays where it is scrolled to.
+        list->view->clearSelection();
+        list->view->setCurrentIndex(QModelIndex());
+        return;
+    }
+    QListWidgetItem* item = list->view->item(line);
+    list->view->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    list->view->scrollToItem(item, QAbstractItemView::EnsureVisible);
+}
+
+void QtWindowServices::list_set_line(int number, int line, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr || line < 0 || line >= static_cast<int>(list->lines.size())) return;
+    list->lines[static_cast<std::size_t>(line)] = text;
+    list->view->item(line)->setText(qt_text_from_cp1252(text));
+}
+
+void QtWindowServices::list_clear(int number) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    list->lines.clear();
+    list->view->clear();
+}
+
+// The main window owns a dialog while it is on screen (not minimised).
+QWidget* QtWindowServices::dialog_owner() const {
+    if (window_ != nullptr && window_->isVisible() && !window_->isMinimized()) return window_;
+    return nullptr;
+}
+
+int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int flags) {
+    if (!have_display_) return ANSWER_CANCEL;
+
+    QString message = qt_text_from_cp1252(text);
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    QMessageBox box(dialog_owner());
+    box.setWindowTitle(qt_text_from_cp1252(title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(message);
+    switch (flags & 0xF0) {
+    case 0x10: box.setIcon(QMessageBox::Critical); break;
+    case 0x20: box.setIcon(QMessageBox::Question); break;
+    case 0x30: box.setIcon(QMessageBox::Warning); break;
+    case 0x40: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+
+    // The buttons of each button set with their codes, left to right.
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int code;
+    };
+    std::vector<Choice> choices;
+    int escape_code = -1;
+    switch (flags & 0xF) {
+    case 0: choices = {{QMessageBox::Ok, 1}}; escape_code = 1; break;
+    case 1: choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}}; escape_code = 2; break;
+    case 2:
+        choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+        break;
+    case 4: choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}}; break;
+    case 5: choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}}; escape_code = 2; break;
+    default:
+        choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}};
+        escape_code = 2;
+        break;
+    }
+    std::vector<std::pair<QPushButton*, int>> buttons;
+    for (const Choice& choice : choices) {
+        buttons.emplace_back(box.addButton(choice.button), choice.code);
+        if (choice.code == escape_code) box.setEscapeButton(buttons.back().first);
+    }
+    // Bits 8 to 11 choose the default button; the first one otherwise.
+    const auto default_index = static_cast<std::size_t>((flags >> 8) & 0xF);
+    box.setDefaultButton(buttons[default_index < buttons.size() ? default_index : 0].first);
+
+    // Modal for the whole program: the main window takes neither input nor
+    // close requests while the question is open.
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    for (const auto& [button, code] : buttons) {
+        if (button == clicked) return code;
+    }
+    return escape_code > 0 ? escape_code : ANSWER_CANCEL;
+}
+
+Text QtWindowServices::choose_file_to_open(const Text& title, const Text& default_path,
+                                           const Text& pattern, int pattern_index) {
+    if (!have_display_) return Text();
+
+    // The default path: the folder the dialog opens in, and a name for the
+    // name field when it is a valid file name (a pattern such as *.telvor
+    // is not).
+    const std::size_t slash = default_path.rfind('/');
+    Text folder;
+    Text name = default_path;
+    if (slash != Text::npos) {
+        folder = slash == 0 ? Text("/") : default_path.substr(0, slash);
+        name = default_path.substr(slash + 1);
+    }
+    QString start_folder = qt_text_from_cp1252(folder);
+    if (start_folder.isEmpty() || !QFileInfo(start_folder).isDir()) {
+        start_folder = QDir::currentPath();
+    }
+
+    QStringList filters;
+    const std::vector<Text> parts = split_pattern(pattern);
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        filters.push_back(name_filter(parts[i], parts[i + 1]));
+    }
+
+    OpenFileDialog dialog(dialog_owner(), qt_text_from_cp1252(title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDirectory(start_folder);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        if (pattern_index >= 0 && pattern_index < filters.size()) {
+            dialog.selectNameFilter(filters[pattern_index]);
+        }
+    }
+    if (is_valid_file_name(name)) dialog.selectFile(qt_text_from_cp1252(name));
+
+    if (dialog.exec() != QDialog::Accepted) return Text();  // modal as the question
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return Text();
+    return qt_text_to_cp1252(QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath()));
+}
+
+// Where the window system hands the clipboard only to a client with the
+// keyboard focus (Wayland), waits a short while for the main window to get
+// it. Only window-system events are taken meanwhile, no user input.
+void QtWindowServices::wait_for_focus(int milliseconds) {
+    if (window_ == nullptr || window_->isActiveWindow()) return;
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &loop, [&loop, this] {
+        if (window_ != nullptr && window_->isActiveWindow()) loop.quit();
+    });
+    timeout.start(milliseconds);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+Text QtWindowServices::clipboard_get_text() {
+    if (!have_display_) return Text();
+    // Wayland compositors offer the clipboard only to the client with the
+    // keyboard focus, X11 clients under Wayland (Xwayland) included.
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
+        !environment("WAYLAND_DISPLAY").empty()) {
+        wait_for_focus(kClipboardFocusWaitMs);
+    }
+    return qt_text_to_cp1252(QGuiApplication::clipboard()->text(QClipboard::Clipboard), true);
+}
+
+int QtWindowServices::clipboard_clear() {
+    if (!have_display_) return 0;
+    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    return 1;
+}
+
+int QtWindowServices::window_wait_event() {
+    // Without a window nothing could ever close it.
+    if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
+    if (events_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (events_.empty()) return kOtherEvent;
+    const int event = events_.front();
+    events_.pop_front();
+    if (event == WINDOW_EVENT_CLOSE) close_pending_ = false;
+    return event;
+}
+
+}  // namespace
+
+WindowServices* qt_window_services_create(int argc, char** argv) {
+    return new QtWindowServices(argc, argv);
+}
+
+void qt_window_services_destroy(WindowServices* services) { delete services; }
