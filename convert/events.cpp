@@ -30,12 +30,14 @@ void filter_index_build() {
             if (added) run.filter_term_ends.push_back(0);
             node = it->second;
         }
-        if (!term.empty()) run.filter_term_ends[static_cast<size_t>(node)] = 1;
+        // An empty term ends at the root: it begins every Event text.
+        run.filter_term_ends[static_cast<size_t>(node)] = 1;
     }
 }
 
 bool filter_test(const Text& event_line) {
     // Walks the Event text along the terms: a hit as soon as a term ends.
+    if (!run.filter_term_ends.empty() && run.filter_term_ends[0]) return true;
     if (run.filter_trie.empty()) return false;
     std::int32_t node = 0;
     for (size_t i = EVENT_TEXT_START - 1; i < event_line.size(); ++i) {
@@ -59,6 +61,9 @@ void accept_event(const Text& event_line) {
     const size_t slot = static_cast<size_t>(run.slot_index);
     if (slot >= run.event_store.size()) run.event_store.resize(std::max(slot + 1, run.event_store.size() * 2));
     run.event_store[slot] = event_line;
+    // Room for a full store at once, so the set is not rebuilt as it grows.
+    if (run.stored_event_texts.empty())
+        run.stored_event_texts.reserve(static_cast<size_t>(run.event_store_capacity) + 1);
     run.stored_event_texts.insert(event_text_key(event_line));
     file_write_line(DATA_SLOT, event_line);
     view_add(EVENT_VIEW, text_mid(event_line, 1, EVENT_VIEW_WIDTH));

@@ -1,6 +1,12 @@
 #include "convert/normalise.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
+
+#include <string.h>  // memmem
 
 #include "app/run_state.h"
 
@@ -30,6 +36,160 @@ const std::vector<DateRow>& date_table() {
     return rows;
 }
 
+
+// Service-name removal is one text_remove_all pass (ASCII letters compared
+// without regard to case) per Service list entry, each over the result of
+// the one before. Most entries do not occur in a given text; a filter of the
+// text's 4-byte grams lets them be skipped with a few look-ups instead of a
+// scan. The text is kept beside a folded copy (A-Z mapped onto a-z) on which
+// the matches are searched; folding keeps every length and position, so
+// both are cut in the same places.
+
+unsigned char fold_letter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+Text fold_ascii_letters(const Text& text) {
+    Text folded(text);
+    for (char& c : folded) c = static_cast<char>(fold_letter(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// Grams: the 4 and the 8 bytes that begin at a position. Entries are at
+// least 4 bytes long (three characters and the blank); the longer grams
+// tell apart names that share their short ones ("Kanal 12 ", "Kanal 123 ").
+enum : std::size_t { SHORT_GRAM = 4, LONG_GRAM = 8 };
+
+constexpr std::uint64_t ONES = 0x0101010101010101ull;
+
+std::uint64_t load(const char* p, std::size_t n) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, n);
+    return word;
+}
+
+// A-Z onto a-z in each byte of a word, every other byte (0x80 and up
+// included) unchanged: the same as folding the bytes one by one.
+std::uint64_t fold_word(std::uint64_t x) {
+    const std::uint64_t low7 = x & (0x7F * ONES);
+    const std::uint64_t at_least_a = low7 + (0x80 - 'A') * ONES;      // bit 7: >= 'A'
+    const std::uint64_t beyond_z = low7 + (0x80 - ('Z' + 1)) * ONES;  // bit 7: > 'Z'
+    const std::uint64_t upper = at_least_a & ~beyond_z & ~x & (0x80 * ONES);
+    return x | (upper >> 2);
+}
+
+// A set of grams that holds at least every gram of the text it was built
+// from and updated with: a hashed bitmap, so a gram it does not hold
+// certainly does not occur, while one it holds may or may not. A removal
+// only brings new grams into being where two kept pieces meet; the grams
+// that vanished stay set and merely cost a pass that finds nothing.
+class GramFilter {
+public:
+    void build(const Text& folded) {
+        const std::size_t n = folded.size();
+        const std::size_t grams = 2 * n;
+        // About 16 bits per gram keeps false hits rare; the size is bounded
+        // so that a huge text costs at most 16 MiB here.
+        unsigned bits = MIN_BITS;
+        while (bits < MAX_BITS && (std::size_t{1} << bits) < grams * 16) ++bits;
+        shift_ = 64 - bits;
+        words_.assign((std::size_t{1} << bits) / 64, 0);
+        for (std::size_t i = 0; i + SHORT_GRAM <= n; ++i) set_gram(folded.data() + i, SHORT_GRAM);
+        for (std::size_t i = 0; i + LONG_GRAM <= n; ++i) set_gram(folded.data() + i, LONG_GRAM);
+        built_size_ = n;
+    }
+
+    // Whether the entry may occur in the text (letter case ignored): false
+    // as soon as one of its grams is missing. The grams at its end are
+    // tried first; names tend to differ there. Entries shorter than a gram
+    // always may.
+    bool may_occur(const Text& entry) const {
+        const std::size_t n = entry.size();
+        const std::size_t size = n >= LONG_GRAM ? LONG_GRAM : SHORT_GRAM;
+        if (n < size) return true;
+        for (std::size_t start = n - size + 1; start-- > 0;)
+            if (!has(fold_word(load(entry.data() + start, size)), size)) return false;
+        return true;
+    }
+
+    // After a removal: adds the grams that span the places (positions in the
+    // new text) where removed bytes stood.
+    void update(const Text& folded, const std::vector<std::size_t>& junctions) {
+        if (folded.size() < built_size_ / 2) {
+            build(folded);  // mostly stale by now; a fresh one is cheaper to use
+            return;
+        }
+        for (std::size_t junction : junctions) {
+            for (std::size_t size : {SHORT_GRAM, LONG_GRAM}) {
+                const std::size_t first = junction < size - 1 ? 0 : junction - (size - 1);
+                for (std::size_t start = first; start < junction && start + size <= folded.size(); ++start)
+                    set_gram(folded.data() + start, size);
+            }
+        }
+    }
+
+    // Gives back the memory of a bitmap made for a large text.
+    void release_if_large() {
+        if (words_.capacity() > (std::size_t{1} << MIN_BITS) / 64) std::vector<std::uint64_t>().swap(words_);
+    }
+
+private:
+    enum : unsigned { MIN_BITS = 12, MAX_BITS = 27 };
+
+    std::size_t index(std::uint64_t gram, std::size_t size) const {
+        const std::uint64_t mixer = size == SHORT_GRAM ? 0x9E3779B97F4A7C15ull : 0xC2B2AE3D27D4EB4Full;
+        return static_cast<std::size_t>(((gram ^ (gram >> 29)) * mixer) >> shift_);
+    }
+    void set_gram(const char* p, std::size_t size) {
+        const std::size_t i = index(load(p, size), size);
+        words_[i / 64] |= std::uint64_t{1} << (i % 64);
+    }
+    bool has(std::uint64_t gram, std::size_t size) const {
+        const std::size_t i = index(gram, size);
+        return (words_[i / 64] >> (i % 64)) & 1;
+    }
+
+    std::vector<std::uint64_t> words_;
+    unsigned shift_ = 64 - MIN_BITS;
+    std::size_t built_size_ = 0;
+};
+
+// One remove-all pass of the folded pattern over folded, cutting the same
+// bytes from text: left to right, a match is dropped and the scan goes on
+// behind it, so matches never overlap and the result is never rescanned.
+// False when nothing matched (both texts unchanged); otherwise junctions
+// holds the positions in the new texts where removed bytes stood.
+bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
+                        std::vector<std::size_t>& junctions) {
+    const std::size_t n = folded.size();
+    const std::size_t m = pattern.size();
+    auto find_from = [&](std::size_t from) -> std::size_t {
+        if (n - from < m) return n;
+        const void* hit = ::memmem(folded.data() + from, n - from, pattern.data(), m);
+        return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - folded.data());
+    };
+    std::size_t match = find_from(0);
+    if (match == n) return false;
+
+    junctions.clear();
+    char* const kept_text = text.data();
+    char* const kept_folded = folded.data();
+    std::size_t out = match;
+    for (;;) {
+        if (junctions.empty() || junctions.back() != out) junctions.push_back(out);
+        const std::size_t from = match + m;
+        match = find_from(from);
+        // The bytes between two matches (or up to the end) move left.
+        std::memmove(kept_text + out, kept_text + from, match - from);
+        std::memmove(kept_folded + out, kept_folded + from, match - from);
+        out += match - from;
+        if (match == n) break;
+    }
+    text.resize(out);
+    folded.resize(out);
+    return true;
+}
+
 }  // namespace
 
 Text date_table_apply(const Text& text) {
@@ -43,9 +203,21 @@ Text date_table_apply(const Text& text) {
 }
 
 Text service_name_removal(const Text& text) {
+    if (run.service_count <= 0 || text.empty()) return text;
     Text result = text;
-    for (int i = 0; i < run.service_count; ++i)
-        result = text_remove_all(result, run.service_list[static_cast<size_t>(i)], true);
+    Text folded = fold_ascii_letters(text);
+    // Kept from line to line, so that the many short Weekday lines cost no
+    // allocation for it.
+    static GramFilter filter;
+    filter.build(folded);
+    std::vector<std::size_t> junctions;
+    for (int i = 0; i < run.service_count; ++i) {
+        const Text& entry = run.service_list[static_cast<std::size_t>(i)];
+        if (entry.empty() || entry.size() > folded.size() || !filter.may_occur(entry)) continue;
+        if (!remove_occurrences(result, folded, fold_ascii_letters(entry), junctions)) continue;
+        filter.update(folded, junctions);
+    }
+    filter.release_if_large();
     return result;
 }
 

@@ -1,0 +1,426 @@
+// telvor-bench: times one whole run (capture, conversion, marking; the
+// question answered Yes) on a generated workload and sets it against a
+// plain `cp` of the same Event file.
+//
+//   telvor-bench [--events N] [--scaling] [--event-file-mb M] [--long-line-mb M]
+//                [--normalisation] [--keep]
+//
+// The workload, written to a fresh temporary folder: an Event file of N
+// Event records (half of them marked) behind the New-file header, a Guide
+// text of N/10 Guide blocks on the clipboard (a fifth of them repeat earlier
+// events), a Filter file of 1,000 terms and a Service file of 300 channel
+// names. The run happens in a forked child, so that its peak resident
+// memory is its own and not the generator's.
+//
+//   --events N         workload size (default 50,000)
+//   --scaling          the figures for N = 10,000, 50,000 and 200,000
+//   --event-file-mb M  as many records as make an Event file of about M MB
+//   --long-line-mb M   one Event line and one Weekday line of M MB each
+//   --normalisation    time Capture normalisation of a 2 MB Guide text and
+//                      Line normalisation of a 60-character Weekday line,
+//                      each with 1,000 service names
+//   --keep             leave the temporary folder in place
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/main_sequence.h"
+#include "app/run_state.h"
+#include "convert/event_file.h"
+#include "convert/normalise.h"
+#include "runtime/sort.h"
+#include "runtime/file.h"
+#include "runtime/scripted_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const int FILTER_TERMS = 1000;
+const int SERVICE_NAMES = 300;
+const int CHANNELS_ON_AIR = 40;  // names of the Service list that the guide uses
+
+// A small deterministic generator (the workload is the same on every run).
+struct Random {
+    std::uint64_t state = 0x243F6A8885A308D3ull;
+    std::uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return static_cast<std::uint32_t>(state >> 16);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
+};
+
+const char* const WORDS[] = {"Tatort", "Nachrichten", "Wetter", "Sportschau", "Krimi", "Reise",
+                             "Dokumentation", "Magazin", "Kultur", "Talk", "Spielfilm", "Serie",
+                             "Quiz", "Natur", "Geschichte", "Musik", "Kinder", "Show"};
+const char* const WEEKDAYS[] = {"Mo.", "Di.", "Mi.", "Do.", "Fr.", "Sa.", "So."};
+
+std::string word(Random& r) { return WORDS[r.below(static_cast<int>(std::size(WORDS)))]; }
+
+// The Event text of event number n: unique, 20 to 70 characters, the same
+// whenever n is.
+std::string title(int n) {
+    Random r;
+    r.state ^= static_cast<std::uint64_t>(n) * 0x9E3779B97F4A7C15ull;
+    std::string t = word(r) + ": " + word(r) + " " + std::to_string(n);
+    const int extra = r.below(4);
+    for (int i = 0; i < extra; ++i) t += " " + word(r);
+    return t;
+}
+
+std::string two(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+std::string service_name(int i) {
+    static const char* const KNOWN[] = {"Das Erste HD", "ZDF HD", "arte", "3sat", "WDR Koeln",
+                                        "BR Sued", "NDR FS HH", "SWR BW", "hr-fernsehen", "ZDFneo"};
+    if (i < static_cast<int>(std::size(KNOWN))) return KNOWN[i];
+    return "Kanal " + std::to_string(i) + (i % 3 == 0 ? " HD" : "");
+}
+
+struct Workload {
+    int events = 0;
+    int guide_blocks = 0;
+    std::uint64_t event_file_mb = 0;  // 0: `events` decides
+    std::uint64_t long_line_mb = 0;
+};
+
+struct Files {
+    fs::path folder;
+    fs::path event_file;
+    fs::path clipboard;
+    int records_written = 0;
+};
+
+void write_event_record(std::ofstream& out, Random& r, int n, bool marked) {
+    const int day = 1 + n % 28, month = 1 + (n / 28) % 12;
+    out << two(day) << '.' << two(month) << ".2009 " << two(r.below(24)) << ':' << two(r.below(60))
+        << (marked ? " + " : "   ") << title(n) << "\r\n"
+        << "Genre: " << word(r) << "\r\n"
+        << "Ein Beitrag ueber " << word(r) << " und " << word(r) << ", mit Gaesten aus "
+        << word(r) << " und " << word(r) << ".\r\n"
+        << "\r\n";
+}
+
+// One Guide block as the receiver's web page gives it: tabs between the
+// fields, one-digit days and hours, the channel name before the title.
+void write_guide_block(std::ofstream& out, Random& r, int n) {
+    const int day = 1 + n % 28, month = 1 + (n / 28) % 12, hour = r.below(24);
+    out << WEEKDAYS[r.below(7)] << ' ' << day << '.' << month << ".2010\t"
+        << service_name(r.below(CHANNELS_ON_AIR)) << '\t' << title(n) << "\r\n"
+        << hour << ':' << two(r.below(60)) << '\t' << 5 + r.below(120) << " min.\t" << word(r)
+        << "\r\n"
+        << hour << ':' << two(r.below(60)) << '\t' << "Heute: " << word(r) << " aus "
+        << word(r) << ".\r\n"
+        << "\t\r\n";
+}
+
+// Text of about `bytes` bytes made of words, dots and numbers, in which the
+// channel names occur now and then.
+void write_long_text(std::ofstream& out, Random& r, std::uint64_t bytes) {
+    std::string chunk;
+    std::uint64_t written = 0;
+    while (written < bytes) {
+        chunk.clear();
+        for (int i = 0; i < 2000; ++i) {
+            chunk += word(r);
+            chunk += r.below(50) == 0 ? ". " + std::to_string(1 + r.below(31)) + "." : " ";
+            if (r.below(200) == 0) chunk += service_name(r.below(SERVICE_NAMES)) + " ";
+        }
+        out << chunk;
+        written += chunk.size();
+    }
+}
+
+Files generate(const Workload& w, const fs::path& folder) {
+    Files f;
+    f.folder = folder;
+    f.event_file = folder / "bench.telvor";
+    f.clipboard = folder / "clipboard.txt";
+    Random r;
+
+    {
+        std::ofstream filter(folder / "TELVOR.filter", std::ios::binary);
+        // Most terms never begin a title; a few ("Quiz: Quiz", "Talk: Show") do.
+        for (int i = 0; i < FILTER_TERMS - 2; ++i) filter << "Teleshopping " << i << "\r\n";
+        filter << "Quiz: Quiz\r\nTalk: Show\r\n";
+        std::ofstream service(folder / "TELVOR.service", std::ios::binary);
+        for (int i = 0; i < SERVICE_NAMES; ++i) service << service_name(i) << "\r\n";
+    }
+
+    {
+        std::ofstream out(f.event_file, std::ios::binary);
+        out << creation_line(f.event_file.string(), 1260000000) << "\r\n"
+            << "Genre: created...\r\nDescription created...\r\n\r\n";
+        const std::uint64_t size_target = w.event_file_mb * 1000000;
+        for (int n = 0;; ++n) {
+            if (size_target == 0 ? n >= w.events
+                                 : static_cast<std::uint64_t>(out.tellp()) >= size_target)
+                break;
+            write_event_record(out, r, n, n % 2 == 0);
+            f.records_written++;
+        }
+        if (w.long_line_mb > 0) {
+            out << "24.12.2009 20:15   ";
+            write_long_text(out, r, w.long_line_mb * 1000000);
+            out << "\r\nGenre: lang\r\nSehr lang.\r\n\r\n";
+        }
+    }
+
+    {
+        std::ofstream out(f.clipboard, std::ios::binary);
+        for (int b = 0; b < w.guide_blocks; ++b) {
+            // Every fifth block repeats an event of the Event file.
+            const bool repeat = b % 5 == 4 && f.records_written > 0;
+            write_guide_block(out, r, repeat ? r.below(f.records_written) : f.records_written + b);
+        }
+        if (w.long_line_mb > 0) {
+            out << "Sa. 5.12.2009\tDas Erste HD\t";
+            write_long_text(out, r, w.long_line_mb * 1000000);
+            out << "\r\n20:15\t90 min.\tLang\r\n21:45\tSehr lang.\r\n";
+        }
+    }
+    return f;
+}
+
+std::uint64_t size_of(const fs::path& p) {
+    std::error_code ec;
+    const auto size = fs::file_size(p, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(size);
+}
+
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The whole run in a child process; its wall time comes back through a
+// pipe, its peak resident memory from wait4.
+bool run_child(const Files& f, double& seconds, long& peak_kib) {
+    int channel[2];
+    if (::pipe(channel) != 0) return false;
+    const pid_t pid = ::fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        ::close(channel[0]);
+        if (::chdir(f.folder.c_str()) != 0) ::_exit(3);
+        ScriptedWindow window;
+        std::ifstream in(f.clipboard, std::ios::binary);
+        window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
+        window.clipboard_has_text = true;
+        window.answer = ANSWER_YES;
+        std::string path = f.event_file.string();
+        char program[] = "telvor";
+        char* argv[] = {program, path.data(), nullptr};
+        program_start(2, argv);
+        const Clock::time_point start = Clock::now();
+        telvor_run(window);
+        const double elapsed = seconds_since(start);
+        const bool ok = ::write(channel[1], &elapsed, sizeof elapsed) == sizeof elapsed;
+        ::_exit(ok ? 0 : 4);
+    }
+    ::close(channel[1]);
+    const bool got = ::read(channel[0], &seconds, sizeof seconds) == sizeof seconds;
+    ::close(channel[0]);
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(pid, &status, 0, &usage) != pid) return false;
+    peak_kib = usage.ru_maxrss;
+    return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// One plain `cp` of the file, timed from start to exit.
+double time_cp(const fs::path& from, const fs::path& to) {
+    const Clock::time_point start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("cp", "cp", from.c_str(), to.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const double elapsed = seconds_since(start);
+    std::error_code ignored;
+    fs::remove(to, ignored);
+    return elapsed;
+}
+
+struct Counts {
+    long event_lines = 0;
+    long marked = 0;
+};
+
+// Event lines of the Event file and how many of them are marked.
+Counts count_events(const fs::path& p) {
+    Counts c;
+    std::ifstream in(p, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.size() >= 19 && line[2] == '.' && line[13] == ':') {
+            c.event_lines++;
+            if (line.compare(16, 3, " + ") == 0) c.marked++;
+        }
+    }
+    return c;
+}
+
+double mib(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+bool measure(const Workload& w, bool keep, bool show_targets) {
+    char pattern[] = "/tmp/telvor-bench-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        std::perror("telvor-bench: mkdtemp");
+        return false;
+    }
+    const fs::path folder = pattern;
+    const Files f = generate(w, folder);
+    const std::uint64_t size_before = size_of(f.event_file);
+    const std::uint64_t guide_size = size_of(f.clipboard);
+
+    // The copy is timed on the Event file the run is given, warm in the page
+    // cache like the run's; the fastest of three counts.
+    double cp_seconds = 1e9;
+    for (int i = 0; i < 3; ++i)
+        cp_seconds = std::min(cp_seconds, time_cp(f.event_file, folder / "cp-copy.telvor"));
+
+    double run_seconds = 0;
+    long peak_kib = 0;
+    const bool ok = run_child(f, run_seconds, peak_kib);
+    const std::uint64_t size_after = size_of(f.event_file);
+    const Counts counts = count_events(f.event_file);
+    const bool leftovers = fs::exists(folder / "TELVOR.CLP") || fs::exists(folder / "TELVOR.DAT");
+
+    const double peak_mib = static_cast<double>(peak_kib) / 1024.0;
+    const double limit_mib = 3 * mib(size_after > size_before ? size_after : size_before) + 40;
+    const double ratio = cp_seconds > 0 ? run_seconds / cp_seconds : 0;
+    std::printf("%9d %7d %10.1f %9.1f %9.3f %8.4f %7.1f %9.1f %9.1f %9.2f %9ld %9ld%s\n",
+                f.records_written, w.guide_blocks, mib(size_before), mib(guide_size), run_seconds,
+                cp_seconds, ratio, peak_mib, limit_mib,
+                f.records_written > 0 ? run_seconds * 1e6 / f.records_written : 0.0,
+                counts.event_lines, counts.marked,
+                ok ? (leftovers ? "  working file left!" : "") : "  RUN FAILED");
+    if (show_targets)
+        std::printf("targets: run under 0.5 s: %s; at most 20 x cp: %s; peak memory under "
+                    "3 x Event file + 40 MiB: %s\n",
+                    run_seconds < 0.5 ? "met" : "MISSED", ratio <= 20 ? "met" : "MISSED",
+                    peak_mib < limit_mib ? "met" : "MISSED");
+    std::fflush(stdout);
+
+    if (keep) {
+        std::printf("workload kept in %s\n", folder.c_str());
+    } else {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    return ok && !leftovers && counts.event_lines > 0 && counts.marked == counts.event_lines - 1;
+}
+
+// Capture normalisation of a 2 MB Guide text and Line normalisation of a
+// Weekday line, with 1,000 service names of which the guide uses 40.
+void measure_normalisation() {
+    run.service_list.clear();
+    for (int i = 0; i < 1000; ++i) run.service_list.push_back(service_name(i) + " ");
+    run.service_count = 1000;
+    sort_texts(run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, run.service_count - 1);
+
+    const fs::path scratch = fs::temp_directory_path() / "telvor-bench-guide.txt";
+    Random r;
+    {
+        std::ofstream out(scratch, std::ios::binary);
+        for (int b = 0; out.tellp() < 2000000; ++b) write_guide_block(out, r, b);
+    }
+    std::ifstream in(scratch, std::ios::binary);
+    const Text guide((std::istreambuf_iterator<char>(in)), {});
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
+
+    Clock::time_point start = Clock::now();
+    const Text normalised = capture_normalisation(guide);
+    const double capture_seconds = seconds_since(start);
+
+    const Text line = "Sa. 5.12.2009 Das Erste HD Tatort: Toedliche Tarnung, Teil 2";
+    const int repeats = 100000;
+    std::size_t sink = 0;
+    start = Clock::now();
+    for (int i = 0; i < repeats; ++i) sink += line_normalisation(line).size();
+    const double line_seconds = seconds_since(start) / repeats;
+    std::printf("Capture normalisation, %.2f MB Guide text, 1000 service names: %.3f s (%zu bytes left)\n"
+                "Line normalisation, %zu-character Weekday line, 1000 service names: %.2f us (%zu)\n",
+                static_cast<double>(guide.size()) / 1e6, capture_seconds, normalised.size(),
+                line.size(), line_seconds * 1e6, sink / repeats);
+}
+
+void header() {
+    std::printf("%9s %7s %10s %9s %9s %8s %7s %9s %9s %9s %9s %9s\n", "records", "blocks",
+                "event-MiB", "guide-MiB", "run-s", "cp-s", "run/cp", "peak-MiB", "limit-MiB",
+                "us/record", "kept", "marked");
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: telvor-bench [--events N] [--scaling] [--event-file-mb M] "
+                 "[--long-line-mb M] [--normalisation] [--keep]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Workload w;
+    w.events = 50000;
+    bool scaling = false, keep = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (option == "--events" && has_value) {
+            w.events = std::atoi(argv[++i]);
+        } else if (option == "--scaling") {
+            scaling = true;
+        } else if (option == "--event-file-mb" && has_value) {
+            w.event_file_mb = std::strtoull(argv[++i], nullptr, 10);
+        } else if (option == "--long-line-mb" && has_value) {
+            w.long_line_mb = std::strtoull(argv[++i], nullptr, 10);
+        } else if (option == "--normalisation") {
+            measure_normalisation();
+            return 0;
+        } else if (option == "--keep") {
+            keep = true;
+        } else {
+            return usage();
+        }
+    }
+    if (w.events < 0) return usage();
+
+    bool ok = true;
+    header();
+    if (scaling) {
+        for (int n : {10000, 50000, 200000}) {
+            Workload s = w;
+            s.events = n;
+            s.guide_blocks = n / 10;
+            ok = measure(s, keep, false) && ok;
+        }
+    } else {
+        w.guide_blocks = w.event_file_mb > 0 ? static_cast<int>(w.event_file_mb * 500) : w.events / 10;
+        if (w.long_line_mb > 0 && w.event_file_mb == 0 && w.events == 50000) {
+            // The long lines alone, beside a small file.
+            w.events = 100;
+            w.guide_blocks = 10;
+        }
+        ok = measure(w, keep, w.events == 50000 && w.long_line_mb == 0 && w.event_file_mb == 0);
+    }
+    return ok ? 0 : 1;
+}
