@@ -57,8 +57,10 @@ std::string padded(long long value, std::size_t width) {
 }
 
 std::string year_digits(long long year) {
-    if (year < 0) return "-" + padded(-year, 4);
-    return padded(year, 4);
+    std::string digits;
+    if (year < 0) digits.push_back('-');
+    digits.append(padded(year < 0 ? -year : year, 4));
+    return digits;
 }
 
 // True if mask holds token at pos, with ASCII letters compared without case.
