@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "runtime/text.h"
@@ -37,7 +36,14 @@ struct RunState {
     // independent of the number of filter terms and of stored events.
     std::unordered_map<std::uint64_t, std::int32_t> filter_trie;  // (node << 8 | byte) -> node
     std::vector<unsigned char> filter_term_ends;                   // node ends a filter term
-    std::unordered_set<Text> stored_event_texts;                   // Event texts in the store
+    // The filled Event store slots by the hash of their Event text (its
+    // first 200 characters): open addressing, no entry allocated per event.
+    struct StoredEvent {
+        std::uint32_t hash = 0;
+        std::int32_t slot = -1;  // -1: free entry
+    };
+    std::vector<StoredEvent> stored_events;
+    std::int32_t stored_event_count = 0;
 };
 
 // The one run state of the process.

@@ -1,5 +1,7 @@
 #include "convert/conversion.h"
 
+#include <utility>
+
 #include "app/run_state.h"
 #include "app/views.h"
 #include "convert/event_file.h"
@@ -44,7 +46,7 @@ Outcome convert_guide_block() {
 // Any other line: an Event line of an earlier run is carried over with the
 // two lines after it; everything else is dropped.
 Outcome carry_over_line() {
-    run.work_line = spacing_repair(run.work_line);
+    run.work_line = spacing_repair(std::move(run.work_line));
     if (!is_event_line(run.work_line)) return Outcome::dropped;
     if (filter_test(run.work_line)) return Outcome::filtered;
     if (repeat_test(run.work_line)) return Outcome::dropped;
@@ -59,23 +61,23 @@ Outcome carry_over_line() {
 }  // namespace
 
 bool is_weekday_line(const Text& line) {
-    const Text head = text_left(line, 3);
+    if (line.size() < 3 || line[2] != '.') return false;
     for (const char* abbreviation : WEEKDAY_TEST_ORDER)
-        if (head == abbreviation) return true;
+        if (line[0] == abbreviation[0] && line[1] == abbreviation[1]) return true;
     return false;
 }
 
 Text weekday_line_prepared(const Text& weekday_line) {
     Text line = line_normalisation(weekday_line);
     for (const char* abbreviation : WEEKDAY_REMOVAL_ORDER)
-        line = text_replace_all(line, abbreviation, "");
+        line = text_replace_all(std::move(line), abbreviation, "");
     return line;
 }
 
-Text spacing_repair(const Text& line) {
+Text spacing_repair(Text line) {
     const Text mark = text_mid(line, 17, 3);
-    if (mark == "   " || mark == " + ") return text_replace_all(line, "    ", "   ");
-    return text_replace_all(line, "  ", "   ");
+    if (mark == "   " || mark == " + ") return text_replace_all(std::move(line), "    ", "   ");
+    return text_replace_all(std::move(line), "  ", "   ");
 }
 
 Text time_line_prepared(const Text& time_line) {

@@ -14,7 +14,7 @@ bool is_weekday_line(const Text& line);
 // The Weekday line with its weekday abbreviations removed, after line normalisation.
 Text weekday_line_prepared(const Text& weekday_line);
 // Spacing repair of a line read back from the Event file.
-Text spacing_repair(const Text& line);
+Text spacing_repair(Text line);
 // A Time line with tabs replaced and a one-digit hour given its leading zero.
 Text time_line_prepared(const Text& time_line);
 // Date part + Start time + empty Mark field + Event text.

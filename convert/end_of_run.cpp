@@ -1,5 +1,7 @@
 #include "convert/end_of_run.h"
 
+#include <utility>
+
 #include "app/run_state.h"
 #include "app/views.h"
 #include "convert/event_file.h"
@@ -21,12 +23,12 @@ Text read_line() { return text_trim_right(file_read_line(EVENT_SLOT)); }
 
 }  // namespace
 
-Text mark_event_line(const Text& event_line) {
+Text mark_event_line(Text event_line) {
     // Only the Mark field changes; runs of spaces in the Event text stay, so
     // the title still matches the same event in later Guide text.
-    if (text_mid(event_line, MARK_START, 3) != MARK_EMPTY) return event_line;
-    return text_left(event_line, MARK_START - 1) + MARK_SET +
-           text_right(event_line, text_length(event_line) - (MARK_START + 2));
+    if (text_mid(event_line, MARK_START, 3) == MARK_EMPTY)
+        event_line.replace(MARK_START - 1, 3, MARK_SET);
+    return event_line;
 }
 
 int ask_end_of_run_question() {
@@ -52,7 +54,7 @@ void marking_pass() {
     while (!file_at_end(EVENT_SLOT)) {
         run.work_line = read_line();
         if (!is_event_line(run.work_line)) continue;
-        run.work_line = mark_event_line(run.work_line);
+        run.work_line = mark_event_line(std::move(run.work_line));
         run.last_shown_text = run.work_line;
         view_add(EVENT_VIEW, text_mid(run.work_line, 1, EVENT_VIEW_WIDTH));
         file_write_line(DATA_SLOT, run.work_line);

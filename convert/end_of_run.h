@@ -11,4 +11,4 @@ int ask_end_of_run_question();
 // the Event lines in the emptied Event view.
 void marking_pass();
 // An Event line with its Mark field marked (other lines unchanged).
-Text mark_event_line(const Text& event_line);
+Text mark_event_line(Text event_line);

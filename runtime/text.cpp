@@ -129,10 +129,21 @@ Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
     return replace_matches(text, fold_ascii(text), fold_ascii(pattern), Text());
 }
 
+Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
+    if (pattern.empty() || text.find(pattern) == Text::npos) return std::move(text);
+    return replace_matches(text, text, pattern, replacement);
+}
+
 Text text_trim_right(const Text& text) {
     std::size_t last = text.find_last_not_of(' ');
     if (last == Text::npos) return Text();
     return text.substr(0, last + 1);
+}
+
+Text text_trim_right(Text&& text) {
+    std::size_t last = text.find_last_not_of(' ');
+    text.resize(last == Text::npos ? 0 : last + 1);
+    return std::move(text);
 }
 
 Text text_lower(const Text& text) {

@@ -17,10 +17,13 @@ Text text_mid(const Text& text, int start, int n);
 int text_find(const Text& text, const Text& pattern, int start);
 // Left-to-right, non-overlapping, case-sensitive; replacements are not rescanned.
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement);
+// The same, reusing the text's storage when nothing is replaced.
+Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement);
 // As text_replace_all with an empty replacement; ignore_case folds ASCII A-Z only.
 Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case);
 // Removes the trailing run of spaces (0x20 only).
 Text text_trim_right(const Text& text);
+Text text_trim_right(Text&& text);  // trims in place
 // Letter case in Windows-1252, accented letters included.
 Text text_lower(const Text& text);
 Text text_upper(const Text& text);

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -94,6 +95,18 @@ bool fill(Slot& s) {
 
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
 const char* find_line_end(const char* from, const char* to) {
+    // Eight bytes at a time while none of them is LF, CR or 0.
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    auto has_zero_byte = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    while (to - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        if (has_zero_byte(word) | has_zero_byte(word ^ ('\n' * ones)) |
+            has_zero_byte(word ^ ('\r' * ones)))
+            break;
+        from += 8;
+    }
     for (; from != to; ++from) {
         unsigned char c = static_cast<unsigned char>(*from);
         if (c == '\n' || c == '\r' || c == 0) break;
