@@ -103,31 +103,12 @@ Text compose_description_line(const Text& description_line) {
 }
 
 void convert_event_file() {
-    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
-        event_view_failure_lines("Not reading...");
-        return;
-    }
-    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
-        // Nothing is converted; whatever lies under the working file's name
-        // is not this run's and never replaces the Event file.
-        replace_event_file(run.data_file_path, false);
-        event_view_failure_lines("Not writing...");
-        return;
-    }
-
+    if (!begin_data_file_pass()) return;
     while (!file_at_end(EVENT_SLOT)) {
         run.work_line = read_line();
         const Outcome outcome =
             is_weekday_line(run.work_line) ? convert_guide_block() : carry_over_line();
         if (outcome != Outcome::filtered) advance_slot_index();
     }
-
-    // End of input.
-    const bool read_completely = file_close(EVENT_SLOT) != 0;
-    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
-    if (replace_event_file(run.data_file_path, written_completely))
-        event_view_closing_lines();
-    else
-        event_view_failure_lines("Not writing...");
-    view_show_last_shown(EVENT_VIEW);
+    end_data_file_pass();  // end of input
 }

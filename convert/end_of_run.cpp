@@ -41,16 +41,7 @@ void marking_pass() {
     list_clear(EVENT_VIEW);
     event_view_head_lines();
 
-    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
-        event_view_failure_lines("Not reading...");
-        return;
-    }
-    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
-        replace_event_file(run.data_file_path, false);
-        event_view_failure_lines("Not writing...");
-        return;
-    }
-
+    if (!begin_data_file_pass()) return;
     while (!file_at_end(EVENT_SLOT)) {
         run.work_line = read_line();
         if (!is_event_line(run.work_line)) continue;
@@ -61,11 +52,5 @@ void marking_pass() {
         for (int i = 0; i < 3; ++i) file_write_line(DATA_SLOT, read_line());
     }
 
-    const bool read_completely = file_close(EVENT_SLOT) != 0;
-    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
-    if (replace_event_file(run.data_file_path, written_completely))
-        event_view_closing_lines();
-    else
-        event_view_failure_lines("Not writing...");
-    view_show_last_shown(EVENT_VIEW);
+    end_data_file_pass();
 }

@@ -1,6 +1,7 @@
 #include "convert/event_file.h"
 
 #include "app/run_state.h"
+#include "app/views.h"
 #include "convert/events.h"
 #include "runtime/date.h"
 #include "runtime/file.h"
@@ -58,4 +59,30 @@ bool replace_event_file(const Text& working_path, bool written_completely) {
     const bool replaced = written_completely && file_copy(working_path, run.event_file_path) != 0;
     file_delete(working_path);
     return replaced;
+}
+
+bool begin_data_file_pass() {
+    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
+        event_view_failure_lines("Not reading...");
+        return false;
+    }
+    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
+        // Whatever lies under the working file's name is not this run's and
+        // never replaces the Event file; the Event file stays open until
+        // shutdown or the next pass.
+        replace_event_file(run.data_file_path, false);
+        event_view_failure_lines("Not writing...");
+        return false;
+    }
+    return true;
+}
+
+void end_data_file_pass() {
+    const bool read_completely = file_close(EVENT_SLOT) != 0;
+    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
+    if (replace_event_file(run.data_file_path, written_completely))
+        event_view_closing_lines();
+    else
+        event_view_failure_lines("Not writing...");
+    view_show_last_shown(EVENT_VIEW);
 }

@@ -19,3 +19,13 @@ Text creation_line(const Text& event_file_path, long long now);
 // deleted, and the Event file keeps its content. True when the Event file
 // was replaced.
 bool replace_event_file(const Text& working_path, bool written_completely);
+
+// Opens the Event file for reading and TELVOR.DAT for writing, for a pass
+// that writes the Event file's next version. When either fails, the Event
+// view gets its "Not reading..." or "Not writing..." lines and the result
+// is false.
+bool begin_data_file_pass();
+// Closes both files, puts TELVOR.DAT in place of the Event file if it was
+// read and written completely, adds the closing lines (or the "Not
+// writing..." lines) to the Event view and scrolls it to the Last shown text.
+void end_data_file_pass();
