@@ -286,7 +286,8 @@ TEST_F(EventTestsEquivalence, RepeatTestAndAcceptGiveTheResultOfTheWholeStoreWal
             restart();
         } else {
             for (int slot : filled) run.event_store[static_cast<size_t>(slot)].clear();
-            run.stored_event_texts.clear();
+            run.stored_events.clear();
+            run.stored_event_count = 0;
         }
         filled.clear();
         const std::vector<Text> texts = event_text_pool(rng);
