@@ -18,8 +18,7 @@ bool capture_guide_text() {
         // Without a working file the Event file stays open until the
         // conversion opens it again.
         if (file_create_private(DATA_SLOT, run.clipboard_copy_path)) {
-            while (!file_at_end(EVENT_SLOT))
-                file_write_line(DATA_SLOT, text_trim_right(file_read_line(EVENT_SLOT)));
+            while (!file_at_end(EVENT_SLOT)) copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
             file_write_line(DATA_SLOT, text_trim_right(guide_text));
             const bool read_completely = file_close(EVENT_SLOT) != 0;
             written_completely = file_close(DATA_SLOT) != 0 && read_completely;

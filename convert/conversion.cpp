@@ -52,8 +52,8 @@ Outcome carry_over_line() {
     if (repeat_test(run.work_line)) return Outcome::dropped;
 
     accept_event(run.work_line);
-    file_write_line(DATA_SLOT, read_line());
-    file_write_line(DATA_SLOT, read_line());
+    copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
+    copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
     file_write_line(DATA_SLOT, "");
     return Outcome::kept;
 }
@@ -105,7 +105,7 @@ Text compose_description_line(const Text& description_line) {
 void convert_event_file() {
     if (!begin_data_file_pass()) return;
     while (!file_at_end(EVENT_SLOT)) {
-        run.work_line = read_line();
+        read_trimmed_line(EVENT_SLOT, run.work_line);
         const Outcome outcome =
             is_weekday_line(run.work_line) ? convert_guide_block() : carry_over_line();
         if (outcome != Outcome::filtered) advance_slot_index();

@@ -19,8 +19,6 @@ const int MARK_START = 17;
 const char* const MARK_EMPTY = "   ";
 const char* const MARK_SET = " + ";
 
-Text read_line() { return text_trim_right(file_read_line(EVENT_SLOT)); }
-
 }  // namespace
 
 Text mark_event_line(Text event_line) {
@@ -43,13 +41,13 @@ void marking_pass() {
 
     if (!begin_data_file_pass()) return;
     while (!file_at_end(EVENT_SLOT)) {
-        run.work_line = read_line();
+        read_trimmed_line(EVENT_SLOT, run.work_line);
         if (!is_event_line(run.work_line)) continue;
         run.work_line = mark_event_line(std::move(run.work_line));
         run.last_shown_text = run.work_line;
         view_add(EVENT_VIEW, text_mid(run.work_line, 1, EVENT_VIEW_WIDTH));
         file_write_line(DATA_SLOT, run.work_line);
-        for (int i = 0; i < 3; ++i) file_write_line(DATA_SLOT, read_line());
+        for (int i = 0; i < 3; ++i) copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
     }
 
     end_data_file_pass();

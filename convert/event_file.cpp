@@ -61,6 +61,18 @@ bool replace_event_file(const Text& working_path, bool written_completely) {
     return replaced;
 }
 
+void read_trimmed_line(int slot, Text& line) {
+    file_read_line_into(slot, line);
+    const std::size_t kept = line.find_last_not_of(' ');
+    line.resize(kept == Text::npos ? 0 : kept + 1);
+}
+
+void copy_trimmed_line(int from_slot, int to_slot) {
+    static Text line;  // its storage serves every line copied
+    read_trimmed_line(from_slot, line);
+    file_write_line(to_slot, line);
+}
+
 bool begin_data_file_pass() {
     if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
         event_view_failure_lines("Not reading...");

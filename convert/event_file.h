@@ -20,6 +20,12 @@ Text creation_line(const Text& event_file_path, long long now);
 // was replaced.
 bool replace_event_file(const Text& working_path, bool written_completely);
 
+// The next line of a File slot without its trailing spaces, into line.
+void read_trimmed_line(int slot, Text& line);
+// Reads the next line of one slot and writes it, without its trailing
+// spaces, to another.
+void copy_trimmed_line(int from_slot, int to_slot);
+
 // Opens the Event file for reading and TELVOR.DAT for writing, for a pass
 // that writes the Event file's next version. When either fails, the Event
 // view gets its "Not reading..." or "Not writing..." lines and the result

@@ -29,6 +29,8 @@ int file_create_private(int slot, const Text& path);
 int file_at_end(int slot);
 // The next line without its line end; the empty text at the end of the file.
 Text file_read_line(int slot);
+// The same into line, reusing its storage.
+void file_read_line_into(int slot, Text& line);
 // Writes text and CR LF; returns the length of text plus 2, or 0 when the
 // slot holds no file open for writing.
 int file_write_line(int slot, const Text& text);

@@ -229,8 +229,14 @@ int file_at_end(int slot) {
 
 Text file_read_line(int slot) {
     Text line;
+    file_read_line_into(slot, line);
+    return line;
+}
+
+void file_read_line_into(int slot, Text& line) {
+    line.clear();
     Slot* s = slot_at(slot);
-    if (s == nullptr || s->mode != Mode::reading) return line;
+    if (s == nullptr || s->mode != Mode::reading) return;
     while (fill(*s)) {
         const char* begin = s->buffer + s->next;
         const char* end = s->buffer + s->count;
@@ -244,9 +250,8 @@ Text file_read_line(int slot) {
         s->next = static_cast<std::size_t>(stop - s->buffer) + 1;
         // CR LF is one line end; a CR before any other byte leaves it unread.
         if (ending == '\r' && fill(*s) && s->buffer[s->next] == '\n') ++s->next;
-        return line;
+        return;
     }
-    return line;
 }
 
 int file_write_line(int slot, const Text& text) {
