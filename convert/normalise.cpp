@@ -45,16 +45,6 @@ const std::vector<DateRow>& date_table() {
 // the matches are searched; folding keeps every length and position, so
 // both are cut in the same places.
 
-unsigned char fold_letter(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-Text fold_ascii_letters(const Text& text) {
-    Text folded(text);
-    for (char& c : folded) c = static_cast<char>(fold_letter(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 // Grams: the 4 and the 8 bytes that begin at a position. Entries are at
 // least 4 bytes long (three characters and the blank); the longer grams
 // tell apart names that share their short ones ("Kanal 12 ", "Kanal 123 ").
@@ -205,7 +195,7 @@ Text date_table_apply(const Text& text) {
 Text service_name_removal(const Text& text) {
     if (run.service_count <= 0 || text.empty()) return text;
     Text result = text;
-    Text folded = fold_ascii_letters(text);
+    Text folded = text_fold_ascii(text);
     // Kept from line to line, so that the many short Weekday lines cost no
     // allocation for it.
     static GramFilter filter;
@@ -214,7 +204,7 @@ Text service_name_removal(const Text& text) {
     for (int i = 0; i < run.service_count; ++i) {
         const Text& entry = run.service_list[static_cast<std::size_t>(i)];
         if (entry.empty() || entry.size() > folded.size() || !filter.may_occur(entry)) continue;
-        if (!remove_occurrences(result, folded, fold_ascii_letters(entry), junctions)) continue;
+        if (!remove_occurrences(result, folded, text_fold_ascii(entry), junctions)) continue;
         filter.update(folded, junctions);
     }
     filter.release_if_large();

@@ -28,23 +28,22 @@ void closing_lines(int view, const Text& name) {
 }  // namespace
 
 void read_filter_file() {
-    if (!file_open_read(LIST_SLOT, run.filter_file_path)) {
+    if (file_open_read(LIST_SLOT, run.filter_file_path)) {
+        while (!file_at_end(LIST_SLOT)) {
+            run.work_line = text_trim_right(file_read_line(LIST_SLOT));
+            if (text_length(run.work_line) < SHORTEST_ENTRY) continue;
+            store_entry(run.filter_list, run.filter_count, run.work_line);
+            run.last_shown_text = run.work_line;
+            view_add(FILTER_VIEW, run.work_line);
+            run.filter_count++;
+        }
+        file_close(LIST_SLOT);
+        closing_lines(FILTER_VIEW, "TELVOR.filter");
+        view_show_last_shown(FILTER_VIEW);
+    } else {
         view_add(FILTER_VIEW, progress_file_line("TELVOR.filter", "Not reading..."));
         view_add(FILTER_VIEW, run.separator_line);
-        filter_index_build();
-        return;
     }
-    while (!file_at_end(LIST_SLOT)) {
-        run.work_line = text_trim_right(file_read_line(LIST_SLOT));
-        if (text_length(run.work_line) < SHORTEST_ENTRY) continue;
-        store_entry(run.filter_list, run.filter_count, run.work_line);
-        run.last_shown_text = run.work_line;
-        view_add(FILTER_VIEW, run.work_line);
-        run.filter_count++;
-    }
-    file_close(LIST_SLOT);
-    closing_lines(FILTER_VIEW, "TELVOR.filter");
-    view_show_last_shown(FILTER_VIEW);
     filter_index_build();
 }
 

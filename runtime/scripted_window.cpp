@@ -73,13 +73,7 @@ int ScriptedWindow::list_add_line(int number, int position, const Text& text) {
 void ScriptedWindow::list_show_text(int number, const Text& text) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return;
-    for (size_t i = 0; i < list->lines.size(); ++i) {
-        if (text_equal_ignore_case(list->lines[i], text)) {
-            list_set_selection(number, static_cast<int>(i));
-            return;
-        }
-    }
-    list->selection = -1;
+    list_set_selection(number, list_find_line(list->lines, text));
 }
 
 void ScriptedWindow::list_set_selection(int number, int line) {

@@ -55,22 +55,12 @@ Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
     return result;
 }
 
-// ASCII A-Z onto a-z; every other byte unchanged.
-Text fold_ascii(const Text& text) {
-    Text result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    }
-    return result;
-}
-
 // One pass over text: every non-overlapping, leftmost match of pattern in
 // haystack (a byte-for-byte image of text, possibly case-folded) is replaced
 // by replacement; the rest of text is copied. The result is built once.
+// match is the first match, already found.
 Text replace_matches(const Text& text, const Text& haystack, const Text& pattern,
-                     const Text& replacement) {
-    std::size_t match = haystack.find(pattern);
-    if (match == Text::npos) return text;
+                     const Text& replacement, std::size_t match) {
     Text result;
     result.reserve(text.size());
     std::size_t from = 0;
@@ -117,21 +107,34 @@ int text_find(const Text& text, const Text& pattern, int start) {
 }
 
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
-    if (pattern.empty()) return text;
-    return replace_matches(text, text, pattern, replacement);
-}
-
-Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
-    if (pattern.empty()) return text;
-    if (!ignore_case) return replace_matches(text, text, pattern, Text());
-    // Matching on folded copies finds exactly the positions where the bytes
-    // agree after A-Z -> a-z; folding keeps every length and position.
-    return replace_matches(text, fold_ascii(text), fold_ascii(pattern), Text());
+    const std::size_t match = pattern.empty() ? Text::npos : text.find(pattern);
+    if (match == Text::npos) return text;
+    return replace_matches(text, text, pattern, replacement, match);
 }
 
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
-    if (pattern.empty() || text.find(pattern) == Text::npos) return std::move(text);
-    return replace_matches(text, text, pattern, replacement);
+    const std::size_t match = pattern.empty() ? Text::npos : text.find(pattern);
+    if (match == Text::npos) return std::move(text);
+    return replace_matches(text, text, pattern, replacement, match);
+}
+
+Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
+    if (!ignore_case) return text_replace_all(text, pattern, Text());
+    // Matching on folded copies finds exactly the positions where the bytes
+    // agree after A-Z -> a-z; folding keeps every length and position.
+    const Text haystack = text_fold_ascii(text);
+    const Text folded_pattern = text_fold_ascii(pattern);
+    const std::size_t match = pattern.empty() ? Text::npos : haystack.find(folded_pattern);
+    if (match == Text::npos) return text;
+    return replace_matches(text, haystack, folded_pattern, Text(), match);
+}
+
+Text text_fold_ascii(const Text& text) {
+    Text result(text);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    }
+    return result;
 }
 
 Text text_trim_right(const Text& text) {
@@ -169,5 +172,11 @@ bool text_greater(const Text& a, const Text& b) {
 }
 
 bool text_equal_ignore_case(const Text& a, const Text& b) {
-    return a.size() == b.size() && text_lower(a) == text_lower(b);
+    if (a.size() != b.size()) return false;
+    const auto& lower = case_tables().lower;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])])
+            return false;
+    }
+    return true;
 }

@@ -21,6 +21,9 @@ Text text_replace_all(const Text& text, const Text& pattern, const Text& replace
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement);
 // As text_replace_all with an empty replacement; ignore_case folds ASCII A-Z only.
 Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case);
+// ASCII A-Z mapped onto a-z, every other byte unchanged: the letter case
+// that text_remove_all ignores.
+Text text_fold_ascii(const Text& text);
 // Removes the trailing run of spaces (0x20 only).
 Text text_trim_right(const Text& text);
 Text text_trim_right(Text&& text);  // trims in place

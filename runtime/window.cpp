@@ -6,6 +6,12 @@ WindowServices* installed = nullptr;
 
 void window_services_install(WindowServices* services) { installed = services; }
 
+int list_find_line(const std::vector<Text>& lines, const Text& text) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (text_equal_ignore_case(lines[i], text)) return static_cast<int>(i);
+    return -1;
+}
+
 int window_open(int number, int x, int y, int width, int height, const Text& title,
                 unsigned flags) {
     return installed ? installed->window_open(number, x, y, width, height, title, flags) : 0;

@@ -6,6 +6,8 @@
 // views and frames are gadgets addressed by small numbers.
 #pragma once
 
+#include <vector>
+
 #include "runtime/text.h"
 
 enum : int {
@@ -55,6 +57,10 @@ public:
     // Waits for the next window event; WINDOW_EVENT_CLOSE for a close request.
     virtual int window_wait_event() = 0;
 };
+
+// The first of a list's lines equal to text with letter case ignored (the
+// search of list_show_text); -1 when there is none.
+int list_find_line(const std::vector<Text>& lines, const Text& text);
 
 // Installs the services the free functions use (nullptr: none; every call
 // then does nothing and returns 0 or "").

@@ -7,13 +7,12 @@
 #include "runtime/file.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstddef>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <stdlib.h>  // mkostemp
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,37 +89,20 @@ bool write_protected(const std::string& path, const struct stat& info, int acces
            (info.st_mode & 0222) == 0;
 }
 
-std::string random_suffix() {
-    static std::mt19937_64 generator([] {
-        std::random_device device;
-        std::seed_seq seed{device(), device(), static_cast<unsigned>(::getpid()),
-                           static_cast<unsigned>(std::chrono::steady_clock::now()
-                                                     .time_since_epoch()
-                                                     .count())};
-        return std::mt19937_64(seed);
-    }());
-    static constexpr char kAlphabet[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
-    std::string suffix;
-    for (std::size_t i = 0; i < kSuffixLength; ++i) suffix += kAlphabet[pick(generator)];
-    return suffix;
-}
-
-// Creates a new, unique temporary file beside target; -1 on failure.
+// Creates a new, unique temporary file beside target with the given
+// permission bits; -1 on failure.
 int create_temporary(const std::string& target, mode_t mode, std::string& temp_path) {
     std::string base = name_of(target);
     const std::size_t room = kNameMax - (sizeof kTempMarker - 1) - kSuffixLength;
     if (base.size() > room) base.resize(room);
-    const std::string folder = parent_of(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_path = join(folder, base + kTempMarker + random_suffix());
-        int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                        mode);
-        if (fd >= 0) return fd;
-        if (errno != EEXIST && errno != EINTR) return -1;
+    temp_path = join(parent_of(target), base + kTempMarker + std::string(kSuffixLength, 'X'));
+    const int fd = ::mkostemp(temp_path.data(), O_CLOEXEC);
+    if (fd >= 0 && ::fchmod(fd, mode) != 0) {
+        ::close(fd);
+        ::unlink(temp_path.c_str());
+        return -1;
     }
-    return -1;
+    return fd;
 }
 
 bool copy_bytes(int from, int to) {
@@ -159,8 +141,11 @@ void sync_folder(const std::string& folder) {
 bool replace(int source_fd, const std::string& target, bool target_exists,
              const struct stat& target_info) {
     std::string temp_path;
-    // A new file gets the usual 0666 less the umask through open itself.
-    int out = create_temporary(target, target_exists ? 0600 : 0666, temp_path);
+    // A new file gets the usual 0666 less the umask; an old one keeps its bits.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = target_exists ? (target_info.st_mode & 07777) : (0666 & ~mask);
+    int out = create_temporary(target, mode, temp_path);
     if (out < 0) return false;
     bool ok = copy_bytes(source_fd, out);
     if (ok && target_exists) {
@@ -170,7 +155,8 @@ bool replace(int source_fd, const std::string& target, bool target_exists,
         if (::fstat(out, &temp_info) == 0 &&
             (temp_info.st_uid != target_info.st_uid || temp_info.st_gid != target_info.st_gid))
             (void)::fchown(out, target_info.st_uid, target_info.st_gid);
-        ok = ::fchmod(out, target_info.st_mode & 07777) == 0;
+        // A change of owner clears the set-id bits: set the bits once more.
+        ok = ::fchmod(out, mode) == 0;
     }
     if (ok) ok = ::fsync(out) == 0;
     if (::close(out) != 0 && errno != EINTR) ok = false;

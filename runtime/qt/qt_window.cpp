@@ -38,10 +38,6 @@
 
 namespace {
 
-// Window style bits beyond those named in runtime/window.h.
-constexpr unsigned kStyleThickFrame = 0x40000;   // resizable border
-constexpr unsigned kStyleMaximizeBox = 0x10000;  // maximise button
-
 // Event code returned for every window event that is not a close request.
 constexpr int kOtherEvent = 0;
 
@@ -350,11 +346,6 @@ int QtWindowServices::window_open(int /*number*/, int x, int y, int width, int h
         failure_reason_ = no_display_reason_;
         return 0;
     }
-    if (width <= 0 || height <= 0) {
-        failure_reason_ = "the window size " + std::to_string(width) + " x " +
-                          std::to_string(height) + " is empty";
-        return 0;
-    }
     close_window();
 
     window_ = new MainWindow([this] { request_close(); }, [this] { window_moved(); });
@@ -366,14 +357,9 @@ int QtWindowServices::window_open(int /*number*/, int x, int y, int width, int h
         window_flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     }
     if (flags & WINDOW_FLAG_MINIMIZEBOX) window_flags |= Qt::WindowMinimizeButtonHint;
-    if (flags & kStyleMaximizeBox) window_flags |= Qt::WindowMaximizeButtonHint;
     window_->setWindowFlags(window_flags);
     window_->setWindowTitle(qt_text_from_cp1252(title));
-    if (flags & kStyleThickFrame) {
-        window_->resize(client_size_);
-    } else {
-        window_->setFixedSize(client_size_);
-    }
+    window_->setFixedSize(client_size_);  // never resizable, never maximised
 
     centre_ = (flags & WINDOW_FLAG_CENTRE) != 0;
     if (centre_) {
@@ -478,13 +464,7 @@ int QtWindowServices::list_add_line(int number, int position, const Text& text) 
 void QtWindowServices::list_show_text(int number, const Text& text) {
     ListGadget* list = find_list(number);
     if (list == nullptr) return;
-    for (std::size_t i = 0; i < list->lines.size(); ++i) {
-        if (text_equal_ignore_case(list->lines[i], text)) {
-            list_set_selection(number, static_cast<int>(i));
-            return;
-        }
-    }
-    list_set_selection(number, -1);
+    list_set_selection(number, list_find_line(list->lines, text));
 }
 
 void QtWindowServices::list_set_selection(int number, int line) {
@@ -521,7 +501,9 @@ QWidget* QtWindowServices::dialog_owner() const {
     return nullptr;
 }
 
-int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int flags) {
+// The program asks one kind of question: Yes, No and Cancel, Yes the
+// default, no icon.
+int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int /*flags*/) {
     if (!have_display_) return ANSWER_CANCEL;
 
     QString message = qt_text_from_cp1252(text);
@@ -532,51 +514,19 @@ int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int
     box.setWindowTitle(qt_text_from_cp1252(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(message);
-    switch (flags & 0xF0) {
-    case 0x10: box.setIcon(QMessageBox::Critical); break;
-    case 0x20: box.setIcon(QMessageBox::Question); break;
-    case 0x30: box.setIcon(QMessageBox::Warning); break;
-    case 0x40: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
-    }
-
-    // The buttons of each button set with their codes, left to right.
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int code;
-    };
-    std::vector<Choice> choices;
-    int escape_code = -1;
-    switch (flags & 0xF) {
-    case 0: choices = {{QMessageBox::Ok, 1}}; escape_code = 1; break;
-    case 1: choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}}; escape_code = 2; break;
-    case 2:
-        choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
-        break;
-    case 4: choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}}; break;
-    case 5: choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}}; escape_code = 2; break;
-    default:
-        choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}};
-        escape_code = 2;
-        break;
-    }
-    std::vector<std::pair<QPushButton*, int>> buttons;
-    for (const Choice& choice : choices) {
-        buttons.emplace_back(box.addButton(choice.button), choice.code);
-        if (choice.code == escape_code) box.setEscapeButton(buttons.back().first);
-    }
-    // Bits 8 to 11 choose the default button; the first one otherwise.
-    const auto default_index = static_cast<std::size_t>((flags >> 8) & 0xF);
-    box.setDefaultButton(buttons[default_index < buttons.size() ? default_index : 0].first);
+    box.setIcon(QMessageBox::NoIcon);
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    QPushButton* no = box.addButton(QMessageBox::No);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
 
     // Modal for the whole program: the main window takes neither input nor
     // close requests while the question is open.
     box.exec();
-    QAbstractButton* clicked = box.clickedButton();
-    for (const auto& [button, code] : buttons) {
-        if (button == clicked) return code;
-    }
-    return escape_code > 0 ? escape_code : ANSWER_CANCEL;
+    if (box.clickedButton() == yes) return ANSWER_YES;
+    if (box.clickedButton() == no) return ANSWER_NO;
+    return ANSWER_CANCEL;  // Cancel, Esc or the close box
 }
 
 Text QtWindowServices::choose_file_to_open(const Text& title, const Text& default_path,
