@@ -1,361 +1,355 @@
-// Whole runs over Guide text and Event files: what the Event file holds
-// afterwards, byte for byte, and what the three views show.
-#include "whole_run.h"
-
+// Whole runs with scripted window services: the Event file's bytes and the
+// views afterwards, for ordinary runs, failed steps and long lists.
 #include <gtest/gtest.h>
 
-using namespace whole_run;
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+
+#include "runtime/scripted_window.h"
+#include "support/test_support.h"
 
 namespace {
 
-// The events the sample Guide text yields with the sample lists, in order:
-// the Tagesschau blocks and heute-journal are filtered, the second Tatort is
-// a repeat, and the service names ("arte" also inside "ARTE Journal") are cut out.
-const Lines SAMPLE_EVENT_LINES = {
-    "05.12.2009 18:00   Sportschau",
-    "05.12.2009 20:15   Wetten, dass..?",
-    "06.12.2009 20:15   Tatort: T\366dliche Tarnung",
-    "07.12.2009 09:05   Die gro\337e Reise",
-    "07.12.2009 19:45   Journal",
-    "08.12.2009 19:20   Kulturzeit",
-    "10.12.2009 23:15   Markus Lanz",
-    "11.12.2009 22:15   Tagesthemen",
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+enum : int { YES = 6, NO = 7, CANCEL = 2, EVENT_VIEW = 1, SERVICE_VIEW = 2 };
+const std::string SEP(102, '=');
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+std::string crlf(const Lines& lines) {  // every line followed by CR LF
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+// The bytes of an Event record.
+std::string rec(const std::string& event, const std::string& genre, const std::string& text) {
+    return crlf({event, genre, text, ""});
+}
+std::string marked(const std::string& event) {
+    return event.substr(0, 16) + " + " + event.substr(19);
+}
+Lines notice(const std::string& path, const std::string& what) {
+    return {"File: >>> " + path + " <<< " + what, SEP};
+}
+// The Event view: its head, the given lines, then the closing lines (if any).
+Lines view(const std::string& path, const Lines& body, bool closed = true) {
+    return Lines{"TELVOR - made by the TELVOR developers", SEP} + notice(path, "writing...") +
+           body + (closed ? Lines{SEP} + notice(path, "new created...") : Lines{});
+}
+
+// A fresh Program directory; folder is the path the run sees, ending in "/".
+struct Folder {
+    ScratchDir dir;
+    std::string folder = fs::canonical(dir.path()).string() + "/";
+    std::string file(const std::string& name) const { return folder + name; }
+    std::string bytes(const std::string& name = "epg.telvor") const {
+        return read_bytes(file(name));
+    }
+    long entries() const { return std::distance(fs::directory_iterator(folder), {}); }
+    void sample_lists() const {
+        for (const char* name : {"TELVOR.filter", "TELVOR.service"})
+            write_bytes(file(name), sample_bytes(name));
+    }
+    // One run: the answer, the clipboard's text (none: nullopt), the program
+    // arguments and what the open-file dialog returns. Two other events
+    // precede the Close event.
+    ScriptedWindow run(int answer, std::optional<std::string> clipboard,
+                       const std::vector<std::string>& arguments = {"epg.telvor"},
+                       const std::string& chosen = "", bool window_fails = false) const {
+        ScriptedWindow window;
+        window.answer = answer;
+        window.clipboard_has_text = clipboard.has_value();
+        window.clipboard = clipboard.value_or("");
+        window.chosen_path = chosen;
+        window.window_fails = window_fails;
+        window.events_before_close = 2;
+        run_in_folder(folder, window, arguments);
+        return window;
+    }
 };
-
-Lines sample_records(bool with_marks) {
-    Lines e = SAMPLE_EVENT_LINES;
-    if (with_marks)
-        for (std::string& line : e) line = marked(line);
-    return record(e[0], "Genre: Fu\337ball-Bundesliga, 15. Spieltag",
-                  "Alle Spiele, alle Tore, alle Stimmen.") +
-           record(e[1], "Genre: Show", "Live aus Graz. Mit G\344sten aus Film, Musik und Sport.") +
-           record(e[2], "Genre: Krimi", "Kommissar Lannert ermittelt im Stuttgarter Hafen.") +
-           record(e[3], "Genre: Dokumentation", "Ein Jahr auf den Spuren der Zugv\366gel.") +
-           record(e[4], "Genre: NachrichtenMagazin", "Das Neueste aus Europa.") +
-           record(e[5], "Genre: Kultur",
-                  "Themen: Die Weihnachtsausstellung im Louvre; B\374cher des Jahres.") +
-           record(e[6], "Genre: Talk", "G\344ste: ein Bergsteiger, eine K\366chin, ein Komiker.") +
-           record(e[7], "Genre: Nachrichten", "Mit dem Wetter.");
-}
-
-Lines marked_all(Lines lines) {
-    for (std::string& line : lines) line = marked(line);
-    return lines;
-}
 
 }  // namespace
 
 // The sample Guide text with the sample lists into an empty Event file:
-// window, gadgets, start lines, the three views and the file; then a Yes.
-TEST(WholeRun, SampleGuideTextWithSampleLists) {
-    for (const int answer : {NO, YES}) {
-        SCOPED_TRACE(answer == YES ? "answer Yes" : "answer No");
-        Folder folder;
-        folder.sample_lists();
-        write_bytes(folder.file("epg.telvor"), "");
-        ScriptedWindow window;
-        script(window, answer, sample_bytes("guide-webif.txt"));
-        run_in_folder(folder.program_dir, window, {"epg.telvor"});
+// Tagesschau and heute-journal filtered, the second Tatort a repeat, service
+// names cut out. Written back unchanged by a later run without Guide text.
+TEST(WholeRun, SampleGuideTextAnswerNo) {
+    Folder f;
+    f.sample_lists();
+    write_bytes(f.file("epg.telvor"), "");
+    ScriptedWindow w = f.run(NO, sample_bytes("guide-webif.txt"));
 
-        // The window and its gadgets.
-        EXPECT_TRUE(window.window_is_open);
-        EXPECT_EQ(window.window_number, 0);
-        EXPECT_EQ(window.window_title, WINDOW_TITLE);
-        EXPECT_EQ(window.window_flags, 0xCA0001u);
-        EXPECT_EQ(window.window_width, 644);
-        EXPECT_EQ(window.window_height, 495);
-        EXPECT_EQ(window.creation_order, (std::vector<int>{0, 10, 2, 12, 1, 11}));
-        const auto geometry = [&](int n) {
-            const ScriptedList& l = window.lists.at(n);
-            return std::vector<int>{l.x, l.y, l.width, l.height};
-        };
-        EXPECT_EQ(geometry(0), (std::vector<int>{10, 15, 305, 122}));
-        EXPECT_EQ(geometry(2), (std::vector<int>{328, 15, 305, 122}));
-        EXPECT_EQ(geometry(1), (std::vector<int>{10, 157, 623, 329}));
-        const auto frame = [&](int n) {
-            const ScriptedFrame& f = window.frames.at(n);
-            return std::vector<int>{f.x, f.y, f.width, f.height};
-        };
-        EXPECT_EQ(frame(10), (std::vector<int>{6, 0, 314, 139}));
-        EXPECT_EQ(frame(12), (std::vector<int>{324, 0, 314, 139}));
-        EXPECT_EQ(frame(11), (std::vector<int>{6, 141, 632, 347}));
-        EXPECT_EQ(window.frames.at(10).caption, " Filter ");
-        EXPECT_EQ(window.frames.at(12).caption, " Service ");
-        EXPECT_EQ(window.frames.at(11).caption, " Event - Information ");
-
-        // The list views.
-        EXPECT_EQ(window.lines_of(FILTER_VIEW), filter_view(SAMPLE_FILTER_TERMS));
-        EXPECT_EQ(window.lines_of(SERVICE_VIEW), service_view(SAMPLE_SERVICES_ASCENDING));
-        // Nine rows fit the upper views: "Wetter" (line 6) is in view at once,
-        // "ZDF HD " (line 9) needs the view scrolled by one line.
-        EXPECT_EQ(window.lists.at(FILTER_VIEW).top, 0);
-        EXPECT_EQ(window.lists.at(SERVICE_VIEW).top, 1);
-        EXPECT_EQ(window.lists.at(FILTER_VIEW).selection, -1);
-        EXPECT_EQ(window.lists.at(SERVICE_VIEW).selection, -1);
-
-        // The question.
-        EXPECT_EQ(window.questions_asked, 1);
-        EXPECT_EQ(window.question_title, VERSION);
-        EXPECT_EQ(window.question_text, QUESTION);
-        EXPECT_EQ(window.question_flags, 3);
-        EXPECT_EQ(window.dialogs_shown, 0);
-        EXPECT_EQ(window.clipboard_reads, 1);
-
-        const Lines events = answer == YES ? marked_all(SAMPLE_EVENT_LINES) : SAMPLE_EVENT_LINES;
-        EXPECT_EQ(window.lines_of(EVENT_VIEW),
-                  event_head("epg.telvor") + events + event_closing("epg.telvor"));
-        EXPECT_EQ(window.lists.at(EVENT_VIEW).top, 0);
-        EXPECT_EQ(window.lists.at(EVENT_VIEW).selection, -1);
-        EXPECT_EQ(read_bytes(folder.file("epg.telvor")), crlf(sample_records(answer == YES)));
-
-        EXPECT_TRUE(window.clipboard_cleared);
-        EXPECT_EQ(window.events_waited, 3);
-        EXPECT_EQ(folder.names(), (Lines{"TELVOR.filter", "TELVOR.service", "epg.telvor"}));
-    }
-}
-
-// An Event file with a marked and an unmarked record; the new Guide text
-// brings one new event, one repeat of the marked event and one filtered event.
-TEST(WholeRun, ExistingEventFileWithNewGuideTextForEachAnswer) {
-    const std::string event_file =
-        crlf(record("05.12.2009 18:00 + Sportschau", "Genre: Sport", "Alle Spiele") +
-             record("06.12.2009 20:15   Tatort: T\366dliche Tarnung", "Genre: Krimi",
-                    "Kommissar ermittelt"));
-    const std::string guide =
-        "Mo. 7.12.2009\tarte\tDie gro\337e Reise\r\n9:05\t45 min.\tDokumentation\r\n"
-        "9:50\tEin Jahr.\r\n\t\r\n"
-        "Di. 8.12.2009\tDas Erste\tSportschau\r\n18:00\t50 min.\tSport\r\n18:50\tWiederholung\r\n"
-        "\t\r\n"
-        "Mi. 9.12.2009\tDas Erste\tWetter\r\n20:00\t5 min.\tService\r\n20:05\tRegen\r\n";
-    const Lines converted_lines = {"05.12.2009 18:00 + Sportschau",
-                                   "06.12.2009 20:15   Tatort: T\366dliche Tarnung",
-                                   "07.12.2009 09:05   Die gro\337e Reise"};
-    const auto records = [](const Lines& e) {
-        return crlf(record(e[0], "Genre: Sport", "Alle Spiele") +
-                    record(e[1], "Genre: Krimi", "Kommissar ermittelt") +
-                    record(e[2], "Genre: Dokumentation", "Ein Jahr."));
+    EXPECT_EQ(w.window_title,
+              "TELVOR Version 0.38w (x86) - DreamBox Gemini Project Image e1 + e2"
+              " - I-Explorer, FireFox, Opera");
+    EXPECT_EQ(w.window_flags, 0xCA0001u);
+    std::string gadgets;  // number, geometry and caption of each gadget, in creation order
+    const auto box = [](const auto& g) {
+        const auto t = [](int v) { return std::to_string(v); };
+        return t(g.x) + "," + t(g.y) + "," + t(g.width) + "," + t(g.height);
     };
-    const std::string path = "week 49.telvor";
+    for (int n : w.creation_order)
+        gadgets += std::to_string(n) + "@" +
+                   (w.lists.count(n) ? box(w.lists[n]) : box(w.frames[n]) + w.frames[n].caption) +
+                   "|";
+    EXPECT_EQ(gadgets, "0@10,15,305,122|10@6,0,314,139 Filter |2@328,15,305,122|12@324,0,314,"
+                       "139 Service |1@10,157,623,329|11@6,141,632,347 Event - Information |");
+    EXPECT_EQ(w.question_title, "TELVOR Version 0.38w (x86)");
+    EXPECT_EQ(w.question_text,
+              "   Wollen Sie den Rest der Liste mit [ + ] markieren\n"
+              "   bzw. das Programm TELVOR mit Abbrechen beenden...");
+    EXPECT_EQ(w.question_flags, 3);
+    EXPECT_EQ(w.lists.at(SERVICE_VIEW).top, 1);  // 9 rows: "ZDF HD " stands on line 9
 
-    for (const int answer : {YES, NO, CANCEL}) {
+    const Lines records = {  // Event line, Genre line, Description line
+        "05.12.2009 18:00   Sportschau", "Genre: Fu\337ball-Bundesliga, 15. Spieltag",
+        "Alle Spiele, alle Tore, alle Stimmen.", "05.12.2009 20:15   Wetten, dass..?",
+        "Genre: Show", "Live aus Graz. Mit G\344sten aus Film, Musik und Sport.",
+        "06.12.2009 20:15   Tatort: T\366dliche Tarnung", "Genre: Krimi",
+        "Kommissar Lannert ermittelt im Stuttgarter Hafen.",
+        "07.12.2009 09:05   Die gro\337e Reise",
+        "Genre: Dokumentation", "Ein Jahr auf den Spuren der Zugv\366gel.",
+        "07.12.2009 19:45   Journal", "Genre: NachrichtenMagazin", "Das Neueste aus Europa.",
+        "08.12.2009 19:20   Kulturzeit", "Genre: Kultur",
+        "Themen: Die Weihnachtsausstellung im Louvre; B\374cher des Jahres.",
+        "10.12.2009 23:15   Markus Lanz", "Genre: Talk",
+        "G\344ste: ein Bergsteiger, eine K\366chin, ein Komiker.", "11.12.2009 22:15   Tagesthemen",
+        "Genre: Nachrichten", "Mit dem Wetter."};
+    Lines events;
+    std::string file;
+    for (size_t i = 0; i < records.size(); i += 3) {
+        events.push_back(records[i]);
+        file += rec(records[i], records[i + 1], records[i + 2]);
+    }
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", events));
+    EXPECT_EQ(f.bytes(), file);
+    EXPECT_TRUE(w.clipboard_cleared);
+    EXPECT_EQ(w.events_waited, 3);
+    EXPECT_EQ(f.entries(), 3);
+    f.run(NO, std::nullopt);
+    EXPECT_EQ(f.bytes(), file);
+}
+
+// A marked and an unmarked record; the Guide text brings a new event, a
+// repeat of the marked one and a filtered one.
+TEST(WholeRun, ExistingEventFileForEachAnswer) {
+    const std::string guide =
+        "Mo. 7.12.2009\tarte\tDie gro\337e Reise\r\n9:05\t45 min.\tDoku\r\n9:50\tEin Jahr.\r\n"
+        "\t\r\nDi. 8.12.2009\tDas Erste\tSportschau\r\n18:00\t50 min.\tSport\r\n18:50\tWdh.\r\n"
+        "\t\r\nMi. 9.12.2009\tDas Erste\tWetter\r\n20:00\t5 min.\tService\r\n20:05\tRegen\r\n";
+    Lines e = {"05.12.2009 18:00 + Sportschau", "06.12.2009 20:15   Tatort",
+               "07.12.2009 09:05   Die gro\337e Reise"};
+    const auto old = [&] {
+        return rec(e[0], "Genre: Sport", "Tore") + rec(e[1], "Genre: Krimi", "Mord");
+    };
+    for (const int answer : {NO, CANCEL, YES}) {
         SCOPED_TRACE(answer);
-        Folder folder;
-        folder.sample_lists();
-        write_bytes(folder.file(path), event_file);
-        ScriptedWindow window;
-        script(window, answer, guide);
-        run_in_folder(folder.program_dir, window, {path});
-
-        EXPECT_EQ(window.questions_asked, 1);
-        if (answer == YES) {
-            const Lines marked_lines = marked_all(converted_lines);
-            EXPECT_EQ(read_bytes(folder.file(path)), records(marked_lines));
-            EXPECT_EQ(window.lines_of(EVENT_VIEW),
-                      event_head(path) + marked_lines + event_closing(path));
-        } else {
-            EXPECT_EQ(read_bytes(folder.file(path)), records(converted_lines));
-            EXPECT_EQ(window.lines_of(EVENT_VIEW),
-                      event_head(path) + converted_lines + event_closing(path));
-        }
-        if (answer == CANCEL) {
-            // Ends at once: the Guide text stays on the clipboard, no wait.
-            EXPECT_FALSE(window.clipboard_cleared);
-            EXPECT_TRUE(window.clipboard_has_text);
-            EXPECT_EQ(window.clipboard, guide);
-            EXPECT_EQ(window.events_waited, 0);
-        } else {
-            // Events are taken until the Close event, the third one.
-            EXPECT_TRUE(window.clipboard_cleared);
-            EXPECT_EQ(window.events_waited, 3);
-        }
-        EXPECT_EQ(folder.names(), (Lines{"TELVOR.filter", "TELVOR.service", path}));
+        Folder f;
+        f.sample_lists();
+        write_bytes(f.file("a b.telvor"), old());
+        ScriptedWindow w = f.run(answer, guide, {"a b.telvor"});
+        if (answer == YES)
+            for (std::string& line : e) line = marked(line);
+        EXPECT_EQ(f.bytes("a b.telvor"), old() + rec(e[2], "Genre: Doku", "Ein Jahr."));
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), view("a b.telvor", e));
+        EXPECT_EQ(w.clipboard, answer == CANCEL ? guide : "");  // emptied once stored
+        EXPECT_EQ(w.events_waited, answer == CANCEL ? 0 : 3);
     }
 }
 
-// An Event file of records only (LF line ends, trailing spaces, a tab, a
-// stray line, a filtered and a repeated record, a last record cut short)
-// and an empty clipboard: written back record for record.
-TEST(WholeRun, EventFileOfRecordsOnlyIsWrittenBackRecordForRecord) {
-    Folder folder;
-    folder.sample_lists();
-    write_bytes(folder.file("epg.telvor"),
-                "05.12.2009 18:00 + Sportschau  \n"
-                "Genre: Sport\n"
-                "Alle Spiele \n"
-                "\n"
-                "05.12.2009 20:00   Tagesschau\n"
-                "Genre: Nachrichten\n"
-                // The Description line of the filtered record is an Event line itself.
-                "06.12.2009 20:00   Krimi am Abend\n"
-                "\n"
-                "Seite 2\n"
-                "Programm vom 5.12.\n"
-                "06.12.2009 18:00   Sportschau\n"
-                "Genre: Sport\n"
-                "Wiederholung\n"
-                "\n"
-                "07.12.2009 21:00   Film\tmit Tab\n"
-                "Genre: Spielfilm\n"
-                "Ein Film.\n"
-                "\n"
+// The open-file dialog: a new name gets ".telvor" (kept as typed in any
+// case) and the New-file header; a typed name whose ".telvor" file exists
+// means that file. A title with three spaces survives the Yes; the same
+// Guide text again, or none, leaves the file as it is.
+TEST(WholeRun, EventFileChosenInTheDialog) {
+    const std::string guide = "Sa. 5.12.2009\tA   B\r\n8:15\t30 min.\tInfo\r\n8:45\tText\r\n";
+    const std::string event = "05.12.2009 08:15 + A   B", old = "04.12.2009 18:00 + Sport";
+    for (const auto& [typed, name] : std::vector<std::pair<std::string, std::string>>{
+             {"neu", "neu.telvor"}, {"Neu.TELVOR", "Neu.TELVOR"}, {"sport", "sport.telvor"}}) {
+        SCOPED_TRACE(typed);
+        Folder f;
+        const std::string path = f.file(name);
+        if (typed == "sport") write_bytes(path, rec(old, "Genre: Sport", "Tore"));
+        const std::time_t before = std::time(nullptr);
+        ScriptedWindow w = f.run(YES, guide, {}, f.file(typed));
+        const std::time_t after = std::time(nullptr);
+
+        EXPECT_EQ(w.dialog_title, "Bitte Datei zum Laden ausw\344hlen");
+        EXPECT_EQ(w.dialog_default_path, f.folder + "*.telvor");
+        EXPECT_EQ(w.dialog_pattern, "Dateien (*.telvor)|*.telvor");
+        EXPECT_EQ(f.entries(), 1);
+        const std::string bytes = read_bytes(path);
+        std::string first = old, upper = path;
+        if (typed == "sport") {
+            EXPECT_EQ(bytes, rec(old, "Genre: Sport", "Tore") + rec(event, "Genre: Info", "Text"));
+        } else {
+            for (char& c : upper) c = static_cast<char>(std::toupper(c));
+            const auto header = [&](std::time_t when) {
+                char stamp[32];
+                std::strftime(stamp, sizeof stamp, "%d.%m.%Y %H:%M", std::localtime(&when));
+                return std::string(stamp) + " -- >>> " + upper + " <<< -- File new created...";
+            };
+            first = bytes.substr(0, bytes.find('\r'));
+            EXPECT_TRUE(first == header(before) || first == header(after)) << first;
+            EXPECT_EQ(bytes, rec(first, "Genre: created...", "Description created...") +
+                                 rec(event, "Genre: Info", "Text"));
+        }
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), view(path, {first.substr(0, 130), event}));
+        f.run(NO, guide, {path});
+        f.run(NO, std::nullopt, {path});
+        EXPECT_EQ(read_bytes(path), bytes);
+    }
+}
+
+TEST(WholeRun, CancelledDialogEndsTheRun) {
+    Folder f;
+    ScriptedWindow w = f.run(YES, "guide", {}, "");
+    EXPECT_EQ(w.dialogs_shown, 1);
+    EXPECT_EQ(w.questions_asked + w.clipboard_reads, 0);
+    EXPECT_EQ(w.clipboard, "guide");
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), Lines{});
+    EXPECT_EQ(f.entries(), 0);
+}
+
+// Records only (LF ends, trailing spaces, a tab, a stray line, a filtered
+// and a repeated record, a last record cut short) are written back record
+// for record. Then a Guide text cut short at its end, without list files.
+TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
+    Folder f;
+    f.sample_lists();
+    write_bytes(f.file("epg.telvor"),
+                "05.12.2009 18:00 + Sportschau  \nGenre: Sport\nAlle Spiele \n\n"
+                "05.12.2009 20:00   Tagesschau\nGenre: Nachrichten\n"
+                "06.12.2009 20:00   Krimi am Abend\n\nSeite 2\nProgramm vom 5.12.\n"
+                "06.12.2009 18:00   Sportschau\nGenre: Sport\nWiederholung\n\n"
+                "07.12.2009 21:00   Film\tmit Tab\nGenre: Spielfilm\nEin Film.\n\n"
                 "08.12.2009 22:00   Letzter");
-    ScriptedWindow window;
-    script(window, NO, "", false);
-    run_in_folder(folder.program_dir, window, {"epg.telvor"});
+    ScriptedWindow w = f.run(NO, std::nullopt);
+    const Lines kept = {"05.12.2009 18:00 + Sportschau", "06.12.2009 20:00   Krimi am Abend",
+                        "07.12.2009 21:00   Film\tmit Tab", "08.12.2009 22:00   Letzter"};
+    EXPECT_EQ(f.bytes(),
+              rec(kept[0], "Genre: Sport", "Alle Spiele") + rec(kept[1], "", "Seite 2") +
+                  rec(kept[2], "Genre: Spielfilm", "Ein Film.") + rec(kept[3], "", ""));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", kept));
 
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")),
-              crlf(record("05.12.2009 18:00 + Sportschau", "Genre: Sport", "Alle Spiele") +
-                   record("06.12.2009 20:00   Krimi am Abend", "", "Seite 2") +
-                   record("07.12.2009 21:00   Film\tmit Tab", "Genre: Spielfilm", "Ein Film.") +
-                   record("08.12.2009 22:00   Letzter", "", "")));
-    EXPECT_EQ(window.lines_of(EVENT_VIEW),
-              (event_head("epg.telvor") +
-               Lines{"05.12.2009 18:00 + Sportschau", "06.12.2009 20:00   Krimi am Abend",
-                     "07.12.2009 21:00   Film\tmit Tab", "08.12.2009 22:00   Letzter"} +
-               event_closing("epg.telvor")));
-    // The capture stored the (empty) Guide text, so the clipboard is emptied.
-    EXPECT_TRUE(window.clipboard_cleared);
+    Folder g;
+    write_bytes(g.file("epg.telvor"), "");
+    w = g.run(NO, "Sa.05.12.2009 News\r\n8:15 30 min. Info\r\n8:45 Text\r\n"
+                  "So. 6.12.2009\tDas Erste HD\tNews am Abend");
+    const std::string cut = "06.12.2009    Das Erste HD News am Abend";  // no Start time
+    EXPECT_EQ(g.bytes(), rec("05.12.2009 08:15   News", "Genre: Info", "Text") +
+                             rec(cut, "Genre: ", ""));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", {"05.12.2009 08:15   News", cut}));
 }
 
-// The worked Guide block of the conversion, then a block cut short by the
-// end of the Guide text; no list files at all.
-TEST(WholeRun, WorkedExampleAndGuideTextCutShortWithoutListFiles) {
-    Folder folder;
-    write_bytes(folder.file("epg.telvor"), "");
-    ScriptedWindow window;
-    script(window, NO,
-           "Sa.05.12.2009 News\r\n8:15 30 min. Info\r\n8:45 Text\r\n"
-           "So. 6.12.2009\tDas Erste HD\tNews am Abend");
-    run_in_folder(folder.program_dir, window, {"epg.telvor"});
+// A folder or a symbolic link where a working file must be created. Without
+// TELVOR.CLP the Guide text is not stored and stays on the clipboard; without
+// TELVOR.DAT the Event file keeps what the capture appended. A link's target
+// is never written.
+TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
+    const Lines old = {"05.12.2009 08:15 + News", "06.12.2009 20:15   Krimi"};
+    const std::string old_file = rec(old[0], "Genre: Info", "Text") + rec(old[1], "G", "D");
+    const std::string guide = "So. 7.12.2009\tNeu\r\n9:00\t5 min.\tX\r\n9:05\tY\r\n";
+    for (const std::string name : {"TELVOR.CLP", "TELVOR.DAT"}) {
+        for (const bool link : {false, true}) {
+            SCOPED_TRACE(name + (link ? " link" : " folder"));
+            Folder f;
+            write_bytes(f.file("target"), "target");
+            link ? fs::create_symlink(f.file("target"), f.file(name))
+                 : (void)fs::create_directory(f.file(name));
+            write_bytes(f.file("epg.telvor"), old_file);
+            ScriptedWindow w = f.run(NO, guide);
 
-    EXPECT_EQ(window.lines_of(FILTER_VIEW), missing_list_view("TELVOR.filter"));
-    EXPECT_EQ(window.lines_of(SERVICE_VIEW), missing_list_view("TELVOR.service"));
-    EXPECT_EQ(window.lists.at(FILTER_VIEW).top, 0);
-    EXPECT_EQ(window.lists.at(SERVICE_VIEW).top, 0);
-
-    // The cut block has no Start time, so its Event text starts five
-    // characters into the title; the Genre line is "Genre: " alone.
-    const std::string cut = "06.12.2009    Das Erste HD News am Abend";
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")),
-              crlf(record("05.12.2009 08:15   News", "Genre: Info", "Text") +
-                   record(cut, "Genre: ", "")));
-    EXPECT_EQ(window.lines_of(EVENT_VIEW),
-              (event_head("epg.telvor") + Lines{"05.12.2009 08:15   News", cut} +
-               event_closing("epg.telvor")));
-
-    // The next run drops the cut record: its line has no ":" at character 14.
-    ScriptedWindow again;
-    script(again, YES, "", false);
-    run_in_folder(folder.program_dir, again, {"epg.telvor"});
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")),
-              crlf(record("05.12.2009 08:15 + News", "Genre: Info", "Text")));
-    EXPECT_EQ(again.lines_of(EVENT_VIEW),
-              (event_head("epg.telvor") + Lines{"05.12.2009 08:15 + News"} +
-               event_closing("epg.telvor")));
-}
-
-// A block cut short right after a short title has no Event text at all and
-// is dropped as a repeat of an empty slot.
-TEST(WholeRun, GuideBlockCutShortWithoutEventTextIsDropped) {
-    Folder folder;
-    write_bytes(folder.file("epg.telvor"), "");
-    ScriptedWindow window;
-    script(window, NO, "Sa. 5.12.2009\tNews");
-    run_in_folder(folder.program_dir, window, {"epg.telvor"});
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")), "");
-    EXPECT_EQ(window.lines_of(EVENT_VIEW), event_head("epg.telvor") + event_closing("epg.telvor"));
-}
-
-// Dates and service names that only the second normalisation of a Weekday
-// line completes, and a Description line that keeps what the first left.
-TEST(WholeRun, WeekdayLinesAreNormalisedTwiceInOrder) {
-    Folder folder;
-    write_bytes(folder.file("TELVOR.service"), "XYZ\r\nABC\r\n");
-    write_bytes(folder.file("epg.telvor"), "");
-    ScriptedWindow window;
-    script(window, NO,
-           // ". 1.1." needs two date rows in turn; "XYZ " only appears once "ABC " is gone.
-           "Sa. 1.1.2010\tXYABC Z Neujahr\r\n20:15\t90 min.\tFilm\r\n21:45\tTeil. 1. 1. Folge\r\n"
-           // ". 3. 3.": the first pass completes only the first date.
-           "So. 3. 3.2010\tNews\r\n8:00\t10 min.\tInfo\r\n8:10\tKurz\r\n"
-           // A service name hides the day from the first pass; the second pass
-           // removes the name that is left before it completes the date.
-           "Mo. XYABC Z 4.1.2010 Test\r\n9:00\t5 min.\tQuiz\r\n9:05\tFrage\r\n");
-    run_in_folder(folder.program_dir, window, {"epg.telvor"});
-
-    EXPECT_EQ(window.lines_of(SERVICE_VIEW), service_view({"ABC ", "XYZ "}));
-    const Lines events = {"01.01.2010 20:15   Neujahr", "03.03.2010 08:00   News",
-                          "04.01.2010 09:00   Test"};
-    EXPECT_EQ(
-        read_bytes(folder.file("epg.telvor")),
-        crlf(record(events[0], "Genre: Film", "Teil.01. 1. Folge") +
-             record(events[1], "Genre: Info", "Kurz") + record(events[2], "Genre: Quiz", "Frage")));
-    EXPECT_EQ(window.lines_of(EVENT_VIEW),
-              event_head("epg.telvor") + events + event_closing("epg.telvor"));
-}
-
-// An Event file that this program wrote, header included, comes back byte
-// for byte from a run without new Guide text; a second run with the same
-// Guide text after a Yes adds nothing.
-TEST(WholeRun, WrittenEventFilesComeBackUnchanged) {
-    Folder folder;
-    folder.sample_lists();
-    const std::string path = folder.file("neu.telvor");
-
-    ScriptedWindow first;
-    script(first, YES, sample_bytes("guide-webif.txt"));
-    first.chosen_path = folder.file("neu");
-    run_in_folder(folder.program_dir, first);
-    const std::string after_yes = read_bytes(path);
-    // The header's Mark field " --" is no empty Mark field: it stays.
-    const std::string header_line = after_yes.substr(0, after_yes.find("\r\n"));
-    EXPECT_EQ(header_line.substr(16, 3), " --");
-    EXPECT_EQ(after_yes, crlf(record(header_line, "Genre: created...", "Description created...")) +
-                             crlf(sample_records(true)));
-
-    for (const int answer : {NO, YES}) {
-        SCOPED_TRACE(answer);
-        ScriptedWindow again;
-        script(again, answer, "", false);
-        run_in_folder(folder.program_dir, again, {path});
-        EXPECT_EQ(read_bytes(path), after_yes);
+            const Lines refused = notice("epg.telvor", "Not writing...");
+            const bool clp = name == "TELVOR.CLP";
+            const std::string appended = "So.07.12.2009 Neu\r\n9:00 5 min. X\r\n9:05 Y\r\n\r\n";
+            EXPECT_EQ(f.bytes(), clp ? old_file : old_file + appended);
+            EXPECT_EQ(w.lines_of(EVENT_VIEW), clp ? view("epg.telvor", refused + old)
+                                                  : view("epg.telvor", refused, false));
+            EXPECT_EQ(w.clipboard, clp ? guide : "");
+            EXPECT_EQ(read_bytes(f.file("target")), "target");
+        }
     }
-
-    ScriptedWindow same_guide;
-    script(same_guide, NO, sample_bytes("guide-webif.txt"));
-    run_in_folder(folder.program_dir, same_guide, {path});
-    EXPECT_EQ(read_bytes(path), after_yes);
-    EXPECT_EQ(same_guide.lines_of(EVENT_VIEW),
-              (event_head(path) + Lines{header_line.substr(0, 130)} +
-               marked_all(SAMPLE_EVENT_LINES) + event_closing(path)));
-
-    // Unmarked records come back unchanged as well.
-    Folder other;
-    other.sample_lists();
-    write_bytes(other.file("epg.telvor"), crlf(sample_records(false)));
-    ScriptedWindow unmarked;
-    script(unmarked, NO, "", false);
-    run_in_folder(other.program_dir, unmarked, {"epg.telvor"});
-    EXPECT_EQ(read_bytes(other.file("epg.telvor")), crlf(sample_records(false)));
 }
 
-// A title with a run of three spaces: the Yes marks only the Mark field, and
-// later runs keep the title as it is.
-TEST(WholeRun, YesMarksOnlyTheMarkField) {
-    Folder folder;
-    write_bytes(folder.file("epg.telvor"), "");
-    ScriptedWindow window;
-    script(window, YES, "Sa. 5.12.2009\tA   B\r\n8:15\t30 min.\tInfo\r\n8:45\tText\r\n");
-    run_in_folder(folder.program_dir, window, {"epg.telvor"});
+// An Event file that is a folder, or missing while a working copy of an
+// interrupted run lies about: each step says "Not reading...".
+TEST(FailedSteps, EventFileThatCannotBeRead) {
+    for (const bool missing : {false, true}) {
+        SCOPED_TRACE(missing);
+        Folder f;
+        missing ? write_bytes(f.file("TELVOR.CLP"), rec("05.12.2009 08:15 + News", "G", "D"))
+                : (void)fs::create_directory(f.file("epg.telvor"));
+        ScriptedWindow w = f.run(NO, "guide");
+        const Lines refused = notice("epg.telvor", "Not reading...");
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", refused + refused, false));
+        EXPECT_EQ(w.clipboard, "guide");
+        EXPECT_EQ(f.entries(), missing ? 0 : 1);
+    }
+}
 
-    const std::string expected = crlf(record("05.12.2009 08:15 + A   B", "Genre: Info", "Text"));
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")), expected);
-    EXPECT_EQ(window.lines_of(EVENT_VIEW),
-              (event_head("epg.telvor") + Lines{"05.12.2009 08:15 + A   B"} +
-               event_closing("epg.telvor")));
+// Without a window the question is still asked, and the run ends after it.
+TEST(FailedSteps, NoWindow) {
+    Folder f;
+    write_bytes(f.file("epg.telvor"), "old");
+    ScriptedWindow w = f.run(YES, "guide", {"epg.telvor"}, "", true);
+    EXPECT_TRUE(w.lists.empty() && w.frames.empty());
+    EXPECT_EQ(w.questions_asked, 1);
+    EXPECT_EQ(w.clipboard, "guide");
+    EXPECT_EQ(f.bytes(), "old");
+}
 
-    ScriptedWindow again;
-    script(again, YES, "So. 6.12.2009\tA   B\r\n9:00\t30 min.\tInfo\r\n9:30\tNochmal\r\n");
-    run_in_folder(folder.program_dir, again, {"epg.telvor"});
-    EXPECT_EQ(read_bytes(folder.file("epg.telvor")), expected);
+// 25 rows fit the Event view: it is scrolled to the last event, also after
+// the Marking pass. A last Event line longer than the 130 characters a view
+// line holds matches no view line and leaves the view unscrolled; the file
+// keeps the whole line, its Event text cut to 200 characters.
+TEST(LongLists, EventViewScrolledToTheLastEvent) {
+    for (const int answer : {NO, YES}) {
+        for (const bool long_last : {false, true}) {
+            SCOPED_TRACE(std::to_string(answer) + (long_last ? " long" : ""));
+            std::string guide, file;
+            Lines shown;
+            for (int i = 1; i <= 30; ++i) {
+                const std::string title = long_last && i == 30 ? "Ende " + std::string(225, 'x')
+                                                               : "Folge " + std::to_string(i);
+                guide += "Sa. 5.12.2009\t" + title + "\r\n8:15\t30 min.\tSerie\r\n8:45\tText\r\n";
+                std::string line = "05.12.2009 08:15   " + title.substr(0, 200);
+                if (answer == YES) line = marked(line);
+                shown.push_back(line.substr(0, 130));
+                file += rec(line, "Genre: Serie", "Text");
+            }
+            Folder f;
+            write_bytes(f.file("epg.telvor"), "");
+            ScriptedWindow w = f.run(answer, guide);
+            EXPECT_EQ(f.bytes(), file);
+            EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", shown));
+            EXPECT_EQ(w.lists.at(EVENT_VIEW).top, long_last ? 0 : 33 - 25 + 1);  // last: line 33
+        }
+    }
+}
+
+// 50001 records without empty lines between them fill every slot the Event
+// store was made with; past them an Event line without Event text is still
+// dropped, the next record kept, and a repeat of it dropped.
+TEST(LongLists, EventStoreKeepsEveryEvent) {
+    std::string file, expected;
+    for (int i = 0; i <= 50000; ++i) {
+        const std::string line = "01.01.2010 10:00   Folge " + std::to_string(i);
+        file += crlf({line, "Genre: Serie", "Teil"});
+        expected += rec(line, "Genre: Serie", "Teil");
+    }
+    // The last record is a repeat of the one before it, found in the grown store.
+    file += crlf({"02.01.2010 11:00", "Genre: Leer", "Nix", "03.01.2010 12:00   Ende", "G", "X",
+                  "04.01.2010 13:00   Ende", "G", "Y"});
+    Folder f;
+    write_bytes(f.file("epg.telvor"), file);
+    ScriptedWindow w = f.run(NO, std::nullopt);
+    // Compared without a diff of the two large texts.
+    EXPECT_TRUE(f.bytes() == expected + rec("03.01.2010 12:00   Ende", "G", "X"));
+    EXPECT_EQ(w.lists.at(EVENT_VIEW).top, 4 + 50001 - 25 + 1);  // "Ende" on line 50005
 }

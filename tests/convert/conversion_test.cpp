@@ -1,5 +1,5 @@
 // How a Guide block becomes an Event record, and how lines read back from
-// the Event file are repaired and recognised.
+// the Event file are repaired, recognised and marked.
 #include <gtest/gtest.h>
 
 #include "app/run_state.h"
@@ -9,121 +9,58 @@
 
 namespace {
 
-struct Block {
-    Text event_line, genre_line, description_line;
-};
+using Pairs = std::vector<std::pair<Text, Text>>;
 
-Block convert_block(const Text& weekday, const Text& time, const Text& description) {
-    const Text prepared_weekday = weekday_line_prepared(weekday);
-    const Text prepared_time = time_line_prepared(time);
-    return {compose_event_line(prepared_weekday, prepared_time),
-            text_replace_all(compose_genre_line(prepared_time), "\\", ""),
-            compose_description_line(description)};
+template <typename F> void expect_all(F f, const Pairs& cases) {
+    for (const auto& [input, expected] : cases) EXPECT_EQ(f(input), expected) << "'" << input << "'";
 }
 
-class GuideBlock : public ::testing::Test {
-protected:
-    void SetUp() override { run.service_count = 0; }
-};
-
-TEST_F(GuideBlock, WorkedExampleGivesItsRecord) {
-    const Block block = convert_block("Sa.05.12.2009 News", "8:15 30 min. Info", "8:45 Text");
-    EXPECT_EQ(block.event_line, "05.12.2009 08:15   News");
-    EXPECT_EQ(block.genre_line, "Genre: Info");
-    EXPECT_EQ(block.description_line, "Text");
-    EXPECT_TRUE(is_event_line(block.event_line));
-}
-
-TEST_F(GuideBlock, WeekdayLinesAreRecognisedByTheirFirstThreeCharactersExactly) {
-    for (const char* day : {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.", "Do.", "Su.", "Tu.", "We.", "Th."})
-        EXPECT_TRUE(is_weekday_line(std::string(day) + " 1.1.2010 x")) << day;
-    for (const char* line : {"fr. 1.1.2010 x", "Fr", "", "Fr 1.1.", " Fr.", "Sat. x", "SA."})
-        EXPECT_FALSE(is_weekday_line(line)) << line;
-    EXPECT_TRUE(is_weekday_line("Do."));
-}
-
-TEST_F(GuideBlock, WeekdayAbbreviationsGoAnywhereInTheLine) {
-    EXPECT_EQ(weekday_line_prepared("Do. 3.12.2009 Was kommt Do. und Sa.?"), "03.12.2009 Was kommt  und ?");
-    // One pass per abbreviation, in a fixed order: what a later pass joins
-    // up stays when its own pass has already run.
-    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x"), "07.12.2009 So.x");
-    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSo.a.x"), "07.12.2009 x");
-}
-
-TEST_F(GuideBlock, StartTimeGetsItsLeadingZeroAndFillsFiveCharacters) {
-    EXPECT_EQ(time_line_prepared("9:05\t45 min.\tDoku"), "09:05 45 min. Doku");
-    EXPECT_EQ(time_line_prepared("19:45 20 min. x"), "19:45 20 min. x");
-    EXPECT_EQ(time_line_prepared(""), "");
-    EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", "09:05 45 min. Doku"),
-              "07.12.2009 09:05   Die Reise");
-    // A block cut short: no Start time, the Event text moves left.
-    EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", ""), "07.12.2009    Die Reise");
-    // A Weekday line of fewer than twelve characters has no Event text.
-    EXPECT_EQ(compose_event_line("07.12.2009", "09:05"), "07.12.200909:05   ");
-}
-
-TEST_F(GuideBlock, EventTextIsCutAtTwoHundredCharacters) {
-    const Text title(250, 'x');
-    const Block block = convert_block("Sa.05.12.2009 " + title, "8:15 30 min. Info", "8:45 Text");
-    EXPECT_EQ(text_length(block.event_line), 219);
-    EXPECT_EQ(text_mid(block.event_line, 20, 300), Text(200, 'x'));
-}
-
-TEST_F(GuideBlock, GenreIsTheTextOneCharacterAfterTheFirstMin) {
-    EXPECT_EQ(compose_genre_line("18:00 50 min. Sport"), "Genre: Sport");
-    EXPECT_EQ(compose_genre_line("18:00 50 min."), "Genre: ");
-    EXPECT_EQ(compose_genre_line("18:00 50 min.x"), "Genre: ");
-    EXPECT_EQ(compose_genre_line("18:00 50 min. a min. b"), "Genre: a min. b");
-    // Without "min." the genre starts at character 5.
-    EXPECT_EQ(compose_genre_line("18:00 N/A"), "Genre: 0 N/A");
-    EXPECT_EQ(compose_genre_line(""), "Genre: ");
-    EXPECT_EQ(compose_genre_line("01:00 1 min. " + Text(300, 'g')), "Genre: " + Text(200, 'g'));
-    EXPECT_EQ(convert_block("Sa.05.12.2009 x", "7:00 5 min. A\\B", "").genre_line, "Genre: AB");
-}
-
-TEST_F(GuideBlock, DescriptionLosesItsLeadingClockTime) {
+TEST(GuideBlock, WorkedExampleAndItsParts) {
+    run.service_count = 0;
+    const Text weekday = weekday_line_prepared("Sa.05.12.2009 News");
+    const Text time = time_line_prepared("8:15 30 min. Info");
+    EXPECT_EQ(compose_event_line(weekday, time), "05.12.2009 08:15   News");
+    EXPECT_EQ(compose_genre_line(time), "Genre: Info");
     EXPECT_EQ(compose_description_line("8:45 Text"), "Text");
-    EXPECT_EQ(compose_description_line("18:50 Alle Spiele."), "Alle Spiele.");
-    EXPECT_EQ(compose_description_line("18:50\tTab."), "Tab.");
-    EXPECT_EQ(compose_description_line("8:45 "), "");
-    EXPECT_EQ(compose_description_line("8:45"), "");
-    EXPECT_EQ(compose_description_line("18:50 "), "");
-    EXPECT_EQ(compose_description_line("abcdefg"), "g");
-    EXPECT_EQ(compose_description_line("abc\t"), "");
-    EXPECT_EQ(compose_description_line("18:50 x\t"), "x ");
-    EXPECT_EQ(compose_description_line(""), "");
+    // No Start time: the Event text moves left. It is cut at 200 characters.
+    EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", ""), "07.12.2009    Die Reise");
+    EXPECT_EQ(compose_event_line(weekday_line_prepared("Sa.05.12.2009 " + Text(250, 'x')), time),
+              "05.12.2009 08:15   " + Text(200, 'x'));
+    // One pass per abbreviation, in a fixed order.
+    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x"), "07.12.2009 So.x");
 }
 
-TEST(ReadBackLine, SpacingRepairDependsOnTheMarkField) {
-    // A marked or unmarked Event line: runs of four blanks become three.
-    EXPECT_EQ(spacing_repair("05.12.2009 08:15    News"), "05.12.2009 08:15   News");
-    EXPECT_EQ(spacing_repair("05.12.2009 08:15 + a     b"), "05.12.2009 08:15 + a    b");
-    EXPECT_EQ(spacing_repair("05.12.2009 08:15   a   b"), "05.12.2009 08:15   a   b");
-    // Any other line: runs of two blanks become three.
-    EXPECT_EQ(spacing_repair("05.12.2009 08:15  News"), "05.12.2009 08:15   News");
-    EXPECT_EQ(spacing_repair("a    b"), "a      b");
-    EXPECT_EQ(spacing_repair("05.12.2009 08:15 -- >>> X"), "05.12.2009 08:15 -- >>> X");
+TEST(GuideBlock, WeekdayLinesBeginWithAnAbbreviationInExactCase) {
+    for (const char* line : {"Sa. 1.1.2010 x", "Mo.", "Do.", "Su. x", "Th."})
+        EXPECT_TRUE(is_weekday_line(line)) << line;
+    for (const char* line : {"fr. 1.1.2010 x", "SA.", " Fr.", "Fr", "Sat. x", ""})
+        EXPECT_FALSE(is_weekday_line(line)) << line;
 }
 
-TEST(ReadBackLine, EventLineTestLooksAtCharactersThreeAndFourteen) {
-    EXPECT_TRUE(is_event_line("05.12.2009 08:15   News"));
-    EXPECT_TRUE(is_event_line("05.12.2009 08:15"));
-    EXPECT_TRUE(is_event_line("xx.xxxxxxxxxx:"));
-    EXPECT_FALSE(is_event_line("05.12.2009 0815   News"));
-    EXPECT_FALSE(is_event_line("05.12.2009 08"));
-    EXPECT_FALSE(is_event_line("5.12.2009 08:15   News"));
-    EXPECT_FALSE(is_event_line("Genre: Show"));
-    EXPECT_FALSE(is_event_line(""));
+TEST(GuideBlock, GenreAndDescriptionLines) {
+    expect_all(compose_genre_line, {{"18:00 50 min. Sport", "Genre: Sport"},
+                                    {"18:00 50 min.", "Genre: "},
+                                    {"18:00 50 min. a min. b", "Genre: a min. b"},
+                                    {"18:00 N/A", "Genre: 0 N/A"},  // without "min.": from character 5
+                                    {"", "Genre: "}});
+    // Five characters go when the second is a colon, else six.
+    expect_all(compose_description_line, {{"8:45 Text", "Text"}, {"18:50 Alle", "Alle"},
+                                          {"18:50\tTab.", "Tab."}, {"8:45", ""}, {"abcdefg", "g"}});
 }
 
-TEST(Marking, OnlyAnEmptyMarkFieldIsMarked) {
-    EXPECT_EQ(mark_event_line("05.12.2009 08:15   News"), "05.12.2009 08:15 + News");
-    EXPECT_EQ(mark_event_line("05.12.2009 08:15 + News"), "05.12.2009 08:15 + News");
-    EXPECT_EQ(mark_event_line("05.12.2009 08:15   A   B      C"), "05.12.2009 08:15 + A   B      C");
-    EXPECT_EQ(mark_event_line("05.12.2009 08:15   "), "05.12.2009 08:15 + ");
-    EXPECT_EQ(mark_event_line("05.12.2009 08:15"), "05.12.2009 08:15");
-    EXPECT_EQ(mark_event_line("05.12.2026 20:52 -- >>> /X <<< -- File new created..."),
-              "05.12.2026 20:52 -- >>> /X <<< -- File new created...");
+TEST(ReadBackLine, SpacingRepairEventLineTestAndMarking) {
+    expect_all(spacing_repair, {{"05.12.2009 08:15    News", "05.12.2009 08:15   News"},
+                                {"05.12.2009 08:15 + a     b", "05.12.2009 08:15 + a    b"},
+                                {"05.12.2009 08:15  News", "05.12.2009 08:15   News"},
+                                {"a    b", "a      b"}});
+    for (const char* line : {"05.12.2009 08:15   News", "05.12.2009 08:15", "xx.xxxxxxxxxx:"})
+        EXPECT_TRUE(is_event_line(line)) << line;
+    for (const char* line : {"05.12.2009 0815   News", "5.12.2009 08:15   News", "05.12.2009 08", ""})
+        EXPECT_FALSE(is_event_line(line)) << line;
+    expect_all(mark_event_line, {{"05.12.2009 08:15   A   B", "05.12.2009 08:15 + A   B"},
+                                 {"05.12.2009 08:15 + News", "05.12.2009 08:15 + News"},
+                                 {"05.12.2009 08:15", "05.12.2009 08:15"},
+                                 {"05.12.2009 20:52 -- >>> /X", "05.12.2009 20:52 -- >>> /X"}});
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Line files in File slots: line splitting, buffering, open modes, the
-// sharing rules between slots and the reporting of write failures.
+// Line files in File slots, file_copy, and the process services.
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,410 +16,159 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using Lines = std::vector<Text>;
 
-// Every line of a file as the reading loops of a run see them; checks that
-// the file is at its end afterwards and stays there.
-Lines read_lines(const std::string& path) {
-    Lines lines;
-    EXPECT_NE(file_open_read(1, path), 0) << path;
-    while (file_at_end(1) == 0) lines.push_back(file_read_line(1));
-    EXPECT_EQ(file_read_line(1), "");
-    EXPECT_NE(file_at_end(1), 0);
-    file_close(1);
-    return lines;
-}
+auto mode_of(const std::string& path) { return static_cast<int>(fs::status(path).permissions()); }
+auto entries(const std::string& folder) { return std::distance(fs::directory_iterator(folder), {}); }
 
-Lines lines_of(const std::string& bytes) {
-    ScratchDir dir;
-    write_bytes(dir.file("in"), bytes);
-    return read_lines(dir.file("in"));
-}
-
-off_t size_on_disk(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 ? info.st_size : -1;
-}
-
-mode_t mode_of(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
-}
-
-// Runs body in a child process and gives its exit code (-1: did not exit).
-int exit_code_of_child(const std::function<int()>& body) {
-    pid_t pid = ::fork();
-    if (pid == 0) ::_exit(body());
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
-class FileSlots : public ::testing::Test {
+class Files : public ::testing::Test {
 protected:
     void TearDown() override { file_close_all(); }
+    // The lines as a reading loop sees them; file_at_end must consume nothing.
+    Lines lines_of(const std::string& bytes) {
+        write_bytes(dir.file("in"), bytes);
+        Lines lines;
+        EXPECT_NE(file_open_read(1, dir.file("in")), 0);
+        while (file_at_end(1) == 0 && file_at_end(1) == 0) lines.push_back(file_read_line(1));
+        EXPECT_EQ(file_read_line(1), "");
+        EXPECT_NE(file_at_end(1), 0);
+        file_close(1);
+        return lines;
+    }
     ScratchDir dir;
 };
 
-TEST_F(FileSlots, LineEndsAndTheirCombinations) {
-    EXPECT_EQ(lines_of(""), Lines{});
-    EXPECT_EQ(lines_of("a\r\n"), Lines{"a"});
-    EXPECT_EQ(lines_of("a\r\n\r\n"), (Lines{"a", ""}));
-    EXPECT_EQ(lines_of("a\r\r\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(lines_of("a\n\rb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(lines_of("a\rb"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines_of("a\nb\n"), (Lines{"a", "b"}));
-    EXPECT_EQ(lines_of("a\n\n"), (Lines{"a", ""}));
-    EXPECT_EQ(lines_of("last"), Lines{"last"});
-    // A CR at the very end closes the last line; no empty line follows.
-    EXPECT_EQ(lines_of("a\r"), Lines{"a"});
-    EXPECT_EQ(lines_of("\r"), Lines{""});
-    // Tabs, spaces and high bytes are ordinary line content.
-    EXPECT_EQ(lines_of("\tx  \xE4\xFF\r\n"), Lines{"\tx  \xE4\xFF"});
-}
-
-TEST_F(FileSlots, ZeroByteEndsTheLine) {
-    EXPECT_EQ(lines_of(std::string("ab\0cd", 5)), (Lines{"ab", "cd"}));
-    EXPECT_EQ(lines_of(std::string("\0", 1)), Lines{""});
-    EXPECT_EQ(lines_of(std::string("a\0\0b", 4)), (Lines{"a", "", "b"}));
-    // The byte after a CR is left unread, also when it is a 0 byte.
-    EXPECT_EQ(lines_of(std::string("x\r\0y", 4)), (Lines{"x", "", "y"}));
-}
-
-TEST_F(FileSlots, LineEndsAcrossTheBufferBoundary) {
+TEST_F(Files, LineSplitting) {
     const std::string full(4095, 'a');
-    // CR is the 4096th byte, its LF the first byte of the next buffer fill.
-    EXPECT_EQ(lines_of(full + "\r\nb"), (Lines{full, "b"}));
-    EXPECT_EQ(lines_of(full + "\rb"), (Lines{full, "b"}));
-    EXPECT_EQ(lines_of(full + "\r\r\nb"), (Lines{full, "", "b"}));
-    // The file ends with that CR exactly at the end of the buffer.
-    EXPECT_EQ(lines_of(full + "\r"), Lines{full});
-    EXPECT_EQ(lines_of(full + "\n"), Lines{full});
-    // A line that runs over several buffer fills.
-    const std::string longer(3 * 4096 + 17, 'q');
-    EXPECT_EQ(lines_of("x\n" + longer + "\r\ny"), (Lines{"x", longer, "y"}));
-    EXPECT_EQ(lines_of(std::string(4096, 'z')), Lines{std::string(4096, 'z')});
+    for (auto [bytes, want] : std::initializer_list<std::pair<std::string, Lines>>{
+             {"", {}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"a\r\r\nb", {"a", "", "b"}},
+             {"a\n\rb", {"a", "", "b"}}, {"a\rb", {"a", "b"}}, {"last", {"last"}}, {"a\r", {"a"}},
+             {std::string("ab\0cd", 5), {"ab", "cd"}}, {std::string("x\r\0y", 4), {"x", "", "y"}},
+             {full + "\r\nb", {full, "b"}}, {full + "\rb", {full, "b"}}, {full + "\r", {full}}})
+        EXPECT_EQ(lines_of(bytes), want) << bytes.size();
+    const std::string big(10 * 1024 * 1024, 'x');
+    EXPECT_TRUE(lines_of("head\r\n" + big + "\r\ntail") == (Lines{"head", big, "tail"}));
 }
 
-TEST_F(FileSlots, VeryLongLinesAndManyShortLinesAreReadWhole) {
-    std::string line(10 * 1024 * 1024, 'x');
-    for (std::size_t i = 0; i < line.size(); i += 997) line[i] = static_cast<char>('a' + i % 26);
-    write_bytes(dir.file("long"), "head\r\n" + line + "\r\n" + line + "tail");
-    ASSERT_NE(file_open_read(1, dir.file("long")), 0);
-    EXPECT_EQ(file_read_line(1), "head");
-    EXPECT_TRUE(file_read_line(1) == line);
-    EXPECT_TRUE(file_read_line(1) == line + "tail");
-    EXPECT_NE(file_at_end(1), 0);
-    file_close(1);
-
-    std::string many;
-    for (int i = 0; i < 300000; ++i) many += std::to_string(i) + (i % 2 ? "\n" : "\r\n");
-    write_bytes(dir.file("many"), many);
-    Lines lines = read_lines(dir.file("many"));
-    ASSERT_EQ(lines.size(), 300000u);
-    EXPECT_EQ(lines[0], "0");
-    EXPECT_EQ(lines[299999], "299999");
-}
-
-TEST_F(FileSlots, AtEndLooksAheadWithoutConsuming) {
-    const std::string full(4095, 'a');
-    write_bytes(dir.file("f"), "a\rb" + full + "\rc");
-    ASSERT_NE(file_open_read(1, dir.file("f")), 0);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "a");
-    EXPECT_EQ(file_at_end(1), 0);
-    EXPECT_EQ(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "b" + full);
-    EXPECT_EQ(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "c");
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_read_line(1), "");
-    EXPECT_NE(file_at_end(1), 0);
-
-    write_bytes(dir.file("empty"), "");
-    ASSERT_NE(file_open_read(1, dir.file("empty")), 0);
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "");
-}
-
-TEST_F(FileSlots, ClosedAndOutOfRangeSlotsDoNothing) {
-    for (int slot : {0, 5, int{FILE_SLOT_COUNT} - 1, -1, int{FILE_SLOT_COUNT}, 1000}) {
-        EXPECT_NE(file_at_end(slot), 0) << slot;
-        EXPECT_EQ(file_read_line(slot), "") << slot;
-        EXPECT_EQ(file_write_line(slot, "x"), 0) << slot;
-        EXPECT_NE(file_close(slot), 0) << slot;
-        EXPECT_EQ(file_open_read(slot, dir.file("missing")), 0) << slot;
-        EXPECT_EQ(file_create(slot, dir.file("nofolder/x")), 0) << slot;
-    }
-    EXPECT_EQ(file_open_read(-1, dir.file("missing")), 0);
-    write_bytes(dir.file("f"), "x");
-    EXPECT_EQ(file_open_read(FILE_SLOT_COUNT, dir.file("f")), 0);
-    EXPECT_EQ(file_create(-1, dir.file("g")), 0);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("g")));
-}
-
-TEST_F(FileSlots, OpenForReading) {
-    EXPECT_EQ(file_open_read(1, dir.file("missing")), 0);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("missing")));
-    EXPECT_EQ(file_open_read(1, dir.path()), 0);
-    EXPECT_EQ(file_open_read(1, ""), 0);
-
-    // A failed open leaves the slot closed, also when it held a file.
-    write_bytes(dir.file("a"), "one\r\ntwo\r\n");
-    ASSERT_NE(file_open_read(1, dir.file("a")), 0);
-    EXPECT_EQ(file_open_read(1, dir.file("missing")), 0);
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "");
-
-    // Reopening starts from the top; slots read independently.
-    write_bytes(dir.file("b"), "x\ny\n");
-    ASSERT_NE(file_open_read(1, dir.file("a")), 0);
-    EXPECT_EQ(file_read_line(1), "one");
-    ASSERT_NE(file_open_read(1, dir.file("a")), 0);
-    ASSERT_NE(file_open_read(0, dir.file("b")), 0);
-    ASSERT_NE(file_open_read(3, dir.file("a")), 0);
-    EXPECT_EQ(file_read_line(1), "one");
-    EXPECT_EQ(file_read_line(0), "x");
-    EXPECT_EQ(file_read_line(3), "one");
-    EXPECT_EQ(file_read_line(1), "two");
-    EXPECT_EQ(file_read_line(0), "y");
-    EXPECT_NE(file_at_end(0), 0);
-    EXPECT_EQ(file_at_end(3), 0);
-    // Writing to a reading slot is not possible.
-    EXPECT_EQ(file_write_line(1, "z"), 0);
-    EXPECT_NE(file_close(1), 0);
-    EXPECT_EQ(read_bytes(dir.file("a")), "one\r\ntwo\r\n");
-}
-
-TEST_F(FileSlots, WrittenLinesEndInCrLf) {
-    const std::string path = dir.file("out");
+// Two pieces per line (text, CR LF), each into the 4096-byte buffer if it
+// fits, else the buffer goes out first and a piece of 4096 or more directly.
+TEST_F(Files, WriteLineEndsInCrLfThroughTheBuffer) {
+    const std::string path = dir.file("out"), a(4089, 'a'), d(4096, 'd');
     ASSERT_NE(file_create(2, path), 0);
     EXPECT_EQ(file_write_line(2, ""), 2);
     EXPECT_EQ(file_write_line(2, "abc"), 5);
-    EXPECT_EQ(file_write_line(2, "tab\there \xE4\xDF"), 13);
-    EXPECT_EQ(file_write_line(2, "a\nb"), 5);
-    // Nothing is read from a writing slot.
-    EXPECT_NE(file_at_end(2), 0);
-    EXPECT_EQ(file_read_line(2), "");
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_EQ(file_write_line(2, a), 4091);  // the text fills the buffer, CR LF does not fit
+    EXPECT_EQ(fs::file_size(path), 4096u);
+    EXPECT_EQ(file_write_line(2, d), 4098);
+    EXPECT_EQ(fs::file_size(path), 4096u + 2 + 4096);
     EXPECT_NE(file_close(2), 0);
-    EXPECT_EQ(read_bytes(path), "\r\nabc\r\ntab\there \xE4\xDF\r\na\nb\r\n");
-    // Closing again does nothing; writing to the closed slot neither.
-    EXPECT_NE(file_close(2), 0);
-    EXPECT_EQ(file_write_line(2, "late"), 0);
-    EXPECT_EQ(read_bytes(path), "\r\nabc\r\ntab\there \xE4\xDF\r\na\nb\r\n");
+    EXPECT_TRUE(read_bytes(path) == "\r\nabc\r\n" + a + "\r\n" + d + "\r\n");
 }
 
-TEST_F(FileSlots, WritesGoThroughTheBufferInTwoPieces) {
-    const std::string path = dir.file("out");
-    std::string expected;
-    auto write = [&](const std::string& text) {
-        EXPECT_EQ(file_write_line(2, text), static_cast<int>(text.size() + 2));
-        expected += text + "\r\n";
-    };
-    ASSERT_NE(file_create(2, path), 0);
-    // 4094 bytes and CR LF fill the buffer exactly; nothing is on disk yet.
-    write(std::string(4094, 'a'));
-    EXPECT_EQ(size_on_disk(path), 0);
-    // The next piece does not fit: the full buffer goes out first.
-    write("b");
-    EXPECT_EQ(size_on_disk(path), 4096);
-    // 4095 bytes do not fit beside "b\r\n": flush, then into the buffer; its
-    // CR LF no longer fits the one free byte: flush again.
-    write(std::string(4095, 'c'));
-    EXPECT_EQ(size_on_disk(path), 4096 + 3 + 4095);
-    // A piece of 4096 bytes or more goes to the file directly.
-    write(std::string(4096, 'd'));
-    EXPECT_EQ(size_on_disk(path), 4096 + 3 + 4095 + 2 + 4096);
-    write(std::string(10000, 'e'));
-    EXPECT_EQ(size_on_disk(path), 4096 + 3 + 4095 + 2 + 4096 + 2 + 10000);
-    for (int i = 0; i < 5000; ++i) write(std::string(static_cast<std::size_t>(i % 37), 'f'));
-    EXPECT_NE(file_close(2), 0);
-    EXPECT_TRUE(read_bytes(path) == expected);
-}
-
-TEST_F(FileSlots, CreateTruncatesAndFailsQuietly) {
-    const std::string path = dir.file("old");
-    write_bytes(path, "previous content\r\n");
-    ASSERT_NE(file_create(2, path), 0);
-    EXPECT_EQ(size_on_disk(path), 0);
-    file_write_line(2, "new");
-    EXPECT_NE(file_close(2), 0);
-    EXPECT_EQ(read_bytes(path), "new\r\n");
-
+TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
+    write_bytes(dir.file("a"), "one\r\n");
+    for (int slot : {-1, int{FILE_SLOT_COUNT}}) {
+        EXPECT_EQ(file_open_read(slot, dir.file("a")) + file_create(slot, dir.file("b")), 0);
+        EXPECT_NE(file_at_end(slot), 0);
+        EXPECT_EQ(file_read_line(slot), "");
+        EXPECT_EQ(file_write_line(slot, "x"), 0);
+    }
+    EXPECT_FALSE(file_exists_on_disk(dir.file("b")));
+    ASSERT_NE(file_open_read(1, dir.file("a")), 0);
+    EXPECT_EQ(file_open_read(1, dir.file("missing")), 0);  // leaves the slot closed
+    EXPECT_EQ(file_read_line(1), "");
     EXPECT_EQ(file_create(2, dir.file("nofolder/x")), 0);
-    EXPECT_EQ(file_create(2, dir.path()), 0);
-    // Writes to the slot of a failed create do nothing.
     EXPECT_EQ(file_write_line(2, "lost"), 0);
-    EXPECT_NE(file_close(2), 0);
-
-    // A new file gets 0666 less the umask.
-    mode_t old_mask = ::umask(022);
-    ASSERT_NE(file_create(2, dir.file("fresh")), 0);
-    file_close(2);
-    ::umask(old_mask);
-    EXPECT_EQ(mode_of(dir.file("fresh")), 0644u);
-
-    // file_create follows a symbolic link and empties its target.
-    write_bytes(dir.file("target"), "data");
-    ASSERT_EQ(::symlink("target", dir.file("link").c_str()), 0);
-    ASSERT_NE(file_create(2, dir.file("link")), 0);
-    file_write_line(2, "via link");
-    file_close(2);
-    EXPECT_EQ(read_bytes(dir.file("target")), "via link\r\n");
+    ASSERT_NE(file_create(2, dir.file("a")), 0);  // truncates
+    EXPECT_EQ(fs::file_size(dir.file("a")), 0u);
+    file_write_line(2, "new");
+    ASSERT_NE(file_create(2, dir.file("c")), 0);  // reopening writes the pending line
+    EXPECT_EQ(read_bytes(dir.file("a")), "new\r\n");
 }
 
-TEST_F(FileSlots, ReopeningASlotWritesItsPendingLinesFirst) {
-    ASSERT_NE(file_create(2, dir.file("first")), 0);
-    file_write_line(2, "kept");
-    ASSERT_NE(file_create(2, dir.file("second")), 0);
-    EXPECT_EQ(read_bytes(dir.file("first")), "kept\r\n");
-    file_write_line(2, "two");
-    write_bytes(dir.file("r"), "r\n");
-    ASSERT_NE(file_open_read(2, dir.file("r")), 0);
-    EXPECT_EQ(read_bytes(dir.file("second")), "two\r\n");
-    EXPECT_EQ(file_read_line(2), "r");
-
-    ASSERT_NE(file_create(2, dir.file("third")), 0);
-    file_write_line(2, "at the end");
-    file_close_all();
-    EXPECT_EQ(read_bytes(dir.file("third")), "at the end\r\n");
-    EXPECT_NE(file_at_end(2), 0);
-}
-
-TEST_F(FileSlots, PrivateCreateMakesUserOnlyFilesAndRefusesLinks) {
-    mode_t old_mask = ::umask(0);
-    ASSERT_NE(file_create_private(2, dir.file("TELVOR.DAT")), 0);
-    file_write_line(2, "x");
-    EXPECT_NE(file_close(2), 0);
+TEST_F(Files, PrivateCreateIsUserOnlyAndRefusesAPlantedLink) {
+    const mode_t old_mask = ::umask(0);
+    EXPECT_NE(file_create_private(2, dir.file("TELVOR.DAT")), 0);
     ::umask(old_mask);
-    EXPECT_EQ(mode_of(dir.file("TELVOR.DAT")), 0600u);
-    EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "x\r\n");
-
-    // An existing file is emptied and made private.
-    write_bytes(dir.file("TELVOR.CLP"), "old");
-    ASSERT_EQ(::chmod(dir.file("TELVOR.CLP").c_str(), 0666), 0);
-    ASSERT_NE(file_create_private(2, dir.file("TELVOR.CLP")), 0);
-    EXPECT_EQ(size_on_disk(dir.file("TELVOR.CLP")), 0);
-    EXPECT_EQ(mode_of(dir.file("TELVOR.CLP")), 0600u);
-    file_close(2);
-
-    // A planted link is not followed: the create fails, the target stays.
+    EXPECT_EQ(mode_of(dir.file("TELVOR.DAT")), 0600);
     write_bytes(dir.file("victim"), "precious");
-    ASSERT_EQ(::chmod(dir.file("victim").c_str(), 0644), 0);
     ASSERT_EQ(::symlink(dir.file("victim").c_str(), dir.file("planted").c_str()), 0);
     EXPECT_EQ(file_create_private(2, dir.file("planted")), 0);
     EXPECT_EQ(file_write_line(2, "evil"), 0);
     file_close(2);
     EXPECT_EQ(read_bytes(dir.file("victim")), "precious");
-    EXPECT_EQ(mode_of(dir.file("victim")), 0644u);
+}
 
-    // Also a dangling link: nothing comes into being at its target.
-    ASSERT_EQ(::symlink("nowhere", dir.file("dangling").c_str()), 0);
-    EXPECT_EQ(file_create_private(2, dir.file("dangling")), 0);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("nowhere")));
-
-    // Only plain files serve as working files.
-    EXPECT_EQ(file_create_private(2, dir.path()), 0);
-    if (file_exists_on_disk("/dev/full")) {
-        EXPECT_EQ(file_create_private(2, "/dev/full"), 0);
+TEST_F(Files, WriteAndReadErrorsAreReportedByClose) {
+    // A direct write cut short by the file-size limit (real only in a child).
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        char name[] = "telvor", *argv[] = {name, nullptr};
+        program_start(1, argv);
+        struct rlimit limit = {10000, 10000};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || file_create(2, dir.file("big")) == 0) ::_exit(3);
+        file_write_line(2, std::string(30000, 'x'));
+        ::_exit(file_close(2) == 0 ? 0 : 1);
     }
-}
-
-TEST_F(FileSlots, AFileOpenInOneSlotIsNotEmptiedOrDeletedThroughAnother) {
-    const std::string path = dir.file("event.telvor");
-    write_bytes(path, "line 1\r\nline 2\r\n");
-    ASSERT_NE(file_open_read(1, path), 0);
-    EXPECT_EQ(file_read_line(1), "line 1");
-    EXPECT_EQ(file_create(2, path), 0);
-    EXPECT_EQ(file_create_private(2, path), 0);
-    ASSERT_EQ(::symlink(path.c_str(), dir.file("alias").c_str()), 0);
-    EXPECT_EQ(file_create(2, dir.file("alias")), 0);
-    EXPECT_EQ(file_delete(path), 0);
-    // The link itself is another file and may go.
-    EXPECT_NE(file_delete(dir.file("alias")), 0);
-    // Readers share the file.
-    ASSERT_NE(file_open_read(0, path), 0);
-    EXPECT_EQ(file_read_line(0), "line 1");
-    EXPECT_EQ(file_read_line(1), "line 2");
-    file_close(0);
-    file_close(1);
-    EXPECT_EQ(read_bytes(path), "line 1\r\nline 2\r\n");
-
-    // A file being written is not read through another slot.
-    ASSERT_NE(file_create(2, path), 0);
-    EXPECT_EQ(file_open_read(1, path), 0);
-    file_close(2);
-    EXPECT_NE(file_open_read(1, path), 0);
-    file_close(1);
-    EXPECT_NE(file_delete(path), 0);
-    EXPECT_FALSE(file_exists_on_disk(path));
-    EXPECT_EQ(file_delete(path), 0);
-}
-
-TEST_F(FileSlots, ContentsAreBytesAndPathsAreConverted) {
-    // "Grüße.telvor" in Windows-1252 names the UTF-8 file on disk.
-    const Text path = dir.path() + "Gr\xFC\xDF" "e.telvor";
-    ASSERT_NE(file_create(2, path), 0);
-    file_write_line(2, "\xE4\x80\xFF");
-    file_close(2);
-    EXPECT_EQ(read_bytes(dir.path() + "Gr\xC3\xBC\xC3\x9F" "e.telvor"), "\xE4\x80\xFF\r\n");
-    ASSERT_NE(file_open_read(1, path), 0);
-    EXPECT_EQ(file_read_line(1), "\xE4\x80\xFF");
-    file_close(1);
-    EXPECT_NE(file_delete(path), 0);
-    EXPECT_FALSE(file_exists_on_disk(dir.path() + "Gr\xC3\xBC\xC3\x9F" "e.telvor"));
-}
-
-// The file-size limit is real only in a child process; file_close must
-// report the failed writes, whether buffered or written directly.
-TEST_F(FileSlots, WritePastTheFileSizeLimitIsReportedByClose) {
-    const std::string path = dir.file("limited");
-    auto write_under_limit = [&](std::size_t line_length, int lines) {
-        return exit_code_of_child([&] {
-            char name[] = "telvor";
-            char* argv[] = {name, nullptr};
-            program_start(1, argv);
-            struct rlimit limit = {10000, 10000};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
-            if (file_create(2, path) == 0) return 4;
-            for (int i = 0; i < lines; ++i) file_write_line(2, std::string(line_length, 'x'));
-            return file_close(2) == 0 ? 0 : 1;
-        });
-    };
-    EXPECT_EQ(write_under_limit(100, 90), 1);  // 9180 bytes fit
-    EXPECT_EQ(size_on_disk(path), 9180);
-    EXPECT_EQ(write_under_limit(100, 200), 0);
-    EXPECT_EQ(size_on_disk(path), 10000);
-    EXPECT_EQ(write_under_limit(30000, 1), 0);  // one direct write, cut short
-    EXPECT_EQ(write_under_limit(9999, 1), 0);   // only the CR LF fails
-}
-
-TEST_F(FileSlots, FullDiskIsReportedByClose) {
-    if (!file_exists_on_disk("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    int status = -1;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
+    // A buffered write to a full disk.
     ASSERT_NE(file_create(2, "/dev/full"), 0);
     EXPECT_EQ(file_write_line(2, "x"), 3);
     EXPECT_EQ(file_close(2), 0);
-    ASSERT_NE(file_create(2, "/dev/full"), 0);
-    EXPECT_EQ(file_write_line(2, std::string(5000, 'x')), 5002);
-    EXPECT_EQ(file_close(2), 0);
-    // Nothing written, nothing failed.
-    ASSERT_NE(file_create(2, "/dev/full"), 0);
-    EXPECT_NE(file_close(2), 0);
+    ASSERT_NE(file_open_read(1, "/proc/self/mem"), 0);  // reading from address 0 fails
+    EXPECT_NE(file_at_end(1), 0);
+    EXPECT_EQ(file_close(1), 0);
+}
+
+TEST_F(Files, CopyReplacesTheTargetAtomicallyUnlessOpenOrProtected) {
+    const std::string src = dir.file("TELVOR.DAT"), dst = dir.file("event.telvor"), old = "old 1\r\nold 2\r\n";
+    write_bytes(src, "new\r\n");
+    write_bytes(dst, old);
+    ASSERT_EQ(::chmod(dst.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("event.telvor", dir.file("alias").c_str()), 0);
+    ASSERT_NE(file_open_read(1, dst), 0);
+    EXPECT_EQ(file_copy(src, dst), 0);
+    EXPECT_EQ(file_copy(src, dir.file("alias")), 0);
+    EXPECT_EQ(read_bytes(dst), old);
+    file_close(1);
+    EXPECT_NE(file_copy(src, dir.file("alias")), 0);
+    EXPECT_EQ(fs::is_symlink(dir.file("alias")), true);
+    EXPECT_EQ(read_bytes(dst), "new\r\n");
+    EXPECT_EQ(mode_of(dst), 0640);
+
+    // Write protection holds also for root.
+    write_bytes(src, "newer\r\n");
+    ASSERT_EQ(::chmod(dst.c_str(), 0444), 0);
+    EXPECT_EQ(file_copy(src, dst), 0);
+    fs::create_directory(dir.file("locked"));
+    write_bytes(dir.file("locked/e"), "kept");
+    ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0555), 0);
+    EXPECT_EQ(file_copy(src, dir.file("locked/e")), 0);
+    EXPECT_EQ(file_copy(src, dir.file("locked/f")), 0);
+    EXPECT_EQ(read_bytes(dst), "new\r\n");
+    EXPECT_EQ(read_bytes(dir.file("locked/e")), "kept");
+    EXPECT_EQ(entries(dir.file("locked")), 1);  // no temporary file left
+    EXPECT_EQ(entries(dir.path()), 4);
+}
+
+TEST_F(Files, ParameterIsWindows1252AndLongDirectoryIsWhole) {
+    std::string program = "/usr/bin/telvor", first = "/home/M\xC3\xA4rz \xE2\x82\xAC.telvor";
+    char* argv[] = {program.data(), first.data(), nullptr};
+    program_start(2, argv);
+    EXPECT_EQ(program_parameter(0), "/home/M\xE4rz \x80.telvor");
+    EXPECT_EQ(program_parameter(1), "");
+
+    const fs::path saved = fs::current_path();
+    const std::string part(120, 'd'), deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
+    fs::create_directories(deep);
+    EXPECT_NE(directory_set_current(deep), 0);
+    EXPECT_EQ(directory_get_current(), deep);  // longer than 254 bytes
+    fs::current_path(saved);
 }
 
 }  // namespace
-
-TEST(FileReadError, CountsAsTheEndAndIsReportedByClose) {
-    // Reading this process's memory from address 0 fails with an I/O error.
-    ASSERT_NE(file_open_read(1, "/proc/self/mem"), 0);
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_close(1), 0);
-
-    ScratchDir dir;
-    write_bytes(dir.file("ok.txt"), "a\r\nb");
-    ASSERT_NE(file_open_read(1, dir.file("ok.txt")), 0);
-    while (!file_at_end(1)) file_read_line(1);
-    EXPECT_NE(file_close(1), 0);
-}
