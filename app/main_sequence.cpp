@@ -29,11 +29,13 @@ void main_sequence() {
     read_service_file();
     if (!choose_event_file()) return;                     // S3: dialog cancelled
     const bool guide_text_stored = capture_guide_text();  // S4
-    convert_event_file();                                 // S5 to S7
+    const bool guide_text_converted = convert_event_file();  // S5 to S7
     if (ask_end_of_run_question() == ANSWER_CANCEL) return;  // S8
 
-    // S9: what the user copied is dropped only once it is stored.
-    if (guide_text_stored) clipboard_clear();
+    // S9: what the user copied is dropped only once it is stored and
+    // converted; Guide text left unconverted in the Event file does not
+    // survive a Marking pass.
+    if (guide_text_stored && guide_text_converted) clipboard_clear();
     while (window_wait_event() != WINDOW_EVENT_CLOSE) {
     }
 }

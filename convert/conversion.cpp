@@ -102,13 +102,13 @@ Text compose_description_line(const Text& description_line) {
     return text_mid(line, 2, 1) == ":" ? text_right(line, n - 5) : text_right(line, n - 6);
 }
 
-void convert_event_file() {
-    if (!begin_data_file_pass()) return;
+bool convert_event_file() {
+    if (!begin_data_file_pass()) return false;
     while (!file_at_end(EVENT_SLOT)) {
         read_trimmed_line(EVENT_SLOT, run.work_line);
         const Outcome outcome =
             is_weekday_line(run.work_line) ? convert_guide_block() : carry_over_line();
         if (outcome != Outcome::filtered) advance_slot_index();
     }
-    end_data_file_pass();  // end of input
+    return end_data_file_pass();  // end of input
 }

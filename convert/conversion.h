@@ -6,8 +6,9 @@
 
 #include "runtime/text.h"
 
-// Runs the whole conversion, end of input included.
-void convert_event_file();
+// Runs the whole conversion, end of input included. True when the Event
+// file was replaced by its converted version.
+bool convert_event_file();
 
 // A Weekday line begins with one of the weekday abbreviations.
 bool is_weekday_line(const Text& line);

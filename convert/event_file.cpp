@@ -89,12 +89,14 @@ bool begin_data_file_pass() {
     return true;
 }
 
-void end_data_file_pass() {
+bool end_data_file_pass() {
     const bool read_completely = file_close(EVENT_SLOT) != 0;
     const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
-    if (replace_event_file(run.data_file_path, written_completely))
+    const bool replaced = replace_event_file(run.data_file_path, written_completely);
+    if (replaced)
         event_view_closing_lines();
     else
         event_view_failure_lines("Not writing...");
     view_show_last_shown(EVENT_VIEW);
+    return replaced;
 }

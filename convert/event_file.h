@@ -34,4 +34,5 @@ bool begin_data_file_pass();
 // Closes both files, puts TELVOR.DAT in place of the Event file if it was
 // read and written completely, adds the closing lines (or the "Not
 // writing..." lines) to the Event view and scrolls it to the Last shown text.
-void end_data_file_pass();
+// True when the Event file was replaced.
+bool end_data_file_pass();

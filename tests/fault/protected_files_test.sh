@@ -26,6 +26,7 @@ for working in TELVOR.DAT TELVOR.CLP; do
     ln -s "$work/victim-$working" "$dir/$working"
     run "link-$working" "$dir" yes
     cmp -s "$work/victim-$working.orig" "$work/victim-$working" || fail "link-$working: the link's target changed"
+    grep -qx '\[clipboard\] kept' "$work/link-$working.out" || fail "link-$working: the clipboard was not kept"
     # The Event file stays a plain file with its old content or a whole new version.
     [[ ! -L $dir/events.telvor ]] && { cmp -s "$work/events.orig" "$dir/events.telvor" ||
         head -n 1 "$dir/events.telvor" | grep -q 'EVENTS.TELVOR <<< -- File new created'; } ||
