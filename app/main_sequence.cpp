@@ -1,42 +1,93 @@
 #include "app/main_sequence.h"
 
 #include <cstdio>
+#include <new>
 
-#include "app/run_state.h"
-#include "app/views.h"
 #include "convert/capture.h"
 #include "convert/conversion.h"
 #include "convert/end_of_run.h"
 #include "convert/event_file.h"
+#include "convert/events.h"
 #include "lists/lists.h"
+#include "run/run_state.h"
+#include "run/views.h"
 #include "runtime/file.h"
 
 namespace {
 
+// Says that another run holds what this one needs, in a message box and on
+// stderr, and ends the run without having changed anything.
+void refuse_busy(const char* what, const Path& path) {
+    std::fprintf(stderr, "telvor: TELVOR is already running %s: %s\n", what, path.native.c_str());
+    ask_yes_no_cancel(g_run.version_text,
+                      Text("TELVOR is already running ") + what + ":\n" + path_display(path),
+                      ASK_OK | ASK_ICON_STOP);
+    run_set_exit_status(EXIT_BUSY);
+}
+
 void main_sequence() {
-    if (!main_window_open()) {
+    if (folder_lock(g_run.program_directory) == FOLDER_BUSY) {
+        refuse_busy("in this folder", g_run.program_directory);
+        return;
+    }
+    g_run.program_directory_claimed = true;
+    g_run.main_window_is_open = main_window_open() != 0;
+    if (!g_run.main_window_is_open) {
         // Without a window there are no views and no Close event to wait
         // for: the question is asked (it answers Cancel where nothing can
         // be shown), and the run ends after it with the clipboard untouched.
         std::fprintf(stderr, "telvor: the main window could not be opened: %s\n",
                      window_failure_reason().c_str());
+        run_set_exit_status(EXIT_NO_DISPLAY);
         ask_end_of_run_question();
         return;
     }
 
-    views_create();                                       // S1
-    read_filter_file();                                   // S2
+    views_create();
+    read_filter_file();
     read_service_file();
-    if (!choose_event_file()) return;                     // S3: dialog cancelled
-    const bool guide_text_stored = capture_guide_text();  // S4
-    const bool guide_text_converted = convert_event_file();  // S5 to S7
-    if (ask_end_of_run_question() == ANSWER_CANCEL) return;  // S8
+    event_tests_prepare();
 
-    // S9: what the user copied is dropped only once it is stored and
-    // converted; Guide text left unconverted in the Event file does not
-    // survive a Marking pass.
-    if (guide_text_stored && guide_text_converted) clipboard_clear();
+    switch (choose_event_file()) {
+    case Choice::cancelled:
+        return;
+    case Choice::busy:
+        refuse_busy("on this Event file", g_run.event_file_path);
+        return;
+    case Choice::chosen:
+        break;
+    }
+    const bool guide_text_taken = capture_guide_text();
+    const bool guide_text_converted = convert_event_file();
+    ask_end_of_run_question();
+    if (g_run.end_of_run_answer == ANSWER_CANCEL) return;
+
+    // What the user copied is dropped only once it is stored and converted;
+    // Guide text left unconverted in the Event file does not survive a
+    // Marking pass, and text that held no Guide block was not used at all.
+    if (guide_text_taken && guide_text_converted) clipboard_clear();
     while (window_wait_event() != WINDOW_EVENT_CLOSE) {
+    }
+}
+
+// Memory ran out: every slot is closed and the working files go. Each
+// replacement of the Event file is a single rename, so the Event file holds
+// its old content or a whole new one; the clipboard is kept.
+void end_out_of_memory() {
+    file_close_all();
+    // Working files under these names are this run's only while it holds
+    // the Program directory.
+    if (g_run.program_directory_claimed) {
+        file_delete(g_run.clipboard_copy_path);
+        file_delete(g_run.data_file_path);
+    }
+    std::fputs("telvor: out of memory; the run stopped, the Event file is whole\n", stderr);
+    g_run.exit_status = EXIT_OUT_OF_MEMORY;
+    if (!g_run.main_window_is_open) return;
+    try {
+        ask_yes_no_cancel(g_run.version_text, "TELVOR ran out of memory and stopped.",
+                          ASK_OK | ASK_ICON_STOP);
+    } catch (const std::bad_alloc&) {
     }
 }
 
@@ -44,9 +95,14 @@ void main_sequence() {
 
 int telvor_run(WindowServices& services) {
     window_services_install(&services);
-    run_start_up();
-    main_sequence();
-    file_close_all();  // S10; the caller releases the window
+    try {
+        run_start_up();
+        main_sequence();
+    } catch (const std::bad_alloc&) {
+        end_out_of_memory();
+    }
+    file_close_all();  // shutdown; the caller releases the window
+    folder_locks_release();
     window_services_install(nullptr);
-    return 0;
+    return g_run.exit_status;
 }

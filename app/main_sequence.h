@@ -4,6 +4,6 @@
 #include "runtime/window.h"
 
 // Runs start-up and the main sequence with the given window services and
-// returns the process's exit code (always 0). program_start must have been
-// called first. The process may call it again for another run.
+// returns the process's exit status (run/run_state.h). program_start must
+// have been called first. The process may call it again for another run.
 int telvor_run(WindowServices& services);

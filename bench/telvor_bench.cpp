@@ -37,12 +37,12 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "convert/event_file.h"
 #include "convert/normalise.h"
 #include "runtime/sort.h"
 #include "runtime/file.h"
-#include "runtime/scripted_window.h"
+#include "runtime/scripted/scripted_window.h"
 
 namespace {
 
@@ -331,10 +331,10 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
 // Capture normalisation of a 2 MB Guide text and Line normalisation of a
 // Weekday line, with 1,000 service names of which the guide uses 40.
 void measure_normalisation() {
-    run.service_list.clear();
-    for (int i = 0; i < 1000; ++i) run.service_list.push_back(service_name(i) + " ");
-    run.service_count = 1000;
-    sort_texts(run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, run.service_count - 1);
+    g_run.service_list.clear();
+    for (int i = 0; i < 1000; ++i) g_run.service_list.push_back(service_name(i) + " ");
+    g_run.service_count = 1000;
+    sort_texts(g_run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, g_run.service_count - 1);
 
     const fs::path scratch = fs::temp_directory_path() / "telvor-bench-guide.txt";
     Random r;

@@ -1,35 +1,59 @@
 #include "convert/capture.h"
 
-#include "app/run_state.h"
-#include "app/views.h"
+#include "convert/conversion.h"
 #include "convert/event_file.h"
-#include "convert/events.h"
 #include "convert/normalise.h"
+#include "run/run_state.h"
+#include "run/views.h"
 #include "runtime/file.h"
 #include "runtime/window.h"
+
+namespace {
+
+// Whether any line of the text is a Weekday line, the first of a Guide block.
+bool holds_guide_block(const Text& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == Text::npos) end = text.size();
+        if (is_weekday_line(text.substr(start, std::min<std::size_t>(end - start, 3)))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
 
 bool capture_guide_text() {
     const Text guide_text = capture_normalisation(clipboard_get_text());
 
     bool readable = false;
     bool written_completely = false;
-    if (file_open_read(EVENT_SLOT, run.event_file_path)) {
+    if (event_file_open_read()) {
         readable = true;
         // Without a working file the Event file stays open until the
         // conversion opens it again.
-        if (file_create_private(DATA_SLOT, run.clipboard_copy_path)) {
-            while (!file_at_end(EVENT_SLOT)) copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
+        if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
+            Text line;
+            while (!file_at_end(EVENT_SLOT)) copy_trimmed_line(EVENT_SLOT, DATA_SLOT, line);
             file_write_line(DATA_SLOT, text_trim_right(guide_text));
             const bool read_completely = file_close(EVENT_SLOT) != 0;
-            written_completely = file_close(DATA_SLOT) != 0 && read_completely;
+            if (!read_completely) run_step_failed("read", g_run.event_file_path);
+            const bool written = file_close(DATA_SLOT) != 0;
+            if (!written) run_step_failed("write", g_run.clipboard_copy_path);
+            written_completely = read_completely && written;
+        } else {
+            run_step_failed("create", g_run.clipboard_copy_path);
         }
+    } else {
+        run_step_failed("read", g_run.event_file_path);
     }
-    const bool stored = replace_event_file(run.clipboard_copy_path, written_completely);
+    const bool stored = readable && replace_event_file(g_run.clipboard_copy_path, written_completely);
 
     event_view_head_lines();
     if (!readable)
         event_view_failure_lines("Not reading...");
     else if (!stored)
         event_view_failure_lines("Not writing...");
-    return stored;
+    return stored && holds_guide_block(guide_text);
 }

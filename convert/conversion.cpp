@@ -2,11 +2,12 @@
 
 #include <utility>
 
-#include "app/run_state.h"
-#include "app/views.h"
+#include "run/run_state.h"
+#include "run/views.h"
 #include "convert/event_file.h"
 #include "convert/events.h"
 #include "convert/normalise.h"
+#include "run/run_state.h"
 #include "runtime/file.h"
 
 namespace {
@@ -20,16 +21,27 @@ const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", 
 
 enum class Outcome { kept, dropped, filtered };
 
-Text read_line() { return text_trim_right(file_read_line(EVENT_SLOT)); }
+// The lines one iteration works on: the line just read (the Weekday line,
+// then the Event line, or a re-read line) and a buffer for the lines
+// copied through.
+struct Lines {
+    Text work;
+    Text copied;
+};
 
-// A Guide block: the Weekday line in the Work line, its Time line and
+Text read_line() {
+    Text line;
+    read_trimmed_line(EVENT_SLOT, line);
+    return line;
+}
+
+// A Guide block: the Weekday line in lines.work, its Time line and
 // Description line still to be read.
-Outcome convert_guide_block() {
-    run.work_line = weekday_line_prepared(run.work_line);
+Outcome convert_guide_block(Lines& lines) {
     const Text time_line = time_line_prepared(read_line());
-    const Text event_line = compose_event_line(run.work_line, time_line);
+    const Text event_line = compose_event_line(weekday_line_prepared(lines.work), time_line);
     const Text genre_line = compose_genre_line(time_line);
-    run.work_line = event_line;
+    lines.work = event_line;
 
     // A dropped event leaves its Description line unread: the next pass
     // meets it as a line of its own.
@@ -45,15 +57,15 @@ Outcome convert_guide_block() {
 
 // Any other line: an Event line of an earlier run is carried over with the
 // two lines after it; everything else is dropped.
-Outcome carry_over_line() {
-    run.work_line = spacing_repair(std::move(run.work_line));
-    if (!is_event_line(run.work_line)) return Outcome::dropped;
-    if (filter_test(run.work_line)) return Outcome::filtered;
-    if (repeat_test(run.work_line)) return Outcome::dropped;
+Outcome carry_over_line(Lines& lines) {
+    lines.work = spacing_repair(std::move(lines.work));
+    if (!is_event_line(lines.work)) return Outcome::dropped;
+    if (filter_test(lines.work)) return Outcome::filtered;
+    if (repeat_test(lines.work)) return Outcome::dropped;
 
-    accept_event(run.work_line);
-    copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
-    copy_trimmed_line(EVENT_SLOT, DATA_SLOT);
+    accept_event(lines.work);
+    copy_trimmed_line(EVENT_SLOT, DATA_SLOT, lines.copied);
+    copy_trimmed_line(EVENT_SLOT, DATA_SLOT, lines.copied);
     file_write_line(DATA_SLOT, "");
     return Outcome::kept;
 }
@@ -104,10 +116,11 @@ Text compose_description_line(const Text& description_line) {
 
 bool convert_event_file() {
     if (!begin_data_file_pass()) return false;
+    Lines lines;
     while (!file_at_end(EVENT_SLOT)) {
-        read_trimmed_line(EVENT_SLOT, run.work_line);
+        read_trimmed_line(EVENT_SLOT, lines.work);
         const Outcome outcome =
-            is_weekday_line(run.work_line) ? convert_guide_block() : carry_over_line();
+            is_weekday_line(lines.work) ? convert_guide_block(lines) : carry_over_line(lines);
         if (outcome != Outcome::filtered) advance_slot_index();
     }
     return end_data_file_pass();  // end of input

@@ -3,9 +3,9 @@
 
 #include "runtime/text.h"
 
-// Asks whether the rest of the list is to be marked; keeps the answer in
-// the run state and runs the Marking pass on Yes. Returns the answer.
-int ask_end_of_run_question();
+// Asks whether the rest of the list is to be marked, keeps the answer as the
+// End-of-run answer and runs the Marking pass on Yes.
+void ask_end_of_run_question();
 // Marks every Event line of the Event file whose Mark field is empty with
 // " + ", drops every line that is not part of an Event record, and shows
 // the Event lines in the emptied Event view.

@@ -1,9 +1,7 @@
 #include "convert/event_file.h"
 
-#include "app/run_state.h"
-#include "app/views.h"
-#include "convert/events.h"
-#include "runtime/date.h"
+#include "run/run_state.h"
+#include "run/views.h"
 #include "runtime/file.h"
 #include "runtime/window.h"
 
@@ -13,76 +11,103 @@ const char* const DIALOG_TITLE = "Bitte Datei zum Laden ausw\xE4hlen";
 const char* const DIALOG_PATTERN = "Dateien (*.telvor)|*.telvor";
 const char* const EXTENSION = ".telvor";
 
-bool file_exists(const Text& path) {
-    const bool exists = file_open_read(PROBE_SLOT, path) != 0;
-    file_close(PROBE_SLOT);
-    return exists;
+// Whether the Event file is one of the files TELVOR keeps in its Program
+// directory, under any name that leads to it.
+bool is_own_file(const Path& path) {
+    for (const Path* own : {&g_run.filter_file_path, &g_run.service_file_path,
+                            &g_run.clipboard_copy_path, &g_run.data_file_path})
+        if (file_same(path, *own)) return true;
+    return false;
+}
+
+// Claims the folder of the Event file for this run and clears it of the
+// copies that replacements killed midway left beside the Event file.
+bool claim_event_file() {
+    if (folder_lock_of_file(g_run.event_file_path) == FOLDER_BUSY) return false;
+    file_remove_leftover_copies(g_run.event_file_path);
+    return true;
 }
 
 void write_new_file_header() {
-    file_create(DATA_SLOT, run.event_file_path);
-    file_write_line(DATA_SLOT, creation_line(run.event_file_path, date_now()));
+    if (!file_create(DATA_SLOT, g_run.event_file_path)) return;
+    file_write_line(DATA_SLOT, creation_line(g_run.event_file_name, date_now()));
     file_write_line(DATA_SLOT, "Genre: created... ");
     file_write_line(DATA_SLOT, "Description created... ");
     file_write_line(DATA_SLOT, "");
-    file_close(DATA_SLOT);
+    // A header that did not reach the disk whole is no Event file.
+    if (!file_close(DATA_SLOT)) file_delete(g_run.event_file_path);
 }
 
 }  // namespace
 
-Text creation_line(const Text& event_file_path, long long now) {
-    return date_format("%dd.%mm.%yyyy %hh:%ii", now) + " -- >>> " + text_upper(event_file_path) +
+Text creation_line(const Text& event_file_name, DateValue now) {
+    return date_format("%dd.%mm.%yyyy %hh:%ii", now) + " -- >>> " + text_upper(event_file_name) +
            " <<< -- File new created... ";
 }
 
-bool choose_event_file() {
-    run.event_file_path = program_parameter(0);
-    if (!run.event_file_path.empty()) return true;
-
-    const Text chosen = choose_file_to_open(DIALOG_TITLE, run.program_directory + "*.telvor",
-                                            DIALOG_PATTERN, 0);
-    if (chosen.empty()) return false;
-    run.event_file_path = chosen;
-    if (file_exists(run.event_file_path)) return true;
-
-    if (text_lower(text_right(run.event_file_path, 7)) != EXTENSION) {
-        run.event_file_path += EXTENSION;
-        // A typed name whose ".telvor" file exists already means that file:
-        // it is used as it is and never overwritten by a header.
-        if (file_exists(run.event_file_path)) return true;
+Choice choose_event_file() {
+    const Path parameter = program_parameter(0);
+    if (!parameter.empty()) {
+        run_set_event_file(parameter);
+        return claim_event_file() ? Choice::chosen : Choice::busy;
     }
-    write_new_file_header();
-    return true;
+
+    const Path chosen = choose_file_to_open(
+        DIALOG_TITLE, path_append(g_run.program_directory, "*.telvor"), DIALOG_PATTERN, 0);
+    if (chosen.empty()) return Choice::cancelled;
+    run_set_event_file(chosen);
+    if (!claim_event_file()) return Choice::busy;
+    // Whatever stands under the name is used as it is, readable or not: only
+    // a name under which nothing exists is new.
+    if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
+
+    if (!text_equal(text_lower(text_right(g_run.event_file_path.native, 7)), EXTENSION)) {
+        run_set_event_file(path_append(g_run.event_file_path, EXTENSION));
+        // A typed name whose ".telvor" file exists already means that file:
+        // it is used as it is and never overwritten by a header. The name
+        // may lead into another folder, which is claimed as well.
+        if (!claim_event_file()) return Choice::busy;
+        if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
+    }
+    if (!is_own_file(g_run.event_file_path)) write_new_file_header();
+    return Choice::chosen;
 }
 
-bool replace_event_file(const Text& working_path, bool written_completely) {
-    const bool replaced = written_completely && file_copy(working_path, run.event_file_path) != 0;
+bool event_file_open_read() {
+    if (is_own_file(g_run.event_file_path)) {
+        file_close(EVENT_SLOT);
+        file_set_failure_reason("it is one of TELVOR's own files in the Program directory");
+        return false;
+    }
+    return file_open_read(EVENT_SLOT, g_run.event_file_path) != 0;
+}
+
+bool replace_event_file(const Path& working_path, bool written_completely) {
+    if (written_completely && file_replace(working_path, g_run.event_file_path)) return true;
+    if (written_completely) run_step_failed("replace", g_run.event_file_path);
     file_delete(working_path);
-    return replaced;
+    return false;
 }
 
 void read_trimmed_line(int slot, Text& line) {
     file_read_line_into(slot, line);
-    const std::size_t kept = line.find_last_not_of(' ');
-    line.resize(kept == Text::npos ? 0 : kept + 1);
+    line = text_trim_right(std::move(line));
 }
 
-void copy_trimmed_line(int from_slot, int to_slot) {
-    static Text line;  // its storage serves every line copied
+void copy_trimmed_line(int from_slot, int to_slot, Text& line) {
     read_trimmed_line(from_slot, line);
     file_write_line(to_slot, line);
 }
 
 bool begin_data_file_pass() {
-    if (!file_open_read(EVENT_SLOT, run.event_file_path)) {
+    if (!event_file_open_read()) {
+        run_step_failed("read", g_run.event_file_path);
         event_view_failure_lines("Not reading...");
         return false;
     }
-    if (!file_create_private(DATA_SLOT, run.data_file_path)) {
-        // Whatever lies under the working file's name is not this run's and
-        // never replaces the Event file; the Event file stays open until
-        // shutdown or the next pass.
-        replace_event_file(run.data_file_path, false);
+    if (!file_create_working(DATA_SLOT, g_run.data_file_path)) {
+        // The Event file stays open until shutdown or the next pass.
+        run_step_failed("create", g_run.data_file_path);
         event_view_failure_lines("Not writing...");
         return false;
     }
@@ -91,8 +116,10 @@ bool begin_data_file_pass() {
 
 bool end_data_file_pass() {
     const bool read_completely = file_close(EVENT_SLOT) != 0;
-    const bool written_completely = file_close(DATA_SLOT) != 0 && read_completely;
-    const bool replaced = replace_event_file(run.data_file_path, written_completely);
+    if (!read_completely) run_step_failed("read", g_run.event_file_path);
+    const bool written = file_close(DATA_SLOT) != 0;
+    if (!written) run_step_failed("write", g_run.data_file_path);
+    const bool replaced = replace_event_file(g_run.data_file_path, read_completely && written);
     if (replaced)
         event_view_closing_lines();
     else

@@ -1,30 +1,39 @@
-// Choosing the Event file, creating a new one, and replacing it from a
-// working file.
+// Choosing the Event file, creating a new one, and the passes that put a
+// working file in its place.
 #pragma once
 
+#include "runtime/date.h"
+#include "runtime/path.h"
 #include "runtime/text.h"
 
-enum : int { EVENT_SLOT = 1, PROBE_SLOT = 3 };
+enum class Choice { chosen, cancelled, busy };
 
-// Fixes the Event file path: the first program parameter, else the file
-// picked or named in the open-file dialog; a new name gets the extension
-// ".telvor" and the New-file header. False when the dialog was cancelled.
-bool choose_event_file();
+// Fixes the Event file: the first program parameter, else the file picked
+// or named in the open-file dialog. The folder that holds it is claimed for
+// this run (busy when another run holds it) and cleared of leftover copies.
+// A name under which nothing exists gets the extension ".telvor" (unless it
+// has it) and is created with the New-file header.
+Choice choose_event_file();
 
-// The first line of the New-file header for a file created at the given time.
-Text creation_line(const Text& event_file_path, long long now);
+// The first line of the New-file header for a file of that name created at
+// the given time.
+Text creation_line(const Text& event_file_name, DateValue now);
 
-// Puts a working file in place of the Event file and deletes it. Only a
-// working file that this run wrote completely is copied; any other is just
-// deleted, and the Event file keeps its content. True when the Event file
-// was replaced.
-bool replace_event_file(const Text& working_path, bool written_completely);
+// Opens the Event file for reading in EVENT_SLOT. TELVOR's own files in the
+// Program directory (the lists and the working files) are never taken for
+// the Event file: they count as unreadable.
+bool event_file_open_read();
+
+// Puts a working file in place of the Event file. Only a working file that
+// this run wrote completely takes its place; any other is deleted, and the
+// Event file keeps its content. True when the Event file was replaced.
+bool replace_event_file(const Path& working_path, bool written_completely);
 
 // The next line of a File slot without its trailing spaces, into line.
 void read_trimmed_line(int slot, Text& line);
 // Reads the next line of one slot and writes it, without its trailing
-// spaces, to another.
-void copy_trimmed_line(int from_slot, int to_slot);
+// spaces, to another; line serves as the buffer.
+void copy_trimmed_line(int from_slot, int to_slot, Text& line);
 
 // Opens the Event file for reading and TELVOR.DAT for writing, for a pass
 // that writes the Event file's next version. When either fails, the Event

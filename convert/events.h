@@ -11,11 +11,11 @@
 enum : int {
     EVENT_TEXT_START = 20,
     EVENT_TEXT_COMPARED = 200,  // characters of the Event text that make a repeat
-    DATA_SLOT = 2,              // the file being written
 };
 
-// Builds the Filter test's lookup from Filter list entries 0 .. Filter count - 1.
-void filter_index_build();
+// Readies the two tests for a conversion: the Filter test's lookup is built
+// from Filter list entries 0 .. Filter count - 1, and no event is stored yet.
+void event_tests_prepare();
 // Hit when the Event text begins with a Filter term (exact, case-sensitive).
 bool filter_test(const Text& event_line);
 // Hit when the first 200 characters of the Event text equal those of an

@@ -8,7 +8,7 @@
 
 #include <string.h>  // memmem
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 
 namespace {
 
@@ -50,22 +50,10 @@ const std::vector<DateRow>& date_table() {
 // tell apart names that share their short ones ("Kanal 12 ", "Kanal 123 ").
 enum : std::size_t { SHORT_GRAM = 4, LONG_GRAM = 8 };
 
-constexpr std::uint64_t ONES = 0x0101010101010101ull;
-
 std::uint64_t load(const char* p, std::size_t n) {
     std::uint64_t word = 0;
     std::memcpy(&word, p, n);
     return word;
-}
-
-// A-Z onto a-z in each byte of a word, every other byte (0x80 and up
-// included) unchanged: the same as folding the bytes one by one.
-std::uint64_t fold_word(std::uint64_t x) {
-    const std::uint64_t low7 = x & (0x7F * ONES);
-    const std::uint64_t at_least_a = low7 + (0x80 - 'A') * ONES;      // bit 7: >= 'A'
-    const std::uint64_t beyond_z = low7 + (0x80 - ('Z' + 1)) * ONES;  // bit 7: > 'Z'
-    const std::uint64_t upper = at_least_a & ~beyond_z & ~x & (0x80 * ONES);
-    return x | (upper >> 2);
 }
 
 // A set of grams that holds at least every gram of the text it was built
@@ -89,16 +77,15 @@ public:
         built_size_ = n;
     }
 
-    // Whether the entry may occur in the text (letter case ignored): false
-    // as soon as one of its grams is missing. The grams at its end are
-    // tried first; names tend to differ there. Entries shorter than a gram
-    // always may.
-    bool may_occur(const Text& entry) const {
-        const std::size_t n = entry.size();
+    // Whether the folded entry may occur in the folded text: false as soon
+    // as one of its grams is missing. The grams at its end are tried first;
+    // names tend to differ there. Entries shorter than a gram always may.
+    bool may_occur(const Text& folded_entry) const {
+        const std::size_t n = folded_entry.size();
         const std::size_t size = n >= LONG_GRAM ? LONG_GRAM : SHORT_GRAM;
         if (n < size) return true;
         for (std::size_t start = n - size + 1; start-- > 0;)
-            if (!has(fold_word(load(entry.data() + start, size)), size)) return false;
+            if (!has(load(folded_entry.data() + start, size), size)) return false;
         return true;
     }
 
@@ -116,11 +103,6 @@ public:
                     set_gram(folded.data() + start, size);
             }
         }
-    }
-
-    // Gives back the memory of a bitmap made for a large text.
-    void release_if_large() {
-        if (words_.capacity() > (std::size_t{1} << MIN_BITS) / 64) std::vector<std::uint64_t>().swap(words_);
     }
 
 private:
@@ -193,21 +175,20 @@ Text date_table_apply(const Text& text) {
 }
 
 Text service_name_removal(const Text& text) {
-    if (run.service_count <= 0 || text.empty()) return text;
+    if (g_run.service_count <= 0 || text.empty()) return text;
     Text result = text;
     Text folded = text_fold_ascii(text);
-    // Kept from line to line, so that the many short Weekday lines cost no
-    // allocation for it.
-    static GramFilter filter;
+    GramFilter filter;
     filter.build(folded);
     std::vector<std::size_t> junctions;
-    for (int i = 0; i < run.service_count; ++i) {
-        const Text& entry = run.service_list[static_cast<std::size_t>(i)];
-        if (entry.empty() || entry.size() > folded.size() || !filter.may_occur(entry)) continue;
-        if (!remove_occurrences(result, folded, text_fold_ascii(entry), junctions)) continue;
+    for (int i = 0; i < g_run.service_count; ++i) {
+        const Text& entry = g_run.service_list[static_cast<std::size_t>(i)];
+        if (entry.empty() || entry.size() > folded.size()) continue;
+        const Text folded_entry = text_fold_ascii(entry);
+        if (!filter.may_occur(folded_entry)) continue;
+        if (!remove_occurrences(result, folded, folded_entry, junctions)) continue;
         filter.update(folded, junctions);
     }
-    filter.release_if_large();
     return result;
 }
 

@@ -1,77 +1,89 @@
 #include "lists/lists.h"
 
-#include "app/run_state.h"
-#include "app/views.h"
-#include "convert/events.h"
+#include "run/run_state.h"
+#include "run/views.h"
 #include "runtime/file.h"
 #include "runtime/sort.h"
 #include "runtime/window.h"
 
 namespace {
 
-const int LIST_SLOT = 0;
 const int SHORTEST_ENTRY = 3;  // shorter lines are not entries
 
-// Stores an entry at index count, growing the list past its start-up size
-// when a file holds more entries than that.
+// Stores an entry at index, growing the list past its start-up size when a
+// file holds more entries than that.
 void store_entry(std::vector<Text>& list, int index, const Text& entry) {
     if (index >= static_cast<int>(list.size())) list.resize(static_cast<size_t>(index) + 1);
     list[static_cast<size_t>(index)] = entry;
 }
 
+// The next entry of the list file in LIST_SLOT into line: false at the end
+// of the file. Lines shorter than an entry once their trailing blanks are
+// gone are passed over.
+bool next_entry(Text& line) {
+    while (!file_at_end(LIST_SLOT)) {
+        file_read_line_into(LIST_SLOT, line);
+        line = text_trim_right(std::move(line));
+        if (text_length(line) >= SHORTEST_ENTRY) return true;
+    }
+    return false;
+}
+
+// Opens a list file in LIST_SLOT, or shows "Not reading..." in its view. A
+// file that is there but cannot be read fails the run's step; a missing one
+// only leaves its list empty.
+bool open_list_file(int view, const Path& path, const Text& name) {
+    if (file_open_read(LIST_SLOT, path)) return true;
+    if (file_entry_exists(path)) run_step_failed("read", path);
+    view_add(view, progress_file_line(name, "Not reading..."));
+    view_add(view, g_run.separator_line);
+    return false;
+}
+
 void closing_lines(int view, const Text& name) {
-    view_add(view, run.separator_line);
+    view_add(view, g_run.separator_line);
     view_add(view, progress_file_line(name, "reading complete..."));
-    view_add(view, run.separator_line);
+    view_add(view, g_run.separator_line);
 }
 
 }  // namespace
 
 void read_filter_file() {
-    if (file_open_read(LIST_SLOT, run.filter_file_path)) {
-        while (!file_at_end(LIST_SLOT)) {
-            run.work_line = text_trim_right(file_read_line(LIST_SLOT));
-            if (text_length(run.work_line) < SHORTEST_ENTRY) continue;
-            store_entry(run.filter_list, run.filter_count, run.work_line);
-            run.last_shown_text = run.work_line;
-            view_add(FILTER_VIEW, run.work_line);
-            run.filter_count++;
-        }
-        file_close(LIST_SLOT);
-        closing_lines(FILTER_VIEW, "TELVOR.filter");
-        view_show_last_shown(FILTER_VIEW);
-    } else {
-        view_add(FILTER_VIEW, progress_file_line("TELVOR.filter", "Not reading..."));
-        view_add(FILTER_VIEW, run.separator_line);
+    if (!open_list_file(FILTER_VIEW, g_run.filter_file_path, "TELVOR.filter")) return;
+    Text term;
+    while (next_entry(term)) {
+        store_entry(g_run.filter_list, g_run.filter_count, term);
+        g_run.last_shown_text = term;
+        view_add(FILTER_VIEW, term);
+        g_run.filter_count++;
     }
-    filter_index_build();
+    if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.filter_file_path);
+    closing_lines(FILTER_VIEW, "TELVOR.filter");
+    view_show_last_shown(FILTER_VIEW);
 }
 
 void read_service_file() {
-    if (!file_open_read(LIST_SLOT, run.service_file_path)) {
-        view_add(SERVICE_VIEW, progress_file_line("TELVOR.service", "Not reading..."));
-        view_add(SERVICE_VIEW, run.separator_line);
-        return;
-    }
-    while (!file_at_end(LIST_SLOT)) {
-        run.work_line = text_trim_right(file_read_line(LIST_SLOT));
-        if (text_length(run.work_line) < SHORTEST_ENTRY) continue;
-        store_entry(run.service_list, run.service_count, run.work_line + " ");
-        view_add(SERVICE_VIEW, run.work_line + " ");
-        run.service_count++;
+    if (!open_list_file(SERVICE_VIEW, g_run.service_file_path, "TELVOR.service")) return;
+    Text name;
+    while (next_entry(name)) {
+        name += ' ';
+        store_entry(g_run.service_list, g_run.service_count, name);
+        view_add(SERVICE_VIEW, name);
+        g_run.service_count++;
     }
 
     // The view shows the names ascending, in place of the file order, below
     // its four start lines.
-    sort_texts(run.service_list, SORT_IGNORE_CASE, 0, run.service_count - 1);
-    for (int i = 0; i < run.service_count; ++i)
-        list_set_line(SERVICE_VIEW, i + 4, run.service_list[static_cast<size_t>(i)]);
-    run.last_shown_text =
-        run.service_count > 0 ? run.service_list[static_cast<size_t>(run.service_count - 1)] : Text();
+    sort_texts(g_run.service_list, SORT_IGNORE_CASE, 0, g_run.service_count - 1);
+    for (int i = 0; i < g_run.service_count; ++i)
+        list_set_line(SERVICE_VIEW, FIRST_SERVICE_LINE + i, g_run.service_list[static_cast<size_t>(i)]);
+    g_run.last_shown_text = g_run.service_count > 0
+                                ? g_run.service_list[static_cast<size_t>(g_run.service_count - 1)]
+                                : Text();
 
     // Removal runs in descending order: every name before the names it begins with.
-    sort_texts(run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, run.service_count - 1);
-    file_close(LIST_SLOT);
+    sort_texts(g_run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, g_run.service_count - 1);
+    if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.service_file_path);
     closing_lines(SERVICE_VIEW, "TELVOR.service");
     view_show_last_shown(SERVICE_VIEW);
 }

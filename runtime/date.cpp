@@ -67,9 +67,8 @@ std::string year_digits(long long year) {
 bool token_at(const Text& mask, std::size_t pos, const char* token) {
     for (std::size_t i = 0; token[i] != '\0'; ++i, ++pos) {
         if (pos >= mask.size()) return false;
-        char c = mask[pos];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-        if (c != token[i]) return false;
+        if (text_fold_ascii(static_cast<unsigned char>(mask[pos])) != static_cast<unsigned char>(token[i]))
+            return false;
     }
     return true;
 }

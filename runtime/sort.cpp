@@ -7,10 +7,6 @@
 
 namespace {
 
-unsigned char fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 // Ascending order: negative if a orders first, 0 if equal, positive if after.
 int compare_texts(const Text& a, const Text& b, bool ignore_case) {
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -18,8 +14,8 @@ int compare_texts(const Text& a, const Text& b, bool ignore_case) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
         if (ignore_case) {
-            x = fold(x);
-            y = fold(y);
+            x = text_fold_ascii(x);
+            y = text_fold_ascii(y);
         }
         if (x != y) return x < y ? -1 : 1;
     }

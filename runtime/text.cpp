@@ -131,23 +131,17 @@ Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
 
 Text text_fold_ascii(const Text& text) {
     Text result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    }
+    for (char& c : result) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
     return result;
 }
 
-Text text_trim_right(const Text& text) {
-    std::size_t last = text.find_last_not_of(' ');
-    if (last == Text::npos) return Text();
-    return text.substr(0, last + 1);
-}
-
 Text text_trim_right(Text&& text) {
-    std::size_t last = text.find_last_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
     text.resize(last == Text::npos ? 0 : last + 1);
     return std::move(text);
 }
+
+Text text_trim_right(const Text& text) { return text_trim_right(Text(text)); }
 
 Text text_lower(const Text& text) {
     return map_bytes(text, case_tables().lower);
@@ -163,12 +157,6 @@ Text text_spaces(int n) {
 
 bool text_equal(const Text& a, const Text& b) {
     return a == b;
-}
-
-bool text_greater(const Text& a, const Text& b) {
-    // std::string compares through char_traits<char>, which orders bytes as
-    // unsigned char, and a proper prefix orders first.
-    return a.compare(b) > 0;
 }
 
 bool text_equal_ignore_case(const Text& a, const Text& b) {

@@ -22,18 +22,21 @@ Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement)
 // As text_replace_all with an empty replacement; ignore_case folds ASCII A-Z only.
 Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case);
 // ASCII A-Z mapped onto a-z, every other byte unchanged: the letter case
-// that text_remove_all ignores.
+// that text_remove_all, the service sort and the date mask tokens ignore.
+inline unsigned char text_fold_ascii(unsigned char byte) {
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
 Text text_fold_ascii(const Text& text);
 // Removes the trailing run of spaces (0x20 only).
-Text text_trim_right(const Text& text);
 Text text_trim_right(Text&& text);  // trims in place
+Text text_trim_right(const Text& text);
 // Letter case in Windows-1252, accented letters included.
 Text text_lower(const Text& text);
 Text text_upper(const Text& text);
+// n spaces; none for n below 1.
 Text text_spaces(int n);
+// The same length and the same bytes; letter case counts.
 bool text_equal(const Text& a, const Text& b);
-// Unsigned byte order; a longer text is greater than its own beginning.
-bool text_greater(const Text& a, const Text& b);
 
 // Equality with letter case ignored in Windows-1252 (the list views' search).
 bool text_equal_ignore_case(const Text& a, const Text& b);

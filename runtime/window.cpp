@@ -50,13 +50,13 @@ void list_clear(int number) {
 }
 
 int ask_yes_no_cancel(const Text& title, const Text& text, int flags) {
-    return installed ? installed->ask_yes_no_cancel(title, text, flags) : ANSWER_CANCEL;
+    return installed ? installed->message_box(title, text, flags) : ANSWER_CANCEL;
 }
 
-Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                          int pattern_index) {
     return installed ? installed->choose_file_to_open(title, default_path, pattern, pattern_index)
-                     : Text();
+                     : Path();
 }
 
 Text clipboard_get_text() { return installed ? installed->clipboard_get_text() : Text(); }

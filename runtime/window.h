@@ -8,14 +8,20 @@
 
 #include <vector>
 
+#include "runtime/path.h"
 #include "runtime/text.h"
 
 enum : int {
     WINDOW_EVENT_CLOSE = 16,
+    // Button codes of a message box.
+    ANSWER_OK = 1,
+    ANSWER_CANCEL = 2,
     ANSWER_YES = 6,
     ANSWER_NO = 7,
-    ANSWER_CANCEL = 2,
-    ASK_YES_NO_CANCEL = 3,
+    // Message box flags: the buttons (low four bits) and the icon.
+    ASK_OK = 0x0,
+    ASK_YES_NO_CANCEL = 0x3,
+    ASK_ICON_STOP = 0x10,
 };
 
 enum : unsigned {
@@ -37,7 +43,8 @@ public:
     virtual int list_create(int number, int x, int y, int width, int height) = 0;
     virtual int frame_create(int number, int x, int y, int width, int height,
                              const Text& caption) = 0;
-    // Inserts before line position; -1 appends. Does not scroll.
+    // Inserts before line position; -1 appends. Does not scroll. Nonzero
+    // when the line was added.
     virtual int list_add_line(int number, int position, const Text& text) = 0;
     // Selects (and scrolls to) the first line equal to text ignoring case;
     // no selection when there is none.
@@ -47,10 +54,11 @@ public:
     // Replaces an existing line in place; a line outside the list changes nothing.
     virtual void list_set_line(int number, int line, const Text& text) = 0;
     virtual void list_clear(int number) = 0;
-    // Modal question; returns ANSWER_YES, ANSWER_NO or ANSWER_CANCEL.
-    virtual int ask_yes_no_cancel(const Text& title, const Text& text, int flags) = 0;
-    // Modal open-file dialog; the full path picked or typed, "" on cancel.
-    virtual Text choose_file_to_open(const Text& title, const Text& default_path,
+    // Modal message box with the buttons and icon of flags; returns the
+    // code of the button chosen (ANSWER_CANCEL for Esc and the close box).
+    virtual int message_box(const Text& title, const Text& text, int flags) = 0;
+    // Modal open-file dialog; the full path picked or typed, empty on cancel.
+    virtual Path choose_file_to_open(const Text& title, const Path& default_path,
                                      const Text& pattern, int pattern_index) = 0;
     virtual Text clipboard_get_text() = 0;
     virtual int clipboard_clear() = 0;
@@ -62,8 +70,10 @@ public:
 // search of list_show_text); -1 when there is none.
 int list_find_line(const std::vector<Text>& lines, const Text& text);
 
-// Installs the services the free functions use (nullptr: none; every call
-// then does nothing and returns 0 or "").
+// Installs the services the free functions use. With none installed
+// (nullptr) nothing is shown: window_open and the gadget calls fail with 0,
+// a message box answers ANSWER_CANCEL, the dialog and the clipboard give
+// nothing, and window_wait_event reports the Close event.
 void window_services_install(WindowServices* services);
 
 int window_open(int number, int x, int y, int width, int height, const Text& title,
@@ -76,8 +86,9 @@ void list_show_text(int number, const Text& text);
 void list_set_selection(int number, int line);
 void list_set_line(int number, int line, const Text& text);
 void list_clear(int number);
+// The message box; the program asks its question with ASK_YES_NO_CANCEL.
 int ask_yes_no_cancel(const Text& title, const Text& text, int flags);
-Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                          int pattern_index);
 Text clipboard_get_text();
 int clipboard_clear();

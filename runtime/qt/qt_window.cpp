@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -94,12 +95,12 @@ bool is_headless_platform(const std::string& name) {
 
 // A file name the open-file dialog may preset: not empty, no control
 // character and none of " * / : < > ? \ |.
-bool is_valid_file_name(const Text& name) {
+bool is_valid_file_name(const std::string& name) {
     if (name.empty()) return false;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 32) return false;
-        if (Text("\"*/:<>?\\|").find(c) != Text::npos) return false;
+        if (std::string("\"*/:<>?\\|").find(c) != std::string::npos) return false;
     }
     return true;
 }
@@ -220,8 +221,8 @@ public:
     void list_set_selection(int number, int line) override;
     void list_set_line(int number, int line, const Text& text) override;
     void list_clear(int number) override;
-    int ask_yes_no_cancel(const Text& title, const Text& text, int flags) override;
-    Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+    int message_box(const Text& title, const Text& text, int flags) override;
+    Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                              int pattern_index) override;
     Text clipboard_get_text() override;
     int clipboard_clear() override;
@@ -458,7 +459,7 @@ int QtWindowServices::list_add_line(int number, int position, const Text& text) 
     if (position < 0 || position > count) return 0;
     list->lines.insert(list->lines.begin() + position, text);
     list->view->insertItem(position, qt_text_from_cp1252(text));
-    return 0;
+    return 1;
 }
 
 void QtWindowServices::list_show_text(int number, const Text& text) {
@@ -501,9 +502,10 @@ QWidget* QtWindowServices::dialog_owner() const {
     return nullptr;
 }
 
-// The program asks one kind of question: Yes, No and Cancel, Yes the
-// default, no icon.
-int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int /*flags*/) {
+// A message box with the buttons of flags (OK; OK and Cancel; Yes, No and
+// Cancel; Yes and No) and the stop icon when flags ask for it; the first
+// button is the default.
+int QtWindowServices::message_box(const Text& title, const Text& text, int flags) {
     if (!have_display_) return ANSWER_CANCEL;
 
     QString message = qt_text_from_cp1252(text);
@@ -514,36 +516,53 @@ int QtWindowServices::ask_yes_no_cancel(const Text& title, const Text& text, int
     box.setWindowTitle(qt_text_from_cp1252(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(message);
-    box.setIcon(QMessageBox::NoIcon);
-    QPushButton* yes = box.addButton(QMessageBox::Yes);
-    QPushButton* no = box.addButton(QMessageBox::No);
-    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(cancel);
+    box.setIcon((flags & ASK_ICON_STOP) != 0 ? QMessageBox::Critical : QMessageBox::NoIcon);
+
+    struct Button {
+        QMessageBox::StandardButton kind;
+        int answer;
+    };
+    std::vector<Button> buttons;
+    switch (flags & 0xF) {
+    case 0x1: buttons = {{QMessageBox::Ok, ANSWER_OK}, {QMessageBox::Cancel, ANSWER_CANCEL}}; break;
+    case 0x3:
+        buttons = {{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO},
+                   {QMessageBox::Cancel, ANSWER_CANCEL}};
+        break;
+    case 0x4: buttons = {{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO}}; break;
+    default: buttons = {{QMessageBox::Ok, ANSWER_OK}}; break;
+    }
+    std::vector<std::pair<QPushButton*, int>> added;
+    for (const Button& button : buttons) added.emplace_back(box.addButton(button.kind), button.answer);
+    box.setDefaultButton(added.front().first);
+    // Esc and the close box give Cancel where there is one, and a lone OK.
+    for (const auto& [button, answer] : added)
+        if (answer == ANSWER_CANCEL || added.size() == 1) box.setEscapeButton(button);
 
     // Modal for the whole program: the main window takes neither input nor
-    // close requests while the question is open.
+    // close requests while the box is open.
     box.exec();
-    if (box.clickedButton() == yes) return ANSWER_YES;
-    if (box.clickedButton() == no) return ANSWER_NO;
-    return ANSWER_CANCEL;  // Cancel, Esc or the close box
+    for (const auto& [button, answer] : added)
+        if (box.clickedButton() == button) return answer;
+    return ANSWER_CANCEL;  // Esc or the close box
 }
 
-Text QtWindowServices::choose_file_to_open(const Text& title, const Text& default_path,
+Path QtWindowServices::choose_file_to_open(const Text& title, const Path& default_path,
                                            const Text& pattern, int pattern_index) {
-    if (!have_display_) return Text();
+    if (!have_display_) return Path();
 
     // The default path: the folder the dialog opens in, and a name for the
     // name field when it is a valid file name (a pattern such as *.telvor
     // is not).
-    const std::size_t slash = default_path.rfind('/');
-    Text folder;
-    Text name = default_path;
-    if (slash != Text::npos) {
-        folder = slash == 0 ? Text("/") : default_path.substr(0, slash);
-        name = default_path.substr(slash + 1);
+    const std::string& path = default_path.native;
+    const std::size_t slash = path.rfind('/');
+    std::string folder;
+    std::string name = path;
+    if (slash != std::string::npos) {
+        folder = slash == 0 ? std::string("/") : path.substr(0, slash);
+        name = path.substr(slash + 1);
     }
-    QString start_folder = qt_text_from_cp1252(folder);
+    QString start_folder = QFile::decodeName(QByteArray::fromStdString(folder));
     if (start_folder.isEmpty() || !QFileInfo(start_folder).isDir()) {
         start_folder = QDir::currentPath();
     }
@@ -565,12 +584,18 @@ Text QtWindowServices::choose_file_to_open(const Text& title, const Text& defaul
             dialog.selectNameFilter(filters[pattern_index]);
         }
     }
-    if (is_valid_file_name(name)) dialog.selectFile(qt_text_from_cp1252(name));
+    if (is_valid_file_name(name)) dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(name)));
 
-    if (dialog.exec() != QDialog::Accepted) return Text();  // modal as the question
+    if (dialog.exec() != QDialog::Accepted) return Path();  // modal as the question
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty()) return Text();
-    return qt_text_to_cp1252(QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath()));
+    if (chosen.isEmpty()) return Path();
+    const QFileInfo file(QDir::cleanPath(QFileInfo(chosen.first()).absoluteFilePath()));
+    // A file in the folder the dialog opened in keeps that folder's own
+    // bytes, whatever Qt made of them; the name is the system's form of what
+    // was picked or typed.
+    if (file.absolutePath() == QDir::cleanPath(start_folder) && !folder.empty())
+        return Path{(folder == "/" ? folder : folder + "/") + QFile::encodeName(file.fileName()).toStdString()};
+    return Path{QFile::encodeName(file.absoluteFilePath()).toStdString()};
 }
 
 // Where the window system hands the clipboard only to a client with the

@@ -2,7 +2,7 @@
 // the Event file are repaired, recognised and marked.
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "convert/conversion.h"
 #include "convert/end_of_run.h"
 #include "convert/events.h"
@@ -16,7 +16,7 @@ template <typename F> void expect_all(F f, const Pairs& cases) {
 }
 
 TEST(GuideBlock, WorkedExampleAndItsParts) {
-    run.service_count = 0;
+    g_run.service_count = 0;
     const Text weekday = weekday_line_prepared("Sa.05.12.2009 News");
     const Text time = time_line_prepared("8:15 30 min. Info");
     EXPECT_EQ(compose_event_line(weekday, time), "05.12.2009 08:15   News");

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "convert/events.h"
 #include "convert/normalise.h"
 
@@ -61,8 +61,8 @@ TEST(Equivalence, ServiceNameRemovalIsOnePassPerEntry) {
             text += random_text("ab\r\n", 1, 9) + text_of_names(names, 2);
         Text expected = text;
         for (const Text& name : names) expected = text_remove_all(expected, name, true);
-        run.service_list = names;
-        run.service_count = static_cast<int>(names.size());
+        g_run.service_list = names;
+        g_run.service_count = static_cast<int>(names.size());
         ASSERT_EQ(service_name_removal(text), expected) << "text '" << text << "'";
     }
 }
@@ -79,10 +79,10 @@ TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheFirstFilterCountTerms) {
                             : kind == 2 ? text_left(any_of(terms), pick(1, 3))
                                         : any_of(terms) + text);
         }
-        run.filter_list = terms;
-        run.filter_list.push_back("a");  // beyond the Filter count: no term
-        run.filter_count = static_cast<int>(terms.size());
-        filter_index_build();
+        g_run.filter_list = terms;
+        g_run.filter_list.push_back("a");  // beyond the Filter count: no term
+        g_run.filter_count = static_cast<int>(terms.size());
+        event_tests_prepare();
         for (int event = 0; event < 20; ++event) {
             Text line = random_text("0123456789.: +", 0, 19);
             if (pick(0, 4)) line = text_left(line + Text(19, ' '), 19) + random_text("aAb ", 0, 8);
@@ -119,7 +119,7 @@ TEST(Equivalence, RepeatTestAndAcceptAreTheWalkOverAllSlots) {
         const Text long_text = random_text("abc", 200, 200);
         const std::vector<Text> texts = {"a", "b a", random_text("ab ", 1, 4), long_text, long_text + "x",
                                          long_text + "yz", text_left(long_text, 199)};
-        int slot = run.slot_index = pick(0, 3) ? 0 : pick(0, 49900);
+        int slot = g_run.slot_index = pick(0, 3) ? 0 : pick(0, 49900);
         for (int step = pick(1, 25); step > 0; --step) {
             const int kind = pick(1, 10);  // 1: filtered, 2: dropped, 3: no Event text
             if (kind == 1) continue;       // the Slot index stays
@@ -135,8 +135,8 @@ TEST(Equivalence, RepeatTestAndAcceptAreTheWalkOverAllSlots) {
             advance_slot_index();
             ++slot;
         }
-        ASSERT_EQ(run.slot_index, slot);
-        ASSERT_TRUE(std::equal(store.begin(), store.end(), run.event_store.begin()));
+        ASSERT_EQ(g_run.slot_index, slot);
+        ASSERT_TRUE(std::equal(store.begin(), store.end(), g_run.event_store.begin()));
         for (Text& line : store) line.clear();
     }
     EXPECT_GT(repeats, 1000);

@@ -2,16 +2,16 @@
 // of the previous one, so the order of the steps and of the date rows shows.
 #include <gtest/gtest.h>
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "convert/normalise.h"
 
 namespace {
 
 // The Service list as reading TELVOR.service leaves it: names with their blank.
 void use_services(const std::vector<Text>& names) {
-    run.service_list.clear();
-    for (const Text& name : names) run.service_list.push_back(name + " ");
-    run.service_count = static_cast<int>(names.size());
+    g_run.service_list.clear();
+    for (const Text& name : names) g_run.service_list.push_back(name + " ");
+    g_run.service_count = static_cast<int>(names.size());
 }
 
 TEST(Normalisation, DateRowsTabsAndBackslashesInTheirOrder) {

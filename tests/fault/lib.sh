@@ -26,12 +26,18 @@ make_guide() {  # path, count: Guide text already normalised; the Event file gro
         printf "Sa.05.12.2009 Neue Sendung %d\r\n18:00 50 min. Sport\r\n18:50 Alle Spiele.\r\n\r\n", i }' >"$1"
 }
 run() {  # name, folder, answer: one run on events.telvor with $work/guide.txt, the tool alone
-    # under the file-size limit $limit (KiB) if set; its stdout goes to $work/NAME.out
-    (cd "$2" && ulimit -f "${limit:-$(ulimit -f)}" && exec "$TELVOR_SCRIPTED" --param events.telvor \
-        --clipboard "$work/guide.txt" --answer "$3" 2>"$work/$1.err") | cat >"$work/$1.out" || true
+    # under the file-size limit $limit (KiB) if set; its stdout goes to $work/NAME.out, its
+    # stderr to $work/NAME.err, its exit status to $work/NAME.rc
+    (cd "$2" && ulimit -f "${limit:-$(ulimit -f)}" && { "$TELVOR_SCRIPTED" --param events.telvor \
+        --clipboard "$work/guide.txt" --answer "$3" 2>"$work/$1.err"; echo $? >"$work/$1.rc"; }) |
+        cat >"$work/$1.out" || true
+}
+expect_status() {  # name, status: the run ended with that exit status
+    [[ $(cat "$work/$1.rc" 2>/dev/null) == "$2" ]] || fail "$1: exit status $(cat "$work/$1.rc" 2>/dev/null), not $2"
 }
 expect_kept() {  # name, folder, original: Event file byte-identical, clipboard kept, no working file
     cmp -s "$3" "$2/events.telvor" || fail "$1: the Event file changed"
+    expect_status "$1" 1
     grep -qx '\[clipboard\] kept' "$work/$1.out" || fail "$1: the clipboard was not kept"
     no_working_files "$1" "$2"
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Files a run must not change: a write-protected Event file (refused even to
-# root), one in a write-protected folder, and the targets of symbolic links
+# root), one in a write-protected folder, and the targets of links and FIFOs
 # planted as working files. A link given as the Event file is followed.
 source "$(dirname "$0")/lib.sh"
 make_guide "$work/guide.txt" 20
@@ -19,18 +19,37 @@ chmod 555 "$dir"
 run readonly-folder "$dir" yes
 expect_kept readonly-folder "$dir" "$work/events.orig"
 
+# What a lone run makes of the Event file, for comparison.
+dir=$(new_folder reference)
+cp "$work/events.orig" "$dir/events.telvor"
+run reference "$dir" yes
+expect_status reference 0
+cp "$dir/events.telvor" "$work/events.reference"
+
+# A symbolic link, a hard link or a FIFO planted under a working file's name
+# loses only that name: its target keeps its bytes and its bits, and the run
+# goes on as a lone run would.
 for working in TELVOR.DAT TELVOR.CLP; do
-    dir=$(new_folder "link-$working")
-    cp "$work/events.orig" "$dir/events.telvor"
-    printf 'precious\r\n' | tee "$work/victim-$working" >"$work/victim-$working.orig"
-    ln -s "$work/victim-$working" "$dir/$working"
-    run "link-$working" "$dir" yes
-    cmp -s "$work/victim-$working.orig" "$work/victim-$working" || fail "link-$working: the link's target changed"
-    grep -qx '\[clipboard\] kept' "$work/link-$working.out" || fail "link-$working: the clipboard was not kept"
-    # The Event file stays a plain file with its old content or a whole new version.
-    [[ ! -L $dir/events.telvor ]] && { cmp -s "$work/events.orig" "$dir/events.telvor" ||
-        head -n 1 "$dir/events.telvor" | grep -q 'EVENTS.TELVOR <<< -- File new created'; } ||
-        fail "link-$working: the Event file is damaged"
+    for kind in symlink hardlink fifo; do
+        name="$kind-$working" dir=$(new_folder "$kind-$working")
+        cp "$work/events.orig" "$dir/events.telvor"
+        victim="$work/victim-$name"
+        case $kind in
+            symlink) printf 'precious\r\n' >"$victim" && ln -s "$victim" "$dir/$working" ;;
+            hardlink) printf 'precious\r\n' >"$victim" && ln "$victim" "$dir/$working" ;;
+            fifo) mkfifo "$victim" && ln "$victim" "$dir/$working" ;;
+        esac
+        chmod 640 "$victim"
+        [[ $kind == fifo ]] || cp "$victim" "$victim.orig"
+        run "$name" "$dir" yes
+        [[ $kind == fifo ]] && { [[ -p $victim ]] || fail "$name: the FIFO is gone"; } ||
+            cmp -s "$victim.orig" "$victim" || fail "$name: the planted target changed"
+        [[ $(stat -c %a "$victim") == 640 ]] || fail "$name: the planted target's bits changed"
+        cmp -s "$work/events.reference" "$dir/events.telvor" || fail "$name: the Event file differs from a lone run's"
+        expect_status "$name" 0
+        grep -qx '\[clipboard\] emptied' "$work/$name.out" || fail "$name: the clipboard was not emptied"
+        no_working_files "$name" "$dir"
+    done
 done
 
 dir=$(new_folder link-event)

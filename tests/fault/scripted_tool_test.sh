@@ -27,9 +27,9 @@ tool --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --answ
     fail "Event view: $(cat out)"
 [ "$(grep -c $'\r$' epg.telvor)" = 32 ] || fail "Event file: $(grep -c $'\r$' epg.telvor) lines"
 
-# No window: empty views, clipboard kept, one line on stderr.
+# No window: empty views, clipboard kept, one line on stderr, exit status 3.
 tool --no-window --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --answer yes
-[ "$rc" = 0 ] && [ "$(wc -l <err)" = 1 ] || fail "no window: exit $rc, stderr: $(cat err)"
+[ "$rc" = 3 ] && [ "$(wc -l <err)" = 1 ] || fail "no window: exit $rc, stderr: $(cat err)"
 [ "$(sections)" = '[filter]|[service]|[event]|[clipboard] kept|[asked] yes|' ] && [ "$(wc -l <out)" = 5 ] ||
     fail "no window output: $(cat out)"
 

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "runtime/scripted_window.h"
+#include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 
 inline std::string whole_run(const std::uint8_t* data, std::size_t size, const std::string& folder) {

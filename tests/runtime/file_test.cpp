@@ -1,12 +1,8 @@
-// Line files in File slots, file_copy, and the process services.
+// Line files in File slots, the replacement of a file by a working file,
+// and the process services, on any platform.
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -19,28 +15,30 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<Text>;
 
-auto mode_of(const std::string& path) { return static_cast<int>(fs::status(path).permissions()); }
-auto entries(const std::string& folder) { return std::distance(fs::directory_iterator(folder), {}); }
-
 class Files : public ::testing::Test {
 protected:
-    void TearDown() override { file_close_all(); }
+    void TearDown() override {
+        file_close_all();
+        file_inject_read_error(Path(), 0);
+    }
+    Path at(const std::string& name) const { return Path{dir.file(name)}; }
     // The lines as a reading loop sees them; file_at_end must consume nothing.
     Lines lines_of(const std::string& bytes) {
         write_bytes(dir.file("in"), bytes);
         Lines lines;
-        EXPECT_NE(file_open_read(1, dir.file("in")), 0);
+        EXPECT_NE(file_open_read(1, at("in")), 0);
         while (file_at_end(1) == 0 && file_at_end(1) == 0) lines.push_back(file_read_line(1));
         EXPECT_EQ(file_read_line(1), "");
         EXPECT_NE(file_at_end(1), 0);
         file_close(1);
         return lines;
     }
+    long entries() const { return std::distance(fs::directory_iterator(dir.path()), {}); }
     ScratchDir dir;
 };
 
 TEST_F(Files, LineSplitting) {
-    const std::string full(4095, 'a');
+    const std::string full(FILE_BUFFER_SIZE - 1, 'a');
     for (auto [bytes, want] : std::initializer_list<std::pair<std::string, Lines>>{
              {"", {}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"a\r\r\nb", {"a", "", "b"}},
              {"a\n\rb", {"a", "", "b"}}, {"a\rb", {"a", "b"}}, {"last", {"last"}}, {"a\r", {"a"}},
@@ -51,123 +49,150 @@ TEST_F(Files, LineSplitting) {
     EXPECT_TRUE(lines_of("head\r\n" + big + "\r\ntail") == (Lines{"head", big, "tail"}));
 }
 
-// Two pieces per line (text, CR LF), each into the 4096-byte buffer if it
-// fits, else the buffer goes out first and a piece of 4096 or more directly.
+// Two pieces per line (text, CR LF), each into the slot's buffer if it
+// fits, else the buffer goes out first and a piece of a whole buffer or
+// more directly.
 TEST_F(Files, WriteLineEndsInCrLfThroughTheBuffer) {
-    const std::string path = dir.file("out"), a(4089, 'a'), d(4096, 'd');
-    ASSERT_NE(file_create(2, path), 0);
+    const std::string a(FILE_BUFFER_SIZE - 7, 'a'), d(FILE_BUFFER_SIZE, 'd');
+    const auto size = [&] { return static_cast<long long>(fs::file_size(dir.file("out"))); };
+    ASSERT_NE(file_create(2, at("out")), 0);
     EXPECT_EQ(file_write_line(2, ""), 2);
     EXPECT_EQ(file_write_line(2, "abc"), 5);
-    EXPECT_EQ(fs::file_size(path), 0u);
-    EXPECT_EQ(file_write_line(2, a), 4091);  // the text fills the buffer, CR LF does not fit
-    EXPECT_EQ(fs::file_size(path), 4096u);
-    EXPECT_EQ(file_write_line(2, d), 4098);
-    EXPECT_EQ(fs::file_size(path), 4096u + 2 + 4096);
+    EXPECT_EQ(size(), 0);
+    EXPECT_EQ(file_write_line(2, a), FILE_BUFFER_SIZE - 5);  // the text fills the buffer, CR LF does not fit
+    EXPECT_EQ(size(), FILE_BUFFER_SIZE);
+    EXPECT_EQ(file_write_line(2, d), FILE_BUFFER_SIZE + 2);
+    EXPECT_EQ(size(), 2 * FILE_BUFFER_SIZE + 2);
     EXPECT_NE(file_close(2), 0);
-    EXPECT_TRUE(read_bytes(path) == "\r\nabc\r\n" + a + "\r\n" + d + "\r\n");
+    EXPECT_TRUE(read_bytes(dir.file("out")) == "\r\nabc\r\n" + a + "\r\n" + d + "\r\n");
 }
 
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     write_bytes(dir.file("a"), "one\r\n");
     for (int slot : {-1, int{FILE_SLOT_COUNT}}) {
-        EXPECT_EQ(file_open_read(slot, dir.file("a")) + file_create(slot, dir.file("b")), 0);
+        EXPECT_EQ(file_open_read(slot, at("a")) + file_create(slot, at("b")), 0);
         EXPECT_NE(file_at_end(slot), 0);
         EXPECT_EQ(file_read_line(slot), "");
         EXPECT_EQ(file_write_line(slot, "x"), 0);
     }
     EXPECT_FALSE(file_exists_on_disk(dir.file("b")));
-    ASSERT_NE(file_open_read(1, dir.file("a")), 0);
-    EXPECT_EQ(file_open_read(1, dir.file("missing")), 0);  // leaves the slot closed
+    ASSERT_NE(file_open_read(1, at("a")), 0);
+    EXPECT_EQ(file_open_read(1, at("missing")), 0);  // leaves the slot closed
+    EXPECT_FALSE(file_failure_reason().empty());
     EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_create(2, dir.file("nofolder/x")), 0);
+    EXPECT_EQ(file_open_read(1, Path{dir.path()}), 0);  // a folder
+    EXPECT_EQ(file_create(2, at("nofolder/x")), 0);
     EXPECT_EQ(file_write_line(2, "lost"), 0);
-    ASSERT_NE(file_create(2, dir.file("a")), 0);  // truncates
-    EXPECT_EQ(fs::file_size(dir.file("a")), 0u);
+    EXPECT_EQ(file_create(2, at("a")), 0);  // never over an existing file
+    EXPECT_EQ(read_bytes(dir.file("a")), "one\r\n");
+    ASSERT_NE(file_create(2, at("c")), 0);
     file_write_line(2, "new");
-    ASSERT_NE(file_create(2, dir.file("c")), 0);  // reopening writes the pending line
-    EXPECT_EQ(read_bytes(dir.file("a")), "new\r\n");
+    ASSERT_NE(file_create(2, at("d")), 0);  // reopening writes the pending line
+    EXPECT_EQ(read_bytes(dir.file("c")), "new\r\n");
 }
 
-TEST_F(Files, PrivateCreateIsUserOnlyAndRefusesAPlantedLink) {
-    const mode_t old_mask = ::umask(0);
-    EXPECT_NE(file_create_private(2, dir.file("TELVOR.DAT")), 0);
-    ::umask(old_mask);
-    EXPECT_EQ(mode_of(dir.file("TELVOR.DAT")), 0600);
-    write_bytes(dir.file("victim"), "precious");
-    ASSERT_EQ(::symlink(dir.file("victim").c_str(), dir.file("planted").c_str()), 0);
-    EXPECT_EQ(file_create_private(2, dir.file("planted")), 0);
-    EXPECT_EQ(file_write_line(2, "evil"), 0);
-    file_close(2);
-    EXPECT_EQ(read_bytes(dir.file("victim")), "precious");
+// A working file replaces whatever stands under its name; a file open in
+// another slot only loses that name.
+TEST_F(Files, WorkingFileReplacesWhateverStandsUnderItsName) {
+    write_bytes(dir.file("TELVOR.DAT"), "left over");
+    fs::create_directory(dir.file("TELVOR.CLP"));
+    ASSERT_NE(file_create_working(2, at("TELVOR.DAT")), 0);
+    ASSERT_NE(file_create_working(3, at("TELVOR.CLP")), 0);
+    file_write_line(2, "two");
+    file_write_line(3, "three");
+    file_close_all();
+    EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "two\r\n");
+    EXPECT_EQ(read_bytes(dir.file("TELVOR.CLP")), "three\r\n");
+    fs::remove(dir.file("TELVOR.CLP"));
+    fs::create_directories(dir.file("TELVOR.CLP/inside"));
+    EXPECT_EQ(file_create_working(2, at("TELVOR.CLP")), 0);  // a folder that is not empty stays
+    EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.CLP/inside")));
 }
 
-TEST_F(Files, WriteAndReadErrorsAreReportedByClose) {
-    // A direct write cut short by the file-size limit (real only in a child).
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        char name[] = "telvor", *argv[] = {name, nullptr};
-        program_start(1, argv);
-        struct rlimit limit = {10000, 10000};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || file_create(2, dir.file("big")) == 0) ::_exit(3);
-        file_write_line(2, std::string(30000, 'x'));
-        ::_exit(file_close(2) == 0 ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
-    // A buffered write to a full disk.
-    ASSERT_NE(file_create(2, "/dev/full"), 0);
-    EXPECT_EQ(file_write_line(2, "x"), 3);
-    EXPECT_EQ(file_close(2), 0);
-    ASSERT_NE(file_open_read(1, "/proc/self/mem"), 0);  // reading from address 0 fails
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_close(1), 0);
-}
-
-TEST_F(Files, CopyReplacesTheTargetAtomicallyUnlessOpenOrProtected) {
-    const std::string src = dir.file("TELVOR.DAT"), dst = dir.file("event.telvor"), old = "old 1\r\nold 2\r\n";
-    write_bytes(src, "new\r\n");
-    write_bytes(dst, old);
-    ASSERT_EQ(::chmod(dst.c_str(), 0640), 0);
-    ASSERT_EQ(::symlink("event.telvor", dir.file("alias").c_str()), 0);
-    ASSERT_NE(file_open_read(1, dst), 0);
-    EXPECT_EQ(file_copy(src, dst), 0);
-    EXPECT_EQ(file_copy(src, dir.file("alias")), 0);
-    EXPECT_EQ(read_bytes(dst), old);
+TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
+    const std::string old = "old 1\r\nold 2\r\n";
+    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
+    write_bytes(dir.file("event.telvor"), old);
+    ASSERT_NE(file_open_read(1, at("event.telvor")), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
     file_close(1);
-    EXPECT_NE(file_copy(src, dir.file("alias")), 0);
-    EXPECT_EQ(fs::is_symlink(dir.file("alias")), true);
-    EXPECT_EQ(read_bytes(dst), "new\r\n");
-    EXPECT_EQ(mode_of(dst), 0640);
-
-    // Write protection holds also for root.
-    write_bytes(src, "newer\r\n");
-    ASSERT_EQ(::chmod(dst.c_str(), 0444), 0);
-    EXPECT_EQ(file_copy(src, dst), 0);
-    fs::create_directory(dir.file("locked"));
-    write_bytes(dir.file("locked/e"), "kept");
-    ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0555), 0);
-    EXPECT_EQ(file_copy(src, dir.file("locked/e")), 0);
-    EXPECT_EQ(file_copy(src, dir.file("locked/f")), 0);
-    EXPECT_EQ(read_bytes(dst), "new\r\n");
-    EXPECT_EQ(read_bytes(dir.file("locked/e")), "kept");
-    EXPECT_EQ(entries(dir.file("locked")), 1);  // no temporary file left
-    EXPECT_EQ(entries(dir.path()), 4);
+    ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor")), 0);  // still being written
+    file_close(2);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
+    EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);  // nothing left to move
+    EXPECT_EQ(entries(), 2);
 }
 
-TEST_F(Files, ParameterIsWindows1252AndLongDirectoryIsWhole) {
-    std::string program = "/usr/bin/telvor", first = "/home/M\xC3\xA4rz \xE2\x82\xAC.telvor";
-    char* argv[] = {program.data(), first.data(), nullptr};
-    program_start(2, argv);
-    EXPECT_EQ(program_parameter(0), "/home/M\xE4rz \x80.telvor");
-    EXPECT_EQ(program_parameter(1), "");
+// Only the copies of the file's own pattern go: its name, ".telvor-tmp-"
+// and six characters.
+TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
+    for (const char* name : {"e.telvor", "e.telvor.telvor-tmp-a1B2c3", "e.telvor.telvor-tmp-a1B2c",
+                             "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3"})
+        write_bytes(dir.file(name), "x");
+    file_remove_leftover_copies(at("e.telvor"));
+    EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-tmp-a1B2c3")));
+    EXPECT_EQ(entries(), 4);
+}
+
+TEST_F(Files, EntriesAndSameFiles) {
+    write_bytes(dir.file("a"), "a");
+    fs::create_directory(dir.file("sub"));
+    EXPECT_NE(file_entry_exists(at("a")), 0);
+    EXPECT_NE(file_entry_exists(at("sub")), 0);
+    EXPECT_EQ(file_entry_exists(at("b")), 0);
+    EXPECT_NE(file_same(at("a"), at("sub/../a")), 0);
+    EXPECT_NE(file_same(at("b"), at("sub/../b")), 0);  // one name in one folder, not there
+    EXPECT_EQ(file_same(at("a"), at("b")), 0);
+    EXPECT_EQ(file_same(at("sub/a"), at("a")), 0);
+}
+
+// The injected read error strikes every open of its path for reading after
+// the given bytes; the lines up to it are read, and close reports it.
+TEST_F(Files, InjectedReadErrorIsReportedByClose) {
+    write_bytes(dir.file("e"), "one\r\ntwo\r\nthree\r\n");
+    file_inject_read_error(at("e"), 5);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_NE(file_open_read(1, at("e")), 0);
+        EXPECT_EQ(file_read_line(1), "one");
+        EXPECT_EQ(file_read_line(1), "");
+        EXPECT_NE(file_at_end(1), 0);
+        EXPECT_EQ(file_close(1), 0);
+    }
+    file_inject_read_error(Path(), 0);
+    ASSERT_NE(file_open_read(1, at("e")), 0);
+    while (!file_at_end(1)) file_read_line(1);
+    EXPECT_NE(file_close(1), 0);
+}
+
+TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
+    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
+    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
+    EXPECT_EQ(folder_lock_of_file(at("missing.telvor")), FOLDER_CLAIMED);
+    folder_locks_release();
+}
+
+// Parameters are the arguments as the system gave them, bytes that are no
+// UTF-8 included; the current directory is whole however long.
+TEST_F(Files, ParametersAndLongDirectoryAreKeptAsGiven) {
+    std::string program = "telvor", first = "M\xC3\xA4rz \xE2\x82\xAC.telvor", second = "ev\xE4.telvor";
+    char* argv[] = {program.data(), first.data(), second.data(), nullptr};
+    program_start(3, argv);
+    EXPECT_EQ(program_parameter(0).native, first);
+    EXPECT_EQ(program_parameter(1).native, second);
+    EXPECT_TRUE(program_parameter(2).empty());
+    EXPECT_EQ(path_display(program_parameter(0)), "M\xE4rz \x80.telvor");
+    EXPECT_EQ(path_display(program_parameter(1)), "ev?.telvor");
 
     const fs::path saved = fs::current_path();
-    const std::string part(120, 'd'), deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
+    const std::string part(120, 'd'),
+        deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
     fs::create_directories(deep);
-    EXPECT_NE(directory_set_current(deep), 0);
-    EXPECT_EQ(directory_get_current(), deep);  // longer than 254 bytes
+    EXPECT_NE(directory_set_current(Path{deep}), 0);
+    EXPECT_EQ(fs::path(directory_get_current().native), fs::path(deep));  // longer than 254 bytes
     fs::current_path(saved);
 }
 

@@ -46,11 +46,18 @@ TEST(Text, EveryByteThroughUpperAndLower) {
     }
 }
 
-TEST(Text, GreaterComparesUnsignedBytes) {
-    for (auto [a, b, want] : std::initializer_list<std::tuple<Text, Text, bool>>{
-             {"", "", false}, {"a", "", true}, {"", "a", false}, {"\xE4", "z", true}, {"z", "\xE4", false},
-             {"abc", "ab", true}, {"ab", "abc", false}, {"abc", "abc", false}, {"b", "abc", true}})
-        EXPECT_EQ(text_greater(a, b), want) << a << " > " << b;
+// Both forms of the trim: a named text goes through the copying one, a
+// temporary through the one that trims in place.
+TEST(Text, TrimRightOfNamedAndTemporaryTexts) {
+    for (const Text& named : {Text("abc \t "), Text("\t a\t  "), Text("  "), Text("")}) {
+        const Text want = named.substr(0, named.find_last_not_of(' ') + 1);
+        EXPECT_EQ(text_trim_right(named), want);
+        EXPECT_EQ(text_trim_right(Text(named)), want);
+    }
+    EXPECT_EQ(text_spaces(3), "   ");
+    EXPECT_EQ(text_spaces(-2), "");
+    EXPECT_TRUE(text_equal("abc", "abc"));
+    EXPECT_FALSE(text_equal("abc", "ABC"));
 }
 
 TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
@@ -68,7 +75,8 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
     for (auto [utf8, want] : Cases{
              {"a\u4E2Db", "a?b"}, {"\U0001F600!", "?!"}, {"\u0100\u20AC", "?\x80"}, {"a\x80z", "a?z"},
              {"\xC3", "?"}, {"\xE2\x82z", "??z"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80", "???"},
-             {"\xF4\x90\x80\x80", "????"}, {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
+             {"\xF4\x90\x80\x80", "????"}, {"\xE0\x80\xAF", "???"}, {"\xE0\x9F\xBF", "???"},
+             {"\xF0\x80\x80\xAF", "????"}, {"\xF0\x8F\xBF\xBF", "????"}, {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
         EXPECT_EQ(cp1252_from_utf8(utf8), want);
 }
 

@@ -3,8 +3,10 @@
 //   telvor-scripted [--param PATH] [--choose PATH | --choose-cancel]
 //                   [--clipboard FILE] --answer yes|no|cancel [--no-window]
 //
-// Prints the three views ([filter], [service], [event]), whether the
-// clipboard was emptied, and the answer given to the question (or "never").
+// Prints the three views ([filter], [service], [event]), every other
+// message box ([message] and its text), whether the clipboard was emptied,
+// and the answer given to the question (or "never"). Exits with the run's
+// exit status.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,9 +15,8 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "runtime/codepage.h"
 #include "runtime/file.h"
-#include "runtime/scripted_window.h"
+#include "runtime/scripted/scripted_window.h"
 
 namespace {
 
@@ -49,10 +50,10 @@ int main(int argc, char** argv) {
         if (option == "--param" && has_value) {
             program_arguments.push_back(argv[++i]);
         } else if (option == "--choose" && has_value) {
-            // The dialog hands back what the user picked, in the code page of the run.
-            window.chosen_path = cp1252_from_utf8(argv[++i]);
+            // The dialog hands back the name the user picked, as the system has it.
+            window.chosen_path = Path{argv[++i]};
         } else if (option == "--choose-cancel") {
-            window.chosen_path.clear();
+            window.chosen_path = Path();
         } else if (option == "--clipboard" && has_value) {
             std::ifstream in(argv[++i], std::ios::binary);
             if (!in) return usage("cannot read the clipboard file");
@@ -79,6 +80,11 @@ int main(int argc, char** argv) {
     print_view("filter", window.lines_of(0));
     print_view("service", window.lines_of(2));
     print_view("event", window.lines_of(1));
+    for (const Text& message : window.messages) {
+        std::fputs("[message] ", stdout);
+        std::fwrite(message.data(), 1, message.size(), stdout);
+        std::fputc('\n', stdout);
+    }
     std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");
     const char* asked = "never";
     if (window.questions_asked > 0)

@@ -2,7 +2,7 @@
 
 #include "app/main_sequence.h"
 #include "runtime/file.h"
-#include "runtime/scripted_window.h"
+#include "runtime/scripted/scripted_window.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -51,8 +51,8 @@ std::string sample_bytes(const std::string& name) {
     return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name);
 }
 
-void run_in_folder(const std::string& folder, ScriptedWindow& window,
-                   const std::vector<std::string>& arguments) {
+int run_in_folder(const std::string& folder, ScriptedWindow& window,
+                  const std::vector<std::string>& arguments) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(folder);
     std::vector<std::string> words = {"telvor"};
@@ -61,6 +61,34 @@ void run_in_folder(const std::string& folder, ScriptedWindow& window,
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     program_start(static_cast<int>(words.size()), argv.data());
-    telvor_run(window);
+    const int status = telvor_run(window);
     std::filesystem::current_path(previous);
+    return status;
 }
+
+namespace expect {
+
+const std::string SEPARATOR(102, '=');
+const std::string CREDIT = "TELVOR - made by the TELVOR developers";
+
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Lines notice(const std::string& name, const std::string& what) {
+    return {"File: >>> " + name + " <<< " + what, SEPARATOR};
+}
+
+Lines list_view(const std::string& file, const Lines& entries, bool unread) {
+    const Lines start = Lines{CREDIT, SEPARATOR} + notice(file, "reading...");
+    if (unread) return start + entries + notice(file, "Not reading...");
+    return start + entries + Lines{SEPARATOR} + notice(file, "reading complete...");
+}
+
+Lines event_view(const std::string& name, const Lines& body, bool closed) {
+    return Lines{CREDIT, SEPARATOR} + notice(name, "writing...") + body +
+           (closed ? Lines{SEPARATOR} + notice(name, "new created...") : Lines{});
+}
+
+}  // namespace expect

@@ -1,8 +1,11 @@
-// Helpers shared by the test programs: scratch folders and whole-file bytes.
+// Helpers shared by the test programs: scratch folders, whole-file bytes,
+// whole runs, and the lines the three views are expected to show.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "runtime/path.h"
 
 // A fresh empty folder below the system's temporary folder, removed (with
 // everything in it) when the object goes out of scope. path() ends in "/".
@@ -28,7 +31,26 @@ std::string sample_bytes(const std::string& name);
 class ScriptedWindow;
 
 // One whole run in folder (its Program directory) with the given window
-// services and program arguments (UTF-8, as the shell passes them). The
-// current directory is restored afterwards.
-void run_in_folder(const std::string& folder, ScriptedWindow& window,
-                   const std::vector<std::string>& arguments = {});
+// services and program arguments (as the system passes them). The current
+// directory is restored afterwards. Returns the run's exit status.
+int run_in_folder(const std::string& folder, ScriptedWindow& window,
+                  const std::vector<std::string>& arguments = {});
+
+// Expected view lines.
+namespace expect {
+
+using Lines = std::vector<std::string>;
+
+extern const std::string SEPARATOR;  // 102 "="
+extern const std::string CREDIT;     // the Author credit line
+
+Lines operator+(Lines a, const Lines& b);
+// "File: >>> name <<< what" and the Separator line.
+Lines notice(const std::string& name, const std::string& what);
+// The Filter or Service view: start lines, entries, closing lines, or the
+// lines of a list file that could not be read.
+Lines list_view(const std::string& file, const Lines& entries, bool unread = false);
+// The Event view: its head lines, body, then the closing lines (if closed).
+Lines event_view(const std::string& name, const Lines& body, bool closed = true);
+
+}  // namespace expect

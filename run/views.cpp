@@ -1,11 +1,11 @@
-#include "app/views.h"
+#include "run/views.h"
 
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "runtime/window.h"
 
 int main_window_open() {
     return window_open(MAIN_WINDOW, 100, 200, MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT,
-                       run.version_text + WINDOW_TITLE_TAIL, MAIN_WINDOW_FLAGS);
+                       g_run.version_text + WINDOW_TITLE_TAIL, MAIN_WINDOW_FLAGS);
 }
 
 void views_create() {
@@ -14,14 +14,14 @@ void views_create() {
     list_create(SERVICE_VIEW, 328, 15, 305, 122);
     frame_create(SERVICE_FRAME, 324, 0, 314, 139, " Service ");
 
-    view_add(FILTER_VIEW, run.author_credit_line);
-    view_add(SERVICE_VIEW, run.author_credit_line);
-    view_add(FILTER_VIEW, run.separator_line);
-    view_add(SERVICE_VIEW, run.separator_line);
+    view_add(FILTER_VIEW, g_run.author_credit_line);
+    view_add(SERVICE_VIEW, g_run.author_credit_line);
+    view_add(FILTER_VIEW, g_run.separator_line);
+    view_add(SERVICE_VIEW, g_run.separator_line);
     view_add(FILTER_VIEW, progress_file_line("TELVOR.filter", "reading..."));
     view_add(SERVICE_VIEW, progress_file_line("TELVOR.service", "reading..."));
-    view_add(FILTER_VIEW, run.separator_line);
-    view_add(SERVICE_VIEW, run.separator_line);
+    view_add(FILTER_VIEW, g_run.separator_line);
+    view_add(SERVICE_VIEW, g_run.separator_line);
 
     list_create(EVENT_VIEW, 10, 157, 623, 329);
     frame_create(EVENT_FRAME, 6, 141, 632, 347, " Event - Information ");
@@ -30,7 +30,7 @@ void views_create() {
 void view_add(int view, const Text& line) { list_add_line(view, -1, line); }
 
 void view_show_last_shown(int view) {
-    list_show_text(view, run.last_shown_text);
+    list_show_text(view, g_run.last_shown_text);
     list_set_selection(view, -1);
 }
 
@@ -39,19 +39,19 @@ Text progress_file_line(const Text& name, const Text& what) {
 }
 
 void event_view_head_lines() {
-    view_add(EVENT_VIEW, run.author_credit_line);
-    view_add(EVENT_VIEW, run.separator_line);
-    view_add(EVENT_VIEW, progress_file_line(run.event_file_path, "writing..."));
-    view_add(EVENT_VIEW, run.separator_line);
+    view_add(EVENT_VIEW, g_run.author_credit_line);
+    view_add(EVENT_VIEW, g_run.separator_line);
+    view_add(EVENT_VIEW, progress_file_line(g_run.event_file_name, "writing..."));
+    view_add(EVENT_VIEW, g_run.separator_line);
 }
 
 void event_view_closing_lines() {
-    view_add(EVENT_VIEW, run.separator_line);
-    view_add(EVENT_VIEW, progress_file_line(run.event_file_path, "new created..."));
-    view_add(EVENT_VIEW, run.separator_line);
+    view_add(EVENT_VIEW, g_run.separator_line);
+    view_add(EVENT_VIEW, progress_file_line(g_run.event_file_name, "new created..."));
+    view_add(EVENT_VIEW, g_run.separator_line);
 }
 
 void event_view_failure_lines(const Text& what) {
-    view_add(EVENT_VIEW, progress_file_line(run.event_file_path, what));
-    view_add(EVENT_VIEW, run.separator_line);
+    view_add(EVENT_VIEW, progress_file_line(g_run.event_file_name, what));
+    view_add(EVENT_VIEW, g_run.separator_line);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runtime/text.h"
+#include "runtime/window.h"
 
 enum : int {
     MAIN_WINDOW = 0,
@@ -14,8 +15,13 @@ enum : int {
     MAIN_WINDOW_WIDTH = 644,
     MAIN_WINDOW_HEIGHT = 495,
     EVENT_VIEW_WIDTH = 130,  // characters of an Event line shown in the Event view
+    FIRST_SERVICE_LINE = 4,  // the Service view's line of the first name, below its start lines
 };
-enum : unsigned { MAIN_WINDOW_FLAGS = 0xCA0001 };
+// A title bar with the system menu and a minimise box, centred on the screen.
+enum : unsigned {
+    MAIN_WINDOW_FLAGS =
+        WINDOW_FLAG_CAPTION | WINDOW_FLAG_SYSMENU | WINDOW_FLAG_MINIMIZEBOX | WINDOW_FLAG_CENTRE
+};
 
 // Opens the main window (centred, 644 x 495 inside); nonzero on success.
 int main_window_open();
@@ -26,7 +32,7 @@ void view_add(int view, const Text& line);
 // Scrolls a view to the first line equal to the Last shown text (letter case
 // ignored) without leaving it selected.
 void view_show_last_shown(int view);
-// "File: >>> " + name + " <<< " + what, framed or not by the caller.
+// "File: >>> " + name + " <<< " + what.
 Text progress_file_line(const Text& name, const Text& what);
 // The four head lines of a step that writes the Event file.
 void event_view_head_lines();

@@ -30,7 +30,7 @@ public:
     bool window_fails = false;
     bool clipboard_has_text = false;
     Text clipboard;                 // what the clipboard holds while it has text
-    Text chosen_path;               // what the open-file dialog returns ("" = cancelled)
+    Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
     int answer = ANSWER_CANCEL;     // the button chosen in the question
     int events_before_close = 1;    // other events delivered before the Close event
 
@@ -43,11 +43,12 @@ public:
     std::map<int, ScriptedList> lists;
     std::map<int, ScriptedFrame> frames;
     std::vector<int> creation_order;  // gadget numbers in order of creation
-    int questions_asked = 0;
+    int questions_asked = 0;        // message boxes with Yes, No and Cancel
     Text question_title, question_text;
-    int question_flags = 0;
+    std::vector<Text> messages;     // the texts of the other message boxes
     int dialogs_shown = 0;
-    Text dialog_title, dialog_default_path, dialog_pattern;
+    Text dialog_title, dialog_pattern;
+    Path dialog_default_path;
     int dialog_pattern_index = -1;
     int clipboard_reads = 0;
     bool clipboard_cleared = false;
@@ -67,8 +68,8 @@ public:
     void list_set_selection(int number, int line) override;
     void list_set_line(int number, int line, const Text& text) override;
     void list_clear(int number) override;
-    int ask_yes_no_cancel(const Text& title, const Text& text, int flags) override;
-    Text choose_file_to_open(const Text& title, const Text& default_path, const Text& pattern,
+    int message_box(const Text& title, const Text& text, int flags) override;
+    Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                              int pattern_index) override;
     Text clipboard_get_text() override;
     int clipboard_clear() override;

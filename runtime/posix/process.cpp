@@ -7,13 +7,12 @@
 
 #include <unistd.h>
 
-#include "runtime/codepage.h"
 #include "runtime/file.h"
-#include "runtime/posix/file_internal.h"
+#include "runtime/posix/posix_io.h"
 
 namespace {
 
-// The arguments after the program path, as the shell passed them (UTF-8).
+// The arguments after the program path, as the system passed them.
 std::vector<std::string> g_parameters;
 
 }  // namespace
@@ -28,24 +27,27 @@ void program_start(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-Text program_parameter(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= g_parameters.size()) return Text();
-    return cp1252_from_utf8(g_parameters[static_cast<std::size_t>(index)]);
+Path program_parameter(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= g_parameters.size()) return Path();
+    return Path{g_parameters[static_cast<std::size_t>(index)]};
 }
 
-Text directory_get_current() {
+Path directory_get_current() {
     std::vector<char> buffer(4096);
     for (;;) {
-        if (::getcwd(buffer.data(), buffer.size()) != nullptr)
-            return cp1252_from_utf8(std::string(buffer.data()));
-        if (errno != ERANGE) return Text();
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) return Path{buffer.data()};
+        if (errno != ERANGE) {
+            telvor_posix::note_failure(errno);
+            return Path();
+        }
         buffer.resize(buffer.size() * 2);
     }
 }
 
-int directory_set_current(const Text& path) {
-    const std::string name = telvor_posix::os_path(path);
-    return !name.empty() && ::chdir(name.c_str()) == 0 ? 1 : 0;
+int directory_set_current(const Path& path) {
+    if (!path.empty() && ::chdir(path.native.c_str()) == 0) return 1;
+    telvor_posix::note_failure(errno);
+    return 0;
 }
 
-Text directory_separator() { return "/"; }
+const char* directory_separator() { return "/"; }

@@ -7,20 +7,18 @@
 #include <filesystem>
 #include <optional>
 
-#include "runtime/scripted_window.h"
+#include "run/run_state.h"
+#include "run/views.h"
+#include "runtime/file.h"
+#include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
-enum : int { YES = 6, NO = 7, CANCEL = 2, EVENT_VIEW = 1, SERVICE_VIEW = 2 };
-const std::string SEP(102, '=');
+using namespace expect;
+enum : int { YES = ANSWER_YES, NO = ANSWER_NO, CANCEL = ANSWER_CANCEL };
 
-Lines operator+(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 std::string crlf(const Lines& lines) {  // every line followed by CR LF
     std::string bytes;
     for (const std::string& line : lines) bytes += line + "\r\n";
@@ -33,13 +31,8 @@ std::string rec(const std::string& event, const std::string& genre, const std::s
 std::string marked(const std::string& event) {
     return event.substr(0, 16) + " + " + event.substr(19);
 }
-Lines notice(const std::string& path, const std::string& what) {
-    return {"File: >>> " + path + " <<< " + what, SEP};
-}
-// The Event view: its head, the given lines, then the closing lines (if any).
 Lines view(const std::string& path, const Lines& body, bool closed = true) {
-    return Lines{"TELVOR - made by the TELVOR developers", SEP} + notice(path, "writing...") +
-           body + (closed ? Lines{SEP} + notice(path, "new created...") : Lines{});
+    return event_view(path, body, closed);
 }
 
 // A fresh Program directory; folder is the path the run sees, ending in "/".
@@ -57,20 +50,21 @@ struct Folder {
     }
     // One run: the answer, the clipboard's text (none: nullopt), the program
     // arguments and what the open-file dialog returns. Two other events
-    // precede the Close event.
-    ScriptedWindow run(int answer, std::optional<std::string> clipboard,
-                       const std::vector<std::string>& arguments = {"epg.telvor"},
-                       const std::string& chosen = "", bool window_fails = false) const {
+    // precede the Close event. The exit status is kept in status.
+    ScriptedWindow telvor(int answer, std::optional<std::string> clipboard,
+                          const std::vector<std::string>& arguments = {"epg.telvor"},
+                          const std::string& chosen = "", bool window_fails = false) {
         ScriptedWindow window;
         window.answer = answer;
         window.clipboard_has_text = clipboard.has_value();
         window.clipboard = clipboard.value_or("");
-        window.chosen_path = chosen;
+        window.chosen_path = Path{chosen};
         window.window_fails = window_fails;
         window.events_before_close = 2;
-        run_in_folder(folder, window, arguments);
+        status = run_in_folder(folder, window, arguments);
         return window;
     }
+    int status = -1;
 };
 
 }  // namespace
@@ -82,28 +76,8 @@ TEST(WholeRun, SampleGuideTextAnswerNo) {
     Folder f;
     f.sample_lists();
     write_bytes(f.file("epg.telvor"), "");
-    ScriptedWindow w = f.run(NO, sample_bytes("guide-webif.txt"));
+    ScriptedWindow w = f.telvor(NO, sample_bytes("guide-webif.txt"));
 
-    EXPECT_EQ(w.window_title,
-              "TELVOR Version 0.38w (x86) - DreamBox Gemini Project Image e1 + e2"
-              " - I-Explorer, FireFox, Opera");
-    EXPECT_EQ(w.window_flags, 0xCA0001u);
-    std::string gadgets;  // number, geometry and caption of each gadget, in creation order
-    const auto box = [](const auto& g) {
-        const auto t = [](int v) { return std::to_string(v); };
-        return t(g.x) + "," + t(g.y) + "," + t(g.width) + "," + t(g.height);
-    };
-    for (int n : w.creation_order)
-        gadgets += std::to_string(n) + "@" +
-                   (w.lists.count(n) ? box(w.lists[n]) : box(w.frames[n]) + w.frames[n].caption) +
-                   "|";
-    EXPECT_EQ(gadgets, "0@10,15,305,122|10@6,0,314,139 Filter |2@328,15,305,122|12@324,0,314,"
-                       "139 Service |1@10,157,623,329|11@6,141,632,347 Event - Information |");
-    EXPECT_EQ(w.question_title, "TELVOR Version 0.38w (x86)");
-    EXPECT_EQ(w.question_text,
-              "   Wollen Sie den Rest der Liste mit [ + ] markieren\n"
-              "   bzw. das Programm TELVOR mit Abbrechen beenden...");
-    EXPECT_EQ(w.question_flags, 3);
     EXPECT_EQ(w.lists.at(SERVICE_VIEW).top, 1);  // 9 rows: "ZDF HD " stands on line 9
 
     const Lines records = {  // Event line, Genre line, Description line
@@ -131,7 +105,7 @@ TEST(WholeRun, SampleGuideTextAnswerNo) {
     EXPECT_TRUE(w.clipboard_cleared);
     EXPECT_EQ(w.events_waited, 3);
     EXPECT_EQ(f.entries(), 3);
-    f.run(NO, std::nullopt);
+    f.telvor(NO, std::nullopt);
     EXPECT_EQ(f.bytes(), file);
 }
 
@@ -152,7 +126,7 @@ TEST(WholeRun, ExistingEventFileForEachAnswer) {
         Folder f;
         f.sample_lists();
         write_bytes(f.file("a b.telvor"), old());
-        ScriptedWindow w = f.run(answer, guide, {"a b.telvor"});
+        ScriptedWindow w = f.telvor(answer, guide, {"a b.telvor"});
         if (answer == YES)
             for (std::string& line : e) line = marked(line);
         EXPECT_EQ(f.bytes("a b.telvor"), old() + rec(e[2], "Genre: Doku", "Ein Jahr."));
@@ -176,11 +150,11 @@ TEST(WholeRun, EventFileChosenInTheDialog) {
         const std::string path = f.file(name);
         if (typed == "sport") write_bytes(path, rec(old, "Genre: Sport", "Tore"));
         const std::time_t before = std::time(nullptr);
-        ScriptedWindow w = f.run(YES, guide, {}, f.file(typed));
+        ScriptedWindow w = f.telvor(YES, guide, {}, f.file(typed));
         const std::time_t after = std::time(nullptr);
 
         EXPECT_EQ(w.dialog_title, "Bitte Datei zum Laden ausw\344hlen");
-        EXPECT_EQ(w.dialog_default_path, f.folder + "*.telvor");
+        EXPECT_EQ(w.dialog_default_path.native, f.folder + "*.telvor");
         EXPECT_EQ(w.dialog_pattern, "Dateien (*.telvor)|*.telvor");
         EXPECT_EQ(f.entries(), 1);
         const std::string bytes = read_bytes(path);
@@ -200,15 +174,15 @@ TEST(WholeRun, EventFileChosenInTheDialog) {
                                  rec(event, "Genre: Info", "Text"));
         }
         EXPECT_EQ(w.lines_of(EVENT_VIEW), view(path, {first.substr(0, 130), event}));
-        f.run(NO, guide, {path});
-        f.run(NO, std::nullopt, {path});
+        f.telvor(NO, guide, {path});
+        f.telvor(NO, std::nullopt, {path});
         EXPECT_EQ(read_bytes(path), bytes);
     }
 }
 
 TEST(WholeRun, CancelledDialogEndsTheRun) {
     Folder f;
-    ScriptedWindow w = f.run(YES, "guide", {}, "");
+    ScriptedWindow w = f.telvor(YES, "guide", {}, "");
     EXPECT_EQ(w.dialogs_shown, 1);
     EXPECT_EQ(w.questions_asked + w.clipboard_reads, 0);
     EXPECT_EQ(w.clipboard, "guide");
@@ -229,7 +203,7 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
                 "06.12.2009 18:00   Sportschau\nGenre: Sport\nWiederholung\n\n"
                 "07.12.2009 21:00   Film\tmit Tab\nGenre: Spielfilm\nEin Film.\n\n"
                 "08.12.2009 22:00   Letzter");
-    ScriptedWindow w = f.run(NO, std::nullopt);
+    ScriptedWindow w = f.telvor(NO, std::nullopt);
     const Lines kept = {"05.12.2009 18:00 + Sportschau", "06.12.2009 20:00   Krimi am Abend",
                         "07.12.2009 21:00   Film\tmit Tab", "08.12.2009 22:00   Letzter"};
     EXPECT_EQ(f.bytes(),
@@ -239,7 +213,7 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
 
     Folder g;
     write_bytes(g.file("epg.telvor"), "");
-    w = g.run(NO, "Sa.05.12.2009 News\r\n8:15 30 min. Info\r\n8:45 Text\r\n"
+    w = g.telvor(NO, "Sa.05.12.2009 News\r\n8:15 30 min. Info\r\n8:45 Text\r\n"
                   "So. 6.12.2009\tDas Erste HD\tNews am Abend");
     const std::string cut = "06.12.2009    Das Erste HD News am Abend";  // no Start time
     EXPECT_EQ(g.bytes(), rec("05.12.2009 08:15   News", "Genre: Info", "Text") +
@@ -247,49 +221,61 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
     EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", {"05.12.2009 08:15   News", cut}));
 }
 
-// A folder or a symbolic link where a working file must be created. Without
+// A folder that is not empty where a working file must be created. Without
 // TELVOR.CLP the Guide text is not stored; without TELVOR.DAT the Event file
 // keeps what the capture appended, unconverted. Either way the Guide text
-// stays on the clipboard, and a link's target is never written.
+// stays on the clipboard, the folder stays, and the step has failed.
 TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
     const Lines old = {"05.12.2009 08:15 + News", "06.12.2009 20:15   Krimi"};
     const std::string old_file = rec(old[0], "Genre: Info", "Text") + rec(old[1], "G", "D");
     const std::string guide = "So. 7.12.2009\tNeu\r\n9:00\t5 min.\tX\r\n9:05\tY\r\n";
     for (const std::string name : {"TELVOR.CLP", "TELVOR.DAT"}) {
-        for (const bool link : {false, true}) {
-            SCOPED_TRACE(name + (link ? " link" : " folder"));
-            Folder f;
-            write_bytes(f.file("target"), "target");
-            link ? fs::create_symlink(f.file("target"), f.file(name))
-                 : (void)fs::create_directory(f.file(name));
-            write_bytes(f.file("epg.telvor"), old_file);
-            ScriptedWindow w = f.run(NO, guide);
+        SCOPED_TRACE(name);
+        Folder f;
+        fs::create_directories(f.file(name + "/kept"));
+        write_bytes(f.file("epg.telvor"), old_file);
+        ScriptedWindow w = f.telvor(NO, guide);
 
-            const Lines refused = notice("epg.telvor", "Not writing...");
-            const bool clp = name == "TELVOR.CLP";
-            const std::string appended = "So.07.12.2009 Neu\r\n9:00 5 min. X\r\n9:05 Y\r\n\r\n";
-            EXPECT_EQ(f.bytes(), clp ? old_file : old_file + appended);
-            EXPECT_EQ(w.lines_of(EVENT_VIEW), clp ? view("epg.telvor", refused + old)
-                                                  : view("epg.telvor", refused, false));
-            EXPECT_EQ(w.clipboard, guide);
-            EXPECT_EQ(read_bytes(f.file("target")), "target");
-        }
+        const Lines refused = notice("epg.telvor", "Not writing...");
+        const bool clp = name == "TELVOR.CLP";
+        const std::string appended = "So.07.12.2009 Neu\r\n9:00 5 min. X\r\n9:05 Y\r\n\r\n";
+        EXPECT_EQ(f.bytes(), clp ? old_file : old_file + appended);
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), clp ? view("epg.telvor", refused + old)
+                                              : view("epg.telvor", refused, false));
+        EXPECT_EQ(w.clipboard, guide);
+        EXPECT_TRUE(fs::is_directory(f.file(name + "/kept")));
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
     }
 }
 
-// An Event file that is a folder, or missing while a working copy of an
-// interrupted run lies about: each step says "Not reading...".
+// An Event file that is a folder, one that is missing while a working copy
+// of an interrupted run lies about, and one that cannot be read to its end:
+// each step that needs it says so, and nothing is written.
 TEST(FailedSteps, EventFileThatCannotBeRead) {
-    for (const bool missing : {false, true}) {
-        SCOPED_TRACE(missing);
+    const std::string old_file = rec("05.12.2009 08:15 + News", "Genre: Info", "Text");
+    for (const std::string kind : {"folder", "missing", "read error"}) {
+        SCOPED_TRACE(kind);
         Folder f;
-        missing ? write_bytes(f.file("TELVOR.CLP"), rec("05.12.2009 08:15 + News", "G", "D"))
-                : (void)fs::create_directory(f.file("epg.telvor"));
-        ScriptedWindow w = f.run(NO, "guide");
-        const Lines refused = notice("epg.telvor", "Not reading...");
+        const std::string leftover = rec("04.12.2009 08:15 + Alt", "G", "D");
+        if (kind == "folder") fs::create_directory(f.file("epg.telvor"));
+        if (kind == "missing") write_bytes(f.file("TELVOR.CLP"), leftover);
+        if (kind == "read error") {
+            write_bytes(f.file("epg.telvor"), old_file);
+            file_inject_read_error(Path{"epg.telvor"}, 10);
+        }
+        ScriptedWindow w = f.telvor(NO, "So. 7.12.2009\tNeu\r\n9:00\t5 min.\tX\r\n9:05\tY\r\n");
+        file_inject_read_error(Path(), 0);
+        const Lines refused = notice("epg.telvor", kind == "read error" ? "Not writing..." : "Not reading...");
         EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", refused + refused, false));
-        EXPECT_EQ(w.clipboard, "guide");
-        EXPECT_EQ(f.entries(), missing ? 0 : 1);
+        EXPECT_EQ(w.clipboard_cleared, false);
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        if (kind == "missing") {
+            EXPECT_EQ(f.bytes("TELVOR.CLP"), leftover);
+        }
+        if (kind == "read error") {
+            EXPECT_EQ(f.bytes(), old_file);
+        }
+        EXPECT_EQ(f.entries(), 1);
     }
 }
 
@@ -297,11 +283,12 @@ TEST(FailedSteps, EventFileThatCannotBeRead) {
 TEST(FailedSteps, NoWindow) {
     Folder f;
     write_bytes(f.file("epg.telvor"), "old");
-    ScriptedWindow w = f.run(YES, "guide", {"epg.telvor"}, "", true);
+    ScriptedWindow w = f.telvor(YES, "guide", {"epg.telvor"}, "", true);
     EXPECT_TRUE(w.lists.empty() && w.frames.empty());
     EXPECT_EQ(w.questions_asked, 1);
     EXPECT_EQ(w.clipboard, "guide");
     EXPECT_EQ(f.bytes(), "old");
+    EXPECT_EQ(f.status, EXIT_NO_DISPLAY);
 }
 
 // 25 rows fit the Event view: it is scrolled to the last event, also after
@@ -325,7 +312,7 @@ TEST(LongLists, EventViewScrolledToTheLastEvent) {
             }
             Folder f;
             write_bytes(f.file("epg.telvor"), "");
-            ScriptedWindow w = f.run(answer, guide);
+            ScriptedWindow w = f.telvor(answer, guide);
             EXPECT_EQ(f.bytes(), file);
             EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", shown));
             EXPECT_EQ(w.lists.at(EVENT_VIEW).top, long_last ? 0 : 33 - 25 + 1);  // last: line 33
@@ -348,7 +335,7 @@ TEST(LongLists, EventStoreKeepsEveryEvent) {
                   "04.01.2010 13:00   Ende", "G", "Y"});
     Folder f;
     write_bytes(f.file("epg.telvor"), file);
-    ScriptedWindow w = f.run(NO, std::nullopt);
+    ScriptedWindow w = f.telvor(NO, std::nullopt);
     // Compared without a diff of the two large texts.
     EXPECT_TRUE(f.bytes() == expected + rec("03.01.2010 12:00   Ende", "G", "X"));
     EXPECT_EQ(w.lists.at(EVENT_VIEW).top, 4 + 50001 - 25 + 1);  // "Ende" on line 50005

@@ -1,4 +1,4 @@
-#include "runtime/scripted_window.h"
+#include "runtime/scripted/scripted_window.h"
 
 #include <algorithm>
 
@@ -67,7 +67,7 @@ int ScriptedWindow::list_add_line(int number, int position, const Text& text) {
     if (position < 0 || position > count) return 0;
     list->lines.insert(list->lines.begin() + position, text);
     if (list->selection >= position) list->selection++;
-    return 0;
+    return 1;
 }
 
 void ScriptedWindow::list_show_text(int number, const Text& text) {
@@ -104,15 +104,18 @@ void ScriptedWindow::list_clear(int number) {
     list->top = 0;
 }
 
-int ScriptedWindow::ask_yes_no_cancel(const Text& title, const Text& text, int flags) {
+int ScriptedWindow::message_box(const Text& title, const Text& text, int flags) {
+    if ((flags & 0xF) != ASK_YES_NO_CANCEL) {
+        messages.push_back(text);
+        return ANSWER_OK;
+    }
     questions_asked++;
     question_title = title;
     question_text = text;
-    question_flags = flags;
     return answer;
 }
 
-Text ScriptedWindow::choose_file_to_open(const Text& title, const Text& default_path,
+Path ScriptedWindow::choose_file_to_open(const Text& title, const Path& default_path,
                                          const Text& pattern, int pattern_index) {
     dialogs_shown++;
     dialog_title = title;

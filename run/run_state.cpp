@@ -1,0 +1,54 @@
+#include "run/run_state.h"
+
+#include <cstdio>
+
+#include "runtime/file.h"
+
+RunState g_run;
+
+const char* const VERSION_TEXT = "TELVOR Version 0.38w (x86)";
+const char* const WINDOW_TITLE_TAIL = " - DreamBox Gemini Project Image e1 + e2 - I-Explorer, FireFox, Opera";
+const char* const AUTHOR_CREDIT_LINE = "TELVOR - made by the TELVOR developers";
+
+void run_start_up() {
+    g_run = RunState{};
+    g_run.list_capacity = LIST_CAPACITY;
+    g_run.event_store_capacity = EVENT_STORE_CAPACITY;
+
+    // The current directory, ending in the separator; a root keeps its single one.
+    const std::string separator = directory_separator();
+    g_run.program_directory = directory_get_current();
+    if (!g_run.program_directory.native.ends_with(separator))
+        g_run.program_directory.native += separator;
+
+    g_run.clipboard_copy_path = path_append(g_run.program_directory, "TELVOR.CLP");
+    g_run.data_file_path = path_append(g_run.program_directory, "TELVOR.DAT");
+    g_run.filter_file_path = path_append(g_run.program_directory, "TELVOR.filter");
+    g_run.service_file_path = path_append(g_run.program_directory, "TELVOR.service");
+
+    g_run.version_text = VERSION_TEXT;
+    g_run.separator_line = Text(SEPARATOR_LENGTH, '=');
+    g_run.author_credit_line = AUTHOR_CREDIT_LINE;
+
+    directory_set_current(g_run.program_directory);
+
+    g_run.filter_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
+    g_run.event_store.assign(static_cast<size_t>(g_run.event_store_capacity) + 1, Text());
+    g_run.service_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
+}
+
+void run_set_event_file(const Path& path) {
+    g_run.event_file_path = path;
+    g_run.event_file_name = path_display(path);
+}
+
+void run_step_failed(const char* doing, const Path& path) {
+    // The path in the system's own bytes, as a terminal shows file names.
+    std::fprintf(stderr, "telvor: cannot %s %s: %s\n", doing, path.native.c_str(),
+                 file_failure_reason().c_str());
+    run_set_exit_status(EXIT_STEP_FAILED);
+}
+
+void run_set_exit_status(int status) {
+    if (g_run.exit_status == EXIT_DONE) g_run.exit_status = status;
+}

@@ -1,0 +1,78 @@
+// The state of one run, shared by every step from start-up to shutdown:
+// capacities and counts, the paths of the Event file and the working files,
+// the fixed texts, the three text arrays and the run's outcome.
+#pragma once
+
+#include <vector>
+
+#include "runtime/path.h"
+#include "runtime/text.h"
+
+// The File slots of a run.
+enum : int {
+    LIST_SLOT = 0,   // TELVOR.filter, then TELVOR.service
+    EVENT_SLOT = 1,  // reading the Event file
+    DATA_SLOT = 2,   // the file being written: a new Event file, TELVOR.CLP, TELVOR.DAT
+};
+
+// Exit statuses of the process.
+enum : int {
+    EXIT_DONE = 0,           // the run did what it set out to do, a Cancel included
+    EXIT_STEP_FAILED = 1,    // a step could not read or write a file ("Not reading...", "Not writing...")
+    EXIT_USAGE = 2,          // the command line was not understood
+    EXIT_NO_DISPLAY = 3,     // no window could be opened
+    EXIT_BUSY = 4,           // another run holds the Program directory or the Event file
+    EXIT_OUT_OF_MEMORY = 5,  // memory ran out; the Event file is whole, no working file is left
+};
+
+enum : int { LIST_CAPACITY = 10000, EVENT_STORE_CAPACITY = 50000, SEPARATOR_LENGTH = 102 };
+
+struct RunState {
+    int list_capacity = 0;         // highest index of the Filter and Service lists
+    int event_store_capacity = 0;  // highest index of the Event store as made at start-up
+    int slot_index = 0;            // next Event store slot to fill
+    int filter_count = 0;
+    int service_count = 0;
+
+    Path event_file_path;
+    Text event_file_name;          // the Event file path as views and files show it
+    Path program_directory;        // ends in the directory separator
+    Path clipboard_copy_path;      // TELVOR.CLP
+    Path data_file_path;           // TELVOR.DAT
+    Path filter_file_path;         // TELVOR.filter
+    Path service_file_path;        // TELVOR.service
+
+    Text version_text;
+    Text separator_line;
+    Text author_credit_line;
+    Text last_shown_text;
+    int end_of_run_answer = 0;     // the question's button code, 0 until it is answered
+
+    std::vector<Text> filter_list;
+    std::vector<Text> event_store;
+    std::vector<Text> service_list;
+
+    bool program_directory_claimed = false;  // this run holds the Program directory
+    bool main_window_is_open = false;
+    int exit_status = EXIT_DONE;
+};
+
+// The one run state of the process.
+extern RunState g_run;
+
+// Fixed texts.
+extern const char* const VERSION_TEXT;
+extern const char* const WINDOW_TITLE_TAIL;
+extern const char* const AUTHOR_CREDIT_LINE;
+
+// Start-up: every variable empty or 0, then capacities, the Program
+// directory and the four working paths, the fixed texts, the Program
+// directory made current, and the three arrays.
+void run_start_up();
+// Fixes the Event file path and the name it is shown by.
+void run_set_event_file(const Path& path);
+// Reports a step that failed on path: one line on stderr with the system's
+// reason, and the exit status of a failed step unless one is set already.
+void run_step_failed(const char* doing, const Path& path);
+// Sets the exit status of a run that ends early, unless one is set already.
+void run_set_exit_status(int status);
