@@ -62,6 +62,17 @@ Slot* slot_at(int slot) {
     return &g_slots[slot];
 }
 
+// The slot, closed and with its buffer, ready for a file to be opened in it
+// (the buffer is made before anything is opened, so that running out of
+// memory leaves nothing open or created).
+Slot* slot_to_open(int slot) {
+    Slot* s = slot_at(slot);
+    if (s == nullptr) return nullptr;
+    file_close(slot);
+    if (!s->buffer) s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
+    return s;
+}
+
 void mark_failed(Slot& s, int error) {
     if (!s.failed) s.failure = error;
     s.failed = true;
@@ -130,7 +141,6 @@ bool install(Slot& s, int fd, const struct stat& info, Mode mode) {
         note_failure("the file is in use by this run");
         return false;
     }
-    if (!s.buffer) s.buffer = std::make_unique<char[]>(BUFFER_SIZE);
     s.fd = fd;
     s.mode = mode;
     s.device = info.st_dev;
@@ -147,9 +157,8 @@ bool install(Slot& s, int fd, const struct stat& info, Mode mode) {
 // Opens a new file that nothing else may stand under: O_EXCL refuses every
 // existing entry, a dangling link included.
 int create_exclusive(int slot, const Path& path, mode_t mode, bool private_file) {
-    Slot* s = slot_at(slot);
+    Slot* s = slot_to_open(slot);
     if (s == nullptr) return 0;
-    file_close(slot);
     const int fd = telvor_posix::open_retrying(
         path.native, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, mode);
     if (fd < 0) {
@@ -195,9 +204,8 @@ bool file_is_open_in_slot(const struct stat& info, bool writers_only) {
 }  // namespace telvor_posix
 
 int file_open_read(int slot, const Path& path) {
-    Slot* s = slot_at(slot);
+    Slot* s = slot_to_open(slot);
     if (s == nullptr) return 0;
-    file_close(slot);
     const int fd = telvor_posix::open_retrying(path.native, O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         note_failure(errno);

@@ -14,7 +14,9 @@ namespace {
 // Bounds the symbolic links followed from a path to its target.
 constexpr int MAX_LINK_HOPS = 40;
 
-Text g_failure_reason;
+// Kept without allocating, so that a failure can be noted when memory has
+// run out.
+char g_failure_reason[256] = "";
 
 bool read_link(const std::string& path, std::string& target) {
     std::vector<char> buffer(256);
@@ -63,9 +65,12 @@ bool write_fully(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-void note_failure(int error) { g_failure_reason = std::strerror(error); }
+void note_failure(int error) { note_failure(std::strerror(error)); }
 
-void note_failure(const char* reason) { g_failure_reason = reason; }
+void note_failure(const char* reason) {
+    std::strncpy(g_failure_reason, reason, sizeof g_failure_reason - 1);
+    g_failure_reason[sizeof g_failure_reason - 1] = '\0';
+}
 
 bool path_is_open_in_slot(const std::string& path, bool writers_only) {
     struct stat info;
@@ -115,4 +120,4 @@ bool resolve_target(const std::string& path, std::string& target) {
 
 Text file_failure_reason() { return g_failure_reason; }
 
-void file_set_failure_reason(const Text& reason) { g_failure_reason = reason; }
+void file_set_failure_reason(const Text& reason) { telvor_posix::note_failure(reason.c_str()); }

@@ -29,9 +29,13 @@ int usage(const char* problem) {
     return 2;
 }
 
-void print_view(const char* name, const std::vector<Text>& lines) {
+// Prints a view's lines in place: after a run that ran out of memory there
+// may be no room for a copy.
+void print_view(const char* name, const ScriptedWindow& window, int number) {
     std::printf("[%s]\n", name);
-    for (const Text& line : lines) {
+    const auto list = window.lists.find(number);
+    if (list == window.lists.end()) return;
+    for (const Text& line : list->second.lines) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     }
@@ -77,9 +81,9 @@ int main(int argc, char** argv) {
     program_start(static_cast<int>(program_arguments.size()), program_arguments.data());
     const int code = telvor_run(window);
 
-    print_view("filter", window.lines_of(0));
-    print_view("service", window.lines_of(2));
-    print_view("event", window.lines_of(1));
+    print_view("filter", window, 0);
+    print_view("service", window, 2);
+    print_view("event", window, 1);
     for (const Text& message : window.messages) {
         std::fputs("[message] ", stdout);
         std::fwrite(message.data(), 1, message.size(), stdout);
