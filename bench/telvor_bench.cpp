@@ -1,6 +1,7 @@
 // telvor-bench: times one whole run (capture, conversion, marking; the
 // question answered Yes) on a generated workload and sets it against a
-// plain `cp` of the same Event file.
+// plain `cp` of the same Event file, and against a durable copy (`cp` and
+// an fsync of the copy).
 //
 //   telvor-bench [--events N] [--scaling] [--event-file-mb M] [--long-line-mb M]
 //                [--normalisation] [--keep]
@@ -20,6 +21,7 @@
 //                      Line normalisation of a 60-character Weekday line,
 //                      each with 1,000 service names
 //   --keep             leave the temporary folder in place
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -242,8 +244,10 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
     return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// One plain `cp` of the file, timed from start to exit.
-double time_cp(const fs::path& from, const fs::path& to) {
+// One plain `cp` of the file, timed from start to exit; with durable, the
+// copy is then flushed to disk (fsync), as every replacement of the Event
+// file is.
+double time_cp(const fs::path& from, const fs::path& to, bool durable) {
     const Clock::time_point start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -252,6 +256,13 @@ double time_cp(const fs::path& from, const fs::path& to) {
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
+    if (durable) {
+        const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
     const double elapsed = seconds_since(start);
     std::error_code ignored;
     fs::remove(to, ignored);
@@ -290,11 +301,14 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
     const std::uint64_t size_before = size_of(f.event_file);
     const std::uint64_t guide_size = size_of(f.clipboard);
 
-    // The copy is timed on the Event file the run is given, warm in the page
-    // cache like the run's; the fastest of three counts.
-    double cp_seconds = 1e9;
-    for (int i = 0; i < 3; ++i)
-        cp_seconds = std::min(cp_seconds, time_cp(f.event_file, folder / "cp-copy.telvor"));
+    // The copies are timed on the Event file the run is given, warm in the
+    // page cache like the run's; the fastest of three counts.
+    double cp_seconds = 1e9, durable_seconds = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        cp_seconds = std::min(cp_seconds, time_cp(f.event_file, folder / "cp-copy.telvor", false));
+        durable_seconds =
+            std::min(durable_seconds, time_cp(f.event_file, folder / "cp-copy.telvor", true));
+    }
 
     double run_seconds = 0;
     long peak_kib = 0;
@@ -306,16 +320,17 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
     const double peak_mib = static_cast<double>(peak_kib) / 1024.0;
     const double limit_mib = 3 * mib(size_after > size_before ? size_after : size_before) + 40;
     const double ratio = cp_seconds > 0 ? run_seconds / cp_seconds : 0;
-    std::printf("%9d %7d %10.1f %9.1f %9.3f %8.4f %7.1f %9.1f %9.1f %9.2f %9ld %9ld%s\n",
+    const double durable_ratio = durable_seconds > 0 ? run_seconds / durable_seconds : 0;
+    std::printf("%9d %7d %10.1f %9.1f %9.3f %8.4f %7.1f %9.4f %7.1f %9.1f %9.1f %9.2f %9ld %9ld%s\n",
                 f.records_written, w.guide_blocks, mib(size_before), mib(guide_size), run_seconds,
-                cp_seconds, ratio, peak_mib, limit_mib,
+                cp_seconds, ratio, durable_seconds, durable_ratio, peak_mib, limit_mib,
                 f.records_written > 0 ? run_seconds * 1e6 / f.records_written : 0.0,
                 counts.event_lines, counts.marked,
                 ok ? (leftovers ? "  working file left!" : "") : "  RUN FAILED");
     if (show_targets)
-        std::printf("targets: run under 0.5 s: %s; at most 20 x cp: %s; peak memory under "
-                    "3 x Event file + 40 MiB: %s\n",
-                    run_seconds < 0.5 ? "met" : "MISSED", ratio <= 20 ? "met" : "MISSED",
+        std::printf("targets: run under 0.5 s: %s; at most 8 x a durable copy: %s; peak memory "
+                    "under 3 x Event file + 40 MiB: %s\n",
+                    run_seconds < 0.5 ? "met" : "MISSED", durable_ratio <= 8 ? "met" : "MISSED",
                     peak_mib < limit_mib ? "met" : "MISSED");
     std::fflush(stdout);
 
@@ -364,9 +379,9 @@ void measure_normalisation() {
 }
 
 void header() {
-    std::printf("%9s %7s %10s %9s %9s %8s %7s %9s %9s %9s %9s %9s\n", "records", "blocks",
-                "event-MiB", "guide-MiB", "run-s", "cp-s", "run/cp", "peak-MiB", "limit-MiB",
-                "us/record", "kept", "marked");
+    std::printf("%9s %7s %10s %9s %9s %8s %7s %9s %7s %9s %9s %9s %9s %9s\n", "records",
+                "blocks", "event-MiB", "guide-MiB", "run-s", "cp-s", "run/cp", "durable-s",
+                "run/dur", "peak-MiB", "limit-MiB", "us/record", "kept", "marked");
 }
 
 int usage() {

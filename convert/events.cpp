@@ -24,7 +24,7 @@ struct EventIndex {
     // first 200 characters): open addressing, no entry allocated per event.
     struct StoredEvent {
         std::uint32_t hash = 0;
-        std::int32_t slot = -1;  // -1: free entry
+        std::int32_t slot = -1;  // index into the Event store; -1: free entry
     };
     std::vector<StoredEvent> stored_events;
     std::int32_t stored_event_count = 0;
@@ -124,15 +124,13 @@ bool repeat_test(const Text& event_line) {
 }
 
 void accept_event(const Text& event_line) {
-    const size_t slot = static_cast<size_t>(g_run.slot_index);
-    if (slot >= g_run.event_store.size()) g_run.event_store.resize(std::max(slot + 1, g_run.event_store.size() * 2));
-    g_run.event_store[slot] = event_line;
+    g_run.event_store.push_back(event_line);
     const std::string_view key = event_text_key(event_line);
     stored_events_make_room();
     const std::uint32_t hash = key_hash(key);
     EventIndex::StoredEvent& entry = g_index.stored_events[stored_event_entry(key, hash)];
     if (entry.slot < 0) {
-        entry = {hash, static_cast<std::int32_t>(slot)};
+        entry = {hash, static_cast<std::int32_t>(g_run.event_store.size() - 1)};
         g_index.stored_event_count++;
     }
     file_write_line(DATA_SLOT, event_line);

@@ -22,7 +22,7 @@ bool filter_test(const Text& event_line);
 // event already accepted in this run; an Event line without Event text
 // always hits.
 bool repeat_test(const Text& event_line);
-// Stores the line at the Slot index, writes it to the data file, shows its
+// Stores the line in the Event store, writes it to the data file, shows its
 // first 130 characters in the Event view and makes it the Last shown text.
 void accept_event(const Text& event_line);
 void advance_slot_index();

@@ -56,6 +56,14 @@ std::uint64_t load(const char* p, std::size_t n) {
     return word;
 }
 
+// The same of the bytes folded (A-Z onto a-z).
+std::uint64_t load_folded(const char* p, std::size_t n) {
+    char bytes[8] = {};
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(p[i])));
+    return load(bytes, n);
+}
+
 // A set of grams that holds at least every gram of the text it was built
 // from and updated with: a hashed bitmap, so a gram it does not hold
 // certainly does not occur, while one it holds may or may not. A removal
@@ -66,10 +74,11 @@ public:
     void build(const Text& folded) {
         const std::size_t n = folded.size();
         const std::size_t grams = 2 * n;
-        // About 16 bits per gram keeps false hits rare; the size is bounded
-        // so that a huge text costs at most 16 MiB here.
+        // About 8 bits per gram keeps false hits rare enough (a false hit
+        // costs one pass that finds nothing); the size is bounded so that a
+        // huge text costs at most 16 MiB here.
         unsigned bits = MIN_BITS;
-        while (bits < MAX_BITS && (std::size_t{1} << bits) < grams * 16) ++bits;
+        while (bits < MAX_BITS && (std::size_t{1} << bits) < grams * 8) ++bits;
         shift_ = 64 - bits;
         words_.assign((std::size_t{1} << bits) / 64, 0);
         for (std::size_t i = 0; i + SHORT_GRAM <= n; ++i) set_gram(folded.data() + i, SHORT_GRAM);
@@ -77,15 +86,16 @@ public:
         built_size_ = n;
     }
 
-    // Whether the folded entry may occur in the folded text: false as soon
-    // as one of its grams is missing. The grams at its end are tried first;
-    // names tend to differ there. Entries shorter than a gram always may.
-    bool may_occur(const Text& folded_entry) const {
-        const std::size_t n = folded_entry.size();
+    // Whether the entry may occur in the text, letter case ignored: false
+    // as soon as one of its grams is missing. The grams at its end are tried
+    // first; names tend to differ there. Entries shorter than a gram always
+    // may.
+    bool may_occur(const Text& entry) const {
+        const std::size_t n = entry.size();
         const std::size_t size = n >= LONG_GRAM ? LONG_GRAM : SHORT_GRAM;
         if (n < size) return true;
         for (std::size_t start = n - size + 1; start-- > 0;)
-            if (!has(load(folded_entry.data() + start, size), size)) return false;
+            if (!has(load_folded(entry.data() + start, size), size)) return false;
         return true;
     }
 
@@ -167,9 +177,7 @@ bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
 Text date_table_apply(const Text& text) {
     Text result = text;
     for (const DateRow& row : date_table()) {
-        // Most rows find nothing: skip their pass without copying.
-        if (result.find(row.find) == Text::npos) continue;
-        result = text_replace_all(result, row.find, row.replacement);
+        result = text_replace_all(std::move(result), row.find, row.replacement);
     }
     return result;
 }
@@ -183,10 +191,8 @@ Text service_name_removal(const Text& text) {
     std::vector<std::size_t> junctions;
     for (int i = 0; i < g_run.service_count; ++i) {
         const Text& entry = g_run.service_list[static_cast<std::size_t>(i)];
-        if (entry.empty() || entry.size() > folded.size()) continue;
-        const Text folded_entry = text_fold_ascii(entry);
-        if (!filter.may_occur(folded_entry)) continue;
-        if (!remove_occurrences(result, folded, folded_entry, junctions)) continue;
+        if (entry.empty() || entry.size() > folded.size() || !filter.may_occur(entry)) continue;
+        if (!remove_occurrences(result, folded, text_fold_ascii(entry), junctions)) continue;
         filter.update(folded, junctions);
     }
     return result;

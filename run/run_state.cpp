@@ -33,7 +33,7 @@ void run_start_up() {
     directory_set_current(g_run.program_directory);
 
     g_run.filter_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
-    g_run.event_store.assign(static_cast<size_t>(g_run.event_store_capacity) + 1, Text());
+    g_run.event_store.reserve(static_cast<size_t>(g_run.event_store_capacity) + 1);
     g_run.service_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
 }
 

@@ -29,8 +29,8 @@ enum : int { LIST_CAPACITY = 10000, EVENT_STORE_CAPACITY = 50000, SEPARATOR_LENG
 
 struct RunState {
     int list_capacity = 0;         // highest index of the Filter and Service lists
-    int event_store_capacity = 0;  // highest index of the Event store as made at start-up
-    int slot_index = 0;            // next Event store slot to fill
+    int event_store_capacity = 0;  // Event lines the store has room for from start-up on, less one
+    int slot_index = 0;            // the Slot index: advanced per handled line, a filtered one excepted
     int filter_count = 0;
     int service_count = 0;
 
@@ -49,6 +49,10 @@ struct RunState {
     int end_of_run_answer = 0;     // the question's button code, 0 until it is answered
 
     std::vector<Text> filter_list;
+    // The Event lines accepted in this run, in the order of acceptance; it
+    // grows past its start-up room when a run accepts more. Slots that no
+    // acceptance filled are not kept: they only ever equal the empty text,
+    // which the Repeat test knows.
     std::vector<Text> event_store;
     std::vector<Text> service_list;
 

@@ -7,7 +7,7 @@ namespace {
 
 // Code points of the bytes 0x80 to 0x9F. The five bytes Windows-1252 leaves
 // unassigned map to the C1 control of the same value, so they round-trip.
-constexpr char32_t kRow80[32] = {
+constexpr char32_t ROW_80[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
@@ -73,7 +73,7 @@ std::size_t decode_utf8(const std::string& utf8, std::size_t pos, char32_t* cp) 
 }  // namespace
 
 char32_t cp1252_to_codepoint(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) return kRow80[byte - 0x80];
+    if (byte >= 0x80 && byte <= 0x9F) return ROW_80[byte - 0x80];
     return byte;
 }
 
@@ -82,7 +82,7 @@ int codepoint_to_cp1252(char32_t codepoint) {
         return static_cast<int>(codepoint);
     }
     for (int i = 0; i < 32; ++i) {
-        if (kRow80[i] == codepoint) return 0x80 + i;
+        if (ROW_80[i] == codepoint) return 0x80 + i;
     }
     return -1;
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr long long kSecondsPerDay = 86400;
+constexpr long long SECONDS_PER_DAY = 86400;
 
 long long floor_div(long long a, long long b) {
     long long q = a / b;
@@ -82,19 +82,19 @@ DateValue date_from_parts(int year, int month, int day, int hour, int minute, in
     long long full_year = floor_div(months, 12);
     int month_of_year = static_cast<int>(months - full_year * 12) + 1;
     long long days = days_from_civil(full_year, month_of_year, day);
-    return days * kSecondsPerDay + hour * 3600LL + minute * 60LL + second;
+    return days * SECONDS_PER_DAY + hour * 3600LL + minute * 60LL + second;
 }
 
 Text date_format(const Text& mask, DateValue value) {
-    long long days = floor_div(value, kSecondsPerDay);
-    long long second_of_day = value % kSecondsPerDay;
-    if (second_of_day < 0) second_of_day += kSecondsPerDay;
+    long long days = floor_div(value, SECONDS_PER_DAY);
+    long long second_of_day = value % SECONDS_PER_DAY;
+    if (second_of_day < 0) second_of_day += SECONDS_PER_DAY;
     Civil civil = civil_from_days(days);
     long long hour = second_of_day / 3600;
     long long minute = second_of_day / 60 % 60;
     long long second = second_of_day % 60;
 
-    static const char* const kTokens[] = {"yyyy", "yy", "mm", "dd", "hh", "ii", "ss"};
+    static const char* const TOKENS[] = {"yyyy", "yy", "mm", "dd", "hh", "ii", "ss"};
     Text result;
     std::size_t pos = 0;
     while (pos < mask.size()) {
@@ -106,7 +106,7 @@ Text date_format(const Text& mask, DateValue value) {
         }
         int token = -1;
         for (int t = 0; t < 7; ++t) {
-            if (token_at(mask, pos + 1, kTokens[t])) {
+            if (token_at(mask, pos + 1, TOKENS[t])) {
                 token = t;
                 break;
             }
@@ -128,7 +128,7 @@ Text date_format(const Text& mask, DateValue value) {
                 ++pos;
                 continue;
         }
-        pos += 1 + std::char_traits<char>::length(kTokens[token]);
+        pos += 1 + std::char_traits<char>::length(TOKENS[token]);
     }
     return result;
 }

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstddef>
 
+#include <string.h>  // memmem
+
 namespace {
 
 // Sizes of std::string are unsigned and may in theory exceed int; every
@@ -55,6 +57,19 @@ Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
     return result;
 }
 
+// The first match of pattern in haystack at or after from, or npos; the
+// pattern is not empty. On long texts memmem copes better than a search for
+// the first byte with patterns whose first byte is frequent (". 5." in a
+// Guide text); on a line its set-up costs more than it saves.
+std::size_t find_from(const Text& haystack, const Text& pattern, std::size_t from) {
+    if (from > haystack.size() || haystack.size() - from < pattern.size()) return Text::npos;
+    if (haystack.size() - from < 4096) return haystack.find(pattern, from);
+    const void* hit =
+        ::memmem(haystack.data() + from, haystack.size() - from, pattern.data(), pattern.size());
+    return hit == nullptr ? Text::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
+}
+
 // One pass over text: every non-overlapping, leftmost match of pattern in
 // haystack (a byte-for-byte image of text, possibly case-folded) is replaced
 // by replacement; the rest of text is copied. The result is built once.
@@ -68,7 +83,7 @@ Text replace_matches(const Text& text, const Text& haystack, const Text& pattern
         result.append(text, from, match - from);
         result.append(replacement);
         from = match + pattern.size();
-        match = haystack.find(pattern, from);
+        match = find_from(haystack, pattern, from);
     }
     result.append(text, from, Text::npos);
     return result;
@@ -107,13 +122,13 @@ int text_find(const Text& text, const Text& pattern, int start) {
 }
 
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
-    const std::size_t match = pattern.empty() ? Text::npos : text.find(pattern);
+    const std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
     if (match == Text::npos) return text;
     return replace_matches(text, text, pattern, replacement, match);
 }
 
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
-    const std::size_t match = pattern.empty() ? Text::npos : text.find(pattern);
+    const std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
     if (match == Text::npos) return std::move(text);
     return replace_matches(text, text, pattern, replacement, match);
 }
@@ -124,7 +139,7 @@ Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
     // agree after A-Z -> a-z; folding keeps every length and position.
     const Text haystack = text_fold_ascii(text);
     const Text folded_pattern = text_fold_ascii(pattern);
-    const std::size_t match = pattern.empty() ? Text::npos : haystack.find(folded_pattern);
+    const std::size_t match = pattern.empty() ? Text::npos : find_from(haystack, folded_pattern, 0);
     if (match == Text::npos) return text;
     return replace_matches(text, haystack, folded_pattern, Text(), match);
 }

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "runtime/file.h"
 #include "runtime/posix/posix_io.h"
@@ -25,6 +28,13 @@ void program_start(int argc, char** argv) {
     // the write (EFBIG, EPIPE) instead of ending the process.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
+#if defined(__GLIBC__)
+    // A run frees and allocates texts the size of the Guide text and more
+    // over and over; memory kept by the process serves again at once, where
+    // memory handed back to the system costs a page fault per page anew.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
 }
 
 Path program_parameter(int index) {

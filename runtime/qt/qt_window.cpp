@@ -40,11 +40,11 @@
 namespace {
 
 // Event code returned for every window event that is not a close request.
-constexpr int kOtherEvent = 0;
+constexpr int OTHER_EVENT = 0;
 
 // How long the clipboard read waits for the main window to get the keyboard
 // focus where the window system hands the clipboard only to focused clients.
-constexpr int kClipboardFocusWaitMs = 1000;
+constexpr int CLIPBOARD_FOCUS_WAIT_MS = 1000;
 
 // ---------------------------------------------------------------------------
 // Qt's diagnostics while the window system starts. The platforms are tried
@@ -620,7 +620,7 @@ Text QtWindowServices::clipboard_get_text() {
     // keyboard focus, X11 clients under Wayland (Xwayland) included.
     if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
         !environment("WAYLAND_DISPLAY").empty()) {
-        wait_for_focus(kClipboardFocusWaitMs);
+        wait_for_focus(CLIPBOARD_FOCUS_WAIT_MS);
     }
     return qt_text_to_cp1252(QGuiApplication::clipboard()->text(QClipboard::Clipboard), true);
 }
@@ -635,7 +635,7 @@ int QtWindowServices::window_wait_event() {
     // Without a window nothing could ever close it.
     if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
     if (events_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (events_.empty()) return kOtherEvent;
+    if (events_.empty()) return OTHER_EVENT;
     const int event = events_.front();
     events_.pop_front();
     if (event == WINDOW_EVENT_CLOSE) close_pending_ = false;

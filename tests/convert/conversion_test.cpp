@@ -26,8 +26,10 @@ TEST(GuideBlock, WorkedExampleAndItsParts) {
     EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", ""), "07.12.2009    Die Reise");
     EXPECT_EQ(compose_event_line(weekday_line_prepared("Sa.05.12.2009 " + Text(250, 'x')), time),
               "05.12.2009 08:15   " + Text(200, 'x'));
-    // One pass per abbreviation, in a fixed order.
+    // One pass per abbreviation, in a fixed order: "So." before "Su." and
+    // "Sa.", so what their removal joins into a "So." stays.
     EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x"), "07.12.2009 So.x");
+    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSu.o.x"), "07.12.2009 So.x");
 }
 
 TEST(GuideBlock, WeekdayLinesBeginWithAnAbbreviationInExactCase) {

@@ -11,7 +11,7 @@
 namespace {
 
 using Names = std::vector<Text>;
-const int kAsc = SORT_IGNORE_CASE, kDesc = SORT_IGNORE_CASE | SORT_DESCENDING;
+const int ASCENDING = SORT_IGNORE_CASE, DESCENDING = SORT_IGNORE_CASE | SORT_DESCENDING;
 
 // Bytes compare unsigned in std::string::compare.
 int reference_cmp(Text a, Text b, int options) {
@@ -42,10 +42,10 @@ void reference_sort(Names& a, int lo, int hi, int options) {
 
 TEST(Sort, ExamplesAndTies) {
     struct { Names in; int options; Names want; } cases[] = {
-        {{"ard", "ZDF", "arte", "Arte HD"}, kAsc, {"ard", "arte", "Arte HD", "ZDF"}},
-        {{"ard", "ZDF", "arte", "Arte HD"}, kDesc, {"ZDF", "Arte HD", "arte", "ard"}},
-        {{"ZDF", "zdf"}, kAsc, {"zdf", "ZDF"}}, {{"ZDF", "zdf"}, kDesc, {"zdf", "ZDF"}},
-        {{"b", "A", "a", "B"}, kAsc, {"a", "A", "B", "b"}}, {{"b", "A", "a", "B"}, kDesc, {"b", "B", "A", "a"}},
+        {{"ard", "ZDF", "arte", "Arte HD"}, ASCENDING, {"ard", "arte", "Arte HD", "ZDF"}},
+        {{"ard", "ZDF", "arte", "Arte HD"}, DESCENDING, {"ZDF", "Arte HD", "arte", "ard"}},
+        {{"ZDF", "zdf"}, ASCENDING, {"zdf", "ZDF"}}, {{"ZDF", "zdf"}, DESCENDING, {"zdf", "ZDF"}},
+        {{"b", "A", "a", "B"}, ASCENDING, {"a", "A", "B", "b"}}, {{"b", "A", "a", "B"}, DESCENDING, {"b", "B", "A", "a"}},
         {{"\xE4", "a", "Z"}, 0, {"Z", "a", "\xE4"}}};
     for (auto& c : cases) {
         Names got = c.in;
@@ -53,7 +53,7 @@ TEST(Sort, ExamplesAndTies) {
         EXPECT_EQ(got, c.want) << "options " << c.options;
     }
     Names names = {"b", "a"}, none;
-    sort_texts(names, kAsc, 0, -1), sort_texts(names, kAsc, 1, 1), sort_texts(none, kDesc, 0, -1);
+    sort_texts(names, ASCENDING, 0, -1), sort_texts(names, ASCENDING, 1, 1), sort_texts(none, DESCENDING, 0, -1);
     EXPECT_EQ(names, (Names{"b", "a"}));
 }
 

@@ -1,5 +1,6 @@
-// Replays the fuzzer's seed corpus and the inputs it once failed on through
-// a whole run, with the fuzz target's checks.
+// Replays the fuzzer's seed corpus through a whole run with the fuzz
+// target's checks, and every input kept in tests/fuzz/regressions/ (an input
+// the fuzzer fails on belongs there once the fault is mended).
 #include <gtest/gtest.h>
 
 #include <filesystem>
