@@ -4,19 +4,15 @@
 #include "runtime/text.h"
 #include "runtime/window.h"
 
-enum : int {
-    MAIN_WINDOW = 0,
-    FILTER_VIEW = 0,
-    EVENT_VIEW = 1,
-    SERVICE_VIEW = 2,
-    FILTER_FRAME = 10,
-    EVENT_FRAME = 11,
-    SERVICE_FRAME = 12,
-    MAIN_WINDOW_WIDTH = 644,
-    MAIN_WINDOW_HEIGHT = 495,
-    EVENT_VIEW_WIDTH = 130,  // characters of an Event line shown in the Event view
-    FIRST_SERVICE_LINE = 4,  // the Service view's line of the first name, below its start lines
-};
+// The window, the three list views and their frames, by number.
+enum : int { MAIN_WINDOW = 0 };
+enum : int { FILTER_VIEW = 0, EVENT_VIEW = 1, SERVICE_VIEW = 2 };
+enum : int { FILTER_FRAME = 10, EVENT_FRAME = 11, SERVICE_FRAME = 12 };
+// The inner size of the window; the characters of an Event line the Event
+// view shows; the Service view's line of the first name, below its four
+// start lines.
+enum : int { MAIN_WINDOW_WIDTH = 644, MAIN_WINDOW_HEIGHT = 495 };
+enum : int { EVENT_VIEW_WIDTH = 130, FIRST_SERVICE_LINE = 4 };
 // A title bar with the system menu and a minimise box, centred on the screen.
 enum : unsigned {
     MAIN_WINDOW_FLAGS =

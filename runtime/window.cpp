@@ -12,6 +12,14 @@ int list_find_line(const std::vector<Text>& lines, const Text& text) {
     return -1;
 }
 
+int list_insert_line(std::vector<Text>& lines, int position, const Text& text) {
+    const int count = static_cast<int>(lines.size());
+    if (position == -1) position = count;
+    if (position < 0 || position > count) return -1;
+    lines.insert(lines.begin() + position, text);
+    return position;
+}
+
 int window_open(int number, int x, int y, int width, int height, const Text& title,
                 unsigned flags) {
     return installed ? installed->window_open(number, x, y, width, height, title, flags) : 0;

@@ -66,9 +66,33 @@ public:
     virtual int window_wait_event() = 0;
 };
 
+// The overrides every implementation declares, in its class body.
+#define TELVOR_WINDOW_SERVICES_OVERRIDES                                                     \
+    int window_open(int number, int x, int y, int width, int height, const Text& title,     \
+                    unsigned flags) override;                                               \
+    Text window_failure_reason() override;                                                  \
+    int list_create(int number, int x, int y, int width, int height) override;              \
+    int frame_create(int number, int x, int y, int width, int height, const Text& caption)  \
+        override;                                                                           \
+    int list_add_line(int number, int position, const Text& text) override;                 \
+    void list_show_text(int number, const Text& text) override;                             \
+    void list_set_selection(int number, int line) override;                                 \
+    void list_set_line(int number, int line, const Text& text) override;                    \
+    void list_clear(int number) override;                                                   \
+    int message_box(const Text& title, const Text& text, int flags) override;               \
+    Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern, \
+                             int pattern_index) override;                                   \
+    Text clipboard_get_text() override;                                                     \
+    int clipboard_clear() override;                                                         \
+    int window_wait_event() override
+
 // The first of a list's lines equal to text with letter case ignored (the
 // search of list_show_text); -1 when there is none.
 int list_find_line(const std::vector<Text>& lines, const Text& text);
+// Inserts text into a list's lines before position (-1: after the last
+// line), as list_add_line does; the index of the new line, or -1 for a
+// position outside the list.
+int list_insert_line(std::vector<Text>& lines, int position, const Text& text);
 
 // Installs the services the free functions use. With none installed
 // (nullptr) nothing is shown: window_open and the gadget calls fail with 0,

@@ -210,23 +210,7 @@ public:
     QtWindowServices(const QtWindowServices&) = delete;
     QtWindowServices& operator=(const QtWindowServices&) = delete;
 
-    int window_open(int number, int x, int y, int width, int height, const Text& title,
-                    unsigned flags) override;
-    Text window_failure_reason() override { return failure_reason_; }
-    int list_create(int number, int x, int y, int width, int height) override;
-    int frame_create(int number, int x, int y, int width, int height,
-                     const Text& caption) override;
-    int list_add_line(int number, int position, const Text& text) override;
-    void list_show_text(int number, const Text& text) override;
-    void list_set_selection(int number, int line) override;
-    void list_set_line(int number, int line, const Text& text) override;
-    void list_clear(int number) override;
-    int message_box(const Text& title, const Text& text, int flags) override;
-    Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
-                             int pattern_index) override;
-    Text clipboard_get_text() override;
-    int clipboard_clear() override;
-    int window_wait_event() override;
+    TELVOR_WINDOW_SERVICES_OVERRIDES;
 
 private:
     void start_window_system();
@@ -338,6 +322,8 @@ void QtWindowServices::close_window() {
     events_.clear();
     close_pending_ = false;
 }
+
+Text QtWindowServices::window_failure_reason() { return failure_reason_; }
 
 // There is one main window, whatever its number; opening again replaces it.
 int QtWindowServices::window_open(int /*number*/, int x, int y, int width, int height,
@@ -454,11 +440,9 @@ int QtWindowServices::frame_create(int number, int x, int y, int width, int heig
 int QtWindowServices::list_add_line(int number, int position, const Text& text) {
     ListGadget* list = find_list(number);
     if (list == nullptr) return 0;
-    const int count = static_cast<int>(list->lines.size());
-    if (position == -1) position = count;
-    if (position < 0 || position > count) return 0;
-    list->lines.insert(list->lines.begin() + position, text);
-    list->view->insertItem(position, qt_text_from_cp1252(text));
+    const int added = list_insert_line(list->lines, position, text);
+    if (added < 0) return 0;
+    list->view->insertItem(added, qt_text_from_cp1252(text));
     return 1;
 }
 

@@ -62,11 +62,9 @@ int ScriptedWindow::frame_create(int number, int x, int y, int width, int height
 int ScriptedWindow::list_add_line(int number, int position, const Text& text) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return 0;
-    const int count = static_cast<int>(list->lines.size());
-    if (position == -1) position = count;
-    if (position < 0 || position > count) return 0;
-    list->lines.insert(list->lines.begin() + position, text);
-    if (list->selection >= position) list->selection++;
+    const int added = list_insert_line(list->lines, position, text);
+    if (added < 0) return 0;
+    if (list->selection >= added) list->selection++;
     return 1;
 }
 

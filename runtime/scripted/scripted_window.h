@@ -57,23 +57,7 @@ public:
     // The lines of a view ({} when it does not exist).
     std::vector<Text> lines_of(int number) const;
 
-    int window_open(int number, int x, int y, int width, int height, const Text& title,
-                    unsigned flags) override;
-    Text window_failure_reason() override;
-    int list_create(int number, int x, int y, int width, int height) override;
-    int frame_create(int number, int x, int y, int width, int height,
-                     const Text& caption) override;
-    int list_add_line(int number, int position, const Text& text) override;
-    void list_show_text(int number, const Text& text) override;
-    void list_set_selection(int number, int line) override;
-    void list_set_line(int number, int line, const Text& text) override;
-    void list_clear(int number) override;
-    int message_box(const Text& title, const Text& text, int flags) override;
-    Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
-                             int pattern_index) override;
-    Text clipboard_get_text() override;
-    int clipboard_clear() override;
-    int window_wait_event() override;
+    TELVOR_WINDOW_SERVICES_OVERRIDES;
 
 private:
     ScriptedList* find_list(int number);
