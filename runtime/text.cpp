@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 #include <cstddef>
+#include <cstring>
 
 #include <string.h>  // memmem
 
@@ -128,9 +129,26 @@ Text text_replace_all(const Text& text, const Text& pattern, const Text& replace
 }
 
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
-    const std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
+    std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
     if (match == Text::npos) return std::move(text);
-    return replace_matches(text, text, pattern, replacement, match);
+    if (replacement.size() > pattern.size()) return replace_matches(text, text, pattern, replacement, match);
+    // A replacement no longer than the pattern fits where the pattern was:
+    // the kept bytes move left behind it, and the search goes on in the part
+    // not yet moved, exactly where a copying pass would search.
+    char* const bytes = text.data();
+    std::size_t out = match;
+    for (;;) {
+        std::memcpy(bytes + out, replacement.data(), replacement.size());
+        out += replacement.size();
+        const std::size_t from = match + pattern.size();
+        match = find_from(text, pattern, from);
+        const std::size_t end = match == Text::npos ? text.size() : match;
+        std::memmove(bytes + out, bytes + from, end - from);
+        out += end - from;
+        if (match == Text::npos) break;
+    }
+    text.resize(out);
+    return std::move(text);
 }
 
 Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {

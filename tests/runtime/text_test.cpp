@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -58,6 +59,24 @@ TEST(Text, TrimRightOfNamedAndTemporaryTexts) {
     EXPECT_EQ(text_spaces(-2), "");
     EXPECT_TRUE(text_equal("abc", "abc"));
     EXPECT_FALSE(text_equal("abc", "ABC"));
+}
+
+// The in-place pass over a text that is given away must equal the copying
+// pass over a named one, for replacements shorter, as long and longer.
+TEST(Text, ReplaceAllInPlaceEqualsTheCopyingPass) {
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    const auto random_text = [&](std::uint32_t max) {
+        Text text;
+        for (std::uint32_t n = next(max + 1); n > 0; --n) text.push_back("ab. 1"[next(5)]);
+        return text;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const Text text = random_text(40), pattern = random_text(4), replacement = random_text(5);
+        const Text copied = text_replace_all(text, pattern, replacement);
+        ASSERT_EQ(text_replace_all(Text(text), pattern, replacement), copied)
+            << "'" << text << "' '" << pattern << "' '" << replacement << "'";
+    }
 }
 
 TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
