@@ -17,12 +17,15 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 
 #include <cstdio>
@@ -229,6 +232,7 @@ public:
 
 private:
     void start_window_system();
+    void load_qt_translations();
     void close_window();
     void remove_gadget(int number);
     ListGadget* find_list(int number);
@@ -243,6 +247,7 @@ private:
     std::string program_name_;
     std::vector<char*> qt_argv_;
     std::unique_ptr<QApplication> application_;
+    std::unique_ptr<QTranslator> qt_translator_;
 
     bool have_display_ = false;
     Text no_display_reason_;
@@ -266,6 +271,20 @@ QtWindowServices::QtWindowServices(int argc, char** argv) {
     program_name_ = (argc > 0 && argv != nullptr && argv[0] != nullptr) ? argv[0] : "telvor";
     qt_argv_ = {program_name_.data(), nullptr};
     start_window_system();
+    if (have_display_) load_qt_translations();
+}
+
+// Qt's own texts (the question's buttons, the file dialog) in the language
+// of the desktop, where Qt's translations for it are installed; the
+// program's own texts stay as they are. Without them Qt speaks English.
+void QtWindowServices::load_qt_translations() {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    qt_translator_ = std::move(translator);
 }
 
 // Starts Qt on the window system of the session. Where none can be reached
@@ -323,6 +342,7 @@ void QtWindowServices::start_window_system() {
 
 QtWindowServices::~QtWindowServices() {
     close_window();
+    qt_translator_.reset();
     application_.reset();
     qInstallMessageHandler(previous_handler);
     previous_handler = nullptr;
