@@ -133,7 +133,10 @@ QString name_filter(const Text& description, const Text& patterns) {
 // ---------------------------------------------------------------------------
 // Widgets.
 
-// The main window: a close request only reports itself.
+// The main window: a close request only reports itself, and none is taken
+// while a dialog (the question, the open-file dialog) is open. On X11 Qt
+// keeps such requests from a window a modal dialog blocks; on Wayland the
+// compositor's close reaches the window all the same.
 class MainWindow final : public QWidget {
 public:
     MainWindow(std::function<void()> on_close_request, std::function<void()> on_move)
@@ -142,7 +145,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        on_close_request_();
+        if (QApplication::activeModalWidget() == nullptr) on_close_request_();
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
@@ -623,6 +626,9 @@ Text QtWindowServices::clipboard_get_text() {
 int QtWindowServices::clipboard_clear() {
     if (!have_display_) return 0;
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    // The request goes to the window system now, not with the next wait for
+    // an event: a process that ends first would lose it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return 1;
 }
 

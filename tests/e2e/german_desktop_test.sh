@@ -8,6 +8,9 @@ source "$(dirname "$0")/lib.sh"
 mkdir -p "$DIR/locale"
 localedef -i de_DE -f UTF-8 "$DIR/locale/de_DE.UTF-8" 2>/dev/null || fail "localedef de_DE.UTF-8"
 start_session
+# A German keyboard too: Alt+Ö is then a key of its own, not one xdotool
+# maps for the moment (which Qt may read only after it is mapped back).
+setxkbmap de || fail "setxkbmap de"
 LC_ALL= LANG=de_DE.UTF-8 LOCPATH=$DIR/locale start
 dialog=$(wait_win "$DIALOG")
 shot dialog
