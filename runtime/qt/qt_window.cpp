@@ -4,7 +4,10 @@
 //
 // Between window_open and the final wait the run takes no window events:
 // the window is shown at once but first drawn when a modal dialog runs the
-// event loop. The list operations therefore never process events.
+// event loop. The list operations therefore never process events; only
+// the clipboard does: its read on Wayland waits for the focus, and its clear
+// (just before the final wait) lets pending events through so that the
+// request goes out. Neither takes user input.
 #include "runtime/qt/qt_window.h"
 
 #include <QApplication>

@@ -114,8 +114,7 @@ give() {  # paths...: hands files made here to the session's user
     if [[ -n $TEST_USER ]]; then chown -R "$TEST_USER:" "$@"; fi
 }
 # A second TELVOR in a folder of its own, showing its open-file dialog: a
-# window of another program to move the focus to. Sets OTHER (its pid) and
-# prints the dialog's id.
+# window of another program to move the focus to. Sets OTHER (its pid).
 start_other() {
     mkdir -p "$HOME_DIR/other"
     cp "$WORK"/TELVOR.{filter,service} "$HOME_DIR/other/"
