@@ -99,8 +99,11 @@ bool finish_file(int fd, mode_t mode, bool target_exists, const struct stat& tar
     bool ok = true;
     struct stat info;
     if (target_exists && ::fstat(fd, &info) == 0 &&
-        (info.st_uid != target_info.st_uid || info.st_gid != target_info.st_gid))
-        (void)::fchown(fd, target_info.st_uid, target_info.st_gid);
+        (info.st_uid != target_info.st_uid || info.st_gid != target_info.st_gid) &&
+        ::fchown(fd, target_info.st_uid, target_info.st_gid) != 0) {
+        // Only a privileged process may give a file away: the new content is
+        // then the user's own, with the old permission bits all the same.
+    }
     // A change of owner clears the set-id bits: the bits are set after it.
     if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
         note_failure(errno);

@@ -4,7 +4,10 @@
 //
 // Between window_open and the final wait the run takes no window events:
 // the window is shown at once but first drawn when a modal dialog runs the
-// event loop. The list operations therefore never process events.
+// event loop. The list operations therefore never process events; only
+// the clipboard does: its read on Wayland waits for the focus, and its clear
+// (just before the final wait) lets pending events through so that the
+// request goes out. Neither takes user input.
 #include "runtime/qt/qt_window.h"
 
 #include <QApplication>
@@ -18,12 +21,15 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 
 #include <cstdio>
@@ -131,7 +137,10 @@ QString name_filter(const Text& description, const Text& patterns) {
 // ---------------------------------------------------------------------------
 // Widgets.
 
-// The main window: a close request only reports itself.
+// The main window: a close request only reports itself, and none is taken
+// while a dialog (the question, the open-file dialog) is open. On X11 Qt
+// keeps such requests from a window a modal dialog blocks; on Wayland the
+// compositor's close reaches the window all the same.
 class MainWindow final : public QWidget {
 public:
     MainWindow(std::function<void()> on_close_request, std::function<void()> on_move)
@@ -140,7 +149,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        on_close_request_();
+        if (QApplication::activeModalWidget() == nullptr) on_close_request_();
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
@@ -214,6 +223,7 @@ public:
 
 private:
     void start_window_system();
+    void load_qt_translations();
     void close_window();
     void remove_gadget(int number);
     ListGadget* find_list(int number);
@@ -228,6 +238,7 @@ private:
     std::string program_name_;
     std::vector<char*> qt_argv_;
     std::unique_ptr<QApplication> application_;
+    std::unique_ptr<QTranslator> qt_translator_;
 
     bool have_display_ = false;
     Text no_display_reason_;
@@ -251,6 +262,20 @@ QtWindowServices::QtWindowServices(int argc, char** argv) {
     program_name_ = (argc > 0 && argv != nullptr && argv[0] != nullptr) ? argv[0] : "telvor";
     qt_argv_ = {program_name_.data(), nullptr};
     start_window_system();
+    if (have_display_) load_qt_translations();
+}
+
+// Qt's own texts (the question's buttons, the file dialog) in the language
+// of the desktop, where Qt's translations for it are installed; the
+// program's own texts stay as they are. Without them Qt speaks English.
+void QtWindowServices::load_qt_translations() {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    qt_translator_ = std::move(translator);
 }
 
 // Starts Qt on the window system of the session. Where none can be reached
@@ -308,6 +333,7 @@ void QtWindowServices::start_window_system() {
 
 QtWindowServices::~QtWindowServices() {
     close_window();
+    qt_translator_.reset();
     application_.reset();
     qInstallMessageHandler(previous_handler);
     previous_handler = nullptr;
@@ -612,6 +638,9 @@ Text QtWindowServices::clipboard_get_text() {
 int QtWindowServices::clipboard_clear() {
     if (!have_display_) return 0;
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    // The request goes to the window system now, not with the next wait for
+    // an event: a process that ends first would lose it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return 1;
 }
 

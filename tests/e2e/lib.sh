@@ -37,10 +37,8 @@ wait_until() {  # seconds, what, command...: polls the command every 0.1 s
     until "$@" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $what"; sleep 0.1; done
 }
 
-# Xvfb on a display number it picks itself, openbox on it, and the Guide text
-# sample as UTF-8 (the form a browser copies), plus extra bytes ($1), on the
-# clipboard, served by xclip.
-start_session() {
+# Xvfb on a display number it picks itself, and openbox on it.
+start_display() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$DIR/displayfd" &>"$DIR/xvfb.log" &
     PIDS+=($!)
     wait_until 20 Xvfb test -s "$DIR/displayfd"
@@ -48,6 +46,11 @@ start_session() {
     openbox --sm-disable &>"$DIR/openbox.log" &
     PIDS+=($!)
     wait_until 20 openbox wmctrl -m
+}
+# The display, and the Guide text sample as UTF-8 (the form a browser
+# copies), plus extra bytes ($1), on the clipboard, served by xclip.
+start_session() {
+    start_display
     { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"
     xclip -quiet -selection clipboard -i "$DIR/guide" &>/dev/null &
     PIDS+=($!)
