@@ -78,7 +78,15 @@ std::size_t find_from(const Text& haystack, const Text& pattern, std::size_t fro
 Text replace_matches(const Text& text, const Text& haystack, const Text& pattern,
                      const Text& replacement, std::size_t match) {
     Text result;
-    result.reserve(text.size());
+    std::size_t size = text.size();
+    if (replacement.size() > pattern.size()) {
+        // Counted first, so that the result is made once at its final size.
+        std::size_t matches = 0;
+        for (std::size_t at = match; at != Text::npos; at = find_from(haystack, pattern, at + pattern.size()))
+            ++matches;
+        size += matches * (replacement.size() - pattern.size());
+    }
+    result.reserve(size);
     std::size_t from = 0;
     while (match != Text::npos) {
         result.append(text, from, match - from);
