@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <string.h>  // memmem
+#include <string.h>  // memmem, on glibc
 
 #include "run/run_state.h"
 
@@ -137,8 +138,14 @@ bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
     const std::size_t m = pattern.size();
     auto find_from = [&](std::size_t from) -> std::size_t {
         if (n - from < m) return n;
+#ifdef __GLIBC__
+        // glibc's two-way search.
         const void* hit = ::memmem(folded.data() + from, n - from, pattern.data(), m);
         return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - folded.data());
+#else
+        const std::size_t hit = std::string_view(folded).find(pattern, from);
+        return hit == std::string_view::npos ? n : hit;
+#endif
     };
     std::size_t match = find_from(0);
     if (match == n) return false;
