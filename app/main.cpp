@@ -1,4 +1,4 @@
-// TELVOR on the desktop: the run on the Qt window services.
+// TELVOR on the desktop: the run on the platform's window services.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -6,8 +6,8 @@
 #include "app/command_line.h"
 #include "app/main_sequence.h"
 #include "run/run_state.h"
+#include "runtime/desktop_window.h"
 #include "runtime/file.h"
-#include "runtime/qt/qt_window.h"
 
 #ifndef TELVOR_VERSION
 #error "TELVOR_VERSION must be defined by the build"
@@ -41,15 +41,19 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // The run takes its arguments as the system gave them (on Windows the
+    // wide command line behind argv) unless "--" had to be taken out.
     std::vector<char*> arguments;
     for (const std::string& argument : command.run_arguments)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
-    const int count = static_cast<int>(command.run_arguments.size());
+    const bool as_given = static_cast<int>(command.run_arguments.size()) == argc;
+    const int count = as_given ? argc : static_cast<int>(command.run_arguments.size());
+    char** const run_argv = as_given ? argv : arguments.data();
 
-    program_start(count, arguments.data());
-    WindowServices* services = qt_window_services_create(count, arguments.data());
+    program_start(count, run_argv);
+    WindowServices* services = desktop_window_services_create(count, run_argv);
     const int exit_code = telvor_run(*services);
-    qt_window_services_destroy(services);
+    desktop_window_services_destroy(services);
     return exit_code;
 }

@@ -11,7 +11,9 @@
 // text of N/10 Guide blocks on the clipboard (a fifth of them repeat earlier
 // events), a Filter file of 1,000 terms and a Service file of 300 channel
 // names. The run happens in a forked child, so that its peak resident
-// memory is its own and not the generator's.
+// memory is its own and not the generator's. On Windows, which has no fork,
+// the run happens in the benchmark's own process and the copy it is set
+// against is a CopyFileW flushed to disk.
 //
 //   --events N         workload size (default 50,000)
 //   --scaling          the figures for N = 10,000, 50,000 and 200,000
@@ -21,11 +23,18 @@
 //                      Line normalisation of a 60-character Weekday line,
 //                      each with 1,000 service names
 //   --keep             leave the temporary folder in place
+#ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cinttypes>
@@ -209,6 +218,53 @@ double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// Sets up the scripted window services of the run: the Guide text on the
+// clipboard, the question answered Yes.
+void script(ScriptedWindow& window, const Files& f) {
+    std::ifstream in(f.clipboard, std::ios::binary);
+    window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
+    window.clipboard_has_text = true;
+    window.answer = ANSWER_YES;
+}
+
+#ifdef _WIN32
+// The whole run in this process; the peak working set is the process's.
+bool run_child(const Files& f, double& seconds, long& peak_kib) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(f.folder);
+    ScriptedWindow window;
+    script(window, f);
+    std::string path = f.event_file.string();
+    char program[] = "telvor";
+    char* argv[] = {program, path.data(), nullptr};
+    program_start(2, argv);
+    const Clock::time_point start = Clock::now();
+    const int status = telvor_run(window);
+    seconds = seconds_since(start);
+    fs::current_path(previous);
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters))
+        peak_kib = static_cast<long>(counters.PeakWorkingSetSize / 1024);
+    return status == 0;
+}
+
+// One copy of the file with CopyFileW; with durable, flushed to disk.
+double time_cp(const fs::path& from, const fs::path& to, bool durable) {
+    const Clock::time_point start = Clock::now();
+    if (::CopyFileW(from.c_str(), to.c_str(), FALSE) && durable) {
+        const HANDLE copy = ::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (copy != INVALID_HANDLE_VALUE) {
+            ::FlushFileBuffers(copy);
+            ::CloseHandle(copy);
+        }
+    }
+    const double elapsed = seconds_since(start);
+    std::error_code ignored;
+    fs::remove(to, ignored);
+    return elapsed;
+}
+#else
 // The whole run in a child process; its wall time comes back through a
 // pipe, its peak resident memory from wait4.
 bool run_child(const Files& f, double& seconds, long& peak_kib) {
@@ -220,10 +276,7 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
         ::close(channel[0]);
         if (::chdir(f.folder.c_str()) != 0) ::_exit(3);
         ScriptedWindow window;
-        std::ifstream in(f.clipboard, std::ios::binary);
-        window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
-        window.clipboard_has_text = true;
-        window.answer = ANSWER_YES;
+        script(window, f);
         std::string path = f.event_file.string();
         char program[] = "telvor";
         char* argv[] = {program, path.data(), nullptr};
@@ -268,6 +321,7 @@ double time_cp(const fs::path& from, const fs::path& to, bool durable) {
     fs::remove(to, ignored);
     return elapsed;
 }
+#endif
 
 struct Counts {
     long event_lines = 0;
@@ -291,12 +345,24 @@ Counts count_events(const fs::path& p) {
 double mib(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 bool measure(const Workload& w, bool keep, bool show_targets) {
+#ifdef _WIN32
+    const fs::path folder = fs::temp_directory_path() /
+                            ("telvor-bench-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(w.events));
+    std::error_code error;
+    fs::remove_all(folder, error);
+    if (!fs::create_directory(folder, error)) {
+        std::fprintf(stderr, "telvor-bench: cannot make %s\n", folder.string().c_str());
+        return false;
+    }
+#else
     char pattern[] = "/tmp/telvor-bench-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) {
         std::perror("telvor-bench: mkdtemp");
         return false;
     }
     const fs::path folder = pattern;
+#endif
     const Files f = generate(w, folder);
     const std::uint64_t size_before = size_of(f.event_file);
     const std::uint64_t guide_size = size_of(f.clipboard);
@@ -335,7 +401,7 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
     std::fflush(stdout);
 
     if (keep) {
-        std::printf("workload kept in %s\n", folder.c_str());
+        std::printf("workload kept in %s\n", folder.string().c_str());
     } else {
         std::error_code ignored;
         fs::remove_all(folder, ignored);

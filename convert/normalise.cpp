@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <string.h>  // memmem
 
 #include "run/run_state.h"
 
@@ -146,9 +146,8 @@ bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
     const std::size_t n = folded.size();
     const std::size_t m = pattern.size();
     auto find_from = [&](std::size_t from) -> std::size_t {
-        if (n - from < m) return n;
-        const void* hit = ::memmem(folded.data() + from, n - from, pattern.data(), m);
-        return hit == nullptr ? n : static_cast<std::size_t>(static_cast<const char*>(hit) - folded.data());
+        const std::size_t hit = text_search(folded, pattern, from);
+        return hit == Text::npos ? n : hit;
     };
     std::size_t match = find_from(0);
     if (match == n) return false;

@@ -32,10 +32,12 @@ void append_utf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one well-formed UTF-8 sequence at utf8[pos] (shortest form, no
-// surrogates, at most U+10FFFF). Returns its length, or 0 if the bytes there
-// do not begin one; *cp receives the code point.
-std::size_t decode_utf8(const std::string& utf8, std::size_t pos, char32_t* cp) {
+// Decodes one well-formed UTF-8 sequence at utf8[pos] (shortest form, at
+// most U+10FFFF, surrogates only with allow_surrogates, as WTF-8 encodes
+// them). Returns its length, or 0 if the bytes there do not begin one; *cp
+// receives the code point.
+std::size_t decode_utf8(const std::string& utf8, std::size_t pos, char32_t* cp,
+                        bool allow_surrogates = false) {
     auto byte = [&utf8](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
     unsigned char lead = byte(pos);
     std::size_t length;
@@ -65,7 +67,8 @@ std::size_t decode_utf8(const std::string& utf8, std::size_t pos, char32_t* cp) 
         if ((next & 0xC0u) != 0x80u) return 0;
         value = (value << 6) | (next & 0x3Fu);
     }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    if (value < minimum || value > 0x10FFFF) return 0;
+    if (!allow_surrogates && value >= 0xD800 && value <= 0xDFFF) return 0;
     *cp = value;
     return length;
 }
@@ -112,5 +115,72 @@ std::string cp1252_to_utf8(const Text& text) {
     std::string result;
     result.reserve(text.size());
     for (char c : text) append_utf8(result, cp1252_to_codepoint(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::u16string utf16_from_wtf8(const std::string& wtf8) {
+    std::u16string result;
+    result.reserve(wtf8.size());
+    std::size_t pos = 0;
+    while (pos < wtf8.size()) {
+        char32_t cp = 0;
+        std::size_t length = decode_utf8(wtf8, pos, &cp, true);
+        if (length == 0) {
+            result.push_back(u'\uFFFD');
+            ++pos;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            result.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            result.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            result.push_back(static_cast<char16_t>(cp));
+        }
+        pos += length;
+    }
+    return result;
+}
+
+std::string wtf8_from_utf16(const std::u16string& utf16) {
+    std::string result;
+    result.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        }
+        append_utf8(result, cp);  // a lone surrogate keeps its own three bytes
+    }
+    return result;
+}
+
+std::u16string cp1252_to_utf16(const Text& text) {
+    std::u16string result;
+    result.reserve(text.size());
+    // Every Windows-1252 character lies in the Basic Multilingual Plane.
+    for (char c : text)
+        result.push_back(static_cast<char16_t>(cp1252_to_codepoint(static_cast<unsigned char>(c))));
+    return result;
+}
+
+Text cp1252_from_utf16(const std::u16string& utf16, bool no_break_space_as_space) {
+    Text result;
+    result.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size() && utf16[i] != 0; ++i) {
+        const char16_t unit = utf16[i];
+        // A surrogate pair is one character, which Windows-1252 lacks.
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF)
+            ++i;
+        if (no_break_space_as_space && unit == 0xA0) {
+            result.push_back(' ');
+            continue;
+        }
+        const int byte = codepoint_to_cp1252(unit);
+        result.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+    }
     return result;
 }

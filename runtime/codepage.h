@@ -21,3 +21,18 @@ int codepoint_to_cp1252(char32_t codepoint);
 Text cp1252_from_utf8(const std::string& utf8);
 // Windows-1252 -> UTF-8.
 std::string cp1252_to_utf8(const Text& text);
+
+// UTF-16, for the Windows boundary. A path's bytes there are WTF-8: UTF-8
+// in which a lone surrogate of a UTF-16 name keeps a three-byte sequence of
+// its own, so that every name the system gives round-trips.
+//
+// WTF-8 -> UTF-16; a byte that begins no sequence becomes U+FFFD.
+std::u16string utf16_from_wtf8(const std::string& wtf8);
+// UTF-16 -> WTF-8: surrogate pairs joined, lone surrogates kept.
+std::string wtf8_from_utf16(const std::u16string& utf16);
+// Windows-1252 -> UTF-16.
+std::u16string cp1252_to_utf16(const Text& text);
+// UTF-16 -> Windows-1252: '?' for every character Windows-1252 lacks (a
+// surrogate pair or a lone surrogate is one); the text ends before the first
+// U+0000. With no_break_space_as_space, U+00A0 becomes a plain space.
+Text cp1252_from_utf16(const std::u16string& utf16, bool no_break_space_as_space = false);

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include <string.h>  // memmem
+#include <string.h>  // memmem, on glibc
 
 namespace {
 
@@ -58,19 +58,6 @@ Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
     return result;
 }
 
-// The first match of pattern in haystack at or after from, or npos; the
-// pattern is not empty. On long texts memmem copes better than a search for
-// the first byte with patterns whose first byte is frequent (". 5." in a
-// Guide text); on a line its set-up costs more than it saves.
-std::size_t find_from(const Text& haystack, const Text& pattern, std::size_t from) {
-    if (from > haystack.size() || haystack.size() - from < pattern.size()) return Text::npos;
-    if (haystack.size() - from < 4096) return haystack.find(pattern, from);
-    const void* hit =
-        ::memmem(haystack.data() + from, haystack.size() - from, pattern.data(), pattern.size());
-    return hit == nullptr ? Text::npos
-                          : static_cast<std::size_t>(static_cast<const char*>(hit) - haystack.data());
-}
-
 // One pass over text: every non-overlapping, leftmost match of pattern in
 // haystack (a byte-for-byte image of text, possibly case-folded) is replaced
 // by replacement; the rest of text is copied. The result is built once.
@@ -82,7 +69,7 @@ Text replace_matches(const Text& text, const Text& haystack, const Text& pattern
     if (replacement.size() > pattern.size()) {
         // Counted first, so that the result is made once at its final size.
         std::size_t matches = 0;
-        for (std::size_t at = match; at != Text::npos; at = find_from(haystack, pattern, at + pattern.size()))
+        for (std::size_t at = match; at != Text::npos; at = text_search(haystack, pattern, at + pattern.size()))
             ++matches;
         size += matches * (replacement.size() - pattern.size());
     }
@@ -92,7 +79,7 @@ Text replace_matches(const Text& text, const Text& haystack, const Text& pattern
         result.append(text, from, match - from);
         result.append(replacement);
         from = match + pattern.size();
-        match = find_from(haystack, pattern, from);
+        match = text_search(haystack, pattern, from);
     }
     result.append(text, from, Text::npos);
     return result;
@@ -130,14 +117,29 @@ int text_find(const Text& text, const Text& pattern, int start) {
     return to_int(found + 1);
 }
 
+std::size_t text_search(const Text& text, const Text& pattern, std::size_t from) {
+    if (from > text.size() || text.size() - from < pattern.size()) return Text::npos;
+#ifdef __GLIBC__
+    // On long texts glibc's memmem copes better than a search for the first
+    // byte with patterns whose first byte is frequent (". 5." in a Guide
+    // text); on a line its set-up costs more than it saves.
+    if (text.size() - from >= 4096) {
+        const void* hit = ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+        return hit == nullptr ? Text::npos
+                              : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    }
+#endif
+    return text.find(pattern, from);
+}
+
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
-    const std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
+    const std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
     if (match == Text::npos) return text;
     return replace_matches(text, text, pattern, replacement, match);
 }
 
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
-    std::size_t match = pattern.empty() ? Text::npos : find_from(text, pattern, 0);
+    std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
     if (match == Text::npos) return std::move(text);
     if (replacement.size() > pattern.size()) return replace_matches(text, text, pattern, replacement, match);
     // A replacement no longer than the pattern fits where the pattern was:
@@ -149,7 +151,7 @@ Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement)
         std::memcpy(bytes + out, replacement.data(), replacement.size());
         out += replacement.size();
         const std::size_t from = match + pattern.size();
-        match = find_from(text, pattern, from);
+        match = text_search(text, pattern, from);
         const std::size_t end = match == Text::npos ? text.size() : match;
         std::memmove(bytes + out, bytes + from, end - from);
         out += end - from;
@@ -165,7 +167,7 @@ Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
     // agree after A-Z -> a-z; folding keeps every length and position.
     const Text haystack = text_fold_ascii(text);
     const Text folded_pattern = text_fold_ascii(pattern);
-    const std::size_t match = pattern.empty() ? Text::npos : find_from(haystack, folded_pattern, 0);
+    const std::size_t match = pattern.empty() ? Text::npos : text_search(haystack, folded_pattern, 0);
     if (match == Text::npos) return text;
     return replace_matches(text, haystack, folded_pattern, Text(), match);
 }

@@ -33,7 +33,7 @@ protected:
         file_close(1);
         return lines;
     }
-    long entries() const { return std::distance(fs::directory_iterator(dir.path()), {}); }
+    std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(dir.path()), {}); }
     ScratchDir dir;
 };
 

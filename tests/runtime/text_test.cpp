@@ -99,4 +99,25 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
         EXPECT_EQ(cp1252_from_utf8(utf8), want);
 }
 
+// The Windows boundary: UTF-16 to the program's bytes and back. Names keep
+// every unit, a lone surrogate included; texts become Windows-1252.
+TEST(Codepage, Utf16NamesAndTexts) {
+    const std::u16string name = u"\u0141\u00F3d\u017A\\\U0001F600 M\u00E4rz";
+    EXPECT_EQ(wtf8_from_utf16(name), "\xC5\x81\xC3\xB3" "d\xC5\xBA\\\xF0\x9F\x98\x80 M\xC3\xA4rz");
+    EXPECT_EQ(utf16_from_wtf8(wtf8_from_utf16(name)), name);
+    for (const std::u16string& lone : {std::u16string(1, char16_t(0xD800)), std::u16string{u'a', char16_t(0xDC00)},
+                                      std::u16string{char16_t(0xDC00), char16_t(0xD800)}})
+        EXPECT_EQ(utf16_from_wtf8(wtf8_from_utf16(lone)), lone);
+    EXPECT_EQ(wtf8_from_utf16(std::u16string(1, char16_t(0xDBFF))), "\xED\xAF\xBF");
+    EXPECT_EQ(utf16_from_wtf8("a\xE4\xC3"), u"a\uFFFD\uFFFD");  // bytes that begin no sequence
+
+    EXPECT_EQ(cp1252_to_utf16("\x80\xE4\x81"), u"\u20AC\u00E4\u0081");
+    for (auto [utf16, want] : std::initializer_list<std::pair<std::u16string, Text>>{
+             {u"G\u00E4ste \u20AC", "G\xE4ste \x80"}, {u"a\U0001F3ACb", "a?b"},
+             {std::u16string{u'x', char16_t(0xD800), u'y'}, "x?y"}, {u"\u2192", "?"},
+             {std::u16string(u"ab\0cd", 5), "ab"}, {u"a\u00A0b", "a\xA0" "b"}})
+        EXPECT_EQ(cp1252_from_utf16(utf16), want);
+    EXPECT_EQ(cp1252_from_utf16(u"5\u00A0\u20AC", true), "5 \x80");
+}
+
 }  // namespace

@@ -8,7 +8,8 @@
 #include "runtime/path.h"
 
 // A fresh empty folder below the system's temporary folder, removed (with
-// everything in it) when the object goes out of scope. path() ends in "/".
+// everything in it) when the object goes out of scope. path() ends in the
+// platform's directory separator.
 class ScratchDir {
 public:
     ScratchDir();

@@ -1,133 +1,23 @@
 // Whole runs that must leave the user's files alone: TELVOR's own files named
-// as the Event file, leftovers of killed runs, names outside Windows-1252,
-// another run holding the folder or the Event file, and a clipboard whose
-// text held no Guide block.
+// as the Event file, leftovers of killed runs, and a clipboard whose text
+// held no Guide block.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
-#include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
+#include "whole_run/data_safety.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace expect;
-
-const std::string GUIDE = "Sa. 5.12.2009\tNeu\r\n8:15\t30 min.\tInfo\r\n8:45\tText\r\n";
-const std::string NEW_EVENT = "05.12.2009 08:15   Neu";
-const std::string OLD_FILE = "04.12.2009 20:15 + Alt\r\nGenre: Krimi\r\nFall.\r\n\r\n";
-
-// Every entry below a folder with its bytes (a folder, link or FIFO by kind).
-std::vector<std::string> snapshot(const std::string& folder) {
-    std::vector<std::string> all;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string name = entry.path().string();
-        if (entry.is_symlink()) all.push_back(name + " -> " + fs::read_symlink(entry.path()).string());
-        else if (entry.is_regular_file()) all.push_back(name + " = " + read_bytes(name));
-        else all.push_back(name + (entry.is_directory() ? " /" : " |"));
-    }
-    std::sort(all.begin(), all.end());
-    return all;
-}
-
-struct Outcome {
-    ScriptedWindow window;
-    int status = -1;
-};
-
-Outcome telvor(const std::string& folder, const std::vector<std::string>& arguments,
-           const std::string& chosen = "", int answer = ANSWER_YES,
-           std::optional<std::string> clipboard = GUIDE) {
-    Outcome run;
-    run.window.answer = answer;
-    run.window.clipboard_has_text = clipboard.has_value();
-    run.window.clipboard = clipboard.value_or("");
-    run.window.chosen_path = Path{chosen};
-    run.status = run_in_folder(folder, run.window, arguments);
-    return run;
-}
-
-// A process that holds a folder's lock until it is destroyed.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& folder) {
-        int ready[2];
-        if (::pipe(ready) != 0 || ::pipe(release_) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            char byte = folder_lock(Path{folder}) == FOLDER_CLAIMED ? 'y' : 'n';
-            (void)::write(ready[1], &byte, 1);
-            (void)::read(release_[0], &byte, 1);
-            ::_exit(0);
-        }
-        char byte = 0;
-        held_ = ::read(ready[0], &byte, 1) == 1 && byte == 'y';
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~LockHolder() {
-        (void)::write(release_[1], "x", 1);
-        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
-        ::close(release_[0]);
-        ::close(release_[1]);
-    }
-    bool held() const { return held_; }
-
-private:
-    int release_[2] = {-1, -1};
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
-
-// Another run in the Program directory, or on the Event file's folder: the
-// second run changes nothing, keeps the clipboard, says so once and ends
-// with its own status.
-TEST(DataSafety, AnotherRunHoldsTheFolderOrTheEventFile) {
-    ScratchDir program, elsewhere;
-    write_bytes(program.file("TELVOR.filter"), "Tagesschau\r\n");
-    write_bytes(program.file("epg.telvor"), OLD_FILE);
-    write_bytes(elsewhere.file("epg.telvor"), OLD_FILE);
-    const auto before = snapshot(program.path()), before_elsewhere = snapshot(elsewhere.path());
-    {
-        LockHolder other(program.path());
-        ASSERT_TRUE(other.held());
-        Outcome run = telvor(program.path(), {"epg.telvor"});
-        EXPECT_EQ(run.status, EXIT_BUSY);
-        ASSERT_EQ(run.window.messages.size(), 1u);
-        EXPECT_TRUE(run.window.messages[0].starts_with("TELVOR is already running in this folder:\n"));
-        EXPECT_EQ(run.window.questions_asked + run.window.clipboard_reads, 0);
-        EXPECT_FALSE(run.window.window_is_open);
-        EXPECT_EQ(snapshot(program.path()), before);
-    }
-    {
-        LockHolder other(elsewhere.path());
-        Outcome run = telvor(program.path(), {elsewhere.file("epg.telvor")});
-        EXPECT_EQ(run.status, EXIT_BUSY);
-        ASSERT_EQ(run.window.messages.size(), 1u);
-        EXPECT_EQ(run.window.messages[0],
-                  "TELVOR is already running on this Event file:\n" + elsewhere.file("epg.telvor"));
-        EXPECT_EQ(run.window.questions_asked + run.window.clipboard_reads, 0);
-        EXPECT_EQ(run.window.lines_of(EVENT_VIEW), Lines{});
-        EXPECT_EQ(snapshot(program.path()), before);
-        EXPECT_EQ(snapshot(elsewhere.path()), before_elsewhere);
-    }
-    // Once the other run has ended, the same run goes through.
-    Outcome run = telvor(program.path(), {elsewhere.file("epg.telvor")});
-    EXPECT_EQ(run.status, EXIT_DONE);
-    EXPECT_TRUE(run.window.clipboard_cleared);
-}
+using namespace safety;
 
 // The lists and the working files are never taken for the Event file, under
 // whatever name they are reached: nothing is read into them, written or
@@ -143,7 +33,9 @@ TEST(DataSafety, TelvorsOwnFilesAreNoEventFiles) {
     const std::string folder = fs::canonical(dir.path()).string() + "/";
     for (const Case& c : std::vector<Case>{
              {"filter named", {"TELVOR.filter"}, "", "TELVOR.filter"},
+#ifndef _WIN32
              {"service by a link", {"service-link.telvor"}, "", "service-link.telvor"},
+#endif
              {"filter by a hard link", {"filter-copy.telvor"}, "", "filter-copy.telvor"},
              {"leftover working file", {"TELVOR.DAT"}, "", "TELVOR.DAT"},
              {"filter picked in the dialog", {}, folder + "TELVOR.filter", folder + "TELVOR.filter"}}) {
@@ -152,7 +44,9 @@ TEST(DataSafety, TelvorsOwnFilesAreNoEventFiles) {
         write_bytes(folder + "TELVOR.filter", "Tagesschau\r\nheute\r\n");
         write_bytes(folder + "TELVOR.service", "Das Erste\r\n");
         write_bytes(folder + "TELVOR.DAT", OLD_FILE);
+#ifndef _WIN32
         fs::create_symlink("TELVOR.service", folder + "service-link.telvor");
+#endif
         fs::create_hard_link(folder + "TELVOR.filter", folder + "filter-copy.telvor");
         const auto before = snapshot(folder);
         Outcome run = telvor(folder, c.arguments, c.chosen, ANSWER_NO);
@@ -177,56 +71,6 @@ TEST(DataSafety, LeftoverCopiesOfTheEventFileAreCleared) {
     EXPECT_FALSE(file_exists_on_disk(dir.file("epg.telvor.telvor-tmp-Ab12Cd")));
     EXPECT_TRUE(file_exists_on_disk(dir.file("other.telvor.telvor-tmp-Ab12Cd")));
     EXPECT_TRUE(file_exists_on_disk(dir.file("epg.telvor.telvor-tmp-Ab12")));
-}
-
-// Names Windows-1252 cannot hold are used exactly as given: the decoy whose
-// name shows the same is never touched, and views and the header show "?".
-TEST(DataSafety, NamesOutsideWindows1252AreUsedAsGiven) {
-    ScratchDir dir;
-    const std::string root = fs::canonical(dir.path()).string() + "/";
-    const std::string lodz = root + "\xC5\x81\xC3\xB3\x64\xC5\xBA/", decoy = root + "?\xC3\xB3\x64?/";
-    for (const std::string& folder : {lodz, decoy}) {
-        fs::create_directory(folder);
-        write_bytes(folder + "TELVOR.filter", folder == lodz ? "Neu\r\n" : "Alt\r\n");
-        for (const char* name : {"epg.telvor", "ev?.telvor", "ev\xE4.telvor", "\xF0\x9F\x98\x80.telvor"})
-            write_bytes(folder + name, OLD_FILE);
-    }
-    const auto decoys = snapshot(decoy);
-    // The Program directory is Łódź: its filter drops the new event.
-    Outcome run = telvor(lodz, {"epg.telvor"}, "", ANSWER_NO);
-    EXPECT_EQ(run.status, EXIT_DONE);
-    EXPECT_EQ(run.window.lines_of(FILTER_VIEW)[4], "Neu");
-    EXPECT_EQ(read_bytes(lodz + "epg.telvor"), OLD_FILE);
-    for (const std::string name : {"ev\xE4.telvor", "\xF0\x9F\x98\x80.telvor"}) {
-        run = telvor(lodz, {name}, "", ANSWER_YES, "Sa. 5.12.2009\tMehr\r\n8:15\t30 min.\tX\r\n8:45\tY\r\n");
-        EXPECT_EQ(run.status, EXIT_DONE);
-        EXPECT_EQ(read_bytes(lodz + name),
-                  OLD_FILE + "05.12.2009 08:15 + Mehr\r\nGenre: X\r\nY\r\n\r\n");
-        const std::string shown = name[0] == 'e' ? "ev?.telvor" : "?.telvor";
-        EXPECT_EQ(run.window.lines_of(EVENT_VIEW)[2], "File: >>> " + shown + " <<< writing...");
-    }
-    EXPECT_EQ(read_bytes(lodz + "ev?.telvor"), OLD_FILE);
-    // Picked in the dialog: a new Łódź.telvor, its header naming it with "?".
-    run = telvor(lodz, {}, lodz + "\xC5\x81\xC3\xB3\x64\xC5\xBA");
-    EXPECT_EQ(run.status, EXIT_DONE);
-    const std::string created = read_bytes(lodz + "\xC5\x81\xC3\xB3\x64\xC5\xBA.telvor");
-    const std::string shown_root = path_display(Path{root});
-    EXPECT_NE(created.find(" -- >>> " + text_upper(shown_root) + "?\xD3" "D?/?\xD3" "D?.TELVOR <<< -- File"),
-              std::string::npos)
-        << created;
-    EXPECT_EQ(snapshot(decoy), decoys);
-}
-
-// The dialog's answer names a FIFO: it is no new file, so nothing is
-// created or written into it; it cannot be read.
-TEST(DataSafety, DialogOnAFifoWritesNothing) {
-    ScratchDir dir;
-    ASSERT_EQ(::mkfifo(dir.file("pipe.telvor").c_str(), 0600), 0);
-    Outcome run = telvor(dir.path(), {}, dir.file("pipe.telvor"), ANSWER_YES);
-    EXPECT_EQ(run.status, EXIT_STEP_FAILED);
-    EXPECT_EQ(fs::status(dir.file("pipe.telvor")).type(), fs::file_type::fifo);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
-    EXPECT_FALSE(run.window.clipboard_cleared);
 }
 
 // Text that holds no Guide block was not used: the clipboard keeps it, also

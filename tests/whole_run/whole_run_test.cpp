@@ -35,15 +35,16 @@ Lines view(const std::string& path, const Lines& body, bool closed = true) {
     return event_view(path, body, closed);
 }
 
-// A fresh Program directory; folder is the path the run sees, ending in "/".
+// A fresh Program directory; folder is the path the run sees, ending in the
+// directory separator.
 struct Folder {
     ScratchDir dir;
-    std::string folder = fs::canonical(dir.path()).string() + "/";
+    std::string folder = fs::canonical(dir.path()).string() + directory_separator();
     std::string file(const std::string& name) const { return folder + name; }
     std::string bytes(const std::string& name = "epg.telvor") const {
         return read_bytes(file(name));
     }
-    long entries() const { return std::distance(fs::directory_iterator(folder), {}); }
+    std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(folder), {}); }
     void sample_lists() const {
         for (const char* name : {"TELVOR.filter", "TELVOR.service"})
             write_bytes(file(name), sample_bytes(name));

@@ -1,0 +1,449 @@
+// The desktop window services on the Win32 API: the main window with its
+// list boxes and group-box frames, the message box, the open-file dialog,
+// the clipboard and the wait for the Close event.
+//
+// Every text crosses the boundary through the program's own Windows-1252
+// conversion and the wide-character API, so the program behaves the same
+// whatever the system's ANSI code page is.
+//
+// Between window_open and the final wait the run takes no window events:
+// the window is shown at once, its gadgets are first drawn when a modal
+// dialog runs its message loop, and a close request waits in the queue.
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/codepage.h"
+#include "runtime/desktop_window.h"
+#include "runtime/win32/win32_io.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+namespace {
+
+// Event code returned for every window event that is not a close request.
+constexpr int OTHER_EVENT = 0;
+constexpr wchar_t MAIN_CLASS[] = L"TELVOR.MainWindow";
+// Characters the open-file dialog's name field may take (the classic limit
+// of 260 is not kept: long paths work).
+constexpr std::size_t FILE_NAME_BUFFER = 32768;
+// The clipboard may be held by another program for a moment.
+constexpr int CLIPBOARD_TRIES = 10;
+constexpr DWORD CLIPBOARD_RETRY_MS = 20;
+
+constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
+                             WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
+constexpr DWORD FRAME_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
+
+std::wstring wide_text(const Text& text) {
+    const std::u16string utf16 = cp1252_to_utf16(text);
+    return std::wstring(utf16.begin(), utf16.end());
+}
+
+// A file name the open-file dialog may preset: not empty, no control
+// character and none of " * / : < > ? \ |.
+bool is_valid_file_name(const std::wstring& name) {
+    if (name.empty()) return false;
+    for (const wchar_t c : name)
+        if (c < 32 || std::wstring(L"\"*/:<>?\\|").find(c) != std::wstring::npos) return false;
+    return true;
+}
+
+// "description|pattern|description|pattern" as the dialog wants it: each
+// part ended by a 0, the whole by another.
+std::wstring filter_of(const Text& pattern) {
+    std::wstring filter = wide_text(pattern);
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    return filter;
+}
+
+struct ListGadget {
+    HWND handle = nullptr;
+    std::vector<Text> lines;  // the texts as given, for searching
+};
+
+class Win32WindowServices final : public WindowServices {
+public:
+    Win32WindowServices();
+    ~Win32WindowServices() override { close_window(); }
+    Win32WindowServices(const Win32WindowServices&) = delete;
+    Win32WindowServices& operator=(const Win32WindowServices&) = delete;
+
+    TELVOR_WINDOW_SERVICES_OVERRIDES;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    void close_window();
+    void remove_gadget(int number);
+    ListGadget* find_list(int number);
+    HWND create_child(int number, DWORD ex_style, const wchar_t* kind, const Text& text,
+                      DWORD style, int x, int y, int width, int height);
+    HWND dialog_owner() const;
+    std::vector<HWND> disable_other_windows(HWND owner) const;
+    static void enable_again(const std::vector<HWND>& windows);
+    bool open_clipboard() const;
+
+    HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
+    HFONT font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    Text failure_reason_;
+    HWND window_ = nullptr;
+    HWND last_focus_ = nullptr;
+    std::map<int, ListGadget> lists_;
+    std::map<int, HWND> frames_;
+    std::deque<int> events_;
+    bool close_pending_ = false;
+};
+
+Win32WindowServices::Win32WindowServices() {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+}
+
+LRESULT CALLBACK Win32WindowServices::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(l);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32WindowServices*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr && self->window_ == window) return self->handle(message, w, l);
+    return ::DefWindowProcW(window, message, w, l);
+}
+
+LRESULT Win32WindowServices::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_CLOSE:
+        // A close request only reports itself, once while it waits.
+        if (!close_pending_) {
+            close_pending_ = true;
+            events_.push_back(WINDOW_EVENT_CLOSE);
+        }
+        return 0;
+    case WM_ACTIVATE:
+        // The keyboard focus stays with the gadget that had it, as in a dialog.
+        if (LOWORD(w) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus != nullptr && ::IsChild(window_, focus)) last_focus_ = focus;
+            return 0;
+        }
+        [[fallthrough]];
+    case WM_SETFOCUS: {
+        HWND target = last_focus_ != nullptr && ::IsWindow(last_focus_)
+                          ? last_focus_
+                          : ::GetNextDlgTabItem(window_, nullptr, FALSE);
+        if (target != nullptr) ::SetFocus(target);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcW(window_, message, w, l);
+    }
+}
+
+void Win32WindowServices::close_window() {
+    lists_.clear();
+    frames_.clear();
+    if (window_ != nullptr) {
+        const HWND window = window_;
+        window_ = nullptr;
+        ::DestroyWindow(window);
+    }
+    last_focus_ = nullptr;
+    events_.clear();
+    close_pending_ = false;
+}
+
+// There is one main window, whatever its number; opening again replaces it.
+int Win32WindowServices::window_open(int /*number*/, int x, int y, int width, int height,
+                                     const Text& title, unsigned flags) {
+    failure_reason_.clear();
+    close_window();
+
+    WNDCLASSEXW kind{};
+    kind.cbSize = sizeof kind;
+    kind.lpfnWndProc = procedure;
+    kind.hInstance = instance_;
+    kind.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    kind.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    kind.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    kind.lpszClassName = MAIN_CLASS;
+    if (!::RegisterClassExW(&kind) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        failure_reason_ = telvor_win32::error_text(::GetLastError());
+        return 0;
+    }
+
+    // Never resizable, never maximised.
+    const DWORD style = flags & ~DWORD{WINDOW_FLAG_CENTRE | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CHILD};
+    RECT outer{0, 0, width, height};
+    ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+    const int outer_width = outer.right - outer.left;
+    const int outer_height = outer.bottom - outer.top;
+    if (flags & WINDOW_FLAG_CENTRE) {
+        const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
+        x = (screen_width - std::min(outer_width, screen_width)) / 2;
+        y = (screen_height - std::min(outer_height, screen_height)) / 2;
+    }
+    window_ = ::CreateWindowExW(0, MAIN_CLASS, wide_text(title).c_str(), style, x, y, outer_width,
+                                outer_height, nullptr, nullptr, instance_, this);
+    if (window_ == nullptr) {
+        failure_reason_ = telvor_win32::error_text(::GetLastError());
+        return 0;
+    }
+    // A close command the system menu offers is all it offers: no maximise,
+    // no size.
+    const HMENU menu = ::GetSystemMenu(window_, FALSE);
+    if (menu != nullptr) {
+        ::DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+        ::DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    }
+    ::ShowWindow(window_, SW_SHOW);
+    ::UpdateWindow(window_);
+    return 1;
+}
+
+HWND Win32WindowServices::create_child(int number, DWORD ex_style, const wchar_t* kind,
+                                       const Text& text, DWORD style, int x, int y, int width,
+                                       int height) {
+    const HWND child = ::CreateWindowExW(ex_style, kind, wide_text(text).c_str(), style, x, y, width,
+                                         height, window_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
+                                         instance_, nullptr);
+    if (child != nullptr) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return child;
+}
+
+void Win32WindowServices::remove_gadget(int number) {
+    if (auto list = lists_.find(number); list != lists_.end()) {
+        ::DestroyWindow(list->second.handle);
+        lists_.erase(list);
+    }
+    if (auto frame = frames_.find(number); frame != frames_.end()) {
+        ::DestroyWindow(frame->second);
+        frames_.erase(frame);
+    }
+}
+
+ListGadget* Win32WindowServices::find_list(int number) {
+    const auto found = lists_.find(number);
+    return found != lists_.end() ? &found->second : nullptr;
+}
+
+int Win32WindowServices::list_create(int number, int x, int y, int width, int height) {
+    if (window_ == nullptr) return 0;
+    remove_gadget(number);
+    const HWND list = create_child(number, WS_EX_CLIENTEDGE, L"ListBox", "", LIST_STYLE, x, y,
+                                   width, height);
+    if (list == nullptr) return 0;
+    lists_[number].handle = list;
+    return 1;
+}
+
+int Win32WindowServices::frame_create(int number, int x, int y, int width, int height,
+                                      const Text& caption) {
+    if (window_ == nullptr) return 0;
+    remove_gadget(number);
+    const HWND frame = create_child(number, 0, L"Button", caption, FRAME_STYLE, x, y, width, height);
+    if (frame == nullptr) return 0;
+    frames_[number] = frame;
+    return 1;
+}
+
+Text Win32WindowServices::window_failure_reason() { return failure_reason_; }
+
+int Win32WindowServices::list_add_line(int number, int position, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr || position < -1 || position > static_cast<int>(list->lines.size()))
+        return 0;
+    const LRESULT at = ::SendMessageW(list->handle, LB_INSERTSTRING, static_cast<WPARAM>(position),
+                                      reinterpret_cast<LPARAM>(wide_text(text).c_str()));
+    if (at < 0) return 0;  // LB_ERR, LB_ERRSPACE
+    list->lines.insert(list->lines.begin() + at, text);
+    return 1;
+}
+
+void Win32WindowServices::list_show_text(int number, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    // The search of the program's own, letter case ignored in Windows-1252,
+    // whatever the system's locale would fold.
+    list_set_selection(number, list_find_line(list->lines, text));
+}
+
+void Win32WindowServices::list_set_selection(int number, int line) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    if (line < 0 || line >= static_cast<int>(list->lines.size())) line = -1;
+    // -1 removes the selection and leaves the list scrolled where it is.
+    ::SendMessageW(list->handle, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+}
+
+void Win32WindowServices::list_set_line(int number, int line, const Text& text) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr || line < 0 || line >= static_cast<int>(list->lines.size())) return;
+    const auto at = static_cast<WPARAM>(line);
+    const LRESULT data = ::SendMessageW(list->handle, LB_GETITEMDATA, at, 0);
+    const LRESULT top = ::SendMessageW(list->handle, LB_GETTOPINDEX, 0, 0);
+    ::SendMessageW(list->handle, LB_DELETESTRING, at, 0);
+    const LRESULT inserted = ::SendMessageW(list->handle, LB_INSERTSTRING, at,
+                                            reinterpret_cast<LPARAM>(wide_text(text).c_str()));
+    if (inserted < 0) {
+        list->lines.erase(list->lines.begin() + line);
+        return;
+    }
+    ::SendMessageW(list->handle, LB_SETITEMDATA, at, data);
+    ::SendMessageW(list->handle, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    list->lines[static_cast<std::size_t>(line)] = text;
+}
+
+void Win32WindowServices::list_clear(int number) {
+    ListGadget* list = find_list(number);
+    if (list == nullptr) return;
+    ::SendMessageW(list->handle, LB_RESETCONTENT, 0, 0);
+    list->lines.clear();
+}
+
+// The main window owns a dialog while it is the foreground window.
+HWND Win32WindowServices::dialog_owner() const {
+    return window_ != nullptr && ::GetForegroundWindow() == window_ ? window_ : nullptr;
+}
+
+// Disables every visible, enabled top-level window of this thread but the
+// owner (the dialog disables and enables its owner itself, so that the
+// owner gets the activation back when the dialog ends).
+std::vector<HWND> Win32WindowServices::disable_other_windows(HWND owner) const {
+    struct Walk {
+        HWND owner;
+        std::vector<HWND> windows;
+    } walk{owner, {}};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM l) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(l);
+            if (window != w->owner && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+                w->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    for (const HWND window : walk.windows) ::EnableWindow(window, FALSE);
+    return walk.windows;
+}
+
+void Win32WindowServices::enable_again(const std::vector<HWND>& windows) {
+    for (const HWND window : windows)
+        if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+}
+
+int Win32WindowServices::message_box(const Text& title, const Text& text, int flags) {
+    const HWND owner = dialog_owner();
+    const std::vector<HWND> disabled = disable_other_windows(owner);
+    const int answer = ::MessageBoxW(owner, wide_text(text).c_str(), wide_text(title).c_str(),
+                                     static_cast<UINT>(flags));
+    enable_again(disabled);
+    return answer != 0 ? answer : ANSWER_CANCEL;
+}
+
+Path Win32WindowServices::choose_file_to_open(const Text& title, const Path& default_path,
+                                              const Text& pattern, int pattern_index) {
+    // The default path: the folder the dialog opens in, and a name for the
+    // name field when it is a valid file name (a pattern such as *.telvor
+    // is not).
+    const std::wstring path = telvor_win32::wide(default_path.native);
+    const std::size_t slash = path.rfind(L'\\');
+    std::wstring folder, name = path;
+    if (slash != std::wstring::npos) {
+        folder = path.substr(0, slash);
+        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a drive's root
+        name = path.substr(slash + 1);
+    }
+    std::vector<wchar_t> buffer(FILE_NAME_BUFFER, L'\0');
+    if (is_valid_file_name(name) && name.size() < buffer.size()) std::copy(name.begin(), name.end(), buffer.begin());
+    const std::wstring filter = filter_of(pattern);
+    const std::wstring caption = wide_text(title);
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hInstance = instance_;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = static_cast<DWORD>(pattern_index + 1);
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = caption.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+
+    dialog.hwndOwner = dialog_owner();
+    const std::vector<HWND> disabled = disable_other_windows(dialog.hwndOwner);
+    const BOOL chosen = ::GetOpenFileNameW(&dialog);
+    enable_again(disabled);
+    if (!chosen) return Path();
+    return Path{telvor_win32::native_of(buffer.data(), std::wcslen(buffer.data()))};
+}
+
+bool Win32WindowServices::open_clipboard() const {
+    for (int attempt = 0; attempt < CLIPBOARD_TRIES; ++attempt) {
+        if (::OpenClipboard(nullptr)) return true;
+        ::Sleep(CLIPBOARD_RETRY_MS);
+    }
+    return false;
+}
+
+Text Win32WindowServices::clipboard_get_text() {
+    if (!open_clipboard()) return Text();
+    Text text;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* units = static_cast<const char16_t*>(::GlobalLock(data)); units != nullptr) {
+            const std::size_t capacity = ::GlobalSize(data) / sizeof(char16_t);
+            std::size_t length = 0;
+            while (length < capacity && units[length] != 0) ++length;
+            // What a browser copies between the words of a web page is a
+            // no-break space; the text ends at its first 0.
+            text = cp1252_from_utf16(std::u16string(units, units + length), true);
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+int Win32WindowServices::clipboard_clear() {
+    if (!open_clipboard()) return 0;
+    const bool emptied = ::EmptyClipboard() != 0;
+    ::CloseClipboard();
+    return emptied ? 1 : 0;
+}
+
+int Win32WindowServices::window_wait_event() {
+    // Without a window nothing could ever close it.
+    if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
+    if (events_.empty()) {
+        MSG message;
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+            return WINDOW_EVENT_CLOSE;
+        }
+        // Tab and Shift+Tab move the focus between the gadgets.
+        if (!::IsDialogMessageW(window_, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    if (events_.empty()) return OTHER_EVENT;
+    const int event = events_.front();
+    events_.pop_front();
+    if (event == WINDOW_EVENT_CLOSE) close_pending_ = false;
+    return event;
+}
+
+}  // namespace
+
+WindowServices* desktop_window_services_create(int /*argc*/, char** /*argv*/) {
+    return new Win32WindowServices();
+}
+
+void desktop_window_services_destroy(WindowServices* services) { delete services; }
