@@ -225,13 +225,14 @@ void script(ScriptedWindow& window, const Files& f) {
     window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
     window.clipboard_has_text = true;
     window.answer = ANSWER_YES;
+    // The run's own window layer keeps the views' lines, as with the
+    // desktop window; the scripted copy for inspection is not the run's.
+    window.keep_lines = false;
 }
 
-#ifdef _WIN32
-// The whole run in this process; the peak working set is the process's.
-bool run_child(const Files& f, double& seconds, long& peak_kib) {
-    const fs::path previous = fs::current_path();
-    fs::current_path(f.folder);
+// The whole run in the current process, in the workload's folder: its
+// wall time and its exit status.
+int timed_run(const Files& f, double& seconds) {
     ScriptedWindow window;
     script(window, f);
     std::string path = f.event_file.string();
@@ -241,6 +242,15 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
     const Clock::time_point start = Clock::now();
     const int status = telvor_run(window);
     seconds = seconds_since(start);
+    return status;
+}
+
+#ifdef _WIN32
+// The whole run in this process; the peak working set is the process's.
+bool run_child(const Files& f, double& seconds, long& peak_kib) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(f.folder);
+    const int status = timed_run(f, seconds);
     fs::current_path(previous);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
@@ -250,19 +260,12 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
 }
 
 // One copy of the file with CopyFileW; with durable, flushed to disk.
-double time_cp(const fs::path& from, const fs::path& to, bool durable) {
-    const Clock::time_point start = Clock::now();
-    if (::CopyFileW(from.c_str(), to.c_str(), FALSE) && durable) {
-        const HANDLE copy = ::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (copy != INVALID_HANDLE_VALUE) {
-            ::FlushFileBuffers(copy);
-            ::CloseHandle(copy);
-        }
-    }
-    const double elapsed = seconds_since(start);
-    std::error_code ignored;
-    fs::remove(to, ignored);
-    return elapsed;
+void copy_file(const fs::path& from, const fs::path& to, bool durable) {
+    if (!::CopyFileW(from.c_str(), to.c_str(), FALSE) || !durable) return;
+    const HANDLE copy = ::CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (copy == INVALID_HANDLE_VALUE) return;
+    ::FlushFileBuffers(copy);
+    ::CloseHandle(copy);
 }
 #else
 // The whole run in a child process; its wall time comes back through a
@@ -275,15 +278,8 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
     if (pid == 0) {
         ::close(channel[0]);
         if (::chdir(f.folder.c_str()) != 0) ::_exit(3);
-        ScriptedWindow window;
-        script(window, f);
-        std::string path = f.event_file.string();
-        char program[] = "telvor";
-        char* argv[] = {program, path.data(), nullptr};
-        program_start(2, argv);
-        const Clock::time_point start = Clock::now();
-        telvor_run(window);
-        const double elapsed = seconds_since(start);
+        double elapsed = 0;
+        timed_run(f, elapsed);
         const bool ok = ::write(channel[1], &elapsed, sizeof elapsed) == sizeof elapsed;
         ::_exit(ok ? 0 : 4);
     }
@@ -297,11 +293,9 @@ bool run_child(const Files& f, double& seconds, long& peak_kib) {
     return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// One plain `cp` of the file, timed from start to exit; with durable, the
-// copy is then flushed to disk (fsync), as every replacement of the Event
-// file is.
-double time_cp(const fs::path& from, const fs::path& to, bool durable) {
-    const Clock::time_point start = Clock::now();
+// One plain `cp` of the file, to its exit; with durable, the copy is then
+// flushed to disk (fsync), as every replacement of the Event file is.
+void copy_file(const fs::path& from, const fs::path& to, bool durable) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::execlp("cp", "cp", from.c_str(), to.c_str(), static_cast<char*>(nullptr));
@@ -309,19 +303,23 @@ double time_cp(const fs::path& from, const fs::path& to, bool durable) {
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    if (durable) {
-        const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
+    if (!durable) return;
+    const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#endif
+
+// One copy of the file, timed; the copy is removed again.
+double time_cp(const fs::path& from, const fs::path& to, bool durable) {
+    const Clock::time_point start = Clock::now();
+    copy_file(from, to, durable);
     const double elapsed = seconds_since(start);
     std::error_code ignored;
     fs::remove(to, ignored);
     return elapsed;
 }
-#endif
 
 struct Counts {
     long event_lines = 0;

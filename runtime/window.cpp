@@ -1,10 +1,31 @@
 #include "runtime/window.h"
 
+#include <map>
+
 namespace {
+
 WindowServices* installed = nullptr;
+
+// The lines of every list as they were given, by list number: searched by
+// list_show_text, and the measure of every line number, whatever the
+// platform's list makes of the texts.
+std::map<int, std::vector<Text>> g_lines;
+
+std::vector<Text>* lines_of(int number) {
+    const auto found = g_lines.find(number);
+    return installed != nullptr && found != g_lines.end() ? &found->second : nullptr;
 }
 
-void window_services_install(WindowServices* services) { installed = services; }
+bool is_line(const std::vector<Text>& lines, int line) {
+    return line >= 0 && line < static_cast<int>(lines.size());
+}
+
+}  // namespace
+
+void window_services_install(WindowServices* services) {
+    installed = services;
+    g_lines.clear();
+}
 
 int list_find_line(const std::vector<Text>& lines, const Text& text) {
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -12,16 +33,9 @@ int list_find_line(const std::vector<Text>& lines, const Text& text) {
     return -1;
 }
 
-int list_insert_line(std::vector<Text>& lines, int position, const Text& text) {
-    const int count = static_cast<int>(lines.size());
-    if (position == -1) position = count;
-    if (position < 0 || position > count) return -1;
-    lines.insert(lines.begin() + position, text);
-    return position;
-}
-
 int window_open(int number, int x, int y, int width, int height, const Text& title,
                 unsigned flags) {
+    g_lines.clear();  // a window opened anew has no gadgets yet
     return installed ? installed->window_open(number, x, y, width, height, title, flags) : 0;
 }
 
@@ -30,31 +44,50 @@ Text window_failure_reason() {
 }
 
 int list_create(int number, int x, int y, int width, int height) {
-    return installed ? installed->list_create(number, x, y, width, height) : 0;
+    g_lines.erase(number);
+    if (!installed || !installed->list_create(number, x, y, width, height)) return 0;
+    g_lines[number];
+    return 1;
 }
 
 int frame_create(int number, int x, int y, int width, int height, const Text& caption) {
+    g_lines.erase(number);
     return installed ? installed->frame_create(number, x, y, width, height, caption) : 0;
 }
 
 int list_add_line(int number, int position, const Text& text) {
-    return installed ? installed->list_add_line(number, position, text) : 0;
+    std::vector<Text>* lines = lines_of(number);
+    if (lines == nullptr) return 0;
+    const int count = static_cast<int>(lines->size());
+    if (position == -1) position = count;
+    if (position < 0 || position > count || !installed->list_add_line(number, position, text))
+        return 0;
+    lines->insert(lines->begin() + position, text);
+    return 1;
 }
 
 void list_show_text(int number, const Text& text) {
-    if (installed) installed->list_show_text(number, text);
+    if (const std::vector<Text>* lines = lines_of(number))
+        installed->list_set_selection(number, list_find_line(*lines, text));
 }
 
 void list_set_selection(int number, int line) {
-    if (installed) installed->list_set_selection(number, line);
+    if (const std::vector<Text>* lines = lines_of(number))
+        installed->list_set_selection(number, is_line(*lines, line) ? line : -1);
 }
 
 void list_set_line(int number, int line, const Text& text) {
-    if (installed) installed->list_set_line(number, line, text);
+    std::vector<Text>* lines = lines_of(number);
+    if (lines == nullptr || !is_line(*lines, line)) return;
+    installed->list_set_line(number, line, text);
+    (*lines)[static_cast<std::size_t>(line)] = text;
 }
 
 void list_clear(int number) {
-    if (installed) installed->list_clear(number);
+    std::vector<Text>* lines = lines_of(number);
+    if (lines == nullptr) return;
+    installed->list_clear(number);
+    lines->clear();
 }
 
 int ask_yes_no_cancel(const Text& title, const Text& text, int flags) {

@@ -31,6 +31,10 @@ enum : unsigned {
     WINDOW_FLAG_MINIMIZEBOX = 0x20000,
 };
 
+// What a platform's window system provides. The free functions below keep
+// every list's lines themselves and check line numbers against them, so an
+// implementation is only ever given a position or line that exists (or -1
+// where that is said).
 class WindowServices {
 public:
     virtual ~WindowServices() = default;
@@ -40,18 +44,17 @@ public:
                             const Text& title, unsigned flags) = 0;
     // Why the last window_open failed, one line ("" when it did not fail).
     virtual Text window_failure_reason() = 0;
+    // A gadget made under a number replaces the gadget of that number.
     virtual int list_create(int number, int x, int y, int width, int height) = 0;
     virtual int frame_create(int number, int x, int y, int width, int height,
                              const Text& caption) = 0;
-    // Inserts before line position; -1 appends. Does not scroll. Nonzero
-    // when the line was added.
+    // Inserts a line before line position (the line count appends). Does not
+    // scroll. Nonzero when the line was added.
     virtual int list_add_line(int number, int position, const Text& text) = 0;
-    // Selects (and scrolls to) the first line equal to text ignoring case;
-    // no selection when there is none.
-    virtual void list_show_text(int number, const Text& text) = 0;
-    // Selects a line; -1 removes the selection and keeps the scroll position.
+    // Selects a line and scrolls it into view; -1 removes the selection and
+    // keeps the scroll position.
     virtual void list_set_selection(int number, int line) = 0;
-    // Replaces an existing line in place; a line outside the list changes nothing.
+    // Replaces the text of a line in place.
     virtual void list_set_line(int number, int line, const Text& text) = 0;
     virtual void list_clear(int number) = 0;
     // Modal message box with the buttons and icon of flags; returns the
@@ -75,7 +78,6 @@ public:
     int frame_create(int number, int x, int y, int width, int height, const Text& caption)  \
         override;                                                                           \
     int list_add_line(int number, int position, const Text& text) override;                 \
-    void list_show_text(int number, const Text& text) override;                             \
     void list_set_selection(int number, int line) override;                                 \
     void list_set_line(int number, int line, const Text& text) override;                    \
     void list_clear(int number) override;                                                   \
@@ -86,13 +88,10 @@ public:
     int clipboard_clear() override;                                                         \
     int window_wait_event() override
 
-// The first of a list's lines equal to text with letter case ignored (the
-// search of list_show_text); -1 when there is none.
+// The first of a list's lines equal to text with letter case ignored in
+// Windows-1252; -1 when there is none.
 int list_find_line(const std::vector<Text>& lines, const Text& text);
-// Inserts text into a list's lines before position (-1: after the last
-// line), as list_add_line does; the index of the new line, or -1 for a
-// position outside the list.
-int list_insert_line(std::vector<Text>& lines, int position, const Text& text);
+
 
 // Installs the services the free functions use. With none installed
 // (nullptr) nothing is shown: window_open and the gadget calls fail with 0,
@@ -105,9 +104,16 @@ int window_open(int number, int x, int y, int width, int height, const Text& tit
 Text window_failure_reason();
 int list_create(int number, int x, int y, int width, int height);
 int frame_create(int number, int x, int y, int width, int height, const Text& caption);
+// Inserts text as a new line before line position; -1 appends it. Nonzero
+// when it was added; a position outside the list adds nothing.
 int list_add_line(int number, int position, const Text& text);
+// Selects (and so scrolls to) the first line equal to text, letter case
+// ignored; no line is selected when none is equal.
 void list_show_text(int number, const Text& text);
+// Selects a line; -1 (or a line outside the list) removes the selection and
+// keeps the scroll position.
 void list_set_selection(int number, int line);
+// Replaces an existing line in place; a line outside the list changes nothing.
 void list_set_line(int number, int line, const Text& text);
 void list_clear(int number);
 // The message box; the program asks its question with ASK_YES_NO_CANCEL.

@@ -34,7 +34,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -184,10 +183,6 @@ protected:
     }
 };
 
-struct ListGadget {
-    LineList* view = nullptr;
-    std::vector<Text> lines;  // the texts as given, for searching
-};
 
 // Qt's own file dialog; the folder of the chosen path must exist.
 class OpenFileDialog final : public QFileDialog {
@@ -226,7 +221,8 @@ private:
     void load_qt_translations();
     void close_window();
     void remove_gadget(int number);
-    ListGadget* find_list(int number);
+    void place_gadget(int number, QWidget* gadget, const QRect& where);
+    LineList* find_list(int number);
     void place_centred();
     void window_moved();
     void request_close();
@@ -249,11 +245,11 @@ private:
     bool centre_ = false;
     QMargins centred_with_;  // frame margins the last centring assumed
 
-    std::map<int, ListGadget> lists_;
-    std::map<int, QGroupBox*> frames_;
+    std::map<int, QWidget*> gadgets_;  // list views and frames by number
 
-    std::deque<int> events_;
-    bool close_pending_ = false;
+    // A close request waiting to be taken by window_wait_event; a second one
+    // meanwhile is not queued again.
+    bool close_requested_ = false;
 };
 
 QtWindowServices::QtWindowServices(int argc, char** argv) {
@@ -341,12 +337,10 @@ QtWindowServices::~QtWindowServices() {
 }
 
 void QtWindowServices::close_window() {
-    lists_.clear();
-    frames_.clear();
+    gadgets_.clear();
     delete window_;
     window_ = nullptr;
-    events_.clear();
-    close_pending_ = false;
+    close_requested_ = false;
 }
 
 Text QtWindowServices::window_failure_reason() { return failure_reason_; }
@@ -416,94 +410,76 @@ void QtWindowServices::window_moved() {
 
 void QtWindowServices::request_close() {
     // A close request still waiting to be taken is not queued twice.
-    if (close_pending_) return;
-    close_pending_ = true;
-    events_.push_back(WINDOW_EVENT_CLOSE);
+    close_requested_ = true;
 }
 
+// A number names one gadget, list or frame; a new one takes its place.
 void QtWindowServices::remove_gadget(int number) {
-    if (auto list = lists_.find(number); list != lists_.end()) {
-        delete list->second.view;
-        lists_.erase(list);
-    }
-    if (auto frame = frames_.find(number); frame != frames_.end()) {
-        delete frame->second;
-        frames_.erase(frame);
-    }
+    const auto found = gadgets_.find(number);
+    if (found == gadgets_.end()) return;
+    delete found->second;
+    gadgets_.erase(found);
 }
 
-ListGadget* QtWindowServices::find_list(int number) {
-    const auto found = lists_.find(number);
-    return found != lists_.end() ? &found->second : nullptr;
+LineList* QtWindowServices::find_list(int number) {
+    const auto found = gadgets_.find(number);
+    return found != gadgets_.end() ? dynamic_cast<LineList*>(found->second) : nullptr;
+}
+
+// Puts a gadget made for the window in place of the one of that number.
+void QtWindowServices::place_gadget(int number, QWidget* gadget, const QRect& where) {
+    remove_gadget(number);
+    gadget->setGeometry(where);
+    gadget->show();
+    gadgets_[number] = gadget;
 }
 
 int QtWindowServices::list_create(int number, int x, int y, int width, int height) {
     if (window_ == nullptr) return 0;
-    remove_gadget(number);
-    auto* view = new LineList(window_);
-    view->setGeometry(x, y, width, height);
-    view->show();
-    lists_[number].view = view;
+    place_gadget(number, new LineList(window_), QRect(x, y, width, height));
     return 1;
 }
 
 int QtWindowServices::frame_create(int number, int x, int y, int width, int height,
                                    const Text& caption) {
     if (window_ == nullptr) return 0;
-    remove_gadget(number);
     auto* frame = new QGroupBox(qt_text_from_cp1252(caption), window_);
-    frame->setGeometry(x, y, width, height);
     frame->setFocusPolicy(Qt::NoFocus);
     // A frame has no behaviour: it lies beneath the lists it surrounds, so
     // it neither covers them nor takes their clicks.
     frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    frame->show();
+    place_gadget(number, frame, QRect(x, y, width, height));
     frame->lower();
-    frames_[number] = frame;
     return 1;
 }
 
 int QtWindowServices::list_add_line(int number, int position, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return 0;
-    const int added = list_insert_line(list->lines, position, text);
-    if (added < 0) return 0;
-    list->view->insertItem(added, qt_text_from_cp1252(text));
+    LineList* view = find_list(number);
+    if (view == nullptr) return 0;
+    view->insertItem(position, qt_text_from_cp1252(text));
     return 1;
 }
 
-void QtWindowServices::list_show_text(int number, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    list_set_selection(number, list_find_line(list->lines, text));
-}
-
 void QtWindowServices::list_set_selection(int number, int line) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    if (line < 0 || line >= static_cast<int>(list->lines.size())) {
+    LineList* view = find_list(number);
+    if (view == nullptr) return;
+    if (line < 0) {
         // No selection; the list stays where it is scrolled to.
-        list->view->clearSelection();
-        list->view->setCurrentIndex(QModelIndex());
+        view->clearSelection();
+        view->setCurrentIndex(QModelIndex());
         return;
     }
-    QListWidgetItem* item = list->view->item(line);
-    list->view->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-    list->view->scrollToItem(item, QAbstractItemView::EnsureVisible);
+    QListWidgetItem* item = view->item(line);
+    view->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    view->scrollToItem(item, QAbstractItemView::EnsureVisible);
 }
 
 void QtWindowServices::list_set_line(int number, int line, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr || line < 0 || line >= static_cast<int>(list->lines.size())) return;
-    list->lines[static_cast<std::size_t>(line)] = text;
-    list->view->item(line)->setText(qt_text_from_cp1252(text));
+    if (LineList* view = find_list(number)) view->item(line)->setText(qt_text_from_cp1252(text));
 }
 
 void QtWindowServices::list_clear(int number) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    list->lines.clear();
-    list->view->clear();
+    if (LineList* view = find_list(number)) view->clear();
 }
 
 // The main window owns a dialog while it is on screen (not minimised).
@@ -647,12 +623,10 @@ int QtWindowServices::clipboard_clear() {
 int QtWindowServices::window_wait_event() {
     // Without a window nothing could ever close it.
     if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
-    if (events_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (events_.empty()) return OTHER_EVENT;
-    const int event = events_.front();
-    events_.pop_front();
-    if (event == WINDOW_EVENT_CLOSE) close_pending_ = false;
-    return event;
+    if (!close_requested_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!close_requested_) return OTHER_EVENT;
+    close_requested_ = false;
+    return WINDOW_EVENT_CLOSE;
 }
 
 }  // namespace

@@ -62,26 +62,16 @@ int ScriptedWindow::frame_create(int number, int x, int y, int width, int height
 int ScriptedWindow::list_add_line(int number, int position, const Text& text) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return 0;
-    const int added = list_insert_line(list->lines, position, text);
-    if (added < 0) return 0;
-    if (list->selection >= added) list->selection++;
+    if (keep_lines) list->lines.insert(list->lines.begin() + position, text);
+    if (list->selection >= position) list->selection++;
     return 1;
-}
-
-void ScriptedWindow::list_show_text(int number, const Text& text) {
-    ScriptedList* list = find_list(number);
-    if (list == nullptr) return;
-    list_set_selection(number, list_find_line(list->lines, text));
 }
 
 void ScriptedWindow::list_set_selection(int number, int line) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return;
-    if (line < 0 || line >= static_cast<int>(list->lines.size())) {
-        list->selection = -1;
-        return;
-    }
     list->selection = line;
+    if (line < 0) return;
     // Scrolled just far enough that the selected line is visible.
     if (line < list->top) list->top = line;
     if (line >= list->top + list->visible_rows()) list->top = line - list->visible_rows() + 1;
@@ -89,8 +79,8 @@ void ScriptedWindow::list_set_selection(int number, int line) {
 
 void ScriptedWindow::list_set_line(int number, int line, const Text& text) {
     ScriptedList* list = find_list(number);
-    if (list == nullptr || line < 0 || line >= static_cast<int>(list->lines.size())) return;
-    list->lines[static_cast<size_t>(line)] = text;
+    if (list == nullptr) return;
+    if (keep_lines) list->lines[static_cast<size_t>(line)] = text;
     if (list->selection == line) list->selection = -1;
 }
 

@@ -33,6 +33,7 @@ public:
     Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
     int answer = ANSWER_CANCEL;     // the button chosen in the question
     int events_before_close = 1;    // other events delivered before the Close event
+    bool keep_lines = true;         // false: the views' lines are not kept (a timed run)
 
     // What happened.
     bool window_is_open = false;

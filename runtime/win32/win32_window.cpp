@@ -9,7 +9,6 @@
 // Between window_open and the final wait the run takes no window events:
 // the window is shown at once, its gadgets are first drawn when a modal
 // dialog runs its message loop, and a close request waits in the queue.
-#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,11 +61,6 @@ std::wstring filter_of(const Text& pattern) {
     return filter;
 }
 
-struct ListGadget {
-    HWND handle = nullptr;
-    std::vector<Text> lines;  // the texts as given, for searching
-};
-
 class Win32WindowServices final : public WindowServices {
 public:
     Win32WindowServices();
@@ -81,8 +75,8 @@ private:
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void close_window();
     void remove_gadget(int number);
-    ListGadget* find_list(int number);
-    HWND create_child(int number, DWORD ex_style, const wchar_t* kind, const Text& text,
+    HWND find_gadget(int number);
+    int create_child(int number, DWORD ex_style, const wchar_t* kind, const Text& text,
                       DWORD style, int x, int y, int width, int height);
     HWND dialog_owner() const;
     std::vector<HWND> disable_other_windows(HWND owner) const;
@@ -94,10 +88,10 @@ private:
     Text failure_reason_;
     HWND window_ = nullptr;
     HWND last_focus_ = nullptr;
-    std::map<int, ListGadget> lists_;
-    std::map<int, HWND> frames_;
-    std::deque<int> events_;
-    bool close_pending_ = false;
+    std::map<int, HWND> gadgets_;  // list boxes and frames by number
+    // A close request waiting to be taken by window_wait_event; a second one
+    // meanwhile is not queued again.
+    bool close_requested_ = false;
 };
 
 Win32WindowServices::Win32WindowServices() {
@@ -119,10 +113,7 @@ LRESULT Win32WindowServices::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_CLOSE:
         // A close request only reports itself, once while it waits.
-        if (!close_pending_) {
-            close_pending_ = true;
-            events_.push_back(WINDOW_EVENT_CLOSE);
-        }
+        close_requested_ = true;
         return 0;
     case WM_ACTIVATE:
         // The keyboard focus stays with the gadget that had it, as in a dialog.
@@ -145,16 +136,14 @@ LRESULT Win32WindowServices::handle(UINT message, WPARAM w, LPARAM l) {
 }
 
 void Win32WindowServices::close_window() {
-    lists_.clear();
-    frames_.clear();
+    gadgets_.clear();
     if (window_ != nullptr) {
         const HWND window = window_;
         window_ = nullptr;
         ::DestroyWindow(window);
     }
     last_focus_ = nullptr;
-    events_.clear();
-    close_pending_ = false;
+    close_requested_ = false;
 }
 
 // There is one main window, whatever its number; opening again replaces it.
@@ -206,105 +195,75 @@ int Win32WindowServices::window_open(int /*number*/, int x, int y, int width, in
     return 1;
 }
 
-HWND Win32WindowServices::create_child(int number, DWORD ex_style, const wchar_t* kind,
-                                       const Text& text, DWORD style, int x, int y, int width,
-                                       int height) {
+// Makes a gadget in place of the one of that number; nonzero on success.
+int Win32WindowServices::create_child(int number, DWORD ex_style, const wchar_t* kind,
+                                      const Text& text, DWORD style, int x, int y, int width,
+                                      int height) {
+    if (window_ == nullptr) return 0;
+    remove_gadget(number);
     const HWND child = ::CreateWindowExW(ex_style, kind, wide_text(text).c_str(), style, x, y, width,
                                          height, window_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                          instance_, nullptr);
-    if (child != nullptr) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    return child;
+    if (child == nullptr) return 0;
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    gadgets_[number] = child;
+    return 1;
 }
 
+// A number names one gadget, list or frame; a new one takes its place.
 void Win32WindowServices::remove_gadget(int number) {
-    if (auto list = lists_.find(number); list != lists_.end()) {
-        ::DestroyWindow(list->second.handle);
-        lists_.erase(list);
-    }
-    if (auto frame = frames_.find(number); frame != frames_.end()) {
-        ::DestroyWindow(frame->second);
-        frames_.erase(frame);
-    }
+    if (const HWND gadget = find_gadget(number)) ::DestroyWindow(gadget);
+    gadgets_.erase(number);
 }
 
-ListGadget* Win32WindowServices::find_list(int number) {
-    const auto found = lists_.find(number);
-    return found != lists_.end() ? &found->second : nullptr;
+// The list calls reach only numbers made by list_create (the run's window
+// layer sees to that), so a list's number finds its list box.
+HWND Win32WindowServices::find_gadget(int number) {
+    const auto found = gadgets_.find(number);
+    return found != gadgets_.end() ? found->second : nullptr;
 }
 
 int Win32WindowServices::list_create(int number, int x, int y, int width, int height) {
-    if (window_ == nullptr) return 0;
-    remove_gadget(number);
-    const HWND list = create_child(number, WS_EX_CLIENTEDGE, L"ListBox", "", LIST_STYLE, x, y,
-                                   width, height);
-    if (list == nullptr) return 0;
-    lists_[number].handle = list;
-    return 1;
+    return create_child(number, WS_EX_CLIENTEDGE, L"ListBox", "", LIST_STYLE, x, y, width, height);
 }
 
 int Win32WindowServices::frame_create(int number, int x, int y, int width, int height,
                                       const Text& caption) {
-    if (window_ == nullptr) return 0;
-    remove_gadget(number);
-    const HWND frame = create_child(number, 0, L"Button", caption, FRAME_STYLE, x, y, width, height);
-    if (frame == nullptr) return 0;
-    frames_[number] = frame;
-    return 1;
+    return create_child(number, 0, L"Button", caption, FRAME_STYLE, x, y, width, height);
 }
 
 Text Win32WindowServices::window_failure_reason() { return failure_reason_; }
 
 int Win32WindowServices::list_add_line(int number, int position, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr || position < -1 || position > static_cast<int>(list->lines.size()))
-        return 0;
-    const LRESULT at = ::SendMessageW(list->handle, LB_INSERTSTRING, static_cast<WPARAM>(position),
+    const HWND list = find_gadget(number);
+    if (list == nullptr) return 0;
+    const LRESULT at = ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(position),
                                       reinterpret_cast<LPARAM>(wide_text(text).c_str()));
-    if (at < 0) return 0;  // LB_ERR, LB_ERRSPACE
-    list->lines.insert(list->lines.begin() + at, text);
-    return 1;
-}
-
-void Win32WindowServices::list_show_text(int number, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    // The search of the program's own, letter case ignored in Windows-1252,
-    // whatever the system's locale would fold.
-    list_set_selection(number, list_find_line(list->lines, text));
+    return at >= 0 ? 1 : 0;  // not LB_ERR, LB_ERRSPACE
 }
 
 void Win32WindowServices::list_set_selection(int number, int line) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    if (line < 0 || line >= static_cast<int>(list->lines.size())) line = -1;
     // -1 removes the selection and leaves the list scrolled where it is.
-    ::SendMessageW(list->handle, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    if (const HWND list = find_gadget(number))
+        ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
 
 void Win32WindowServices::list_set_line(int number, int line, const Text& text) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr || line < 0 || line >= static_cast<int>(list->lines.size())) return;
+    const HWND list = find_gadget(number);
+    if (list == nullptr) return;
     const auto at = static_cast<WPARAM>(line);
-    const LRESULT data = ::SendMessageW(list->handle, LB_GETITEMDATA, at, 0);
-    const LRESULT top = ::SendMessageW(list->handle, LB_GETTOPINDEX, 0, 0);
-    ::SendMessageW(list->handle, LB_DELETESTRING, at, 0);
-    const LRESULT inserted = ::SendMessageW(list->handle, LB_INSERTSTRING, at,
-                                            reinterpret_cast<LPARAM>(wide_text(text).c_str()));
-    if (inserted < 0) {
-        list->lines.erase(list->lines.begin() + line);
+    const LRESULT data = ::SendMessageW(list, LB_GETITEMDATA, at, 0);
+    const LRESULT top = ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+    ::SendMessageW(list, LB_DELETESTRING, at, 0);
+    if (::SendMessageW(list, LB_INSERTSTRING, at, reinterpret_cast<LPARAM>(wide_text(text).c_str())) < 0)
         return;
-    }
-    ::SendMessageW(list->handle, LB_SETITEMDATA, at, data);
-    ::SendMessageW(list->handle, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
-    list->lines[static_cast<std::size_t>(line)] = text;
+    ::SendMessageW(list, LB_SETITEMDATA, at, data);
+    ::SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
 void Win32WindowServices::list_clear(int number) {
-    ListGadget* list = find_list(number);
-    if (list == nullptr) return;
-    ::SendMessageW(list->handle, LB_RESETCONTENT, 0, 0);
-    list->lines.clear();
+    if (const HWND list = find_gadget(number)) ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
 // The main window owns a dialog while it is the foreground window.
@@ -420,7 +379,7 @@ int Win32WindowServices::clipboard_clear() {
 int Win32WindowServices::window_wait_event() {
     // Without a window nothing could ever close it.
     if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
-    if (events_.empty()) {
+    if (!close_requested_) {
         MSG message;
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
@@ -433,11 +392,9 @@ int Win32WindowServices::window_wait_event() {
             ::DispatchMessageW(&message);
         }
     }
-    if (events_.empty()) return OTHER_EVENT;
-    const int event = events_.front();
-    events_.pop_front();
-    if (event == WINDOW_EVENT_CLOSE) close_pending_ = false;
-    return event;
+    if (!close_requested_) return OTHER_EVENT;
+    close_requested_ = false;
+    return WINDOW_EVENT_CLOSE;
 }
 
 }  // namespace
