@@ -6,7 +6,9 @@
 PAGE=$TELVOR_SAMPLES_DIR/guide-page.html
 
 # browser_open NAME CLASS COMMAND...: starts the browser on the page and
-# prints the id of its window once the page is loaded (its title shown).
+# sets BROWSER to the id of its window once the page is loaded (its title
+# shown). Called in this shell, not in $(...), so that the browser's pid
+# stays in PIDS and the browser is ended with the test.
 browser_open() {
     local class=$2 id tries=600
     "${@:3}" "file://$PAGE" >"$DIR/$1.log" 2>&1 &
@@ -20,7 +22,7 @@ browser_open() {
         ((tries-- > 0)) || fail "$1 showed no page"
         sleep 0.1
     done
-    echo "$id"
+    BROWSER=$id
 }
 
 # browser_copy WINDOW: selects all and copies; the copy is saved in $DIR/guide

@@ -7,10 +7,10 @@ source "$(dirname "$0")/browser.sh"
 start_display
 # Started as root it must run without its sandbox; the machine has no
 # network, and these flags keep Chromium from trying to reach one.
-browser=$(browser_open chromium '^chromium' chromium --no-sandbox --disable-gpu --no-first-run \
+browser_open chromium '^chromium' chromium --no-sandbox --disable-gpu --no-first-run \
     --no-default-browser-check --disable-background-networking --disable-component-update \
-    --disable-sync --disable-quic --password-store=basic --user-data-dir="$DIR/chromium")
-browser_copy "$browser"
+    --disable-sync --disable-quic --password-store=basic --user-data-dir="$DIR/chromium"
+browser_copy "$BROWSER"
 ev=$WORK/woche.telvor
 : >"$ev"
 start "$ev"

@@ -20,8 +20,8 @@ user_pref("network.connectivity-service.enabled", false);
 user_pref("browser.safebrowsing.update.enabled", false);
 user_pref("extensions.update.enabled", false);
 PREFS
-browser=$(browser_open firefox '^Navigator$' firefox-esr --no-remote --new-instance --profile "$DIR/firefox")
-browser_copy "$browser"
+browser_open firefox '^Navigator$' firefox-esr --no-remote --new-instance --profile "$DIR/firefox"
+browser_copy "$BROWSER"
 ev=$WORK/woche.telvor
 : >"$ev"
 start "$ev"

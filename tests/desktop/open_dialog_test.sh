@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# telvor.exe under Wine without a parameter: the open-file dialog opens in
-# the Program directory. A typed new name becomes NAME.telvor there with the
-# New-file header; a typed name whose .telvor file exists means that file;
-# cancelling the dialog ends the program at once, without the question,
-# changing nothing.
-source "$(dirname "$0")/lib.sh"
+# No parameter: the open-file dialog opens in the Program directory. A typed
+# new name becomes NAME.telvor there with the New-file header; a typed name
+# whose .telvor file exists means that file; cancelling the dialog ends the
+# program at once, without the question, changing nothing.
+# Argument: e2e (the Linux program) or wine (telvor.exe under Wine).
+source "$(dirname "$0")/../${1:?which desktop: e2e or wine}/lib.sh"
 start_session
 start
 dialog=$(wait_win "$DIALOG")
@@ -15,9 +15,10 @@ xdo "$dialog" type Neu
 xdo "$dialog" key Return
 question=$(wait_win "$QUESTION")
 new=$WORK/Neu.telvor
-# The Creation line: stamp, the path (Windows form) in upper case, the fixed words.
+# The Creation line: stamp, the path (the platform's form) in upper case,
+# the fixed words.
 re=$'^[0-3][0-9]\\.[01][0-9]\\.[0-9]{4} [0-2][0-9]:[0-5][0-9] -- >>> (.*)\r$'
-want=$(winpath "$new")
+want=$(native_path "$new")
 [[ -f $new && $(head -n 1 "$new") =~ $re && ${BASH_REMATCH[1]} == "${want^^} <<< -- File new created..." ]] ||
     fail "Creation line: $(head -n 1 "$new" 2>&1)"
 expect "$new" has ' <<< -- File new created...\r\nGenre: created...\r\nDescription created...\r\n\r\n'
@@ -49,4 +50,4 @@ done
 wait_exit
 [[ $(ls -l --time-style=+%s.%N "$WORK") == "$before" ]] || fail "the cancelled run changed the Program directory"
 clip_kept "after the cancelled dialog"
-echo "PASS wine $NAME"
+pass

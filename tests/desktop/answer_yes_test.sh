@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Event file as parameter, Guide text with umlauts on the clipboard, answer
-# Yes: the events land in Windows-1252 with every Event line marked " + ", the
+# Event file as parameter (a name with a space, as a full path in the
+# platform's form), Guide text with umlauts on the clipboard, answer Yes: the
+# events land in Windows-1252 with every Event line marked " + ", the
 # clipboard is emptied, and the program runs until its window is closed.
-source "$(dirname "$0")/lib.sh"
+# Argument: e2e (the Linux program) or wine (telvor.exe under Wine).
+source "$(dirname "$0")/../${1:?which desktop: e2e or wine}/lib.sh"
 # Besides the sample: no-break spaces, an en dash and a euro sign (both in
 # Windows-1252), an arrow and a character beyond 16 bits (neither), and a 0
 # byte that ends the text: the block behind it is not taken.
@@ -10,7 +12,7 @@ start_session 'Sa. 12.12.2009\t3sat\tKunst\xc2\xa0am\xc2\xa0Abend \xe2\x80\x93 P
 '20:15\t30 min.\tKultur\r\n20:45\t\xc3\x9cber Kunst.\r\n\0Mo. 14.12.2009\tarte\tVerborgen\r\n20:15\t30 min.\tKultur\r\n20:45\tNichts.\r\n'
 ev="$WORK/woche 49.telvor"
 printf '04.12.2009 20:15   Krimi-Abend\r\nGenre: Krimi\r\nAlter Fall.\r\n\r\n' >"$ev"
-start "$ev"
+start "$(native_path "$ev")"
 question=$(wait_win "$QUESTION")
 shot question
 xdo "$question" key Return   # Yes is the default button
@@ -29,4 +31,4 @@ for bytes in Verborgen '\xc3' '\xa0'; do expect "$ev" lacks "$bytes"; done
     fail "not all ten Event lines are marked"
 wmctrl -i -c "$(win "$MAIN")"
 wait_exit
-echo "PASS $NAME"
+pass

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Answer No: the events are kept unmarked, the clipboard is emptied, and only
-# a close request ends the program. The main window, shown with the question:
-# exact title, a fixed client area of 644 x 495, centred with its frame.
-source "$(dirname "$0")/lib.sh"
+# Answer No (Alt+N), the Event file named in the Program directory: the
+# events are kept unmarked, the clipboard is emptied, and only a close
+# request ends the program. The main window, shown with the question and
+# measured from the X side: exact title, a client area of exactly 644 x 495
+# that cannot change, centred with its frame.
+# Argument: e2e (the Linux program) or wine (telvor.exe under Wine).
+source "$(dirname "$0")/../${1:?which desktop: e2e or wine}/lib.sh"
 start_session
 ev=$WORK/sport.telvor
 : >"$ev"
-start "$ev"
+start sport.telvor
 question=$(wait_win "$QUESTION")
 main=$(win "$MAIN")
 [[ -n $main ]] || fail "no main window while the question is open"
@@ -39,4 +42,4 @@ geometry || fail "client area $size, frame ${w}x$h at $x,$y: not 644x495 centred
 wmctrl -i -c "$main"
 wmctrl -i -c "$main" 2>/dev/null || true
 wait_exit
-echo "PASS $NAME"
+pass
