@@ -95,8 +95,7 @@ void read_trimmed_line(int slot, Text& line) {
 }
 
 void copy_trimmed_line(int from_slot, int to_slot, Text& line) {
-    read_trimmed_line(from_slot, line);
-    file_write_line(to_slot, line);
+    file_copy_line(from_slot, to_slot, line);
 }
 
 bool begin_data_file_pass() {

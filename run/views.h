@@ -24,7 +24,7 @@ int main_window_open();
 // Creates the six gadgets and gives the Filter and Service views their start lines.
 void views_create();
 // Appends a line to a view.
-void view_add(int view, const Text& line);
+void view_add(int view, Text line);
 // Scrolls a view to the first line equal to the Last shown text (letter case
 // ignored) without leaving it selected.
 void view_show_last_shown(int view);

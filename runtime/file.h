@@ -46,6 +46,11 @@ void file_read_line_into(int slot, Text& line);
 // Writes text and CR LF; returns the length of text plus 2, or 0 when the
 // slot holds no file open for writing.
 int file_write_line(int slot, const Text& text);
+// Reads the next line of one slot and writes it, without its trailing
+// spaces, to another: file_read_line, text_trim_right and file_write_line
+// in one, the line taken straight across where it can be. scratch serves
+// as the buffer where it cannot.
+void file_copy_line(int from_slot, int to_slot, Text& scratch);
 // Writes pending bytes and closes the slot; closing a closed slot does
 // nothing. Returns 0 when any write, flush or close of a writing slot failed
 // (full disk, file-size limit, lost medium), or when a read of a reading slot

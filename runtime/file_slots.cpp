@@ -115,6 +115,38 @@ const char* find_line_end(const char* from, const char* to) {
     return from;
 }
 
+// Takes the line end at stop (in the buffer) as read. CR LF is one line end;
+// a CR before any other byte leaves that byte unread.
+void consume_line_end(Slot& s, const char* stop) {
+    const char ending = *stop;
+    s.next = static_cast<std::size_t>(stop - s.buffer.get()) + 1;
+    if (ending == '\r' && fill(s) && s.buffer[s.next] == '\n') ++s.next;
+}
+
+// Writes a line and CR LF: two pieces, each into the buffer if it fits, else
+// the buffer goes out first and a piece of a whole buffer or more directly.
+void write_line(Slot& s, const char* data, std::size_t size) {
+    static const char LINE_END[2] = {'\r', '\n'};
+    const struct {
+        const char* data;
+        std::size_t size;
+    } pieces[2] = {{data, size}, {LINE_END, 2}};
+    for (const auto& piece : pieces) {
+        if (piece.size <= BUFFER_SIZE - s.count) {
+            std::memcpy(s.buffer.get() + s.count, piece.data, piece.size);
+            s.count += piece.size;
+            continue;
+        }
+        flush(s);
+        if (piece.size >= BUFFER_SIZE) {
+            write_out(s, piece.data, piece.size);
+        } else {
+            std::memcpy(s.buffer.get(), piece.data, piece.size);
+            s.count = piece.size;
+        }
+    }
+}
+
 }  // namespace
 
 bool prepare(int slot) {
@@ -187,10 +219,7 @@ void file_read_line_into(int slot, Text& line) {
             s->next = s->count;
             continue;
         }
-        const char ending = *stop;
-        s->next = static_cast<std::size_t>(stop - s->buffer.get()) + 1;
-        // CR LF is one line end; a CR before any other byte leaves it unread.
-        if (ending == '\r' && file_slots::fill(*s) && s->buffer[s->next] == '\n') ++s->next;
+        file_slots::consume_line_end(*s, stop);
         return;
     }
 }
@@ -198,26 +227,29 @@ void file_read_line_into(int slot, Text& line) {
 int file_write_line(int slot, const Text& text) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing);
     if (s == nullptr) return 0;
-    static const char LINE_END[2] = {'\r', '\n'};
-    const struct {
-        const char* data;
-        std::size_t size;
-    } pieces[2] = {{text.data(), text.size()}, {LINE_END, 2}};
-    for (const auto& piece : pieces) {
-        if (piece.size <= file_slots::BUFFER_SIZE - s->count) {
-            std::memcpy(s->buffer.get() + s->count, piece.data, piece.size);
-            s->count += piece.size;
-            continue;
-        }
-        file_slots::flush(*s);
-        if (piece.size >= file_slots::BUFFER_SIZE) {
-            file_slots::write_out(*s, piece.data, piece.size);
-        } else {
-            std::memcpy(s->buffer.get(), piece.data, piece.size);
-            s->count = piece.size;
+    file_slots::write_line(*s, text.data(), text.size());
+    return static_cast<int>(text.size() + 2);
+}
+
+void file_copy_line(int from_slot, int to_slot, Text& scratch) {
+    file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
+    file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
+    // A line that lies whole in the reading buffer goes straight across.
+    if (in != nullptr && out != nullptr && file_slots::fill(*in)) {
+        const char* begin = in->buffer.get() + in->next;
+        const char* end = in->buffer.get() + in->count;
+        const char* stop = file_slots::find_line_end(begin, end);
+        if (stop != end) {
+            const char* last = stop;
+            while (last != begin && last[-1] == ' ') --last;
+            file_slots::write_line(*out, begin, static_cast<std::size_t>(last - begin));
+            file_slots::consume_line_end(*in, stop);
+            return;
         }
     }
-    return static_cast<int>(text.size() + 2);
+    file_read_line_into(from_slot, scratch);
+    scratch = text_trim_right(std::move(scratch));
+    file_write_line(to_slot, scratch);
 }
 
 int file_close(int slot) {

@@ -1,6 +1,7 @@
 #include "runtime/window.h"
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -55,14 +56,14 @@ int frame_create(int number, int x, int y, int width, int height, const Text& ca
     return installed ? installed->frame_create(number, x, y, width, height, caption) : 0;
 }
 
-int list_add_line(int number, int position, const Text& text) {
+int list_add_line(int number, int position, Text text) {
     std::vector<Text>* lines = lines_of(number);
     if (lines == nullptr) return 0;
     const int count = static_cast<int>(lines->size());
     if (position == -1) position = count;
     if (position < 0 || position > count || !installed->list_add_line(number, position, text))
         return 0;
-    lines->insert(lines->begin() + position, text);
+    lines->insert(lines->begin() + position, std::move(text));
     return 1;
 }
 

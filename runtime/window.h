@@ -106,7 +106,7 @@ int list_create(int number, int x, int y, int width, int height);
 int frame_create(int number, int x, int y, int width, int height, const Text& caption);
 // Inserts text as a new line before line position; -1 appends it. Nonzero
 // when it was added; a position outside the list adds nothing.
-int list_add_line(int number, int position, const Text& text);
+int list_add_line(int number, int position, Text text);
 // Selects (and so scrolls to) the first line equal to text, letter case
 // ignored; no line is selected when none is equal.
 void list_show_text(int number, const Text& text);

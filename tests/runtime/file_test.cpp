@@ -67,6 +67,28 @@ TEST_F(Files, WriteLineEndsInCrLfThroughTheBuffer) {
     EXPECT_TRUE(read_bytes(dir.file("out")) == "\r\nabc\r\n" + a + "\r\n" + d + "\r\n");
 }
 
+// A line copied across equals the line read, trimmed and written, also
+// where it runs over the end of the reading buffer or ends in a CR there.
+TEST_F(Files, CopyLineEqualsReadTrimWrite) {
+    std::string bytes, want;
+    for (int i = 0; i < 400; ++i) {
+        const std::string text = std::string(static_cast<std::size_t>(i * 331 % 1000), 'x') +
+                                 (i % 3 ? "  " : " \t ") + std::string(static_cast<std::size_t>(i % 5), ' ');
+        const char* ends[] = {"\r\n", "\n", "\r", std::string("\0", 1).c_str()};
+        bytes += text + (i % 4 == 3 ? std::string(1, '\0') : std::string(ends[i % 4]));
+        want += text.substr(0, text.find_last_not_of(' ') + 1) + "\r\n";
+    }
+    write_bytes(dir.file("in"), bytes);
+    ASSERT_NE(file_open_read(1, at("in")), 0);
+    ASSERT_NE(file_create(2, at("out")), 0);
+    Text scratch;
+    for (int i = 0; i < 400; ++i) file_copy_line(1, 2, scratch);
+    EXPECT_NE(file_at_end(1), 0);
+    file_copy_line(1, 2, scratch);  // at the end: an empty line
+    file_close_all();
+    EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n");
+}
+
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     write_bytes(dir.file("a"), "one\r\n");
     for (int slot : {-1, int{FILE_SLOT_COUNT}}) {
