@@ -35,7 +35,7 @@ bool capture_guide_text() {
         // conversion opens it again.
         if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
             Text line;
-            while (!file_at_end(EVENT_SLOT)) copy_trimmed_line(EVENT_SLOT, DATA_SLOT, line);
+            while (!file_at_end(EVENT_SLOT)) file_copy_line(EVENT_SLOT, DATA_SLOT, line);
             file_write_line(DATA_SLOT, text_trim_right(guide_text));
             const bool read_completely = file_close(EVENT_SLOT) != 0;
             if (!read_completely) run_step_failed("read", g_run.event_file_path);

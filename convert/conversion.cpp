@@ -31,7 +31,7 @@ struct Lines {
 
 Text read_line() {
     Text line;
-    read_trimmed_line(EVENT_SLOT, line);
+    file_read_line_trimmed(EVENT_SLOT, line);
     return line;
 }
 
@@ -64,8 +64,8 @@ Outcome carry_over_line(Lines& lines) {
     if (repeat_test(lines.work)) return Outcome::dropped;
 
     accept_event(lines.work);
-    copy_trimmed_line(EVENT_SLOT, DATA_SLOT, lines.copied);
-    copy_trimmed_line(EVENT_SLOT, DATA_SLOT, lines.copied);
+    file_copy_line(EVENT_SLOT, DATA_SLOT, lines.copied);
+    file_copy_line(EVENT_SLOT, DATA_SLOT, lines.copied);
     file_write_line(DATA_SLOT, "");
     return Outcome::kept;
 }
@@ -118,7 +118,7 @@ bool convert_event_file() {
     if (!begin_data_file_pass()) return false;
     Lines lines;
     while (!file_at_end(EVENT_SLOT)) {
-        read_trimmed_line(EVENT_SLOT, lines.work);
+        file_read_line_trimmed(EVENT_SLOT, lines.work);
         const Outcome outcome =
             is_weekday_line(lines.work) ? convert_guide_block(lines) : carry_over_line(lines);
         if (outcome != Outcome::filtered) advance_slot_index();

@@ -43,13 +43,13 @@ void marking_pass() {
     Text line;
     Text copied;
     while (!file_at_end(EVENT_SLOT)) {
-        read_trimmed_line(EVENT_SLOT, line);
+        file_read_line_trimmed(EVENT_SLOT, line);
         if (!is_event_line(line)) continue;
         line = mark_event_line(std::move(line));
         g_run.last_shown_text = line;
         view_add(EVENT_VIEW, text_mid(line, 1, EVENT_VIEW_WIDTH));
         file_write_line(DATA_SLOT, line);
-        for (int i = 0; i < 3; ++i) copy_trimmed_line(EVENT_SLOT, DATA_SLOT, copied);
+        for (int i = 0; i < 3; ++i) file_copy_line(EVENT_SLOT, DATA_SLOT, copied);
     }
 
     end_data_file_pass();

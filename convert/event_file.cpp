@@ -89,15 +89,6 @@ bool replace_event_file(const Path& working_path, bool written_completely) {
     return false;
 }
 
-void read_trimmed_line(int slot, Text& line) {
-    file_read_line_into(slot, line);
-    line = text_trim_right(std::move(line));
-}
-
-void copy_trimmed_line(int from_slot, int to_slot, Text& line) {
-    file_copy_line(from_slot, to_slot, line);
-}
-
 bool begin_data_file_pass() {
     if (!event_file_open_read()) {
         run_step_failed("read", g_run.event_file_path);

@@ -29,11 +29,6 @@ bool event_file_open_read();
 // Event file keeps its content. True when the Event file was replaced.
 bool replace_event_file(const Path& working_path, bool written_completely);
 
-// The next line of a File slot without its trailing spaces, into line.
-void read_trimmed_line(int slot, Text& line);
-// Reads the next line of one slot and writes it, without its trailing
-// spaces, to another; line serves as the buffer.
-void copy_trimmed_line(int from_slot, int to_slot, Text& line);
 
 // Opens the Event file for reading and TELVOR.DAT for writing, for a pass
 // that writes the Event file's next version. When either fails, the Event

@@ -22,8 +22,7 @@ void store_entry(std::vector<Text>& list, int index, const Text& entry) {
 // gone are passed over.
 bool next_entry(Text& line) {
     while (!file_at_end(LIST_SLOT)) {
-        file_read_line_into(LIST_SLOT, line);
-        line = text_trim_right(std::move(line));
+        file_read_line_trimmed(LIST_SLOT, line);
         if (text_length(line) >= SHORTEST_ENTRY) return true;
     }
     return false;

@@ -43,6 +43,8 @@ int file_at_end(int slot);
 Text file_read_line(int slot);
 // The same into line, reusing its storage.
 void file_read_line_into(int slot, Text& line);
+// The same without its trailing spaces, as the run reads every line.
+void file_read_line_trimmed(int slot, Text& line);
 // Writes text and CR LF; returns the length of text plus 2, or 0 when the
 // slot holds no file open for writing.
 int file_write_line(int slot, const Text& text);

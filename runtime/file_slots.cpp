@@ -224,6 +224,11 @@ void file_read_line_into(int slot, Text& line) {
     }
 }
 
+void file_read_line_trimmed(int slot, Text& line) {
+    file_read_line_into(slot, line);
+    line = text_trim_right(std::move(line));
+}
+
 int file_write_line(int slot, const Text& text) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing);
     if (s == nullptr) return 0;
@@ -247,8 +252,7 @@ void file_copy_line(int from_slot, int to_slot, Text& scratch) {
             return;
         }
     }
-    file_read_line_into(from_slot, scratch);
-    scratch = text_trim_right(std::move(scratch));
+    file_read_line_trimmed(from_slot, scratch);
     file_write_line(to_slot, scratch);
 }
 

@@ -171,6 +171,7 @@ bool may_replace(const std::string& target, bool exists, const struct stat& targ
     return true;
 }
 
+// The copy beside the target, then the working file removed.
 int replace_by_copy(const std::string& from, const std::string& target, bool exists,
                     const struct stat& target_info) {
     const int in = telvor_posix::open_retrying(from, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
@@ -211,34 +212,29 @@ int file_replace(const Path& source, const Path& destination) {
         return 0;
     }
 
-    bool ok = false;
     std::string target;
     struct stat target_info {};
     struct stat folder_info {};
-    if (!telvor_posix::resolve_target(destination.native, target)) {
+    bool exists = false;
+    bool allowed = telvor_posix::resolve_target(destination.native, target);
+    if (!allowed) {
         note_failure(errno);
     } else {
-        const bool exists = ::stat(target.c_str(), &target_info) == 0;
-        if (may_replace(target, exists, target_info, folder_info)) {
-            if (folder_info.st_dev == source_info.st_dev) {
-                // The working file itself becomes the file; `in` serves to
-                // flush it and give it its bits.
-                const bool finished =
-                    finish_file(in, new_mode(exists, target_info), exists, target_info);
-                if (!finished) return 0;
-                const int error = rename_over(from, target);
-                if (error == 0) return 1;
-                // One file system mounted in two places still refuses the
-                // rename between them: the copy serves there.
-                if (error != EXDEV) return 0;
-                return replace_by_copy(from, target, exists, target_info);
-            }
-            ok = copy_over(in, target, exists, target_info);
-        }
+        exists = ::stat(target.c_str(), &target_info) == 0;
+        allowed = may_replace(target, exists, target_info, folder_info);
     }
-    ::close(in);
-    if (ok) ::unlink(from.c_str());
-    return ok ? 1 : 0;
+    if (!allowed || folder_info.st_dev != source_info.st_dev) {
+        ::close(in);
+        return allowed ? replace_by_copy(from, target, exists, target_info) : 0;
+    }
+    // One file system: the working file itself becomes the file; `in`
+    // serves to flush it and give it its bits.
+    if (!finish_file(in, new_mode(exists, target_info), exists, target_info)) return 0;
+    const int error = rename_over(from, target);
+    // One file system mounted in two places still refuses the rename
+    // between them: the copy serves there.
+    if (error == EXDEV) return replace_by_copy(from, target, exists, target_info);
+    return error == 0 ? 1 : 0;
 }
 
 void file_remove_leftover_copies(const Path& path) {
