@@ -210,8 +210,10 @@ Step replace_by_rename(const Replacement& r, bool copy) {
         if (!os::open(r.working, os::Open::read, in.handle)) return failed_step("read", r.working);
         if (!create_temporary(temporary_prefix(r.target), fresh, out.handle))
             return failed_step("write a copy of the new content beside", r.target);
-        if (!copy_bytes(in.handle, out.handle, copied)) {
-            failed("write a copy of the new content beside", r.target);
+        const bool whole = copy_bytes(in.handle, out.handle, copied);
+        if (!whole) failed("write a copy of the new content beside", r.target);
+        if (!in.close() && whole) failed("read", r.working);
+        if (file_failure_path().native.size() > 0) {
             out.close();
             os::remove(fresh);
             return Step::failed;
@@ -272,7 +274,9 @@ bool write_journal(const Replacement& r, const std::string& journal) {
     bool ok = os::write(out.handle, header.data(), header.size()) &&
               copy_bytes(in.handle, out.handle, copied) && os::set_mode(out.handle, r.old.mode & 0666) &&
               os::sync(out.handle);
-    if (ok && copied != info.size) {
+    if (!in.close() && ok) {
+        ok = failed("read", r.target);
+    } else if (ok && copied != info.size) {
         os::set_last_error(os::error_code(os::Error::other));
         ok = false;
         file_failure::note("the file changed while it was copied");
@@ -286,7 +290,12 @@ bool write_journal(const Replacement& r, const std::string& journal) {
         os::remove(temporary);
         return false;
     }
-    return os::sync_folder(os::parent_of(journal)) || failed("flush the folder", os::parent_of(journal));
+    // A journal whose name may not be on the disk protects nothing: the
+    // Event file is not touched then.
+    if (os::sync_folder(os::parent_of(journal))) return true;
+    failed("flush the folder", os::parent_of(journal));
+    os::remove(journal);
+    return false;
 }
 
 // Reads a journal's header; the length of the header and of the old
@@ -327,14 +336,14 @@ int restore_from_journal(const std::string& journal, const std::string& target) 
         return -1;
     }
     // Back to the content's first byte: the journal is opened anew.
-    in.close();
+    if (!in.close()) return failed_restore("read the journal", journal);
     std::string skipped(header_size, '\0');
     std::size_t got = 0;
     if (!os::open(journal, os::Open::read, in.handle) ||
         !read_fully(in.handle, skipped.data(), skipped.size(), got) || got != header_size)
         return failed_restore("read the journal", journal);
     if (!overwrite(in.handle, target)) return failed_restore("restore the old content of", target);
-    in.close();
+    if (!in.close()) return failed_restore("read the journal", journal);
     if (!os::remove(journal)) return failed_restore("remove the journal", journal);
     if (!os::sync_folder(os::parent_of(journal))) return failed_restore("flush the folder", os::parent_of(journal));
     return 1;
@@ -352,17 +361,15 @@ bool rewrite_in_place(const Replacement& r) {
     if (!write_journal(r, journal)) return false;
 
     Opened in;
-    if (!os::open(r.working, os::Open::read, in.handle)) {
-        failed("read", r.working);
-    } else if (overwrite(in.handle, r.target)) {
-        in.close();
+    bool ok = os::open(r.working, os::Open::read, in.handle) || failed("read", r.working);
+    if (ok && !overwrite(in.handle, r.target)) ok = failed("rewrite", r.target);
+    if (in.handle != os::NO_HANDLE && !in.close() && ok) ok = failed("read", r.working);
+    if (ok) {
         // The rewritten file is on the disk: the journal has done its work.
         if (!os::remove(journal)) return failed("remove the journal", journal);
         if (!os::sync_folder(os::parent_of(journal))) return failed("flush the folder", os::parent_of(journal));
         os::remove(r.working);
         return true;
-    } else {
-        failed("rewrite", r.target);
     }
     // Rolled back at once; where even that fails the journal stays for the
     // next run, and the failure says so.

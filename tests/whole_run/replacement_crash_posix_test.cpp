@@ -1,0 +1,44 @@
+// A run killed at any system call of a rewrite in place: the next run puts
+// the old content back from the journal first, and ends as a lone run would,
+// with nothing left behind.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "whole_run/replacement.h"
+
+namespace {
+
+using namespace replacement;
+
+TEST(ReplacementCrash, EveryCallOfARewriteInPlaceEndsTheProcessOnce) {
+    const Place place(Layout{"InPlace", true, false});
+    place.reset();
+    const Outcome lone = place.run(ANSWER_YES);
+    ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
+    const long long calls = os::uses(os::CALL_COUNT);
+    int restored = 0;
+    for (long long nth = 1; nth <= calls; ++nth) {
+        SCOPED_TRACE("killed at call #" + std::to_string(nth));
+        place.reset();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            os::fault_at(os::CALL_COUNT, nth, os::Fault::crash);
+            place.run(ANSWER_YES);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const Outcome next = place.run(ANSWER_YES);
+        EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
+        EXPECT_EQ(next.event_file, lone.event_file);
+        EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
+        if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
+    }
+    // The kills in the middle of the three rewrites left a journal each time.
+    EXPECT_GT(restored, 10);
+}
+
+}  // namespace
