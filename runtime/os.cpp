@@ -2,6 +2,7 @@
 // seam, and path arithmetic on the system's own names.
 #include "runtime/os.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace os {
@@ -181,6 +182,27 @@ bool current_folder(std::string& path) {
 
 bool change_folder(const std::string& path) {
     return !strikes(CHANGE_FOLDER) && checked(calls().change_folder(path));
+}
+
+std::vector<std::string> command_line_tokens(const std::string& line) {
+    std::vector<std::string> tokens;
+    std::size_t pos = 0;
+    const std::size_t end = line.size();
+    for (;;) {
+        while (pos < end && line[pos] == ' ') ++pos;
+        if (pos >= end) break;
+        if (line[pos] == '"') {
+            const std::size_t close = line.find('"', pos + 1);
+            const std::size_t stop = close == std::string::npos ? end : close;
+            tokens.push_back(line.substr(pos + 1, stop - pos - 1));
+            pos = close == std::string::npos ? end : close + 1;
+        } else {
+            const std::size_t stop = std::min(line.find(' ', pos), end);
+            tokens.push_back(line.substr(pos, stop - pos));
+            pos = stop;
+        }
+    }
+    return tokens;
 }
 
 std::string parent_of(const std::string& path) {

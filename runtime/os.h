@@ -141,6 +141,12 @@ inline Error last_error_kind() { return error_kind(last_error()); }
 // command line when argv is the process's own).
 void process_setup();
 std::vector<std::string> process_arguments(int argc, char** argv);
+// A command line split as TELVOR splits it: runs of spaces separate
+// tokens; a token that begins with a double quote runs to the next one (or
+// the end), the quotes not part of it; every other token runs to the next
+// space. The first token is the program. (Windows gives a process its
+// command line as one text.)
+std::vector<std::string> command_line_tokens(const std::string& line);
 // The directory separator ("/" or "\").
 extern const char* const SEPARATOR;
 // Whether names are Windows names ("\" and "/" separate, "C:" drives,

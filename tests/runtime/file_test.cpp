@@ -200,6 +200,23 @@ TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
     folder_locks_release();
 }
 
+// A command line as one text (Windows gives a process its own so) splits
+// into the program and its parameters.
+TEST(CommandLine, TokensAsTheProgramSplitsThem) {
+    using Tokens = std::vector<std::string>;
+    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
+             {"telvor.exe", {"telvor.exe"}},
+             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
+             {"t \"\" b", {"t", "", "b"}},
+             {"t \"open end", {"t", "open end"}},
+             {"t a\"b c\"", {"t", "a\"b", "c\""}},
+             {"t \"x y\"z", {"t", "x y", "z"}},
+             {"t tab\there", {"t", "tab\there"}},
+             {"t \"M\xC3\xA4rz \xE2\x82\xAC\"", {"t", "M\xC3\xA4rz \xE2\x82\xAC"}},
+             {"", {}}})
+        EXPECT_EQ(os::command_line_tokens(line), want);
+}
+
 // Parameters are the arguments as the system gave them, bytes that are no
 // UTF-8 included; the current directory is whole however long.
 TEST_F(Files, ParametersAndLongDirectoryAreKeptAsGiven) {

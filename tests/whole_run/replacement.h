@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ struct Layout {
     bool second_name = false;        // a hard link: the file is rewritten in place
     bool other_file_system = false;  // the Program directory on another file system
 };
+
+inline void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 struct Outcome {
     int status = -1;
