@@ -7,7 +7,6 @@
 #include "convert/conversion.h"
 #include "convert/end_of_run.h"
 #include "convert/event_file.h"
-#include "convert/events.h"
 #include "lists/lists.h"
 #include "run/run_state.h"
 #include "run/views.h"
@@ -66,7 +65,6 @@ void main_sequence() {
     views_create();
     read_filter_file();
     read_service_file();
-    event_tests_prepare();
 
     switch (choose_event_file()) {
     case Choice::cancelled:

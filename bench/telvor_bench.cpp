@@ -50,6 +50,7 @@
 #include "app/main_sequence.h"
 #include "run/run_state.h"
 #include "convert/event_file.h"
+#include "convert/event_line.h"
 #include "convert/normalise.h"
 #include "runtime/sort.h"
 #include "runtime/file.h"
@@ -332,9 +333,10 @@ Counts count_events(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        if (line.size() >= 19 && line[2] == '.' && line[13] == ':') {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (event_line::is_event_line(line)) {
             c.event_lines++;
-            if (line.compare(16, 3, " + ") == 0) c.marked++;
+            if (event_line::mark(line) == event_line::MARK_SET) c.marked++;
         }
     }
     return c;
@@ -427,14 +429,15 @@ void measure_normalisation() {
     fs::remove(scratch, ignored);
 
     Clock::time_point start = Clock::now();
-    const Text normalised = capture_normalisation(guide);
+    const ServiceNames names = service_names_prepare(g_run.service_list, g_run.service_count);
+    const Text normalised = capture_normalisation(guide, names);
     const double capture_seconds = seconds_since(start);
 
     const Text line = "Sa. 5.12.2009 Das Erste HD Tatort: Toedliche Tarnung, Teil 2";
     const int repeats = 100000;
     std::size_t sink = 0;
     start = Clock::now();
-    for (int i = 0; i < repeats; ++i) sink += line_normalisation(line).size();
+    for (int i = 0; i < repeats; ++i) sink += line_normalisation(line, names).size();
     const double line_seconds = seconds_since(start) / repeats;
     std::printf("Capture normalisation, %.2f MB Guide text, 1000 service names: %.3f s (%zu bytes left)\n"
                 "Line normalisation, %zu-character Weekday line, 1000 service names: %.2f us (%zu)\n",

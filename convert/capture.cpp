@@ -11,12 +11,12 @@
 namespace {
 
 // Whether any line of the text is a Weekday line, the first of a Guide block.
-bool holds_guide_block(const Text& text) {
+bool holds_guide_block(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == Text::npos) end = text.size();
-        if (is_weekday_line(text.substr(start, std::min<std::size_t>(end - start, 3)))) return true;
+        if (is_weekday_line(text.substr(start, end - start))) return true;
         start = end + 1;
     }
     return false;
@@ -25,7 +25,10 @@ bool holds_guide_block(const Text& text) {
 }  // namespace
 
 bool capture_guide_text() {
-    const Text guide_text = capture_normalisation(clipboard_get_text());
+    const Text guide_text = capture_normalisation(
+        clipboard_get_text(), service_names_prepare(g_run.service_list, g_run.service_count));
+    std::string_view trimmed = guide_text;
+    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
 
     bool readable = false;
     bool written_completely = false;
@@ -34,9 +37,8 @@ bool capture_guide_text() {
         // Without a working file the Event file stays open until the
         // conversion opens it again.
         if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
-            Text line;
-            while (!file_at_end(EVENT_SLOT)) file_copy_line(EVENT_SLOT, DATA_SLOT, line);
-            file_write_line(DATA_SLOT, text_trim_right(guide_text));
+            file_copy_rest(EVENT_SLOT, DATA_SLOT);
+            file_write_line(DATA_SLOT, trimmed);
             const bool read_completely = file_close(EVENT_SLOT) != 0;
             if (!read_completely) run_step_failed("read", g_run.event_file_path);
             const bool written = file_close(DATA_SLOT) != 0;

@@ -4,6 +4,9 @@
 // line is dropped. At the end of input TELVOR.DAT replaces the Event file.
 #pragma once
 
+#include <string_view>
+
+#include "convert/normalise.h"
 #include "runtime/text.h"
 
 // Runs the whole conversion, end of input included. True when the Event
@@ -11,16 +14,17 @@
 bool convert_event_file();
 
 // A Weekday line begins with one of the weekday abbreviations.
-bool is_weekday_line(const Text& line);
+bool is_weekday_line(std::string_view line);
 // The Weekday line with its weekday abbreviations removed, after line normalisation.
-Text weekday_line_prepared(const Text& weekday_line);
-// Spacing repair of a line read back from the Event file.
-Text spacing_repair(Text line);
+Text weekday_line_prepared(std::string_view weekday_line, const ServiceNames& names);
+// Spacing repair of a line read back from the Event file: the line itself
+// when there is nothing to repair, else the repaired line, kept in repaired.
+std::string_view spacing_repair(std::string_view line, Text& repaired);
 // A Time line with tabs replaced and a one-digit hour given its leading zero.
-Text time_line_prepared(const Text& time_line);
+Text time_line_prepared(std::string_view time_line);
 // Date part + Start time + empty Mark field + Event text.
 Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line);
-// "Genre: " + the text one character after the first "min.".
+// "Genre: " + the text one character after the first "min.", backslashes removed.
 Text compose_genre_line(const Text& prepared_time_line);
 // The Description line without its leading clock time.
-Text compose_description_line(const Text& description_line);
+Text compose_description_line(std::string_view description_line);

@@ -1,9 +1,7 @@
 #include "convert/end_of_run.h"
 
-#include <utility>
-
 #include "convert/event_file.h"
-#include "convert/events.h"
+#include "convert/event_line.h"
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
@@ -15,18 +13,16 @@ const char* const QUESTION_TEXT =
     "   Wollen Sie den Rest der Liste mit [ + ] markieren\n"
     "   bzw. das Programm TELVOR mit Abbrechen beenden...";
 
-const int MARK_START = 17;
-const int MARK_WIDTH = 3;
-const char* const MARK_SET = " + ";
-
 }  // namespace
 
-Text mark_event_line(Text event_line) {
-    // Only the Mark field changes; runs of spaces in the Event text stay, so
-    // the title still matches the same event in later Guide text.
-    if (text_equal(text_mid(event_line, MARK_START, MARK_WIDTH), text_spaces(MARK_WIDTH)))
-        event_line.replace(MARK_START - 1, MARK_WIDTH, MARK_SET);
-    return event_line;
+std::string_view mark_event_line(std::string_view line, Text& marked) {
+    using namespace event_line;
+    // Only the Mark field changes; runs of spaces in the title stay, so it
+    // still matches the same event in later Guide text.
+    if (mark(line) != MARK_EMPTY) return line;
+    marked.assign(line);
+    marked.replace(MARK_START - 1, MARK_WIDTH, MARK_SET);
+    return marked;
 }
 
 void ask_end_of_run_question() {
@@ -40,16 +36,15 @@ void marking_pass() {
     event_view_head_lines();
 
     if (!begin_data_file_pass()) return;
-    Text line;
-    Text copied;
+    Text marked;
     while (!file_at_end(EVENT_SLOT)) {
-        file_read_line_trimmed(EVENT_SLOT, line);
-        if (!is_event_line(line)) continue;
-        line = mark_event_line(std::move(line));
-        g_run.last_shown_text = line;
-        view_add(EVENT_VIEW, text_mid(line, 1, EVENT_VIEW_WIDTH));
-        file_write_line(DATA_SLOT, line);
-        for (int i = 0; i < 3; ++i) file_copy_line(EVENT_SLOT, DATA_SLOT, copied);
+        const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
+        if (!event_line::is_event_line(line)) continue;
+        const std::string_view event = mark_event_line(line, marked);
+        g_run.last_shown_text.assign(event);
+        view_add(EVENT_VIEW, Text(event.substr(0, EVENT_VIEW_WIDTH)));
+        file_write_line(DATA_SLOT, event);
+        for (int i = 0; i < 3; ++i) file_copy_line(EVENT_SLOT, DATA_SLOT);
     }
 
     end_data_file_pass();

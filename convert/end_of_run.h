@@ -1,6 +1,8 @@
 // The End-of-run question and the Marking pass.
 #pragma once
 
+#include <string_view>
+
 #include "runtime/text.h"
 
 // Asks whether the rest of the list is to be marked, keeps the answer as the
@@ -10,5 +12,6 @@ void ask_end_of_run_question();
 // " + ", drops every line that is not part of an Event record, and shows
 // the Event lines in the emptied Event view.
 void marking_pass();
-// An Event line with its Mark field marked (other lines unchanged).
-Text mark_event_line(Text event_line);
+// An Event line with its Mark field marked: the line itself when there is
+// nothing to mark, else the marked line, kept in marked.
+std::string_view mark_event_line(std::string_view event_line, Text& marked);

@@ -1,30 +1,50 @@
 // Which events survive a run, and how an accepted event is stored, written
-// and shown.
-//
-// Event line: characters 1-11 Date part, 12-16 Start time, 17-19 Mark field
-// ("   " not marked, " + " marked), 20 onward Event text. An Event record is
-// the Event line, the Genre line, the Description line and an empty line.
+// and shown. The Event line's layout is in convert/event_line.h.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "runtime/text.h"
 
-enum : int {
-    EVENT_TEXT_START = 20,
-    EVENT_TEXT_COMPARED = 200,  // characters of the Event text that make a repeat
+// The Filter terms as a trie, so that an event is tested in time
+// independent of the number of terms: edges (node, byte) -> node in one
+// open-addressed table.
+struct FilterIndex {
+    std::vector<std::uint64_t> edge_keys;  // (node + 1) << 8 | byte; 0 for a free entry
+    std::vector<std::int32_t> edge_nodes;
+    std::vector<unsigned char> term_ends;  // node ends a Filter term
 };
 
-// Readies the two tests for a conversion: the Filter test's lookup is built
-// from Filter list entries 0 .. Filter count - 1, and no event is stored yet.
-void event_tests_prepare();
+// The Filter test's lookup over terms[0 .. count - 1].
+FilterIndex filter_index_build(const std::vector<Text>& terms, int count);
 // Hit when the Event text begins with a Filter term (exact, case-sensitive).
-bool filter_test(const Text& event_line);
-// Hit when the first 200 characters of the Event text equal those of an
-// event already accepted in this run; an Event line without Event text
-// always hits.
-bool repeat_test(const Text& event_line);
+bool filter_test(const FilterIndex& index, std::string_view event_line);
+
+// The Event store: the Event lines accepted in a conversion, in the order of
+// acceptance, their bytes kept in large blocks, and a table of them by the
+// hash of their repeat key.
+struct EventStore {
+    std::vector<std::unique_ptr<char[]>> blocks;
+    char* block_next = nullptr;        // the free bytes of the last short-line block
+    std::size_t block_free = 0;
+    std::vector<std::string_view> lines;
+    struct Entry {
+        std::uint32_t hash = 0;
+        std::int32_t line = -1;        // index into lines; -1: free entry
+    };
+    std::vector<Entry> table;          // open addressing, at most half full
+};
+
+// Hit when the first 200 characters of the Event text equal those of a
+// stored event; an Event line without Event text always hits (it equals an
+// empty slot of the store).
+bool repeat_test(const EventStore& store, std::string_view event_line);
+void event_store_add(EventStore& store, std::string_view event_line);
+
 // Stores the line in the Event store, writes it to the data file, shows its
 // first 130 characters in the Event view and makes it the Last shown text.
-void accept_event(const Text& event_line);
-void advance_slot_index();
-// The Event line test: "." at character 3 and ":" at character 14.
-bool is_event_line(const Text& line);
+void accept_event(EventStore& store, std::string_view event_line);

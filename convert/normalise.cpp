@@ -1,168 +1,159 @@
 #include "convert/normalise.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
-#include <string_view>
-#include <vector>
-
-
-#include "run/run_state.h"
+#include <functional>
+#include <utility>
 
 namespace {
 
-struct DateRow {
-    Text find;
-    Text replacement;
-};
+// ---- The Date table ----
+//
+// Every find text of the table runs from a dot to the next dot, and every
+// replacement keeps both dots and puts two digits between them, which no
+// row finds. So a row only ever matches the bytes between two neighbouring
+// dots as they stood in the text, and those bytes decide the one row that
+// can match them: " 5" row D5, " 12" row D12, "5" row D36. A row's pass
+// skips a match whose first dot ended its previous match, so of neighbouring
+// gaps that the same row matches, every second one stays. One walk from dot
+// to dot therefore gives the result of the forty passes.
 
-// ". 1." -> ".01." up to ". 31." -> ".31.", then ".1." -> ".01." up to ".9." -> ".09.".
-std::vector<DateRow> make_date_table() {
-    std::vector<DateRow> rows;
-    for (int n = 1; n <= 31; ++n) {
-        const std::string digits = std::to_string(n);
-        rows.push_back({". " + digits + ".", "." + (n < 10 ? "0" + digits : digits) + "."});
+// The row that matches the bytes between two neighbouring dots (1 to 40),
+// or 0, with the two digits that replace them.
+int date_row(std::string_view gap, char digits[2]) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (gap.size() == 1 && gap[0] >= '1' && gap[0] <= '9') {  // ".5." -> ".05."
+        digits[0] = '0';
+        digits[1] = gap[0];
+        return 31 + (gap[0] - '0');
     }
-    for (int n = 1; n <= 9; ++n) {
-        const std::string digit = std::to_string(n);
-        rows.push_back({"." + digit + ".", ".0" + digit + "."});
+    if (gap.size() == 2 && gap[0] == ' ' && gap[1] >= '1' && gap[1] <= '9') {  // ". 5." -> ".05."
+        digits[0] = '0';
+        digits[1] = gap[1];
+        return gap[1] - '0';
     }
-    return rows;
+    if (gap.size() == 3 && gap[0] == ' ' && digit(gap[1]) && digit(gap[2])) {  // ". 12." -> ".12."
+        const int n = (gap[1] - '0') * 10 + (gap[2] - '0');
+        if (n < 10 || n > 31) return 0;
+        digits[0] = gap[1];
+        digits[1] = gap[2];
+        return n;
+    }
+    return 0;
 }
 
-const std::vector<DateRow>& date_table() {
-    static const std::vector<DateRow> rows = make_date_table();
-    return rows;
+// Appends text with the Date table applied to out.
+void append_date_rows(std::string_view text, Text& out) {
+    std::size_t copied = 0;  // bytes of text already in out
+    std::size_t dot = text.find('.');
+    int previous_row = 0;
+    bool previous_replaced = false;
+    while (dot != std::string_view::npos) {
+        const std::size_t next = text.find('.', dot + 1);
+        if (next == std::string_view::npos) break;
+        char digits[2];
+        const int row = date_row(text.substr(dot + 1, next - dot - 1), digits);
+        const bool replaced = row != 0 && !(row == previous_row && previous_replaced);
+        if (replaced) {
+            out.append(text.data() + copied, dot + 1 - copied);
+            out.append(digits, 2);
+            copied = next;
+        }
+        previous_row = row;
+        previous_replaced = replaced;
+        dot = next;
+    }
+    out.append(text.data() + copied, text.size() - copied);
 }
 
+// ---- Service-name removal ----
+//
+// One remove-all pass per entry, in list order, each over the result of the
+// one before, letter case of A-Z ignored. Most entries do not occur in a
+// given text: only those that stand somewhere in it get a pass, and a
+// removal adds the entries it brings into being where it joins two pieces
+// of the text. The text is kept beside a folded copy on which matches are
+// searched; folding keeps every length and position, so both are cut in the
+// same places.
 
-// Service-name removal is one text_remove_all pass (ASCII letters compared
-// without regard to case) per Service list entry, each over the result of
-// the one before. Most entries do not occur in a given text; a filter of the
-// text's 4-byte grams lets them be skipped with a few look-ups instead of a
-// scan. The text is kept beside a folded copy (A-Z mapped onto a-z) on which
-// the matches are searched; folding keeps every length and position, so
-// both are cut in the same places.
+enum : unsigned { PREFIX_BITS_LOG2 = 16 };
 
-// Grams: the 4 and the 8 bytes that begin at a position. Entries are at
-// least 4 bytes long (three characters and the blank); the longer grams
-// tell apart names that share their short ones ("Kanal 12 ", "Kanal 123 ").
-enum : std::size_t { SHORT_GRAM = 4, LONG_GRAM = 8 };
-
-std::uint64_t load(const char* p, std::size_t n) {
+std::uint64_t load_key(const char* p, std::size_t size) {
     std::uint64_t word = 0;
-    std::memcpy(&word, p, n);
+    std::memcpy(&word, p, size);
     return word;
 }
 
-// The same of the bytes folded (A-Z onto a-z).
-std::uint64_t load_folded(const char* p, std::size_t n) {
-    char bytes[8] = {};
-    for (std::size_t i = 0; i < n; ++i)
-        bytes[i] = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(p[i])));
-    return load(bytes, n);
+std::uint64_t mix(std::uint64_t key) { return (key ^ (key >> 29)) * 0x9E3779B97F4A7C15ull; }
+
+std::size_t key_bit(std::uint64_t key) { return static_cast<std::size_t>(mix(key) >> (64 - PREFIX_BITS_LOG2)); }
+
+// The range of table.entries whose entries begin with key.
+std::pair<std::uint32_t, std::uint32_t> prefix_range(const PrefixTable& table, std::uint64_t key) {
+    const std::size_t bit = key_bit(key);
+    if (((table.bits[bit / 64] >> (bit % 64)) & 1) == 0) return {0, 0};
+    const std::size_t mask = table.keys.size() - 1;
+    for (std::size_t i = static_cast<std::size_t>(mix(key)) & mask;; i = (i + 1) & mask) {
+        if (table.begin[i] == table.end[i]) return {0, 0};
+        if (table.keys[i] == key) return {table.begin[i], table.end[i]};
+    }
 }
 
-// A set of grams that holds at least every gram of the text it was built
-// from and updated with: a hashed bitmap, so a gram it does not hold
-// certainly does not occur, while one it holds may or may not. A removal
-// only brings new grams into being where two kept pieces meet; the grams
-// that vanished stay set and merely cost a pass that finds nothing.
-class GramFilter {
-public:
-    void build(const Text& folded) {
-        const std::size_t n = folded.size();
-        const std::size_t grams = 2 * n;
-        // About 8 bits per gram keeps false hits rare enough (a false hit
-        // costs one pass that finds nothing); the size is bounded so that a
-        // huge text costs at most 16 MiB here.
-        unsigned bits = MIN_BITS;
-        while (bits < MAX_BITS && (std::size_t{1} << bits) < grams * 8) ++bits;
-        shift_ = 64 - bits;
-        words_.assign((std::size_t{1} << bits) / 64, 0);
-        for (std::size_t i = 0; i + SHORT_GRAM <= n; ++i) set_gram(folded.data() + i, SHORT_GRAM);
-        for (std::size_t i = 0; i + LONG_GRAM <= n; ++i) set_gram(folded.data() + i, LONG_GRAM);
-        built_size_ = n;
+PrefixTable prefix_table_build(std::size_t key_size, std::vector<std::pair<std::uint64_t, std::int32_t>> keyed) {
+    PrefixTable table;
+    table.key_size = key_size;
+    std::sort(keyed.begin(), keyed.end());
+    table.bits.assign((std::size_t{1} << PREFIX_BITS_LOG2) / 64, 0);
+    std::size_t size = 16;
+    while (size < 2 * keyed.size()) size <<= 1;
+    table.keys.assign(size, 0);
+    table.begin.assign(size, 0);
+    table.end.assign(size, 0);
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        table.entries.push_back(keyed[i].second);
+        const std::uint64_t key = keyed[i].first;
+        if (i > 0 && keyed[i - 1].first == key) continue;
+        const std::size_t bit = key_bit(key);
+        table.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        std::size_t slot = static_cast<std::size_t>(mix(key)) & (size - 1);
+        while (table.begin[slot] != table.end[slot]) slot = (slot + 1) & (size - 1);
+        std::size_t end = i + 1;
+        while (end < keyed.size() && keyed[end].first == key) ++end;
+        table.keys[slot] = key;
+        table.begin[slot] = static_cast<std::uint32_t>(i);
+        table.end[slot] = static_cast<std::uint32_t>(end);
     }
+    return table;
+}
 
-    // Whether the entry may occur in the text, letter case ignored: false
-    // as soon as one of its grams is missing. The grams at its end are tried
-    // first; names tend to differ there. Entries shorter than a gram always
-    // may.
-    bool may_occur(const Text& entry) const {
-        const std::size_t n = entry.size();
-        const std::size_t size = n >= LONG_GRAM ? LONG_GRAM : SHORT_GRAM;
-        if (n < size) return true;
-        for (std::size_t start = n - size + 1; start-- > 0;)
-            if (!has(load_folded(entry.data() + start, size), size)) return false;
-        return true;
-    }
-
-    // After a removal: adds the grams that span the places (positions in the
-    // new text) where removed bytes stood.
-    void update(const Text& folded, const std::vector<std::size_t>& junctions) {
-        if (folded.size() < built_size_ / 2) {
-            build(folded);  // mostly stale by now; a fresh one is cheaper to use
-            return;
-        }
-        for (std::size_t junction : junctions) {
-            for (std::size_t size : {SHORT_GRAM, LONG_GRAM}) {
-                const std::size_t first = junction < size - 1 ? 0 : junction - (size - 1);
-                for (std::size_t start = first; start < junction && start + size <= folded.size(); ++start)
-                    set_gram(folded.data() + start, size);
-            }
-        }
-    }
-
-private:
-    enum : unsigned { MIN_BITS = 12, MAX_BITS = 27 };
-
-    std::size_t index(std::uint64_t gram, std::size_t size) const {
-        const std::uint64_t mixer = size == SHORT_GRAM ? 0x9E3779B97F4A7C15ull : 0xC2B2AE3D27D4EB4Full;
-        return static_cast<std::size_t>(((gram ^ (gram >> 29)) * mixer) >> shift_);
-    }
-    void set_gram(const char* p, std::size_t size) {
-        const std::size_t i = index(load(p, size), size);
-        words_[i / 64] |= std::uint64_t{1} << (i % 64);
-    }
-    bool has(std::uint64_t gram, std::size_t size) const {
-        const std::size_t i = index(gram, size);
-        return (words_[i / 64] >> (i % 64)) & 1;
-    }
-
-    std::vector<std::uint64_t> words_;
-    unsigned shift_ = 64 - MIN_BITS;
-    std::size_t built_size_ = 0;
-};
+std::size_t search(std::string_view text, std::string_view pattern, std::size_t from) {
+    return text_search(text, pattern, from);
+}
 
 // One remove-all pass of the folded pattern over folded, cutting the same
 // bytes from text: left to right, a match is dropped and the scan goes on
-// behind it, so matches never overlap and the result is never rescanned.
-// False when nothing matched (both texts unchanged); otherwise junctions
-// holds the positions in the new texts where removed bytes stood.
-bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
+// behind it. False when nothing matched; otherwise junctions holds the
+// positions in the new texts where removed bytes stood.
+bool remove_occurrences(Text& text, Text& folded, std::string_view pattern,
                         std::vector<std::size_t>& junctions) {
     const std::size_t n = folded.size();
     const std::size_t m = pattern.size();
-    auto find_from = [&](std::size_t from) -> std::size_t {
-        const std::size_t hit = text_search(folded, pattern, from);
+    auto find_from = [&](std::size_t from) {
+        const std::size_t hit = search(folded, pattern, from);
         return hit == Text::npos ? n : hit;
     };
     std::size_t match = find_from(0);
     if (match == n) return false;
-
     junctions.clear();
-    char* const kept_text = text.data();
-    char* const kept_folded = folded.data();
     std::size_t out = match;
     for (;;) {
         if (junctions.empty() || junctions.back() != out) junctions.push_back(out);
         const std::size_t from = match + m;
         match = find_from(from);
         // The bytes between two matches (or up to the end) move left.
-        std::memmove(kept_text + out, kept_text + from, match - from);
-        std::memmove(kept_folded + out, kept_folded + from, match - from);
+        std::memmove(text.data() + out, text.data() + from, match - from);
+        std::memmove(folded.data() + out, folded.data() + from, match - from);
         out += match - from;
         if (match == n) break;
     }
@@ -171,43 +162,173 @@ bool remove_occurrences(Text& text, Text& folded, const Text& pattern,
     return true;
 }
 
+// Buffers reused from piece to piece.
+struct Scratch {
+    Text first, second, folded;
+    std::vector<std::int32_t> due;  // entries still to pass, a min-heap
+    std::vector<std::size_t> junctions;
+};
+
+// Removes the entries from text.
+void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
+    if (names.folded.empty() || text.empty()) return;
+    s.folded.assign(text);
+    for (char& c : s.folded) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
+    s.due.assign(names.short_ones.begin(), names.short_ones.end());
+    // Adds the entries after `after` that stand whole at position and reach
+    // past `past`.
+    auto add_due = [&](std::size_t position, std::int32_t after, std::size_t past) {
+        const std::size_t rest = s.folded.size() - position;
+        const char* const at = s.folded.data() + position;
+        for (const PrefixTable* table : {&names.by_four, &names.by_eight}) {
+            if (rest < table->key_size) return;
+            const auto [begin, end] = prefix_range(*table, load_key(at, table->key_size));
+            for (std::uint32_t i = begin; i < end; ++i) {
+                const std::int32_t entry = table->entries[i];
+                const Text& pattern = names.folded[static_cast<std::size_t>(entry)];
+                if (entry > after && pattern.size() <= rest && position + pattern.size() > past &&
+                    std::memcmp(at, pattern.data(), pattern.size()) == 0)
+                    s.due.push_back(entry);
+            }
+        }
+    };
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(s.folded.data());
+    for (std::size_t p = 0; p + 4 <= s.folded.size(); ++p) {
+        const std::size_t two = bytes[p] | static_cast<std::size_t>(bytes[p + 1]) << 8;
+        if ((names.first_two[two / 64] >> (two % 64)) & 1) add_due(p, -1, 0);
+    }
+    if (s.due.empty()) return;
+    std::make_heap(s.due.begin(), s.due.end(), std::greater<>());
+
+    std::int32_t last = -1;
+    while (!s.due.empty()) {
+        std::pop_heap(s.due.begin(), s.due.end(), std::greater<>());
+        const std::int32_t entry = s.due.back();
+        s.due.pop_back();
+        if (entry <= last) continue;  // passed already
+        last = entry;
+        const Text& pattern = names.folded[static_cast<std::size_t>(entry)];
+        if (!remove_occurrences(text, s.folded, pattern, s.junctions)) continue;
+        // A new occurrence reaches across a place where bytes went.
+        const std::size_t before = s.due.size();
+        for (std::size_t junction : s.junctions)
+            for (std::size_t p = junction < names.longest ? 0 : junction - names.longest + 1; p < junction; ++p)
+                add_due(p, last, junction);
+        for (std::size_t i = before; i < s.due.size(); ++i)
+            std::push_heap(s.due.begin(), s.due.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::greater<>());
+    }
+}
+
+// Capture normalisation's first steps in one walk: a tab after a space goes
+// (" \t" becomes " "), any other tab becomes a space, backslashes go. The
+// space before a tab always stands where it stood, as no earlier match
+// ends in a space.
+void append_capture_spaces(std::string_view text, Text& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\t') {
+            if (i == 0 || text[i - 1] != ' ') out += ' ';
+        } else if (c != '\\') {
+            out += c;
+        }
+    }
+}
+
+// Line normalisation's first steps: backslashes go, tabs become spaces.
+void append_line_spaces(std::string_view text, Text& out) {
+    for (const char c : text) {
+        if (c == '\t')
+            out += ' ';
+        else if (c != '\\')
+            out += c;
+    }
+}
+
+// Applies each_piece (piece, scratch, out) to every line of text, the line
+// ends copied between them, or to the whole text when a Service name holds
+// a line end. No step matches across a line end: none of the Date table's
+// find texts holds one, and neither does a tab pair.
+template <typename Steps>
+Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
+    Text out;
+    out.reserve(text.size() + text.size() / 32);
+    Scratch scratch;
+    if (!names.line_by_line) {
+        steps(text, scratch, out);
+        return out;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        steps(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), scratch, out);
+        if (end == std::string_view::npos) break;
+        out += text[end];
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace
 
-Text date_table_apply(const Text& text) {
-    Text result = text;
-    for (const DateRow& row : date_table()) {
-        result = text_replace_all(std::move(result), row.find, row.replacement);
+ServiceNames service_names_prepare(const std::vector<Text>& list, int count) {
+    ServiceNames names;
+    std::vector<std::pair<std::uint64_t, std::int32_t>> four, eight;
+    for (int i = 0; i < count; ++i) {
+        const Text& entry = list[static_cast<std::size_t>(i)];
+        names.folded.push_back(text_fold_ascii(entry));
+        const Text& folded = names.folded.back();
+        names.longest = std::max(names.longest, folded.size());
+        if (folded.find_first_of("\r\n") != Text::npos) names.line_by_line = false;
+        if (folded.empty()) continue;  // removes nothing
+        if (folded.size() < 4)
+            names.short_ones.push_back(i);
+        else if (folded.size() < 8)
+            four.emplace_back(load_key(folded.data(), 4), i);
+        else
+            eight.emplace_back(load_key(folded.data(), 8), i);
     }
-    return result;
+    names.first_two.assign(65536 / 64, 0);
+    for (const auto* keyed : {&four, &eight})
+        for (const auto& [key, entry] : *keyed) {
+            const std::size_t two = key & 0xFFFF;
+            names.first_two[two / 64] |= std::uint64_t{1} << (two % 64);
+        }
+    names.by_four = prefix_table_build(4, std::move(four));
+    names.by_eight = prefix_table_build(8, std::move(eight));
+    return names;
 }
 
-Text service_name_removal(const Text& text) {
-    if (g_run.service_count <= 0 || text.empty()) return text;
-    Text result = text;
-    Text folded = text_fold_ascii(text);
-    GramFilter filter;
-    filter.build(folded);
-    std::vector<std::size_t> junctions;
-    for (int i = 0; i < g_run.service_count; ++i) {
-        const Text& entry = g_run.service_list[static_cast<std::size_t>(i)];
-        if (entry.empty() || entry.size() > folded.size() || !filter.may_occur(entry)) continue;
-        if (!remove_occurrences(result, folded, text_fold_ascii(entry), junctions)) continue;
-        filter.update(folded, junctions);
-    }
-    return result;
+Text date_table_apply(std::string_view text) {
+    Text out;
+    out.reserve(text.size() + text.size() / 32);
+    append_date_rows(text, out);
+    return out;
 }
 
-Text capture_normalisation(const Text& guide_text) {
-    Text text = text_replace_all(guide_text, " \t", " ");
-    text = text_replace_all(text, "\t", " ");
-    text = text_remove_all(text, "\\", false);
-    text = date_table_apply(text);
-    return service_name_removal(text);
+Text service_name_removal(std::string_view text, const ServiceNames& names) {
+    return by_line(text, names, [&](std::string_view piece, Scratch& s, Text& out) {
+        s.first.assign(piece);
+        remove_names(s.first, names, s);
+        out += s.first;
+    });
 }
 
-Text line_normalisation(const Text& weekday_line) {
-    Text line = text_remove_all(weekday_line, "\\", false);
-    line = text_replace_all(line, "\t", " ");
-    line = service_name_removal(line);
-    return date_table_apply(line);
+Text capture_normalisation(std::string_view guide_text, const ServiceNames& names) {
+    return by_line(guide_text, names, [&](std::string_view piece, Scratch& s, Text& out) {
+        s.first.clear();
+        append_capture_spaces(piece, s.first);
+        s.second.clear();
+        append_date_rows(s.first, s.second);
+        remove_names(s.second, names, s);
+        out += s.second;
+    });
+}
+
+Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {
+    return by_line(weekday_line, names, [&](std::string_view piece, Scratch& s, Text& out) {
+        s.first.clear();
+        append_line_spaces(piece, s.first);
+        remove_names(s.first, names, s);
+        append_date_rows(s.first, out);
+    });
 }

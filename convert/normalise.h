@@ -1,24 +1,56 @@
 // Bringing Guide text to one form: tabs become spaces, backslashes and the
 // channel names of the Service list disappear, and day and month numbers
-// get two digits. Each step is one complete left-to-right pass over the
-// previous result.
+// get two digits. The result is always that of the steps applied one after
+// another, each one complete left-to-right pass over the previous result.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
 #include "runtime/text.h"
+
+// Entries found by their first bytes: a bitmap that rules most places
+// out, and an open-addressed table of ranges of entries, which holds entry
+// numbers in ascending order for each key.
+struct PrefixTable {
+    std::size_t key_size = 0;
+    std::vector<std::uint64_t> bits;
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> begin, end;  // end == begin: free entry
+    std::vector<std::int32_t> entries;
+};
+
+// The Service list made ready for Service-name removal: the entries folded
+// (A-Z onto a-z) and found by their first four bytes (entries of four to
+// seven bytes) or eight bytes (longer ones).
+struct ServiceNames {
+    std::vector<Text> folded;              // entries 0 .. count - 1, in list order
+    std::vector<std::int32_t> short_ones;  // entries of one to three bytes
+    PrefixTable by_four, by_eight;
+    std::vector<std::uint64_t> first_two;  // bit per first two bytes of those entries
+    std::size_t longest = 0;
+    // No entry holds a line end, so every line of a text can be done alone.
+    bool line_by_line = true;
+};
+
+// The Service list's entries 0 .. count - 1.
+ServiceNames service_names_prepare(const std::vector<Text>& list, int count);
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
 // then "\t" become a space, backslashes go, the Date table, then the
 // Service-name removal.
-Text capture_normalisation(const Text& guide_text);
+Text capture_normalisation(std::string_view guide_text, const ServiceNames& names);
 // Applied to each Weekday line the conversion meets: backslashes go, tabs
 // become spaces, the Service-name removal, then the Date table.
-Text line_normalisation(const Text& weekday_line);
+Text line_normalisation(std::string_view weekday_line, const ServiceNames& names);
 
 // The Date table: rows ". 1." -> ".01." to ". 31." -> ".31.", then ".1." ->
 // ".01." to ".9." -> ".09.", each a replace-all pass of its own. Matches of
 // one row never overlap, so ".4.4." becomes ".04.4." (the second ".4." shares
 // its first dot with the first match).
-Text date_table_apply(const Text& text);
+Text date_table_apply(std::string_view text);
 // Removes every Service list entry (each ends in a blank), letter case of
 // A-Z ignored, one pass per entry in list order.
-Text service_name_removal(const Text& text);
+Text service_name_removal(std::string_view text, const ServiceNames& names);

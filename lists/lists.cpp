@@ -10,8 +10,7 @@ namespace {
 
 const int SHORTEST_ENTRY = 3;  // shorter lines are not entries
 
-// Stores an entry at index, growing the list past its start-up size when a
-// file holds more entries than that.
+// Stores an entry at index, growing the list as needed.
 void store_entry(std::vector<Text>& list, int index, const Text& entry) {
     if (index >= static_cast<int>(list.size())) list.resize(static_cast<size_t>(index) + 1);
     list[static_cast<size_t>(index)] = entry;
@@ -22,7 +21,7 @@ void store_entry(std::vector<Text>& list, int index, const Text& entry) {
 // gone are passed over.
 bool next_entry(Text& line) {
     while (!file_at_end(LIST_SLOT)) {
-        file_read_line_trimmed(LIST_SLOT, line);
+        line.assign(file_read_line_trimmed(LIST_SLOT));
         if (text_length(line) >= SHORTEST_ENTRY) return true;
     }
     return false;

@@ -12,8 +12,6 @@ const char* const AUTHOR_CREDIT_LINE = "TELVOR - made by the TELVOR developers";
 
 void run_start_up() {
     g_run = RunState{};
-    g_run.list_capacity = LIST_CAPACITY;
-    g_run.event_store_capacity = EVENT_STORE_CAPACITY;
 
     // The current directory, ending in the separator; a root keeps its single one.
     const std::string separator = directory_separator();
@@ -31,10 +29,6 @@ void run_start_up() {
     g_run.author_credit_line = AUTHOR_CREDIT_LINE;
 
     directory_set_current(g_run.program_directory);
-
-    g_run.filter_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
-    g_run.event_store.reserve(static_cast<size_t>(g_run.event_store_capacity) + 1);
-    g_run.service_list.assign(static_cast<size_t>(g_run.list_capacity) + 1, Text());
 }
 
 void run_set_event_file(const Path& path) {

@@ -1,6 +1,6 @@
-// The state of one run, shared by every step from start-up to shutdown:
-// capacities and counts, the paths of the Event file and the working files,
-// the fixed texts, the three text arrays and the run's outcome.
+// The state of one run, shared by the top-level steps from start-up to
+// shutdown: the paths of the Event file and the working files, the fixed
+// texts, the Filter and Service lists and the run's outcome.
 #pragma once
 
 #include <vector>
@@ -25,12 +25,9 @@ enum : int {
     EXIT_OUT_OF_MEMORY = 5,  // memory ran out; the Event file is whole, no working file is left
 };
 
-enum : int { LIST_CAPACITY = 10000, EVENT_STORE_CAPACITY = 50000, SEPARATOR_LENGTH = 102 };
+enum : int { SEPARATOR_LENGTH = 102 };
 
 struct RunState {
-    int list_capacity = 0;         // highest index of the Filter and Service lists
-    int event_store_capacity = 0;  // Event lines the store has room for from start-up on, less one
-    int slot_index = 0;            // the Slot index: advanced per handled line, a filtered one excepted
     int filter_count = 0;
     int service_count = 0;
 
@@ -48,13 +45,8 @@ struct RunState {
     Text last_shown_text;
     int end_of_run_answer = 0;     // the question's button code, 0 until it is answered
 
-    std::vector<Text> filter_list;
-    // The Event lines accepted in this run, in the order of acceptance; it
-    // grows past its start-up room when a run accepts more. Slots that no
-    // acceptance filled are not kept: they only ever equal the empty text,
-    // which the Repeat test knows.
-    std::vector<Text> event_store;
-    std::vector<Text> service_list;
+    std::vector<Text> filter_list;   // entries 0 .. filter_count - 1
+    std::vector<Text> service_list;  // entries 0 .. service_count - 1, sorted for removal
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;
@@ -69,9 +61,9 @@ extern const char* const VERSION_TEXT;
 extern const char* const WINDOW_TITLE_TAIL;
 extern const char* const AUTHOR_CREDIT_LINE;
 
-// Start-up: every variable empty or 0, then capacities, the Program
-// directory and the four working paths, the fixed texts, the Program
-// directory made current, and the three arrays.
+// Start-up: every variable empty or 0, then the Program directory and the
+// four working paths, the fixed texts, and the Program directory made
+// current.
 void run_start_up();
 // Fixes the Event file path and the name it is shown by.
 void run_set_event_file(const Path& path);

@@ -15,6 +15,8 @@
 // runtime/os.h, written once for every platform.
 #pragma once
 
+#include <string_view>
+
 #include "runtime/path.h"
 #include "runtime/text.h"
 
@@ -45,18 +47,20 @@ int file_create_working(int slot, const Path& path);
 int file_at_end(int slot);
 // The next line without its line end; the empty text at the end of the file.
 Text file_read_line(int slot);
-// The same into line, reusing its storage.
-void file_read_line_into(int slot, Text& line);
+// The same as a view of the slot's own bytes, valid until the next read
+// from the slot: no copy is made.
+std::string_view file_read_line_view(int slot);
 // The same without its trailing spaces, as the run reads every line.
-void file_read_line_trimmed(int slot, Text& line);
+std::string_view file_read_line_trimmed(int slot);
 // Writes text and CR LF; returns the length of text plus 2, or 0 when the
 // slot holds no file open for writing.
-int file_write_line(int slot, const Text& text);
+int file_write_line(int slot, std::string_view text);
 // Reads the next line of one slot and writes it, without its trailing
-// spaces, to another: file_read_line, text_trim_right and file_write_line
-// in one, the line taken straight across where it can be. scratch serves
-// as the buffer where it cannot.
-void file_copy_line(int from_slot, int to_slot, Text& scratch);
+// spaces, to another: file_read_line_trimmed and file_write_line in one.
+void file_copy_line(int from_slot, int to_slot);
+// file_copy_line until the reading slot is at its end; lines that need no
+// change go across in runs, not one by one.
+void file_copy_rest(int from_slot, int to_slot);
 // Writes pending bytes and closes the slot; closing a closed slot does
 // nothing. Returns 0 when any write, flush or close of a writing slot failed
 // (full disk, file-size limit, lost medium), or when a read of a reading slot

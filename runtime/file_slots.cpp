@@ -8,6 +8,11 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "runtime/file.h"
 #include "runtime/file_failure.h"
@@ -33,6 +38,9 @@ struct Slot {
     std::size_t count = 0;
     std::size_t next = 0;
     std::unique_ptr<char[]> buffer;
+    // Reading: a line that does not lie whole in the buffer is put together
+    // here, for the line views handed out.
+    std::string spill;
 };
 
 Slot g_slots[FILE_SLOT_COUNT];
@@ -82,6 +90,18 @@ bool fill(Slot& s) {
 
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
 const char* find_line_end(const char* from, const char* to) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time.
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    while (to - from >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
+                                          _mm_cmpeq_epi8(bytes, zero));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (mask != 0) return from + __builtin_ctz(mask);
+        from += 16;
+    }
+#else
     // Eight bytes at a time while none of them is LF, CR or 0.
     constexpr std::uint64_t ONES = 0x0101010101010101ull;
     constexpr std::uint64_t HIGHS = 0x8080808080808080ull;
@@ -94,6 +114,7 @@ const char* find_line_end(const char* from, const char* to) {
             break;
         from += 8;
     }
+#endif
     for (; from != to; ++from) {
         const auto c = static_cast<unsigned char>(*from);
         if (c == '\n' || c == '\r' || c == 0) break;
@@ -109,28 +130,61 @@ void consume_line_end(Slot& s, const char* stop) {
     if (ending == '\r' && fill(s) && s.buffer[s.next] == '\n') ++s.next;
 }
 
-// Writes a line and CR LF: two pieces, each into the buffer if it fits, else
-// the buffer goes out first and a piece of a whole buffer or more directly.
-void write_line(Slot& s, const char* data, std::size_t size) {
-    static const char LINE_END[2] = {'\r', '\n'};
-    const struct {
-        const char* data;
-        std::size_t size;
-    } pieces[2] = {{data, size}, {LINE_END, 2}};
-    for (const auto& piece : pieces) {
-        if (piece.size <= BUFFER_SIZE - s.count) {
-            std::memcpy(s.buffer.get() + s.count, piece.data, piece.size);
-            s.count += piece.size;
-            continue;
-        }
-        flush(s);
-        if (piece.size >= BUFFER_SIZE) {
-            write_out(s, piece.data, piece.size);
-        } else {
-            std::memcpy(s.buffer.get(), piece.data, piece.size);
-            s.count = piece.size;
-        }
+// The next line of a reading slot without its line end, in the buffer when
+// it lies whole in it (and its line end is settled without reading
+// further), else put together in the slot's spill buffer. Valid until the
+// next read from the slot.
+std::string_view next_line(Slot& s) {
+    if (!fill(s)) return {};
+    const char* begin = s.buffer.get() + s.next;
+    const char* end = s.buffer.get() + s.count;
+    const char* stop = find_line_end(begin, end);
+    if (stop != end && (*stop != '\r' || stop + 1 != end)) {
+        consume_line_end(s, stop);
+        return {begin, static_cast<std::size_t>(stop - begin)};
     }
+    s.spill.clear();
+    for (;;) {
+        s.spill.append(begin, static_cast<std::size_t>(stop - begin));
+        if (stop != end) {
+            consume_line_end(s, stop);
+            break;
+        }
+        s.next = s.count;
+        if (!fill(s)) break;
+        begin = s.buffer.get() + s.next;
+        end = s.buffer.get() + s.count;
+        stop = find_line_end(begin, end);
+    }
+    return s.spill;
+}
+
+std::string_view trim_right(std::string_view line) {
+    std::size_t size = line.size();
+    while (size > 0 && line[size - 1] == ' ') --size;
+    return line.substr(0, size);
+}
+
+// Writes a piece into the buffer if it fits, else the buffer goes out first
+// and a piece of a whole buffer or more directly.
+void write_piece(Slot& s, const char* data, std::size_t size) {
+    if (size <= BUFFER_SIZE - s.count) {
+        std::memcpy(s.buffer.get() + s.count, data, size);
+        s.count += size;
+        return;
+    }
+    flush(s);
+    if (size >= BUFFER_SIZE) {
+        write_out(s, data, size);
+    } else {
+        std::memcpy(s.buffer.get(), data, size);
+        s.count = size;
+    }
+}
+
+void write_line(Slot& s, const char* data, std::size_t size) {
+    write_piece(s, data, size);
+    write_piece(s, "\r\n", 2);
 }
 
 }  // namespace
@@ -179,60 +233,56 @@ int file_at_end(int slot) {
     return s != nullptr && file_slots::fill(*s) ? 0 : 1;
 }
 
-Text file_read_line(int slot) {
-    Text line;
-    file_read_line_into(slot, line);
-    return line;
-}
+Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
 
-void file_read_line_into(int slot, Text& line) {
-    line.clear();
+std::string_view file_read_line_view(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    if (s == nullptr) return;
-    while (file_slots::fill(*s)) {
-        const char* begin = s->buffer.get() + s->next;
-        const char* end = s->buffer.get() + s->count;
-        const char* stop = file_slots::find_line_end(begin, end);
-        line.append(begin, static_cast<std::size_t>(stop - begin));
-        if (stop == end) {
-            s->next = s->count;
-            continue;
-        }
-        file_slots::consume_line_end(*s, stop);
-        return;
-    }
+    return s == nullptr ? std::string_view() : file_slots::next_line(*s);
 }
 
-void file_read_line_trimmed(int slot, Text& line) {
-    file_read_line_into(slot, line);
-    line = text_trim_right(std::move(line));
+std::string_view file_read_line_trimmed(int slot) {
+    return file_slots::trim_right(file_read_line_view(slot));
 }
 
-int file_write_line(int slot, const Text& text) {
+int file_write_line(int slot, std::string_view text) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing);
     if (s == nullptr) return 0;
     file_slots::write_line(*s, text.data(), text.size());
     return static_cast<int>(text.size() + 2);
 }
 
-void file_copy_line(int from_slot, int to_slot, Text& scratch) {
+void file_copy_line(int from_slot, int to_slot) {
+    file_write_line(to_slot, file_read_line_trimmed(from_slot));
+}
+
+void file_copy_rest(int from_slot, int to_slot) {
     file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
     file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
-    // A line that lies whole in the reading buffer goes straight across.
-    if (in != nullptr && out != nullptr && file_slots::fill(*in)) {
-        const char* begin = in->buffer.get() + in->next;
-        const char* end = in->buffer.get() + in->count;
-        const char* stop = file_slots::find_line_end(begin, end);
-        if (stop != end) {
-            const char* last = stop;
-            while (last != begin && last[-1] == ' ') --last;
-            file_slots::write_line(*out, begin, static_cast<std::size_t>(last - begin));
-            file_slots::consume_line_end(*in, stop);
-            return;
-        }
+    if (in == nullptr) return;
+    if (out == nullptr) {
+        while (file_slots::fill(*in)) file_slots::next_line(*in);
+        return;
     }
-    file_read_line_trimmed(from_slot, scratch);
-    file_write_line(to_slot, scratch);
+    // Lines that already end in CR LF without a space before it come out as
+    // they went in: such runs go across in one piece.
+    while (file_slots::fill(*in)) {
+        const char* const start = in->buffer.get() + in->next;
+        const char* const end = in->buffer.get() + in->count;
+        const char* run_end = start;
+        const char* begin = start;
+        for (;;) {
+            const char* stop = file_slots::find_line_end(begin, end);
+            if (stop == end || stop + 1 == end || stop[0] != '\r' || stop[1] != '\n' ||
+                (stop != begin && stop[-1] == ' '))
+                break;
+            begin = run_end = stop + 2;
+        }
+        if (run_end != start) file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
+        in->next = static_cast<std::size_t>(run_end - in->buffer.get());
+        // The line there goes on its own: another line end, trailing
+        // spaces, or the buffer's end.
+        if (run_end != end) file_copy_line(from_slot, to_slot);
+    }
 }
 
 int file_close(int slot) {
@@ -246,6 +296,7 @@ int file_close(int slot) {
     if (failed) file_failure::note_code(s->failure);
     s->handle = os::NO_HANDLE;
     s->open = false;
+    if (s->spill.capacity() > FILE_BUFFER_SIZE) std::string().swap(s->spill);  // after a long line
     return failed ? 0 : 1;
 }
 

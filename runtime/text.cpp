@@ -117,7 +117,7 @@ int text_find(const Text& text, const Text& pattern, int start) {
     return to_int(found + 1);
 }
 
-std::size_t text_search(const Text& text, const Text& pattern, std::size_t from) {
+std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from) {
     if (from > text.size() || text.size() - from < pattern.size()) return Text::npos;
 #ifdef __GLIBC__
     // On long texts glibc's memmem copes better than a search for the first

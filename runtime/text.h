@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 using Text = std::string;
 
@@ -17,7 +18,7 @@ Text text_mid(const Text& text, int start, int n);
 int text_find(const Text& text, const Text& pattern, int start);
 // The same 0-based for the passes: the first occurrence of a pattern that is
 // not empty at or after index from, or Text::npos.
-std::size_t text_search(const Text& text, const Text& pattern, std::size_t from);
+std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from);
 // Left-to-right, non-overlapping, case-sensitive; replacements are not rescanned.
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement);
 // The same, reusing the text's storage when nothing is replaced.

@@ -2,10 +2,9 @@
 // the Event file are repaired, recognised and marked.
 #include <gtest/gtest.h>
 
-#include "run/run_state.h"
 #include "convert/conversion.h"
 #include "convert/end_of_run.h"
-#include "convert/events.h"
+#include "convert/event_line.h"
 
 namespace {
 
@@ -15,21 +14,22 @@ template <typename F> void expect_all(F f, const Pairs& cases) {
     for (const auto& [input, expected] : cases) EXPECT_EQ(f(input), expected) << "'" << input << "'";
 }
 
+const ServiceNames no_names;
+
 TEST(GuideBlock, WorkedExampleAndItsParts) {
-    g_run.service_count = 0;
-    const Text weekday = weekday_line_prepared("Sa.05.12.2009 News");
+    const Text weekday = weekday_line_prepared("Sa.05.12.2009 News", no_names);
     const Text time = time_line_prepared("8:15 30 min. Info");
     EXPECT_EQ(compose_event_line(weekday, time), "05.12.2009 08:15   News");
     EXPECT_EQ(compose_genre_line(time), "Genre: Info");
     EXPECT_EQ(compose_description_line("8:45 Text"), "Text");
     // No Start time: the Event text moves left. It is cut at 200 characters.
     EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", ""), "07.12.2009    Die Reise");
-    EXPECT_EQ(compose_event_line(weekday_line_prepared("Sa.05.12.2009 " + Text(250, 'x')), time),
+    EXPECT_EQ(compose_event_line(weekday_line_prepared("Sa.05.12.2009 " + Text(250, 'x'), no_names), time),
               "05.12.2009 08:15   " + Text(200, 'x'));
     // One pass per abbreviation, in a fixed order: "So." before "Su." and
     // "Sa.", so what their removal joins into a "So." stays.
-    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x"), "07.12.2009 So.x");
-    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSu.o.x"), "07.12.2009 So.x");
+    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x", no_names), "07.12.2009 So.x");
+    EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSu.o.x", no_names), "07.12.2009 So.x");
 }
 
 TEST(GuideBlock, WeekdayLinesBeginWithAnAbbreviationInExactCase) {
@@ -43,6 +43,7 @@ TEST(GuideBlock, GenreAndDescriptionLines) {
     expect_all(compose_genre_line, {{"18:00 50 min. Sport", "Genre: Sport"},
                                     {"18:00 50 min.", "Genre: "},
                                     {"18:00 50 min. a min. b", "Genre: a min. b"},
+                                    {"18:00 50 min. a\\b\\", "Genre: ab"},
                                     {"18:00 N/A", "Genre: 0 N/A"},  // without "min.": from character 5
                                     {"", "Genre: "}});
     // Five characters go when the second is a colon, else six.
@@ -51,15 +52,18 @@ TEST(GuideBlock, GenreAndDescriptionLines) {
 }
 
 TEST(ReadBackLine, SpacingRepairEventLineTestAndMarking) {
-    expect_all(spacing_repair, {{"05.12.2009 08:15    News", "05.12.2009 08:15   News"},
+    Text changed;
+    const auto repair = [&](const Text& line) { return Text(spacing_repair(line, changed)); };
+    const auto mark = [&](const Text& line) { return Text(mark_event_line(line, changed)); };
+    expect_all(repair, {{"05.12.2009 08:15    News", "05.12.2009 08:15   News"},
                                 {"05.12.2009 08:15 + a     b", "05.12.2009 08:15 + a    b"},
                                 {"05.12.2009 08:15  News", "05.12.2009 08:15   News"},
                                 {"a    b", "a      b"}});
     for (const char* line : {"05.12.2009 08:15   News", "05.12.2009 08:15", "xx.xxxxxxxxxx:"})
-        EXPECT_TRUE(is_event_line(line)) << line;
+        EXPECT_TRUE(event_line::is_event_line(line)) << line;
     for (const char* line : {"05.12.2009 0815   News", "5.12.2009 08:15   News", "05.12.2009 08", ""})
-        EXPECT_FALSE(is_event_line(line)) << line;
-    expect_all(mark_event_line, {{"05.12.2009 08:15   A   B", "05.12.2009 08:15 + A   B"},
+        EXPECT_FALSE(event_line::is_event_line(line)) << line;
+    expect_all(mark, {{"05.12.2009 08:15   A   B", "05.12.2009 08:15 + A   B"},
                                  {"05.12.2009 08:15 + News", "05.12.2009 08:15 + News"},
                                  {"05.12.2009 08:15", "05.12.2009 08:15"},
                                  {"05.12.2009 20:52 -- >>> /X", "05.12.2009 20:52 -- >>> /X"}});

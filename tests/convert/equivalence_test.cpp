@@ -1,14 +1,14 @@
-// The fast event tests and Service-name removal against the plain algorithms
-// they stand for, on random cases built to hit the edges: one text_remove_all
-// pass per Service name, a first-match walk over the Filter list, a walk
-// over all 50001 Event store slots.
+// The fast event tests and normalisation against the plain algorithms they
+// stand for, on random cases built to hit the edges: one text_replace_all
+// pass per step and Date table row, one text_remove_all pass per Service
+// name, a first-match walk over the Filter list, a walk over the stored
+// events.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
 
-#include "run/run_state.h"
 #include "convert/events.h"
 #include "convert/normalise.h"
 
@@ -61,9 +61,36 @@ TEST(Equivalence, ServiceNameRemovalIsOnePassPerEntry) {
             text += random_text("ab\r\n", 1, 9) + text_of_names(names, 2);
         Text expected = text;
         for (const Text& name : names) expected = text_remove_all(expected, name, true);
-        g_run.service_list = names;
-        g_run.service_count = static_cast<int>(names.size());
-        ASSERT_EQ(service_name_removal(text), expected) << "text '" << text << "'";
+        const ServiceNames prepared = service_names_prepare(names, static_cast<int>(names.size()));
+        ASSERT_EQ(service_name_removal(text, prepared), expected) << "text '" << text << "'";
+    }
+}
+
+// The steps one after another, as written down.
+Text literal_date_table(Text text) {
+    for (int n = 1; n <= 31; ++n)
+        text = text_replace_all(text, ". " + std::to_string(n) + ".", (n < 10 ? ".0" : ".") + std::to_string(n) + ".");
+    for (int n = 1; n <= 9; ++n) text = text_replace_all(text, "." + std::to_string(n) + ".", ".0" + std::to_string(n) + ".");
+    return text;
+}
+Text literal_names(Text text, const std::vector<Text>& names) {
+    for (const Text& name : names) text = text_remove_all(text, name, true);
+    return text;
+}
+
+TEST(Equivalence, NormalisationIsOnePassPerStepAndDateRow) {
+    const std::vector<Text> names = {"ab. 1 ", "b.1 ", "AB ", ".\t ", "a\r\n "};
+    for (int round = 0; round < 20000; ++round) {
+        const std::vector<Text> used(names.begin(), names.begin() + pick(0, round % 2 ? 4 : 5));
+        const ServiceNames prepared = service_names_prepare(used, static_cast<int>(used.size()));
+        const Text text = random_text(". .123019\t\\ab\r\n", 0, 30);
+        const Text capture = literal_names(
+            literal_date_table(text_remove_all(text_replace_all(text_replace_all(text, " \t", " "), "\t", " "), "\\", false)),
+            used);
+        ASSERT_EQ(capture_normalisation(text, prepared), capture) << "'" << text << "'";
+        const Text line = literal_date_table(
+            literal_names(text_replace_all(text_remove_all(text, "\\", false), "\t", " "), used));
+        ASSERT_EQ(line_normalisation(text, prepared), line) << "'" << text << "'";
     }
 }
 
@@ -79,16 +106,15 @@ TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheFirstFilterCountTerms) {
                             : kind == 2 ? text_left(any_of(terms), pick(1, 3))
                                         : any_of(terms) + text);
         }
-        g_run.filter_list = terms;
-        g_run.filter_list.push_back("a");  // beyond the Filter count: no term
-        g_run.filter_count = static_cast<int>(terms.size());
-        event_tests_prepare();
+        std::vector<Text> list = terms;
+        list.push_back("a");  // beyond the count: no term
+        const FilterIndex index = filter_index_build(list, static_cast<int>(terms.size()));
         for (int event = 0; event < 20; ++event) {
             Text line = random_text("0123456789.: +", 0, 19);
             if (pick(0, 4)) line = text_left(line + Text(19, ' '), 19) + random_text("aAb ", 0, 8);
             bool expected = false;
             for (const Text& term : terms) expected |= text_mid(line, 20, text_length(term)) == term;
-            ASSERT_EQ(filter_test(line), expected) << "round " << round << " '" << line << "'";
+            ASSERT_EQ(filter_test(index, line), expected) << "round " << round << " '" << line << "'";
             (expected ? hits : misses)++;
         }
     }
@@ -96,54 +122,38 @@ TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheFirstFilterCountTerms) {
     EXPECT_GT(misses, 4000);
 }
 
-// Every one of the 50001 slots, set or not, compared on text_mid (slot, 20,
-// 200); spelled out in bytes, as unoptimised builds run it 10^8 times.
-bool literal_repeat_test(const std::vector<Text>& store, const Text& line) {
+// Every stored event compared on text_mid (line, 20, 200), and the empty
+// slots of the store, which equal the empty text.
+bool literal_repeat_test(const std::vector<Text>& stored, const Text& line) {
     const Text probe = text_mid(line, 20, 200);
-    const Text* slot = store.data();
-    for (int i = 0; i < 50001; ++i, ++slot) {
-        const size_t size = slot->size(), n = size < 20 ? 0 : size - 19 < 200 ? size - 19 : 200;
-        if (n == probe.size() && (n == 0 || std::memcmp(slot->data() + 19, probe.data(), n) == 0))
-            return true;
-    }
+    if (probe.empty()) return true;
+    for (const Text& slot : stored)
+        if (text_mid(slot, 20, 200) == probe) return true;
     return false;
 }
 
-// No window services, no data file: only the Event store is at work.
-TEST(Equivalence, RepeatTestAndAcceptAreTheWalkOverAllSlots) {
-    std::vector<Text> store(50001);
+TEST(Equivalence, RepeatTestIsTheWalkOverTheStoredEvents) {
     int repeats = 0, accepted = 0;
     for (int sequence = 0; sequence < 200; ++sequence) {
-        run_start_up();
-        event_tests_prepare();
-        std::vector<Text> accepted_lines;
+        EventStore store;
+        std::vector<Text> stored;
         // Event texts equal in their first 200 characters, and short ones.
         const Text long_text = random_text("abc", 200, 200);
         const std::vector<Text> texts = {"a", "b a", random_text("ab ", 1, 4), long_text, long_text + "x",
                                          long_text + "yz", text_left(long_text, 199)};
-        int slot = g_run.slot_index = pick(0, 3) ? 0 : pick(0, 49900);
-        for (int step = pick(1, 25); step > 0; --step) {
-            const int kind = pick(1, 10);  // 1: filtered, 2: dropped, 3: no Event text
-            if (kind == 1) continue;       // the Slot index stays
-            if (kind > 2) {
-                Text line = pick(0, 1) ? "05.12.2009 08:15" : "06.12.2009 20:15";
-                line += pick(0, 1) ? "   " : " + ";
-                line = kind == 3 ? text_left(line, pick(0, 19)) : line + any_of(texts);
-                const bool expected = literal_repeat_test(store, line);
-                ASSERT_EQ(repeat_test(line), expected) << "sequence " << sequence << " '" << line << "'";
-                (expected ? repeats : accepted)++;
-                if (!expected) {
-                    accept_event(line);
-                    store[static_cast<size_t>(slot)] = line;
-                    accepted_lines.push_back(line);
-                }
+        for (int step = sequence % 50 ? pick(1, 60) : 1500; step > 0; --step) {  // some past a table size
+            Text line = pick(0, 1) ? "05.12.2009 08:15" : "06.12.2009 20:15";
+            line += pick(0, 1) ? "   " : " + ";
+            line = pick(0, 9) == 0 ? text_left(line, pick(0, 19)) : line + any_of(texts) + (pick(0, 1) ? "" : std::to_string(step));
+            const bool expected = literal_repeat_test(stored, line);
+            ASSERT_EQ(repeat_test(store, line), expected) << "sequence " << sequence << " '" << line << "'";
+            (expected ? repeats : accepted)++;
+            if (!expected) {
+                event_store_add(store, line);
+                stored.push_back(line);
             }
-            advance_slot_index();
-            ++slot;
         }
-        ASSERT_EQ(g_run.slot_index, slot);
-        ASSERT_EQ(g_run.event_store, accepted_lines);
-        for (Text& line : store) line.clear();
+        ASSERT_EQ(store.lines, std::vector<std::string_view>(stored.begin(), stored.end()));
     }
     EXPECT_GT(repeats, 1000);
     EXPECT_GT(accepted, 500);
