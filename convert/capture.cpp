@@ -37,7 +37,7 @@ bool capture_guide_text() {
         // Without a working file the Event file stays open until the
         // conversion opens it again.
         if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
-            file_copy_rest(EVENT_SLOT, DATA_SLOT);
+            file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
             file_write_line(DATA_SLOT, trimmed);
             const bool read_completely = file_close(EVENT_SLOT) != 0;
             if (!read_completely) run_step_failed("read", g_run.event_file_path);

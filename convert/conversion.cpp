@@ -32,9 +32,9 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
 
     // A dropped event leaves its Description line unread: the next
     // iteration meets it as a line of its own.
-    if (filter_test(c.filter, event_line) || repeat_test(c.store, event_line)) return;
+    if (filter_test(c.filter, event_line) || repeat_test_or_store(c.store, event_line)) return;
 
-    accept_event(c.store, event_line);
+    accept_event(event_line);
     file_write_line(DATA_SLOT, compose_genre_line(time_line));
     file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
     file_write_line(DATA_SLOT, "");
@@ -44,13 +44,22 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
 // two lines after it; everything else is dropped.
 void carry_over_line(Conversion& c, std::string_view line) {
     line = spacing_repair(line, c.repaired);
-    if (!event_line::is_event_line(line) || filter_test(c.filter, line) || repeat_test(c.store, line))
+    if (!event_line::is_event_line(line) || filter_test(c.filter, line) || repeat_test_or_store(c.store, line))
         return;
 
-    accept_event(c.store, line);
-    file_copy_line(EVENT_SLOT, DATA_SLOT);
-    file_copy_line(EVENT_SLOT, DATA_SLOT);
+    accept_event(line);
+    file_copy_lines(EVENT_SLOT, DATA_SLOT, 2);
     file_write_line(DATA_SLOT, "");
+}
+
+// Whether the line holds a run of at least n spaces.
+bool has_space_run(std::string_view line, std::size_t n) {
+    std::size_t run = 0;
+    for (const char c : line) {
+        run = c == ' ' ? run + 1 : 0;
+        if (run == n) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -74,9 +83,9 @@ std::string_view spacing_repair(std::string_view line, Text& repaired) {
     // two become three.
     const std::string_view mark = event_line::mark(line);
     const bool in_place = mark == event_line::MARK_EMPTY || mark == event_line::MARK_SET;
-    const char* const run = in_place ? "    " : "  ";
-    if (line.find(run) == std::string_view::npos) return line;
-    repaired = text_replace_all(Text(line), run, "   ");
+    const std::size_t run = in_place ? 4 : 2;
+    if (!has_space_run(line, run)) return line;
+    repaired = text_replace_all(Text(line), Text(run, ' '), "   ");
     return repaired;
 }
 

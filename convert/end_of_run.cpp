@@ -44,7 +44,7 @@ void marking_pass() {
         g_run.last_shown_text.assign(event);
         view_add(EVENT_VIEW, Text(event.substr(0, EVENT_VIEW_WIDTH)));
         file_write_line(DATA_SLOT, event);
-        for (int i = 0; i < 3; ++i) file_copy_line(EVENT_SLOT, DATA_SLOT);
+        file_copy_lines(EVENT_SLOT, DATA_SLOT, 3);
     }
 
     end_data_file_pass();

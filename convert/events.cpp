@@ -44,7 +44,7 @@ std::size_t store_entry(const EventStore& store, std::string_view key, std::uint
     }
 }
 
-// Keeps the table at most half full.
+// Keeps the table at most half full once one more line is stored.
 void store_make_room(EventStore& store) {
     std::size_t wanted = store.table.empty() ? 1024 : store.table.size();
     while (2 * (store.lines.size() + 1) > wanted) wanted <<= 1;
@@ -57,28 +57,6 @@ void store_make_room(EventStore& store) {
         while (store.table[i].line >= 0) i = (i + 1) & (wanted - 1);
         store.table[i] = entry;
     }
-}
-
-// A copy of the line's bytes in the store's blocks; a long line gets a
-// block of its own.
-std::string_view store_bytes(EventStore& store, std::string_view line) {
-    constexpr std::size_t BLOCK_SIZE = 256 * 1024;
-    char* bytes;
-    if (line.size() > BLOCK_SIZE / 4) {
-        store.blocks.emplace_back(new char[line.size()]);
-        bytes = store.blocks.back().get();
-    } else {
-        if (line.size() > store.block_free) {
-            store.blocks.emplace_back(new char[BLOCK_SIZE]);
-            store.block_next = store.blocks.back().get();
-            store.block_free = BLOCK_SIZE;
-        }
-        bytes = store.block_next;
-        store.block_next += line.size();
-        store.block_free -= line.size();
-    }
-    std::memcpy(bytes, line.data(), line.size());
-    return {bytes, line.size()};
 }
 
 }  // namespace
@@ -126,26 +104,21 @@ bool filter_test(const FilterIndex& index, std::string_view event_line) {
     return false;
 }
 
-bool repeat_test(const EventStore& store, std::string_view event_line) {
-    const std::string_view probe = event_line::repeat_key(event_line);
+bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
+    const std::string_view key = event_line::repeat_key(event_line);
     // An empty Event text equals an empty slot, and a slot stays empty
     // until an event with Event text fills it.
-    if (probe.empty()) return true;
-    if (store.lines.empty()) return false;
-    return store.table[store_entry(store, probe, key_hash(probe))].line >= 0;
-}
-
-void event_store_add(EventStore& store, std::string_view event_line) {
+    if (key.empty()) return true;
     store_make_room(store);
-    store.lines.push_back(store_bytes(store, event_line));
-    const std::string_view key = event_line::repeat_key(event_line);
     const std::uint32_t hash = key_hash(key);
     EventStore::Entry& entry = store.table[store_entry(store, key, hash)];
-    if (entry.line < 0) entry = {hash, static_cast<std::int32_t>(store.lines.size() - 1)};
+    if (entry.line >= 0) return true;
+    store.lines.push_back(text_arena_add(store.bytes, event_line));
+    entry = {hash, static_cast<std::int32_t>(store.lines.size() - 1)};
+    return false;
 }
 
-void accept_event(EventStore& store, std::string_view event_line) {
-    event_store_add(store, event_line);
+void accept_event(std::string_view event_line) {
     file_write_line(DATA_SLOT, event_line);
     view_add(EVENT_VIEW, Text(event_line.substr(0, EVENT_VIEW_WIDTH)));
     g_run.last_shown_text.assign(event_line);

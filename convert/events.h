@@ -4,11 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "runtime/text.h"
+#include "runtime/text_arena.h"
 
 // The Filter terms as a trie, so that an event is tested in time
 // independent of the number of terms: edges (node, byte) -> node in one
@@ -25,26 +25,25 @@ FilterIndex filter_index_build(const std::vector<Text>& terms, int count);
 bool filter_test(const FilterIndex& index, std::string_view event_line);
 
 // The Event store: the Event lines accepted in a conversion, in the order of
-// acceptance, their bytes kept in large blocks, and a table of them by the
-// hash of their repeat key.
+// acceptance, kept in an arena, and a table of them by the hash of their
+// repeat key.
 struct EventStore {
-    std::vector<std::unique_ptr<char[]>> blocks;
-    char* block_next = nullptr;        // the free bytes of the last short-line block
-    std::size_t block_free = 0;
+    TextArena bytes;
     std::vector<std::string_view> lines;
     struct Entry {
         std::uint32_t hash = 0;
-        std::int32_t line = -1;        // index into lines; -1: free entry
+        std::int32_t line = -1;  // index into lines; -1: free entry
     };
-    std::vector<Entry> table;          // open addressing, at most half full
+    std::vector<Entry> table;    // open addressing, at most half full
 };
 
-// Hit when the first 200 characters of the Event text equal those of a
-// stored event; an Event line without Event text always hits (it equals an
-// empty slot of the store).
-bool repeat_test(const EventStore& store, std::string_view event_line);
-void event_store_add(EventStore& store, std::string_view event_line);
+// The Repeat test: hit (true) when the first 200 characters of the Event
+// text equal those of a stored event; an Event line without Event text
+// always hits (it equals an empty slot of the store). On no hit the line is
+// stored, as Accept would store it.
+bool repeat_test_or_store(EventStore& store, std::string_view event_line);
 
-// Stores the line in the Event store, writes it to the data file, shows its
-// first 130 characters in the Event view and makes it the Last shown text.
-void accept_event(EventStore& store, std::string_view event_line);
+// Writes an Event line the Repeat test has stored to the data file, shows
+// its first 130 characters in the Event view and makes it the Last shown
+// text.
+void accept_event(std::string_view event_line);

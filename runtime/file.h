@@ -55,12 +55,11 @@ std::string_view file_read_line_trimmed(int slot);
 // Writes text and CR LF; returns the length of text plus 2, or 0 when the
 // slot holds no file open for writing.
 int file_write_line(int slot, std::string_view text);
-// Reads the next line of one slot and writes it, without its trailing
-// spaces, to another: file_read_line_trimmed and file_write_line in one.
-void file_copy_line(int from_slot, int to_slot);
-// file_copy_line until the reading slot is at its end; lines that need no
+// Reads count lines of one slot (every line up to its end for a negative
+// count) and writes each, without its trailing spaces, to another:
+// file_read_line_trimmed and file_write_line per line. Lines that need no
 // change go across in runs, not one by one.
-void file_copy_rest(int from_slot, int to_slot);
+void file_copy_lines(int from_slot, int to_slot, int count);
 // Writes pending bytes and closes the slot; closing a closed slot does
 // nothing. Returns 0 when any write, flush or close of a writing slot failed
 // (full disk, file-size limit, lost medium), or when a read of a reading slot

@@ -251,37 +251,35 @@ int file_write_line(int slot, std::string_view text) {
     return static_cast<int>(text.size() + 2);
 }
 
-void file_copy_line(int from_slot, int to_slot) {
-    file_write_line(to_slot, file_read_line_trimmed(from_slot));
-}
-
-void file_copy_rest(int from_slot, int to_slot) {
+void file_copy_lines(int from_slot, int to_slot, int count) {
     file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
     file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
-    if (in == nullptr) return;
-    if (out == nullptr) {
-        while (file_slots::fill(*in)) file_slots::next_line(*in);
-        return;
-    }
-    // Lines that already end in CR LF without a space before it come out as
-    // they went in: such runs go across in one piece.
-    while (file_slots::fill(*in)) {
-        const char* const start = in->buffer.get() + in->next;
-        const char* const end = in->buffer.get() + in->count;
-        const char* run_end = start;
-        const char* begin = start;
-        for (;;) {
-            const char* stop = file_slots::find_line_end(begin, end);
-            if (stop == end || stop + 1 == end || stop[0] != '\r' || stop[1] != '\n' ||
-                (stop != begin && stop[-1] == ' '))
-                break;
-            begin = run_end = stop + 2;
+    while (count != 0) {
+        const bool more = in != nullptr && file_slots::fill(*in);
+        if (count < 0 && !more) break;
+        if (more && out != nullptr) {
+            // Lines that already end in CR LF without a space before it come
+            // out as they went in: such a run goes across in one piece.
+            const char* const start = in->buffer.get() + in->next;
+            const char* const end = in->buffer.get() + in->count;
+            const char* run_end = start;
+            while (count != 0) {
+                const char* stop = file_slots::find_line_end(run_end, end);
+                if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != run_end && stop[-1] == ' '))
+                    break;
+                run_end = stop + 2;
+                if (count > 0) --count;
+            }
+            if (run_end != start) {
+                file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
+                in->next = static_cast<std::size_t>(run_end - in->buffer.get());
+                continue;
+            }
         }
-        if (run_end != start) file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
-        in->next = static_cast<std::size_t>(run_end - in->buffer.get());
-        // The line there goes on its own: another line end, trailing
-        // spaces, or the buffer's end.
-        if (run_end != end) file_copy_line(from_slot, to_slot);
+        // A line on its own: another line end, trailing spaces, the
+        // buffer's end or the file's.
+        file_write_line(to_slot, file_read_line_trimmed(from_slot));
+        if (count > 0) --count;
     }
 }
 

@@ -84,12 +84,13 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     write_bytes(dir.file("in"), bytes);
     ASSERT_NE(file_open_read(1, at("in")), 0);
     ASSERT_NE(file_create(2, at("out")), 0);
-    for (int i = 0; i < 100; ++i) file_copy_line(1, 2);
-    file_copy_rest(1, 2);
+    for (int i = 0; i < 100; ++i) file_copy_lines(1, 2, 1);
+    file_copy_lines(1, 2, 7);
+    file_copy_lines(1, 2, -1);
     EXPECT_NE(file_at_end(1), 0);
-    file_copy_line(1, 2);  // at the end: an empty line
+    file_copy_lines(1, 2, 2);  // at the end: empty lines
     file_close_all();
-    EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n");
+    EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n\r\n");
 }
 
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
