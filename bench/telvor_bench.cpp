@@ -1,7 +1,8 @@
 // telvor-bench: times one whole run (capture, conversion, marking; the
 // question answered Yes) on a generated workload and sets it against a
 // plain `cp` of the same Event file, and against a durable copy (`cp` and
-// an fsync of the copy).
+// an fsync of the copy). Runs and copies take turns, five of each; the
+// fastest of each counts, and "spread" is the slowest run over the fastest.
 //
 //   telvor-bench [--events N] [--scaling] [--event-file-mb M] [--long-line-mb M]
 //                [--normalisation] [--keep]
@@ -342,9 +343,16 @@ Counts count_events(const fs::path& p) {
     return c;
 }
 
+// Runs and copies per figure; the fastest of each counts.
+const int ROUNDS = 5;
+
+// The ratio to a durable copy a run should stay within: 6 up to 50,000
+// records, 8 at 200,000 (0: none set).
+int target_ratio(int events) { return events == 50000 ? 6 : events == 200000 ? 8 : 0; }
+
 double mib(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-bool measure(const Workload& w, bool keep, bool show_targets) {
+bool measure(const Workload& w, bool keep, int target_ratio) {
 #ifdef _WIN32
     const fs::path folder = fs::temp_directory_path() /
                             ("telvor-bench-" + std::to_string(::GetCurrentProcessId()) + "-" +
@@ -366,19 +374,25 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
     const Files f = generate(w, folder);
     const std::uint64_t size_before = size_of(f.event_file);
     const std::uint64_t guide_size = size_of(f.clipboard);
+    const fs::path pristine = folder / "pristine.telvor";
+    fs::copy_file(f.event_file, pristine);
 
-    // The copies are timed on the Event file the run is given, warm in the
-    // page cache like the run's; the fastest of three counts.
-    double cp_seconds = 1e9, durable_seconds = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        cp_seconds = std::min(cp_seconds, time_cp(f.event_file, folder / "cp-copy.telvor", false));
-        durable_seconds =
-            std::min(durable_seconds, time_cp(f.event_file, folder / "cp-copy.telvor", true));
-    }
-
-    double run_seconds = 0;
+    // The copies and the run take turns, each on the Event file as it was
+    // generated (warm in the page cache); the fastest of five counts.
+    double cp_seconds = 1e9, durable_seconds = 1e9, run_seconds = 1e9, slowest_run = 0;
     long peak_kib = 0;
-    const bool ok = run_child(f, run_seconds, peak_kib);
+    bool ok = true;
+    for (int round = 0; round < ROUNDS; ++round) {
+        cp_seconds = std::min(cp_seconds, time_cp(pristine, folder / "cp-copy.telvor", false));
+        durable_seconds = std::min(durable_seconds, time_cp(pristine, folder / "cp-copy.telvor", true));
+        fs::copy_file(pristine, f.event_file, fs::copy_options::overwrite_existing);
+        double seconds = 0;
+        long kib = 0;
+        ok = run_child(f, seconds, kib) && ok;
+        run_seconds = std::min(run_seconds, seconds);
+        slowest_run = std::max(slowest_run, seconds);
+        peak_kib = std::max(peak_kib, kib);
+    }
     const std::uint64_t size_after = size_of(f.event_file);
     const Counts counts = count_events(f.event_file);
     const bool leftovers = fs::exists(folder / "TELVOR.CLP") || fs::exists(folder / "TELVOR.DAT");
@@ -387,16 +401,15 @@ bool measure(const Workload& w, bool keep, bool show_targets) {
     const double limit_mib = 3 * mib(size_after > size_before ? size_after : size_before) + 40;
     const double ratio = cp_seconds > 0 ? run_seconds / cp_seconds : 0;
     const double durable_ratio = durable_seconds > 0 ? run_seconds / durable_seconds : 0;
-    std::printf("%9d %7d %10.1f %9.1f %9.3f %8.4f %7.1f %9.4f %7.1f %9.1f %9.1f %9.2f %9ld %9ld%s\n",
+    std::printf("%9d %7d %10.1f %9.1f %9.3f %7.2f %8.4f %7.1f %9.4f %7.1f %9.1f %9.1f %9.2f %9ld %9ld%s\n",
                 f.records_written, w.guide_blocks, mib(size_before), mib(guide_size), run_seconds,
-                cp_seconds, ratio, durable_seconds, durable_ratio, peak_mib, limit_mib,
-                f.records_written > 0 ? run_seconds * 1e6 / f.records_written : 0.0,
+                slowest_run / run_seconds, cp_seconds, ratio, durable_seconds, durable_ratio, peak_mib,
+                limit_mib, f.records_written > 0 ? run_seconds * 1e6 / f.records_written : 0.0,
                 counts.event_lines, counts.marked,
                 ok ? (leftovers ? "  working file left!" : "") : "  RUN FAILED");
-    if (show_targets)
-        std::printf("targets: run under 0.5 s: %s; at most 8 x a durable copy: %s; peak memory "
-                    "under 3 x Event file + 40 MiB: %s\n",
-                    run_seconds < 0.5 ? "met" : "MISSED", durable_ratio <= 8 ? "met" : "MISSED",
+    if (target_ratio > 0)
+        std::printf("target: at most %d x a durable copy: %s; peak memory under 3 x Event file + 40 MiB: %s\n",
+                    target_ratio, durable_ratio <= target_ratio ? "met" : "MISSED",
                     peak_mib < limit_mib ? "met" : "MISSED");
     std::fflush(stdout);
 
@@ -446,8 +459,8 @@ void measure_normalisation() {
 }
 
 void header() {
-    std::printf("%9s %7s %10s %9s %9s %8s %7s %9s %7s %9s %9s %9s %9s %9s\n", "records",
-                "blocks", "event-MiB", "guide-MiB", "run-s", "cp-s", "run/cp", "durable-s",
+    std::printf("%9s %7s %10s %9s %9s %7s %8s %7s %9s %7s %9s %9s %9s %9s %9s\n", "records",
+                "blocks", "event-MiB", "guide-MiB", "run-s", "spread", "cp-s", "run/cp", "durable-s",
                 "run/dur", "peak-MiB", "limit-MiB", "us/record", "kept", "marked");
 }
 
@@ -493,7 +506,7 @@ int main(int argc, char** argv) {
             Workload s = w;
             s.events = n;
             s.guide_blocks = n / 10;
-            ok = measure(s, keep, false) && ok;
+            ok = measure(s, keep, target_ratio(n)) && ok;
         }
     } else {
         w.guide_blocks = w.event_file_mb > 0 ? static_cast<int>(w.event_file_mb * 500) : w.events / 10;
@@ -502,7 +515,7 @@ int main(int argc, char** argv) {
             w.events = 100;
             w.guide_blocks = 10;
         }
-        ok = measure(w, keep, w.events == 50000 && w.long_line_mb == 0 && w.event_file_mb == 0);
+        ok = measure(w, keep, w.long_line_mb == 0 && w.event_file_mb == 0 ? target_ratio(w.events) : 0);
     }
     return ok ? 0 : 1;
 }
