@@ -42,7 +42,7 @@ void marking_pass() {
         if (!event_line::is_event_line(line)) continue;
         const std::string_view event = mark_event_line(line, marked);
         g_run.last_shown_text.assign(event);
-        view_add(EVENT_VIEW, Text(event.substr(0, EVENT_VIEW_WIDTH)));
+        view_add(EVENT_VIEW, event.substr(0, EVENT_VIEW_WIDTH));
         file_write_line(DATA_SLOT, event);
         file_copy_lines(EVENT_SLOT, DATA_SLOT, 3);
     }

@@ -192,11 +192,14 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
             }
         }
     };
-    const auto* const bytes = reinterpret_cast<const unsigned char*>(s.folded.data());
-    for (std::size_t p = 0; p + 4 <= s.folded.size(); ++p) {
-        const std::size_t two = bytes[p] | static_cast<std::size_t>(bytes[p + 1]) << 8;
-        if ((names.first_two[two / 64] >> (two % 64)) & 1) add_due(p, -1, 0);
-    }
+    // Whether an entry of four bytes or more may begin at position.
+    auto may_begin = [&](std::size_t position) {
+        const auto* const at = reinterpret_cast<const unsigned char*>(s.folded.data()) + position;
+        const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
+        return position + 4 <= s.folded.size() && ((names.first_two[two / 64] >> (two % 64)) & 1);
+    };
+    for (std::size_t p = 0; p + 4 <= s.folded.size(); ++p)
+        if (may_begin(p)) add_due(p, -1, 0);
     if (s.due.empty()) return;
     std::make_heap(s.due.begin(), s.due.end(), std::greater<>());
 
@@ -213,7 +216,7 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
         const std::size_t before = s.due.size();
         for (std::size_t junction : s.junctions)
             for (std::size_t p = junction < names.longest ? 0 : junction - names.longest + 1; p < junction; ++p)
-                add_due(p, last, junction);
+                if (may_begin(p)) add_due(p, last, junction);
         for (std::size_t i = before; i < s.due.size(); ++i)
             std::push_heap(s.due.begin(), s.due.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::greater<>());
     }
@@ -224,29 +227,39 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
 // space before a tab always stands where it stood, as no earlier match
 // ends in a space.
 void append_capture_spaces(std::string_view text, Text& out) {
+    std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\t') {
-            if (i == 0 || text[i - 1] != ' ') out += ' ';
-        } else if (c != '\\') {
-            out += c;
-        }
+        if (c != '\t' && c != '\\') continue;
+        out.append(text.data() + from, i - from);
+        if (c == '\t' && (i == 0 || text[i - 1] != ' ')) out += ' ';
+        from = i + 1;
     }
+    out.append(text.data() + from, text.size() - from);
 }
 
 // Line normalisation's first steps: backslashes go, tabs become spaces.
 void append_line_spaces(std::string_view text, Text& out) {
-    for (const char c : text) {
-        if (c == '\t')
-            out += ' ';
-        else if (c != '\\')
-            out += c;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\t' && c != '\\') continue;
+        out.append(text.data() + from, i - from);
+        if (c == '\t') out += ' ';
+        from = i + 1;
     }
+    out.append(text.data() + from, text.size() - from);
 }
 
-// Applies each_piece (piece, scratch, out) to every line of text, the line
-// ends copied between them, or to the whole text when a Service name holds
-// a line end. No step matches across a line end: none of the Date table's
+// The first CR or LF at or after from, or the text's size.
+std::size_t line_end(std::string_view text, std::size_t from) {
+    while (from < text.size() && text[from] != '\r' && text[from] != '\n') ++from;
+    return from;
+}
+
+// Applies steps (piece, scratch, out) to every line of text, the line ends
+// copied between them, or to the whole text when a Service name holds a
+// line end. No step matches across a line end: none of the Date table's
 // find texts holds one, and neither does a tab pair.
 template <typename Steps>
 Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
@@ -259,9 +272,9 @@ Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
     }
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        steps(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start), scratch, out);
-        if (end == std::string_view::npos) break;
+        const std::size_t end = line_end(text, start);
+        steps(text.substr(start, end - start), scratch, out);
+        if (end == text.size()) break;
         out += text[end];
         start = end + 1;
     }

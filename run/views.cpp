@@ -1,7 +1,5 @@
 #include "run/views.h"
 
-#include <utility>
-
 #include "run/run_state.h"
 #include "runtime/window.h"
 
@@ -29,7 +27,7 @@ void views_create() {
     frame_create(EVENT_FRAME, 6, 141, 632, 347, " Event - Information ");
 }
 
-void view_add(int view, Text line) { list_add_line(view, -1, std::move(line)); }
+void view_add(int view, std::string_view line) { list_add_line(view, -1, line); }
 
 void view_show_last_shown(int view) {
     list_show_text(view, g_run.last_shown_text);

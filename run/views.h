@@ -1,6 +1,8 @@
 // The main window's gadgets and the Progress lines of the three views.
 #pragma once
 
+#include <string_view>
+
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -24,7 +26,7 @@ int main_window_open();
 // Creates the six gadgets and gives the Filter and Service views their start lines.
 void views_create();
 // Appends a line to a view.
-void view_add(int view, Text line);
+void view_add(int view, std::string_view line);
 // Scrolls a view to the first line equal to the Last shown text (letter case
 // ignored) without leaving it selected.
 void view_show_last_shown(int view);

@@ -202,7 +202,7 @@ bool text_equal(const Text& a, const Text& b) {
     return a == b;
 }
 
-bool text_equal_ignore_case(const Text& a, const Text& b) {
+bool text_equal_ignore_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     const auto& lower = case_tables().lower;
     for (std::size_t i = 0; i < a.size(); ++i) {

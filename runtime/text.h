@@ -43,4 +43,4 @@ Text text_spaces(int n);
 bool text_equal(const Text& a, const Text& b);
 
 // Equality with letter case ignored in Windows-1252 (the list views' search).
-bool text_equal_ignore_case(const Text& a, const Text& b);
+bool text_equal_ignore_case(std::string_view a, std::string_view b);

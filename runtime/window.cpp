@@ -1,42 +1,60 @@
 #include "runtime/window.h"
 
 #include <map>
-#include <utility>
+
+#include "runtime/text_arena.h"
 
 namespace {
 
 WindowServices* installed = nullptr;
 
-// The lines of every list as they were given, by list number: searched by
-// list_show_text, and the measure of every line number, whatever the
-// platform's list makes of the texts.
-std::map<int, std::vector<Text>> g_lines;
+// The lines of a list as they were given: searched by list_show_text, and
+// the measure of every line number, whatever the platform's list makes of
+// the texts. Their bytes are kept in an arena; a line replaced in place
+// leaves its old bytes there until the list is cleared.
+struct ListLines {
+    TextArena bytes;
+    std::vector<std::string_view> lines;
+};
+std::map<int, ListLines> g_lists;
 
-std::vector<Text>* lines_of(int number) {
-    const auto found = g_lines.find(number);
-    return installed != nullptr && found != g_lines.end() ? &found->second : nullptr;
+// The text handed to the window services, kept so that its storage serves
+// line after line.
+Text g_handed;
+
+const Text& handed(std::string_view text) {
+    if (g_handed.capacity() > 65536) Text().swap(g_handed);  // after a long line
+    g_handed.assign(text);
+    return g_handed;
 }
 
-bool is_line(const std::vector<Text>& lines, int line) {
-    return line >= 0 && line < static_cast<int>(lines.size());
+ListLines* lines_of(int number) {
+    const auto found = g_lists.find(number);
+    return installed != nullptr && found != g_lists.end() ? &found->second : nullptr;
+}
+
+bool is_line(const ListLines& list, int line) {
+    return line >= 0 && line < static_cast<int>(list.lines.size());
+}
+
+// The first of the lines equal to text with letter case ignored in
+// Windows-1252; -1 when there is none.
+int find_line(const ListLines& list, const Text& text) {
+    for (std::size_t i = 0; i < list.lines.size(); ++i)
+        if (text_equal_ignore_case(list.lines[i], text)) return static_cast<int>(i);
+    return -1;
 }
 
 }  // namespace
 
 void window_services_install(WindowServices* services) {
     installed = services;
-    g_lines.clear();
-}
-
-int list_find_line(const std::vector<Text>& lines, const Text& text) {
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (text_equal_ignore_case(lines[i], text)) return static_cast<int>(i);
-    return -1;
+    g_lists.clear();
 }
 
 int window_open(int number, int x, int y, int width, int height, const Text& title,
                 unsigned flags) {
-    g_lines.clear();  // a window opened anew has no gadgets yet
+    g_lists.clear();  // a window opened anew has no gadgets yet
     return installed ? installed->window_open(number, x, y, width, height, title, flags) : 0;
 }
 
@@ -45,50 +63,49 @@ Text window_failure_reason() {
 }
 
 int list_create(int number, int x, int y, int width, int height) {
-    g_lines.erase(number);
+    g_lists.erase(number);
     if (!installed || !installed->list_create(number, x, y, width, height)) return 0;
-    g_lines[number];
+    g_lists[number];
     return 1;
 }
 
 int frame_create(int number, int x, int y, int width, int height, const Text& caption) {
-    g_lines.erase(number);
+    g_lists.erase(number);
     return installed ? installed->frame_create(number, x, y, width, height, caption) : 0;
 }
 
-int list_add_line(int number, int position, Text text) {
-    std::vector<Text>* lines = lines_of(number);
-    if (lines == nullptr) return 0;
-    const int count = static_cast<int>(lines->size());
+int list_add_line(int number, int position, std::string_view text) {
+    ListLines* list = lines_of(number);
+    if (list == nullptr) return 0;
+    const int count = static_cast<int>(list->lines.size());
     if (position == -1) position = count;
-    if (position < 0 || position > count || !installed->list_add_line(number, position, text))
+    if (position < 0 || position > count || !installed->list_add_line(number, position, handed(text)))
         return 0;
-    lines->insert(lines->begin() + position, std::move(text));
+    list->lines.insert(list->lines.begin() + position, text_arena_add(list->bytes, text));
     return 1;
 }
 
 void list_show_text(int number, const Text& text) {
-    if (const std::vector<Text>* lines = lines_of(number))
-        installed->list_set_selection(number, list_find_line(*lines, text));
+    if (const ListLines* list = lines_of(number)) installed->list_set_selection(number, find_line(*list, text));
 }
 
 void list_set_selection(int number, int line) {
-    if (const std::vector<Text>* lines = lines_of(number))
-        installed->list_set_selection(number, is_line(*lines, line) ? line : -1);
+    if (const ListLines* list = lines_of(number))
+        installed->list_set_selection(number, is_line(*list, line) ? line : -1);
 }
 
-void list_set_line(int number, int line, const Text& text) {
-    std::vector<Text>* lines = lines_of(number);
-    if (lines == nullptr || !is_line(*lines, line)) return;
-    installed->list_set_line(number, line, text);
-    (*lines)[static_cast<std::size_t>(line)] = text;
+void list_set_line(int number, int line, std::string_view text) {
+    ListLines* list = lines_of(number);
+    if (list == nullptr || !is_line(*list, line)) return;
+    installed->list_set_line(number, line, handed(text));
+    list->lines[static_cast<std::size_t>(line)] = text_arena_add(list->bytes, text);
 }
 
 void list_clear(int number) {
-    std::vector<Text>* lines = lines_of(number);
-    if (lines == nullptr) return;
+    ListLines* list = lines_of(number);
+    if (list == nullptr) return;
     installed->list_clear(number);
-    lines->clear();
+    *list = ListLines{};
 }
 
 int ask_yes_no_cancel(const Text& title, const Text& text, int flags) {

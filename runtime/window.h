@@ -6,7 +6,7 @@
 // views and frames are gadgets addressed by small numbers.
 #pragma once
 
-#include <vector>
+#include <string_view>
 
 #include "runtime/path.h"
 #include "runtime/text.h"
@@ -88,10 +88,6 @@ public:
     int clipboard_clear() override;                                                         \
     int window_wait_event() override
 
-// The first of a list's lines equal to text with letter case ignored in
-// Windows-1252; -1 when there is none.
-int list_find_line(const std::vector<Text>& lines, const Text& text);
-
 
 // Installs the services the free functions use. With none installed
 // (nullptr) nothing is shown: window_open and the gadget calls fail with 0,
@@ -106,7 +102,7 @@ int list_create(int number, int x, int y, int width, int height);
 int frame_create(int number, int x, int y, int width, int height, const Text& caption);
 // Inserts text as a new line before line position; -1 appends it. Nonzero
 // when it was added; a position outside the list adds nothing.
-int list_add_line(int number, int position, Text text);
+int list_add_line(int number, int position, std::string_view text);
 // Selects (and so scrolls to) the first line equal to text, letter case
 // ignored; no line is selected when none is equal.
 void list_show_text(int number, const Text& text);
@@ -114,7 +110,7 @@ void list_show_text(int number, const Text& text);
 // keeps the scroll position.
 void list_set_selection(int number, int line);
 // Replaces an existing line in place; a line outside the list changes nothing.
-void list_set_line(int number, int line, const Text& text);
+void list_set_line(int number, int line, std::string_view text);
 void list_clear(int number);
 // The message box; the program asks its question with ASK_YES_NO_CANCEL.
 int ask_yes_no_cancel(const Text& title, const Text& text, int flags);

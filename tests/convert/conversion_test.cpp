@@ -57,6 +57,7 @@ TEST(ReadBackLine, SpacingRepairEventLineTestAndMarking) {
     const auto mark = [&](const Text& line) { return Text(mark_event_line(line, changed)); };
     expect_all(repair, {{"05.12.2009 08:15    News", "05.12.2009 08:15   News"},
                                 {"05.12.2009 08:15 + a     b", "05.12.2009 08:15 + a    b"},
+                                {"05.12.2009 08:15   a b c d e f g h i j    k", "05.12.2009 08:15   a b c d e f g h i j   k"},
                                 {"05.12.2009 08:15  News", "05.12.2009 08:15   News"},
                                 {"a    b", "a      b"}});
     for (const char* line : {"05.12.2009 08:15   News", "05.12.2009 08:15", "xx.xxxxxxxxxx:"})
