@@ -6,6 +6,10 @@
 #include <functional>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // ---- The Date table ----
@@ -222,17 +226,30 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     }
 }
 
+// The first of the bytes a and b at or after from, or the text's size.
+std::size_t find_either(std::string_view text, std::size_t from, char a, char b) {
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(a), second = _mm_set1_epi8(b);
+    for (; from + 16 <= text.size(); from += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+        const unsigned hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second))));
+        if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(hits));
+    }
+#endif
+    while (from < text.size() && text[from] != a && text[from] != b) ++from;
+    return from;
+}
+
 // Capture normalisation's first steps in one walk: a tab after a space goes
 // (" \t" becomes " "), any other tab becomes a space, backslashes go. The
 // space before a tab always stands where it stood, as no earlier match
 // ends in a space.
 void append_capture_spaces(std::string_view text, Text& out) {
     std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\t' && c != '\\') continue;
+    for (std::size_t i = find_either(text, 0, '\t', '\\'); i < text.size(); i = find_either(text, i + 1, '\t', '\\')) {
         out.append(text.data() + from, i - from);
-        if (c == '\t' && (i == 0 || text[i - 1] != ' ')) out += ' ';
+        if (text[i] == '\t' && (i == 0 || text[i - 1] != ' ')) out += ' ';
         from = i + 1;
     }
     out.append(text.data() + from, text.size() - from);
@@ -241,20 +258,12 @@ void append_capture_spaces(std::string_view text, Text& out) {
 // Line normalisation's first steps: backslashes go, tabs become spaces.
 void append_line_spaces(std::string_view text, Text& out) {
     std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\t' && c != '\\') continue;
+    for (std::size_t i = find_either(text, 0, '\t', '\\'); i < text.size(); i = find_either(text, i + 1, '\t', '\\')) {
         out.append(text.data() + from, i - from);
-        if (c == '\t') out += ' ';
+        if (text[i] == '\t') out += ' ';
         from = i + 1;
     }
     out.append(text.data() + from, text.size() - from);
-}
-
-// The first CR or LF at or after from, or the text's size.
-std::size_t line_end(std::string_view text, std::size_t from) {
-    while (from < text.size() && text[from] != '\r' && text[from] != '\n') ++from;
-    return from;
 }
 
 // Applies steps (piece, scratch, out) to every line of text, the line ends
@@ -272,7 +281,7 @@ Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
     }
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = line_end(text, start);
+        const std::size_t end = find_either(text, start, '\r', '\n');
         steps(text.substr(start, end - start), scratch, out);
         if (end == text.size()) break;
         out += text[end];
