@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/lock_holder_posix.h"
 #include "support/test_support.h"
 
 namespace {
@@ -28,9 +29,6 @@ protected:
         folder_locks_release();
     }
     Path at(const std::string& name) const { return Path{dir.file(name)}; }
-    long entries(const std::string& folder) const {
-        return std::distance(fs::directory_iterator(folder), {});
-    }
     // Runs body in a child process; its exit status.
     template <class Body>
     int in_child(Body body) {
@@ -104,9 +102,9 @@ TEST_F(PosixFiles, ReplaceKeepsBitsAndLinkAndHonoursWriteProtection) {
     EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("locked/f"), journals), 0);
     EXPECT_NE(file_replace(at("TELVOR.DAT"), at("locked/e"), journals), 0);
     EXPECT_EQ(read_bytes(dir.file("locked/e")), "newer\r\n");
-    EXPECT_EQ(entries(dir.file("locked")), 1);
+    EXPECT_EQ(folder_entries(dir.file("locked")), 1);
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
-    EXPECT_EQ(entries(dir.path()), 3);  // no journal left beside the rest
+    EXPECT_EQ(folder_entries(dir.path()), 3);  // no journal left beside the rest
 }
 
 // Across file systems the working file is copied beside the target and
@@ -126,7 +124,7 @@ TEST_F(PosixFiles, ReplaceAcrossFileSystemsCopies) {
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_EQ(mode_of(target), 0604);
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
-    EXPECT_EQ(entries(folder), 1);
+    EXPECT_EQ(folder_entries(folder), 1);
     fs::remove_all(folder);
 }
 
@@ -147,29 +145,17 @@ TEST_F(PosixFiles, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
 // Another process holding a folder keeps this one out until it ends, and
 // nothing of its claim outlives it.
 TEST_F(PosixFiles, FolderLockExcludesOtherProcessesUntilTheyEnd) {
-    int ready[2], done[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(done), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        char byte = folder_lock(Path{dir.path()}) == FOLDER_CLAIMED ? 'y' : 'n';
-        (void)::write(ready[1], &byte, 1);
-        (void)::read(done[0], &byte, 1);
-        ::_exit(0);
+    {
+        const LockHolder other(dir.path());
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_BUSY);
+        // A link elsewhere leads to the same folder.
+        ScratchDir elsewhere;
+        write_bytes(dir.file("e.telvor"), "");
+        ASSERT_EQ(::symlink(dir.file("e.telvor").c_str(), elsewhere.file("e.telvor").c_str()), 0);
+        EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
     }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-    EXPECT_EQ(byte, 'y');
-    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_BUSY);
-    // A link elsewhere leads to the same folder.
-    ScratchDir other;
-    write_bytes(dir.file("e.telvor"), "");
-    ASSERT_EQ(::symlink(dir.file("e.telvor").c_str(), other.file("e.telvor").c_str()), 0);
-    EXPECT_EQ(folder_lock_of_file(Path{other.file("e.telvor")}), FOLDER_BUSY);
-    (void)::write(done[1], &byte, 1);
-    ::waitpid(pid, nullptr, 0);
     EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
-    for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ bool file_exists_on_disk(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
+long folder_entries(const std::string& folder) {
+    return static_cast<long>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
 std::string sample_bytes(const std::string& name) {
     return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name);
 }

@@ -26,6 +26,8 @@ private:
 std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
+// The number of entries in a folder.
+long folder_entries(const std::string& folder);
 // A file of the sample folder (Windows-1252, CR LF), as bytes.
 std::string sample_bytes(const std::string& name);
 

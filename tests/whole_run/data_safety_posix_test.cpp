@@ -15,6 +15,7 @@
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
+#include "support/lock_holder_posix.h"
 #include "support/test_support.h"
 #include "whole_run/data_safety.h"
 
@@ -23,38 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace expect;
 using namespace safety;
-
-// A process that holds a folder's lock until it is destroyed.
-class LockHolder {
-public:
-    explicit LockHolder(const std::string& folder) {
-        int ready[2];
-        if (::pipe(ready) != 0 || ::pipe(release_) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            char byte = folder_lock(Path{folder}) == FOLDER_CLAIMED ? 'y' : 'n';
-            (void)::write(ready[1], &byte, 1);
-            (void)::read(release_[0], &byte, 1);
-            ::_exit(0);
-        }
-        char byte = 0;
-        held_ = ::read(ready[0], &byte, 1) == 1 && byte == 'y';
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~LockHolder() {
-        (void)::write(release_[1], "x", 1);
-        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
-        ::close(release_[0]);
-        ::close(release_[1]);
-    }
-    bool held() const { return held_; }
-
-private:
-    int release_[2] = {-1, -1};
-    pid_t pid_ = -1;
-    bool held_ = false;
-};
 
 // Another run in the Program directory, or on the Event file's folder: the
 // second run changes nothing, keeps the clipboard, says so once and ends
