@@ -12,10 +12,10 @@
 
 namespace {
 
-// The order in which a line is tested for being a Weekday line ...
-const char* const WEEKDAY_TEST_ORDER[] = {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.",
-                                          "Do.", "Su.", "Tu.", "We.", "Th."};
-// ... and the order in which the abbreviations are then removed from it.
+// The weekday abbreviations a Weekday line begins with ...
+const char* const WEEKDAYS[] = {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.", "Do.", "Su.", "Tu.", "We.", "Th."};
+// ... and the order in which they are then removed from it: one pass each,
+// so what one removal joins can be removed by a later one.
 const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", "Mi.",
                                              "We.", "Do.", "Th.", "Fr.", "Sa."};
 
@@ -83,7 +83,7 @@ bool has_space_run(std::string_view line, std::size_t n) {
 
 bool is_weekday_line(std::string_view line) {
     if (line.size() < 3 || line[2] != '.') return false;
-    for (const char* abbreviation : WEEKDAY_TEST_ORDER)
+    for (const char* abbreviation : WEEKDAYS)
         if (line[0] == abbreviation[0] && line[1] == abbreviation[1]) return true;
     return false;
 }

@@ -73,12 +73,13 @@ std::size_t decode_utf8(const std::string& utf8, std::size_t pos, char32_t* cp,
     return length;
 }
 
-}  // namespace
-
+// The Unicode code point of one Windows-1252 byte.
 char32_t cp1252_to_codepoint(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return ROW_80[byte - 0x80];
     return byte;
 }
+
+}  // namespace
 
 int codepoint_to_cp1252(char32_t codepoint) {
     if (codepoint < 0x80 || (codepoint >= 0xA0 && codepoint <= 0xFF)) {

@@ -11,8 +11,6 @@
 
 #include "runtime/text.h"
 
-// The Unicode code point of one Windows-1252 byte.
-char32_t cp1252_to_codepoint(unsigned char byte);
 // The Windows-1252 byte of a code point, or -1 when it has none.
 int codepoint_to_cp1252(char32_t codepoint);
 

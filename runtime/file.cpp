@@ -129,7 +129,12 @@ int file_open_read(int slot, const Path& path) {
         return 0;
     }
     os::Info info;
-    if (!os::handle_info(handle, info) || info.kind != os::Kind::file) {
+    if (!os::handle_info(handle, info)) {
+        file_failure::note_system();
+        os::close(handle);
+        return 0;
+    }
+    if (info.kind != os::Kind::file) {
         file_failure::note(info.kind == os::Kind::folder ? "it is a folder" : "it is not a plain file");
         os::close(handle);
         return 0;

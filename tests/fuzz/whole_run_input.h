@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "convert/event_line.h"
 #include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 
@@ -45,8 +46,7 @@ inline std::string whole_run(const std::uint8_t* data, std::size_t size, const s
         const std::string text = events.substr(from, end - from);
         if (text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos || text.ends_with(' '))
             return "a line holds a line end or a 0 byte, or ends in a space";
-        const bool event_line = text.size() >= 14 && text[2] == '.' && text[13] == ':';
-        if (line % 4 == 0 && (!event_line || text.find("   ", 16) == 16))
+        if (line % 4 == 0 && (!event_line::is_event_line(text) || event_line::mark(text) == event_line::MARK_EMPTY))
             return "a record does not begin with a marked Event line";
         if ((from = end + 2) == events.size() && line % 4 != 3) return "a record is not four lines";
     }
