@@ -12,6 +12,7 @@
 #include "runtime/text.h"
 
 enum : int {
+    WINDOW_EVENT_OTHER = 0,  // any window event but a close request
     WINDOW_EVENT_CLOSE = 16,
     // Button codes of a message box.
     ANSWER_OK = 1,

@@ -44,9 +44,6 @@
 
 namespace {
 
-// Event code returned for every window event that is not a close request.
-constexpr int OTHER_EVENT = 0;
-
 // How long the clipboard read waits for the main window to get the keyboard
 // focus where the window system hands the clipboard only to focused clients.
 constexpr int CLIPBOARD_FOCUS_WAIT_MS = 1000;
@@ -624,7 +621,7 @@ int QtWindowServices::window_wait_event() {
     // Without a window nothing could ever close it.
     if (window_ == nullptr) return WINDOW_EVENT_CLOSE;
     if (!close_requested_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (!close_requested_) return OTHER_EVENT;
+    if (!close_requested_) return WINDOW_EVENT_OTHER;
     close_requested_ = false;
     return WINDOW_EVENT_CLOSE;
 }

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-const int WINDOW_EVENT_PAINT = 15;
-}
-
 int ScriptedList::visible_rows() const {
     // A sunken edge of two pixels on each side; at least one row is visible.
     return std::max(1, (height - 4) / ScriptedWindow::ITEM_HEIGHT);
@@ -131,7 +127,7 @@ int ScriptedWindow::window_wait_event() {
     events_waited++;
     if (events_before_close > 0) {
         events_before_close--;
-        return WINDOW_EVENT_PAINT;
+        return WINDOW_EVENT_OTHER;
     }
     return WINDOW_EVENT_CLOSE;
 }

@@ -22,8 +22,6 @@
 
 namespace {
 
-// Event code returned for every window event that is not a close request.
-constexpr int OTHER_EVENT = 0;
 constexpr wchar_t MAIN_CLASS[] = L"TELVOR.MainWindow";
 // Characters the open-file dialog's name field may take (the classic limit
 // of 260 is not kept: long paths work).
@@ -392,7 +390,7 @@ int Win32WindowServices::window_wait_event() {
             ::DispatchMessageW(&message);
         }
     }
-    if (!close_requested_) return OTHER_EVENT;
+    if (!close_requested_) return WINDOW_EVENT_OTHER;
     close_requested_ = false;
     return WINDOW_EVENT_CLOSE;
 }
