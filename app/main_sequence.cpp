@@ -18,9 +18,8 @@ namespace {
 // stderr, and ends the run without having changed anything.
 void refuse_busy(const char* what, const Path& path) {
     std::fprintf(stderr, "telvor: TELVOR is already running %s: %s\n", what, path.native.c_str());
-    ask_yes_no_cancel(g_run.version_text,
-                      Text("TELVOR is already running ") + what + ":\n" + path_display(path),
-                      ASK_OK | ASK_ICON_STOP);
+    show_stop_message(g_run.version_text,
+                      Text("TELVOR is already running ") + what + ":\n" + path_display(path));
     run_set_exit_status(EXIT_BUSY);
 }
 
@@ -34,7 +33,7 @@ void refuse_unusable() {
                                     "\nTELVOR must be able to read and write the folder."
                               : "TELVOR leaves this Event file alone:\n" + g_run.event_file_name + "\n" +
                                     file_failure_reason();
-    ask_yes_no_cancel(g_run.version_text, text, ASK_OK | ASK_ICON_STOP);
+    show_stop_message(g_run.version_text, text);
 }
 
 void main_sequence() {
@@ -106,8 +105,7 @@ void end_out_of_memory() {
     g_run.exit_status = EXIT_OUT_OF_MEMORY;
     if (!g_run.main_window_is_open) return;
     try {
-        ask_yes_no_cancel(g_run.version_text, "TELVOR ran out of memory and stopped.",
-                          ASK_OK | ASK_ICON_STOP);
+        show_stop_message(g_run.version_text, "TELVOR ran out of memory and stopped.");
     } catch (const std::bad_alloc&) {
     }
 }

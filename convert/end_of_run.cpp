@@ -26,7 +26,7 @@ std::string_view mark_event_line(std::string_view line, Text& marked) {
 }
 
 void ask_end_of_run_question() {
-    g_run.end_of_run_answer = ask_yes_no_cancel(g_run.version_text, QUESTION_TEXT, ASK_YES_NO_CANCEL);
+    g_run.end_of_run_answer = ask_yes_no_cancel(g_run.version_text, QUESTION_TEXT);
     // Without a window no Event file was chosen, and there is nothing to mark.
     if (g_run.end_of_run_answer == ANSWER_YES && !g_run.event_file_path.empty()) marking_pass();
 }

@@ -108,8 +108,12 @@ void list_clear(int number) {
     *list = ListLines{};
 }
 
-int ask_yes_no_cancel(const Text& title, const Text& text, int flags) {
-    return installed ? installed->message_box(title, text, flags) : ANSWER_CANCEL;
+int ask_yes_no_cancel(const Text& title, const Text& text) {
+    return installed ? installed->message_box(title, text, ASK_YES_NO_CANCEL) : ANSWER_CANCEL;
+}
+
+void show_stop_message(const Text& title, const Text& text) {
+    if (installed) installed->message_box(title, text, ASK_OK | ASK_ICON_STOP);
 }
 
 Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,

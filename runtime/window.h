@@ -113,8 +113,11 @@ void list_set_selection(int number, int line);
 // Replaces an existing line in place; a line outside the list changes nothing.
 void list_set_line(int number, int line, std::string_view text);
 void list_clear(int number);
-// The message box; the program asks its question with ASK_YES_NO_CANCEL.
-int ask_yes_no_cancel(const Text& title, const Text& text, int flags);
+// The End-of-run question: a message box with Yes, No and Cancel, Yes the
+// default, no icon; the code of the button chosen.
+int ask_yes_no_cancel(const Text& title, const Text& text);
+// A message box with the stop icon and OK alone, for why a run ends.
+void show_stop_message(const Text& title, const Text& text);
 Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                          int pattern_index);
 Text clipboard_get_text();
