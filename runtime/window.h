@@ -11,6 +11,9 @@
 #include "runtime/path.h"
 #include "runtime/text.h"
 
+// The button codes, message box flags and window flags (the centring one
+// aside) are the Win32 API's own values, which the Windows window services
+// pass on unchanged (checked there).
 enum : int {
     WINDOW_EVENT_OTHER = 0,  // any window event but a close request
     WINDOW_EVENT_CLOSE = 16,

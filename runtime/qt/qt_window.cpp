@@ -505,16 +505,12 @@ int QtWindowServices::message_box(const Text& title, const Text& text, int flags
         QMessageBox::StandardButton kind;
         int answer;
     };
-    std::vector<Button> buttons;
-    switch (flags & 0xF) {
-    case 0x1: buttons = {{QMessageBox::Ok, ANSWER_OK}, {QMessageBox::Cancel, ANSWER_CANCEL}}; break;
-    case 0x3:
-        buttons = {{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO},
-                   {QMessageBox::Cancel, ANSWER_CANCEL}};
-        break;
-    case 0x4: buttons = {{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO}}; break;
-    default: buttons = {{QMessageBox::Ok, ANSWER_OK}}; break;
-    }
+    // The two button sets of window.h: Yes, No and Cancel, or OK alone.
+    const std::vector<Button> buttons =
+        (flags & 0xF) == ASK_YES_NO_CANCEL
+            ? std::vector<Button>{{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO},
+                                  {QMessageBox::Cancel, ANSWER_CANCEL}}
+            : std::vector<Button>{{QMessageBox::Ok, ANSWER_OK}};
     std::vector<std::pair<QPushButton*, int>> added;
     for (const Button& button : buttons) added.emplace_back(box.addButton(button.kind), button.answer);
     box.setDefaultButton(added.front().first);

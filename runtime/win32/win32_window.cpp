@@ -20,6 +20,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+// window.h's values go to Windows unchanged.
+static_assert(ANSWER_OK == IDOK && ANSWER_CANCEL == IDCANCEL && ANSWER_YES == IDYES && ANSWER_NO == IDNO);
+static_assert(ASK_OK == MB_OK && ASK_YES_NO_CANCEL == MB_YESNOCANCEL && ASK_ICON_STOP == MB_ICONSTOP);
+static_assert(WINDOW_FLAG_CAPTION == WS_CAPTION && WINDOW_FLAG_SYSMENU == WS_SYSMENU &&
+              WINDOW_FLAG_MINIMIZEBOX == WS_MINIMIZEBOX);
+// The centring flag is taken out before the rest become the window's style.
+static_assert((WINDOW_FLAG_CENTRE & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)) == 0);
+
 namespace {
 
 constexpr wchar_t MAIN_CLASS[] = L"TELVOR.MainWindow";
