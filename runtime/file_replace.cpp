@@ -210,10 +210,10 @@ Step replace_by_rename(const Replacement& r, bool copy) {
         if (!os::open(r.working, os::Open::read, in.handle)) return failed_step("read", r.working);
         if (!create_temporary(temporary_prefix(r.target), fresh, out.handle))
             return failed_step("write a copy of the new content beside", r.target);
-        const bool whole = copy_bytes(in.handle, out.handle, copied);
-        if (!whole) failed("write a copy of the new content beside", r.target);
-        if (!in.close() && whole) failed("read", r.working);
-        if (file_failure_path().native.size() > 0) {
+        bool whole = copy_bytes(in.handle, out.handle, copied) ||
+                     failed("write a copy of the new content beside", r.target);
+        if (!in.close() && whole) whole = failed("read", r.working);
+        if (!whole) {
             out.close();
             os::remove(fresh);
             return Step::failed;

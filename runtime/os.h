@@ -105,6 +105,17 @@ struct Calls {
     bool (*change_folder)(const std::string& path);
 };
 
+// A platform's table, from entries named sys_open, sys_read and so on.
+#define TELVOR_SYSTEM_CALLS_TABLE                                                             \
+    {                                                                                         \
+        sys_open, sys_read, sys_write, sys_sync, sys_close, sys_truncate, sys_handle_info,    \
+            sys_path_info, sys_rename, sys_remove, sys_remove_folder, sys_sync_folder,        \
+            sys_set_owner, sys_set_mode, sys_list_attributes, sys_get_attribute,              \
+            sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
+            sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
+            sys_change_folder                                                                 \
+    }
+
 // The entries by number, for counting and for the fault seam.
 enum Call : int {
     OPEN,    // open for reading or writing in place

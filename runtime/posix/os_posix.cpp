@@ -310,15 +310,7 @@ bool sys_change_folder(const std::string& path) { return ::chdir(path.c_str()) =
 
 namespace os {
 
-const Calls SYSTEM_CALLS = {
-    sys_open,          sys_read,           sys_write,         sys_sync,
-    sys_close,         sys_truncate,       sys_handle_info,   sys_path_info,
-    sys_rename,        sys_remove,         sys_remove_folder, sys_sync_folder,
-    sys_set_owner,     sys_set_mode,       sys_list_attributes, sys_get_attribute,
-    sys_set_attribute, sys_remove_attribute, sys_may_write,   sys_lock_folder,
-    sys_unlock_folder, sys_final_path,     sys_list_folder,   sys_current_folder,
-    sys_change_folder,
-};
+const Calls SYSTEM_CALLS = TELVOR_SYSTEM_CALLS_TABLE;
 
 const char* const SEPARATOR = "/";
 const bool WINDOWS_NAMES = false;

@@ -124,20 +124,12 @@ bool sys_path_info(const std::string& path, os::Info& info) {
     return ok;
 }
 
-// The full form of a name (ReplaceFileW wants to know the folder).
-std::wstring full_path(const std::string& path) {
-    const std::wstring name = system_path(path);
-    const DWORD needed = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return name;
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return name;
-    full.resize(length);
-    return full;
-}
-
 bool sys_rename(const std::string& from, const std::string& to) {
-    const std::wstring source = full_path(from), target = full_path(to);
+    // ReplaceFileW wants to know the folders.
+    std::wstring source = telvor_win32::full_path(system_path(from)),
+                 target = telvor_win32::full_path(system_path(to));
+    if (source.empty()) source = system_path(from);
+    if (target.empty()) target = system_path(to);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -282,15 +274,7 @@ bool sys_change_folder(const std::string& path) {
 
 namespace os {
 
-const Calls SYSTEM_CALLS = {
-    sys_open,          sys_read,           sys_write,         sys_sync,
-    sys_close,         sys_truncate,       sys_handle_info,   sys_path_info,
-    sys_rename,        sys_remove,         sys_remove_folder, sys_sync_folder,
-    sys_set_owner,     sys_set_mode,       sys_list_attributes, sys_get_attribute,
-    sys_set_attribute, sys_remove_attribute, sys_may_write,   sys_lock_folder,
-    sys_unlock_folder, sys_final_path,     sys_list_folder,   sys_current_folder,
-    sys_change_folder,
-};
+const Calls SYSTEM_CALLS = TELVOR_SYSTEM_CALLS_TABLE;
 
 const char* const SEPARATOR = "\\";
 const bool WINDOWS_NAMES = true;

@@ -18,15 +18,21 @@ std::wstring wide(const std::string& native) {
     return std::wstring(utf16.begin(), utf16.end());
 }
 
-std::wstring system_path(const std::string& native) {
-    std::wstring path = wide(native);
-    if (path.size() < LONG_PATH_FROM || path.starts_with(L"\\\\?\\")) return path;
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
+std::wstring full_path(const std::wstring& name) {
+    const DWORD needed = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::wstring();
     std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
+    const DWORD length = ::GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return std::wstring();
     full.resize(length);
+    return full;
+}
+
+std::wstring system_path(const std::string& native) {
+    const std::wstring path = wide(native);
+    if (path.size() < LONG_PATH_FROM || path.starts_with(L"\\\\?\\")) return path;
+    const std::wstring full = full_path(path);
+    if (full.empty()) return path;
     if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }

@@ -16,6 +16,9 @@ namespace telvor_win32 {
 
 // A path's bytes as UTF-16, unchanged otherwise.
 std::wstring wide(const std::string& native);
+// A name made full (the current folder's and drive's put in front); empty
+// where that fails.
+std::wstring full_path(const std::wstring& name);
 // The form every file call gets: as wide(), and for a name too long for
 // the classic limit the full path with the "\\?\" prefix that lifts it.
 std::wstring system_path(const std::string& native);
