@@ -168,6 +168,7 @@ std::string_view trim_right(std::string_view line) {
 // Writes a piece into the buffer if it fits, else the buffer goes out first
 // and a piece of a whole buffer or more directly.
 void write_piece(Slot& s, const char* data, std::size_t size) {
+    if (size == 0) return;
     if (size <= BUFFER_SIZE - s.count) {
         std::memcpy(s.buffer.get() + s.count, data, size);
         s.count += size;
