@@ -1,0 +1,99 @@
+#include "app/launch.h"
+
+#include <cstring>
+
+#include "run/run_state.h"
+#include "runtime/file.h"
+#include "runtime/launch_services.h"
+
+namespace {
+
+const char* const FOLDER_NAME = "TELVOR";
+const char* const LISTS[] = {"TELVOR.service", "TELVOR.filter"};
+
+bool windows_paths() { return std::strcmp(directory_separator(), "\\") == 0; }
+
+bool is_separator(char c) { return c == '/' || (windows_paths() && c == '\\'); }
+
+bool is_absolute(const std::string& path) {
+    if (!path.empty() && is_separator(path.front())) return true;
+    return windows_paths() && path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
+}
+
+Path joined(const Path& folder, const std::string& name) {
+    if (!folder.empty() && is_separator(folder.native.back())) return path_append(folder, name);
+    return path_append(folder, directory_separator() + name);
+}
+
+std::string reason() { return file_failure_reason(); }
+
+// Copies the installed list of that name into folder, where none exists.
+// Returns a note on what failed, or the empty text.
+std::string put_in_list(const Path& folder, const Path& installed, const std::string& name) {
+    const Path target = joined(folder, name);
+    if (file_entry_exists(target)) return "";
+    const Path source = joined(installed, name);
+    if (!file_open_read(LIST_SLOT, source)) return "no " + name + " to start with: " + source.native + ": " + reason();
+    if (!file_create(DATA_SLOT, target)) {
+        const std::string note = "cannot make " + target.native + ": " + reason();
+        file_close(LIST_SLOT);
+        return note;
+    }
+    Text line;
+    while (!file_at_end(LIST_SLOT)) {
+        file_read_line_into(LIST_SLOT, line);
+        file_write_line(DATA_SLOT, line);
+    }
+    const bool read = file_close(LIST_SLOT) != 0;
+    if (file_close(DATA_SLOT) && read) return "";
+    // Half a list would stay half: gone, it is put in whole next time.
+    const std::string note = "cannot copy " + source.native + " to " + target.native + ": " + reason();
+    file_delete(target);
+    return note;
+}
+
+void enter_documents_folder(Launch& launch) {
+    const Path documents = user_documents_folder();
+    if (documents.empty()) {
+        launch.notes.push_back("no home or documents folder known: TELVOR runs in the current folder");
+        return;
+    }
+    const Path folder = joined(documents, FOLDER_NAME);
+    if (directory_create(folder) && directory_set_current(folder)) {
+        const Path installed = installed_data_folder();
+        for (const char* name : LISTS) {
+            const std::string note = put_in_list(folder, installed, name);
+            if (!note.empty()) launch.notes.push_back(note);
+        }
+        return;
+    }
+    launch.notes.push_back("cannot use " + folder.native + " (" + reason() + "): TELVOR runs in " +
+                           documents.native);
+    if (!directory_set_current(documents))
+        launch.notes.push_back("cannot enter " + documents.native + " either: " + reason());
+}
+
+}  // namespace
+
+Launch launch_enter_folder(const std::vector<std::string>& run_arguments) {
+    Launch launch;
+    launch.run_arguments = run_arguments;
+    if (run_arguments.size() < 2) {
+        enter_documents_folder(launch);
+        launch.entered = true;
+        return launch;
+    }
+    std::string& file = launch.run_arguments[1];
+    std::size_t end = file.size();
+    while (end > 0 && !is_separator(file[end - 1])) --end;
+    if (end > 0) {
+        // The folder keeps its last separator, so that a root stays one.
+        if (!directory_set_current(Path{file.substr(0, end)})) {
+            launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
+            return launch;
+        }
+        if (!is_absolute(file)) file.erase(0, end);  // from inside its folder
+    }
+    launch.entered = true;
+    return launch;
+}
