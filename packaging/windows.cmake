@@ -33,7 +33,7 @@ foreach(text runtime/win32/README-Windows.txt:README.txt LICENSE:LICENSE.txt)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
   file(READ ${CMAKE_SOURCE_DIR}/${source} content)
   string(REPLACE "\n" "\r\n" content "${content}")
-  file(WRITE ${generated}/${target} "${content}")
+  file(CONFIGURE OUTPUT ${generated}/${target} CONTENT "${content}" @ONLY)  # written when changed
 endforeach()
 
 find_program(TELVOR_WIXL wixl)
