@@ -32,8 +32,8 @@ foreach(text runtime/win32/README-Windows.txt:README.txt LICENSE:LICENSE.txt)
   list(GET text 1 target)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
   file(READ ${CMAKE_SOURCE_DIR}/${source} content)
-  string(REPLACE "\n" "\r\n" content "${content}")
-  file(CONFIGURE OUTPUT ${generated}/${target} CONTENT "${content}" @ONLY)  # written when changed
+  # Written only when it changes, so that the installer is not made anew.
+  file(CONFIGURE OUTPUT ${generated}/${target} CONTENT "${content}" @ONLY NEWLINE_STYLE CRLF)
 endforeach()
 
 find_program(TELVOR_WIXL wixl)
