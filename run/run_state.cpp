@@ -49,6 +49,14 @@ void run_step_failed(const char* doing, const Path& path) {
     run_set_exit_status(EXIT_STEP_FAILED);
 }
 
+void run_file_step_failed(const char* doing, const Path& path) {
+    const Path noted = file_failure_path();
+    if (noted.empty())
+        run_step_failed(doing, path);
+    else
+        run_step_failed(file_failure_doing(), noted);
+}
+
 void run_set_exit_status(int status) {
     if (g_run.exit_status == EXIT_DONE) g_run.exit_status = status;
 }

@@ -78,5 +78,9 @@ void run_set_event_file(const Path& path);
 // Reports a step that failed on path: one line on stderr with the system's
 // reason, and the exit status of a failed step unless one is set already.
 void run_step_failed(const char* doing, const Path& path);
+// The same for a step whose failure the file layer noted on another file
+// than path (a working file that vanished, a journal, a folder): that file
+// and what was being done to it are named instead.
+void run_file_step_failed(const char* doing, const Path& path);
 // Sets the exit status of a run that ends early, unless one is set already.
 void run_set_exit_status(int status);
