@@ -1,29 +1,24 @@
 #include "app/launch.h"
 
-#include <cstring>
-
 #include "run/run_state.h"
 #include "runtime/file.h"
 #include "runtime/launch_services.h"
+#include "runtime/os.h"
 
 namespace {
 
 const char* const FOLDER_NAME = "TELVOR";
 const char* const LISTS[] = {"TELVOR.service", "TELVOR.filter"};
 
-bool windows_paths() { return std::strcmp(directory_separator(), "\\") == 0; }
+bool is_separator(char c) { return c == '/' || (os::WINDOWS_NAMES && c == '\\'); }
 
-bool is_separator(char c) { return c == '/' || (windows_paths() && c == '\\'); }
-
+// Whether a name leads from a root, as the system reads it anywhere.
 bool is_absolute(const std::string& path) {
     if (!path.empty() && is_separator(path.front())) return true;
-    return windows_paths() && path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
+    return os::WINDOWS_NAMES && path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
 }
 
-Path joined(const Path& folder, const std::string& name) {
-    if (!folder.empty() && is_separator(folder.native.back())) return path_append(folder, name);
-    return path_append(folder, directory_separator() + name);
-}
+Path joined(const Path& folder, const std::string& name) { return Path{os::join(folder.native, name)}; }
 
 std::string reason() { return file_failure_reason(); }
 
@@ -84,16 +79,11 @@ Launch launch_enter_folder(const std::vector<std::string>& run_arguments) {
         return launch;
     }
     std::string& file = launch.run_arguments[1];
-    std::size_t end = file.size();
-    while (end > 0 && !is_separator(file[end - 1])) --end;
-    if (end > 0) {
-        // The folder keeps its last separator, so that a root stays one.
-        if (!directory_set_current(Path{file.substr(0, end)})) {
-            launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
-            return launch;
-        }
-        if (!is_absolute(file)) file.erase(0, end);  // from inside its folder
+    if (!directory_set_current(Path{os::parent_of(file)})) {
+        launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
+        return launch;
     }
+    if (!is_absolute(file)) file = os::name_of(file);  // from inside its folder
     launch.entered = true;
     return launch;
 }

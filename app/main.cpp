@@ -10,7 +10,7 @@
 #include "run/run_state.h"
 #include "runtime/desktop_window.h"
 #include "runtime/file.h"
-#include "runtime/launch_services.h"
+#include "runtime/os.h"
 
 namespace {
 
@@ -27,7 +27,10 @@ int print(std::FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     // Answered before the window system is started or any file is looked at.
-    const std::vector<std::string> given = program_arguments(argc, argv);
+    // The arguments in the system's own form (on Windows from the wide
+    // command line), the program path first.
+    std::vector<std::string> given = os::process_arguments(argc, argv);
+    given.insert(given.begin(), argc > 0 && argv != nullptr && argv[0] != nullptr ? argv[0] : "telvor");
     std::vector<const char*> given_argv;
     for (const std::string& argument : given) given_argv.push_back(argument.c_str());
     given_argv.push_back(nullptr);
@@ -54,8 +57,7 @@ int main(int argc, char** argv) {
         run_arguments = std::move(launch.run_arguments);
     }
 
-    // The run takes its arguments in the system's own form (on Windows from
-    // the wide command line), less the options.
+    // The run takes its arguments as given, less the options.
     std::vector<char*> arguments;
     for (std::string& argument : run_arguments) arguments.push_back(argument.data());
     arguments.push_back(nullptr);

@@ -1,18 +1,10 @@
-// What the platform tells about starting the program from the desktop: its
-// arguments as the system gave them, the user's documents folder, the
-// folder of the files installed with the program, and making a folder.
+// What the platform tells about starting the program from the desktop: the
+// user's documents folder, the folder of the files installed with the
+// program, and making a folder.
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "runtime/path.h"
 
-// The program's arguments, the program path first, each in the system's
-// own form (runtime/path.h): on Windows taken from the process's UTF-16
-// command line when argv is the one the process was started with, so that
-// names beyond the ANSI code page arrive whole.
-std::vector<std::string> program_arguments(int argc, char** argv);
 // The folder in which the desktop keeps the user's own TELVOR folder: the
 // home folder on Linux, Documents on Windows. Empty when the system names
 // none.

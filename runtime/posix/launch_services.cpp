@@ -4,22 +4,18 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "runtime/posix/posix_io.h"
+#include "runtime/file_failure.h"
+#include "runtime/os.h"
 
 #ifndef TELVOR_DATA_FROM_PROGRAM
 #error "TELVOR_DATA_FROM_PROGRAM (the data folder relative to the program's folder) must be defined by the build"
 #endif
-
-std::vector<std::string> program_arguments(int argc, char** argv) {
-    std::vector<std::string> arguments;
-    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i) arguments.emplace_back(argv[i]);
-    return arguments;
-}
 
 Path user_documents_folder() {
     const char* home = std::getenv("HOME");
@@ -34,7 +30,7 @@ Path installed_data_folder() {
     const ssize_t length = ::readlink("/proc/self/exe", program.data(), program.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= program.size()) return Path();
     program.resize(static_cast<std::size_t>(length));
-    return Path{telvor_posix::join(telvor_posix::parent_of(program), TELVOR_DATA_FROM_PROGRAM)};
+    return Path{os::join(os::parent_of(program), TELVOR_DATA_FROM_PROGRAM)};
 }
 
 int directory_create(const Path& path) {
@@ -42,6 +38,6 @@ int directory_create(const Path& path) {
     const int error = errno;
     struct stat info;
     if (error == EEXIST && ::stat(path.native.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 1;
-    telvor_posix::note_failure(error == EEXIST ? ENOTDIR : error);
+    file_failure::note_code(error == EEXIST ? ENOTDIR : error);
     return 0;
 }

@@ -1,26 +1,18 @@
-// Starting from the desktop on Windows: the UTF-16 command line, the
-// Documents folder, and the program's own folder, where the installer and
-// the zip put the lists a new TELVOR folder starts with.
+// Starting from the desktop on Windows: the Documents folder, and the
+// program's own folder, where the installer and the zip put the lists a new
+// TELVOR folder starts with.
 #include "runtime/launch_services.h"
 
-#include <cstdlib>
+#include <cwchar>
+#include <string>
 
+#include "runtime/file_failure.h"
+#include "runtime/os.h"
 #include "runtime/win32/win32_io.h"
 
 #include <knownfolders.h>
 #include <objbase.h>
 #include <shlobj.h>
-
-std::vector<std::string> program_arguments(int argc, char** argv) {
-    std::vector<std::string> arguments;
-    if (argv != nullptr && argv == __argv) {
-        for (const std::wstring& token : telvor_win32::command_line_tokens(::GetCommandLineW()))
-            arguments.push_back(telvor_win32::native_of(token));
-        if (!arguments.empty()) return arguments;
-    }
-    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i) arguments.emplace_back(argv[i]);
-    return arguments;
-}
 
 Path user_documents_folder() {
     PWSTR folder = nullptr;
@@ -38,7 +30,7 @@ Path installed_data_folder() {
         if (length == 0) return Path();
         if (length < program.size()) {
             program.resize(length);
-            return Path{telvor_win32::native_of(telvor_win32::parent_of(program))};
+            return Path{os::parent_of(telvor_win32::native_of(program))};
         }
         program.resize(program.size() * 2);  // cut short: try a larger buffer
     }
@@ -52,6 +44,6 @@ int directory_create(const Path& path) {
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return 1;
-    telvor_win32::note_failure(error);
+    file_failure::note_code(static_cast<long>(error));
     return 0;
 }
