@@ -1,7 +1,6 @@
 #include "convert/events.h"
 
 #include <cstring>
-#include <functional>
 
 #include "convert/event_line.h"
 #include "run/run_state.h"
@@ -27,9 +26,25 @@ std::int32_t edge_find(const FilterIndex& index, std::uint64_t key) {
     }
 }
 
+// A hash of the repeat key, eight bytes at a time.
 std::uint32_t key_hash(std::string_view key) {
-    const std::size_t h = std::hash<std::string_view>{}(key);
-    return static_cast<std::uint32_t>(h ^ (h >> 32));
+    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = key.size() * MULTIPLIER;
+    std::size_t i = 0;
+    for (; i + 8 <= key.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, key.data() + i, 8);
+        h = (h ^ word) * MULTIPLIER;
+        h ^= h >> 29;
+    }
+    if (i < key.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, key.data() + i, key.size() - i);
+        h = (h ^ word) * MULTIPLIER;
+        h ^= h >> 29;
+    }
+    h *= MULTIPLIER;
+    return static_cast<std::uint32_t>(h >> 32);
 }
 
 // The entry holding key, or the free entry where it belongs.
@@ -44,18 +59,53 @@ std::size_t store_entry(const EventStore& store, std::string_view key, std::uint
     }
 }
 
+// The two bits of a hash in the bitmap of hashes seen.
+std::size_t seen_bit(const EventStore& store, std::uint32_t hash, int which) {
+    const std::uint32_t mixed = which == 0 ? hash : (hash * 0x85EBCA6Bu) ^ (hash >> 15);
+    return mixed & (store.seen.size() * 64 - 1);
+}
+
+bool seen_maybe(const EventStore& store, std::uint32_t hash) {
+    for (int which : {0, 1}) {
+        const std::size_t bit = seen_bit(store, hash, which);
+        if (((store.seen[bit / 64] >> (bit % 64)) & 1) == 0) return false;
+    }
+    return true;
+}
+
+void seen_set(EventStore& store, std::uint32_t hash) {
+    for (int which : {0, 1}) {
+        const std::size_t bit = seen_bit(store, hash, which);
+        store.seen[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+}
+
+void table_put(EventStore& store, const EventStore::Entry& entry) {
+    const std::size_t mask = store.table.size() - 1;
+    std::size_t i = entry.hash & mask;
+    while (store.table[i].line >= 0) i = (i + 1) & mask;
+    store.table[i] = entry;
+}
+
+// Puts the waiting lines into the table.
+void store_settle(EventStore& store) {
+    for (const EventStore::Entry& entry : store.waiting) table_put(store, entry);
+    store.waiting.clear();
+}
+
 // Keeps the table at most half full once one more line is stored.
 void store_make_room(EventStore& store) {
     std::size_t wanted = store.table.empty() ? 1024 : store.table.size();
     while (2 * (store.lines.size() + 1) > wanted) wanted <<= 1;
     if (wanted == store.table.size()) return;
+    store_settle(store);
     std::vector<EventStore::Entry> old(wanted);
     old.swap(store.table);
+    store.seen.assign(wanted * 4 / 64, 0);
     for (const EventStore::Entry& entry : old) {
         if (entry.line < 0) continue;
-        std::size_t i = entry.hash & (wanted - 1);
-        while (store.table[i].line >= 0) i = (i + 1) & (wanted - 1);
-        store.table[i] = entry;
+        table_put(store, entry);
+        seen_set(store, entry.hash);
     }
 }
 
@@ -111,10 +161,22 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
     if (key.empty()) return true;
     store_make_room(store);
     const std::uint32_t hash = key_hash(key);
-    EventStore::Entry& entry = store.table[store_entry(store, key, hash)];
-    if (entry.line >= 0) return true;
+    const bool maybe_seen = seen_maybe(store, hash);
+    if (maybe_seen) {
+        store_settle(store);
+        if (store.table[store_entry(store, key, hash)].line >= 0) return true;
+    }
     store.lines.push_back(text_arena_add(store.bytes, event_line));
-    entry = {hash, static_cast<std::int32_t>(store.lines.size() - 1)};
+    const EventStore::Entry entry{hash, static_cast<std::int32_t>(store.lines.size() - 1)};
+    seen_set(store, hash);
+    if (maybe_seen) {
+        table_put(store, entry);
+        return false;
+    }
+    // Where it goes in the table is fetched now and filled in later.
+    __builtin_prefetch(&store.table[hash & (store.table.size() - 1)], 1);
+    store.waiting.push_back(entry);
+    if (store.waiting.size() == 16) store_settle(store);
     return false;
 }
 

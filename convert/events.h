@@ -26,7 +26,9 @@ bool filter_test(const FilterIndex& index, std::string_view event_line);
 
 // The Event store: the Event lines accepted in a conversion, in the order of
 // acceptance, kept in an arena, and a table of them by the hash of their
-// repeat key.
+// repeat key. A bitmap of hashes seen (two bits per hash) answers most
+// tests for a new key from the cache; such a key goes into the table with
+// the next few, whose places in the table are fetched meanwhile.
 struct EventStore {
     TextArena bytes;
     std::vector<std::string_view> lines;
@@ -34,7 +36,9 @@ struct EventStore {
         std::uint32_t hash = 0;
         std::int32_t line = -1;  // index into lines; -1: free entry
     };
-    std::vector<Entry> table;    // open addressing, at most half full
+    std::vector<Entry> table;            // open addressing, at most half full
+    std::vector<std::uint64_t> seen;     // four bits per table entry
+    std::vector<Entry> waiting;          // stored lines not yet in the table
 };
 
 // The Repeat test: hit (true) when the first 200 characters of the Event
