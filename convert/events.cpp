@@ -52,10 +52,8 @@ std::size_t store_entry(const EventStore& store, std::string_view key, std::uint
     const std::size_t mask = store.table.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
         const EventStore::Entry& entry = store.table[i];
-        if (entry.line < 0) return i;
-        if (entry.hash == hash &&
-            event_line::repeat_key(store.lines[static_cast<std::size_t>(entry.line)]) == key)
-            return i;
+        if (entry.key == nullptr) return i;
+        if (entry.hash == hash && std::string_view(entry.key, entry.size) == key) return i;
     }
 }
 
@@ -83,11 +81,11 @@ void seen_set(EventStore& store, std::uint32_t hash) {
 void table_put(EventStore& store, const EventStore::Entry& entry) {
     const std::size_t mask = store.table.size() - 1;
     std::size_t i = entry.hash & mask;
-    while (store.table[i].line >= 0) i = (i + 1) & mask;
+    while (store.table[i].key != nullptr) i = (i + 1) & mask;
     store.table[i] = entry;
 }
 
-// Puts the waiting lines into the table.
+// Puts the waiting texts into the table.
 void store_settle(EventStore& store) {
     for (const EventStore::Entry& entry : store.waiting) table_put(store, entry);
     store.waiting.clear();
@@ -96,14 +94,14 @@ void store_settle(EventStore& store) {
 // Keeps the table at most half full once one more line is stored.
 void store_make_room(EventStore& store) {
     std::size_t wanted = store.table.empty() ? 1024 : store.table.size();
-    while (2 * (store.lines.size() + 1) > wanted) wanted <<= 1;
+    while (2 * (store.count + 1) > wanted) wanted <<= 1;
     if (wanted == store.table.size()) return;
     store_settle(store);
     std::vector<EventStore::Entry> old(wanted);
     old.swap(store.table);
     store.seen.assign(wanted * 4 / 64, 0);
     for (const EventStore::Entry& entry : old) {
-        if (entry.line < 0) continue;
+        if (entry.key == nullptr) continue;
         table_put(store, entry);
         seen_set(store, entry.hash);
     }
@@ -164,10 +162,11 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
     const bool maybe_seen = seen_maybe(store, hash);
     if (maybe_seen) {
         store_settle(store);
-        if (store.table[store_entry(store, key, hash)].line >= 0) return true;
+        if (store.table[store_entry(store, key, hash)].key != nullptr) return true;
     }
-    store.lines.push_back(text_arena_add(store.bytes, event_line));
-    const EventStore::Entry entry{hash, static_cast<std::int32_t>(store.lines.size() - 1)};
+    const std::string_view kept = text_arena_add(store.keys, key);
+    const EventStore::Entry entry{kept.data(), static_cast<std::uint32_t>(kept.size()), hash};
+    store.count++;
     seen_set(store, hash);
     if (maybe_seen) {
         table_put(store, entry);

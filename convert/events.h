@@ -24,21 +24,23 @@ FilterIndex filter_index_build(const std::vector<Text>& terms, int count);
 // Hit when the Event text begins with a Filter term (exact, case-sensitive).
 bool filter_test(const FilterIndex& index, std::string_view event_line);
 
-// The Event store: the Event lines accepted in a conversion, in the order of
-// acceptance, kept in an arena, and a table of them by the hash of their
-// repeat key. A bitmap of hashes seen (two bits per hash) answers most
-// tests for a new key from the cache; such a key goes into the table with
-// the next few, whose places in the table are fetched meanwhile.
+// The Event store: what the Repeat test compares of the Event lines accepted
+// in a conversion (the first 200 characters of their Event text), kept in
+// an arena, in a table by their hash. A bitmap of the hashes seen (two bits
+// per hash) answers most tests for a new text from the cache; such a text
+// goes into the table with the next few, whose places in the table are
+// fetched meanwhile.
 struct EventStore {
-    TextArena bytes;
-    std::vector<std::string_view> lines;
+    TextArena keys;
     struct Entry {
+        const char* key = nullptr;  // nullptr: a free entry
+        std::uint32_t size = 0;
         std::uint32_t hash = 0;
-        std::int32_t line = -1;  // index into lines; -1: free entry
     };
-    std::vector<Entry> table;            // open addressing, at most half full
-    std::vector<std::uint64_t> seen;     // four bits per table entry
-    std::vector<Entry> waiting;          // stored lines not yet in the table
+    std::vector<Entry> table;         // open addressing, at most half full
+    std::size_t count = 0;            // texts stored
+    std::vector<std::uint64_t> seen;  // four bits per table entry
+    std::vector<Entry> waiting;       // stored texts not yet in the table
 };
 
 // The Repeat test: hit (true) when the first 200 characters of the Event

@@ -81,7 +81,11 @@ int list_add_line(int number, int position, std::string_view text) {
     if (position == -1) position = count;
     if (position < 0 || position > count || !installed->list_add_line(number, position, handed(text)))
         return 0;
-    list->lines.insert(list->lines.begin() + position, text_arena_add(list->bytes, text));
+    const std::string_view kept = text_arena_add(list->bytes, text);
+    if (position == count)
+        list->lines.push_back(kept);
+    else
+        list->lines.insert(list->lines.begin() + position, kept);
     return 1;
 }
 
