@@ -7,6 +7,7 @@
 #include "convert/conversion.h"
 #include "convert/end_of_run.h"
 #include "convert/event_file.h"
+#include "convert/normalise.h"
 #include "lists/lists.h"
 #include "run/run_state.h"
 #include "run/views.h"
@@ -77,8 +78,10 @@ void main_sequence() {
     case Choice::chosen:
         break;
     }
-    const bool guide_text_taken = capture_guide_text();
-    const bool guide_text_converted = convert_event_file();
+    // The Service list made ready once for the capture and the conversion.
+    const ServiceNames services = service_names_prepare(g_run.service_list, g_run.service_count);
+    const bool guide_text_taken = capture_guide_text(services);
+    const bool guide_text_converted = convert_event_file(services);
     ask_end_of_run_question();
     if (g_run.end_of_run_answer == ANSWER_CANCEL) return;
 

@@ -24,9 +24,8 @@ bool holds_guide_block(std::string_view text) {
 
 }  // namespace
 
-bool capture_guide_text() {
-    const Text guide_text = capture_normalisation(
-        clipboard_get_text(), service_names_prepare(g_run.service_list, g_run.service_count));
+bool capture_guide_text(const ServiceNames& services) {
+    const Text guide_text = capture_normalisation(clipboard_get_text(), services);
     std::string_view trimmed = guide_text;
     while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
 

@@ -21,9 +21,9 @@ const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", 
 
 // What the Conversion loop works with besides its two File slots.
 struct Conversion {
+    const ServiceNames& services;
     FilterIndex filter;
     EventStore store;
-    ServiceNames services;
     Text repaired;  // a re-read line the spacing repair changed
 };
 
@@ -130,10 +130,9 @@ Text compose_description_line(std::string_view description_line) {
     return text_mid(line, 2, 1) == ":" ? text_right(line, n - 5) : text_right(line, n - 6);
 }
 
-bool convert_event_file() {
+bool convert_event_file(const ServiceNames& services) {
     if (!begin_data_file_pass()) return false;
-    Conversion c{filter_index_build(g_run.filter_list, g_run.filter_count), {},
-                 service_names_prepare(g_run.service_list, g_run.service_count), {}};
+    Conversion c{services, filter_index_build(g_run.filter_list, g_run.filter_count), {}, {}};
     while (!file_at_end(EVENT_SLOT)) {
         const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
         if (is_weekday_line(line))

@@ -9,9 +9,10 @@
 #include "convert/normalise.h"
 #include "runtime/text.h"
 
-// Runs the whole conversion, end of input included. True when the Event
-// file was replaced by its converted version.
-bool convert_event_file();
+// Runs the whole conversion, end of input included, the Weekday lines
+// normalised with services. True when the Event file was replaced by its
+// converted version.
+bool convert_event_file(const ServiceNames& services);
 
 // A Weekday line begins with one of the weekday abbreviations.
 bool is_weekday_line(std::string_view line);
