@@ -176,6 +176,15 @@ struct Scratch {
 // Removes the entries from text.
 void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     if (names.folded.empty() || text.empty()) return;
+    // Most pieces hold no place where an entry may begin, in any letter case.
+    auto pair_bit = [&](const unsigned char* at) {
+        const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
+        return (names.first_two[two / 64] >> (two % 64)) & 1;
+    };
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    bool may_hold = !names.short_ones.empty();
+    for (std::size_t p = 0; !may_hold && p + 4 <= text.size(); ++p) may_hold = pair_bit(bytes + p);
+    if (!may_hold) return;
     s.folded.assign(text);
     for (char& c : s.folded) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
     s.due.assign(names.short_ones.begin(), names.short_ones.end());
@@ -198,9 +207,8 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     };
     // Whether an entry of four bytes or more may begin at position.
     auto may_begin = [&](std::size_t position) {
-        const auto* const at = reinterpret_cast<const unsigned char*>(s.folded.data()) + position;
-        const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
-        return position + 4 <= s.folded.size() && ((names.first_two[two / 64] >> (two % 64)) & 1);
+        return position + 4 <= s.folded.size() &&
+               pair_bit(reinterpret_cast<const unsigned char*>(s.folded.data()) + position);
     };
     for (std::size_t p = 0; p + 4 <= s.folded.size(); ++p)
         if (may_begin(p)) add_due(p, -1, 0);
@@ -310,10 +318,21 @@ ServiceNames service_names_prepare(const std::vector<Text>& list, int count) {
             eight.emplace_back(load_key(folded.data(), 8), i);
     }
     names.first_two.assign(65536 / 64, 0);
+    // Their first two bytes in every letter case, so that a text can be
+    // looked at before it is folded.
+    auto cases = [](unsigned char folded) {
+        const bool letter = folded >= 'a' && folded <= 'z';
+        return std::pair<unsigned char, unsigned char>(folded, letter ? folded - ('a' - 'A') : folded);
+    };
     for (const auto* keyed : {&four, &eight})
         for (const auto& [key, entry] : *keyed) {
-            const std::size_t two = key & 0xFFFF;
-            names.first_two[two / 64] |= std::uint64_t{1} << (two % 64);
+            const auto [first, first_upper] = cases(static_cast<unsigned char>(key & 0xFF));
+            const auto [second, second_upper] = cases(static_cast<unsigned char>((key >> 8) & 0xFF));
+            for (const unsigned char a : {first, first_upper})
+                for (const unsigned char b : {second, second_upper}) {
+                    const std::size_t two = a | static_cast<std::size_t>(b) << 8;
+                    names.first_two[two / 64] |= std::uint64_t{1} << (two % 64);
+                }
         }
     names.by_four = prefix_table_build(4, std::move(four));
     names.by_eight = prefix_table_build(8, std::move(eight));

@@ -29,7 +29,7 @@ struct ServiceNames {
     std::vector<Text> folded;              // entries 0 .. count - 1, in list order
     std::vector<std::int32_t> short_ones;  // entries of one to three bytes
     PrefixTable by_four, by_eight;
-    std::vector<std::uint64_t> first_two;  // bit per first two bytes of those entries
+    std::vector<std::uint64_t> first_two;  // their first two bytes, in every letter case
     std::size_t longest = 0;
     // No entry holds a line end, so every line of a text can be done alone.
     bool line_by_line = true;
