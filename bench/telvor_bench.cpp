@@ -385,7 +385,10 @@ bool measure(const Workload& w, bool keep, int target_ratio) {
     for (int round = 0; round < ROUNDS; ++round) {
         cp_seconds = std::min(cp_seconds, time_cp(pristine, folder / "cp-copy.telvor", false));
         durable_seconds = std::min(durable_seconds, time_cp(pristine, folder / "cp-copy.telvor", true));
-        fs::copy_file(pristine, f.event_file, fs::copy_options::overwrite_existing);
+        // Removed first: the MinGW library refuses to copy over a file.
+        std::error_code ignored;
+        fs::remove(f.event_file, ignored);
+        fs::copy_file(pristine, f.event_file);
         double seconds = 0;
         long kib = 0;
         ok = run_child(f, seconds, kib) && ok;
