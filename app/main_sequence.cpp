@@ -65,7 +65,9 @@ void main_sequence() {
     // What the user copied is dropped only once it is stored and converted;
     // Guide text left unconverted in the Event file does not survive a
     // Marking pass, and text that held no Guide block was not used at all.
-    if (guide_text_taken && guide_text_converted) clipboard_clear();
+    // Whatever was copied after the capture stays.
+    if (guide_text_taken && guide_text_converted)
+        clipboard_clear_if_holding(g_run.clipboard_capture, CLIPBOARD_WAIT_MS);
     while (window_wait_event() != WINDOW_EVENT_CLOSE) {
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "runtime/window.h"
@@ -30,6 +31,8 @@ public:
     bool window_fails = false;
     bool clipboard_has_text = false;
     Text clipboard;                 // what the clipboard holds while it has text
+    bool clipboard_silent = false;  // its owner never hands the text over
+    std::optional<Text> later_copy; // copied by the user while the question is open
     Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
     int answer = ANSWER_CANCEL;     // the button chosen in the question
     int events_before_close = 1;    // other events delivered before the Close event

@@ -15,6 +15,28 @@ Text g_failure_reason;
 
 bool is_separator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+// The system's text for an error code, one line.
+std::u16string error_message(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text;
+    if (length > 0 && buffer != nullptr) text.assign(buffer, buffer + length);
+    if (buffer != nullptr) ::LocalFree(buffer);
+    // One line: the system's text ends in CR LF, sometimes after a full stop.
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' ||
+                             text.back() == u'.'))
+        text.pop_back();
+    for (char16_t& c : text)
+        if (c == u'\r' || c == u'\n') c = u' ';
+    if (text.empty()) {
+        const std::string fallback = "system error " + std::to_string(error);
+        text.assign(fallback.begin(), fallback.end());
+    }
+    return text;
+}
+
 }  // namespace
 
 namespace telvor_win32 {
@@ -43,25 +65,10 @@ std::string native_of(const wchar_t* text, std::size_t length) {
 
 std::string native_of(const std::wstring& text) { return native_of(text.data(), text.size()); }
 
-std::string error_text(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text;
-    if (length > 0 && buffer != nullptr) text.assign(buffer, buffer + length);
-    if (buffer != nullptr) ::LocalFree(buffer);
-    // One line: the system's text ends in CR LF, sometimes after a full stop.
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' ||
-                             text.back() == u'.'))
-        text.pop_back();
-    for (char16_t& c : text)
-        if (c == u'\r' || c == u'\n') c = u' ';
-    if (text.empty()) return "system error " + std::to_string(error);
-    return cp1252_from_utf16(text);
-}
+std::string error_text(DWORD error) { return cp1252_from_utf16(error_message(error)); }
 
-void note_failure(DWORD error) { g_failure_reason = error_text(error); }
+// Kept as UTF-8, as the paths are: the reason is written out beside them.
+void note_failure(DWORD error) { g_failure_reason = wtf8_from_utf16(error_message(error)); }
 
 void note_failure(const char* reason) { g_failure_reason = reason; }
 

@@ -27,7 +27,7 @@ std::string native_of(const wchar_t* text, std::size_t length);
 std::string native_of(const std::wstring& text);
 
 // Keeps the reason for file_failure_reason: the system's text for an error
-// code, or a reason of the program's own.
+// code (in UTF-8, as the paths are), or a reason of the program's own.
 void note_failure(DWORD error);
 void note_failure(const char* reason);
 // The system's text for an error code, one line, in Windows-1252.

@@ -1,0 +1,71 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- The program's own messages in German: the box that lists the failed
+     steps, its lines and the reasons the program gives itself. Compiled
+     into the Qt program (lrelease) and into the Windows program
+     (cmake/catalogue.cmake). "%1" is a path, "%2" a reason. -->
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>TELVOR</name>
+    <message>
+        <source>TELVOR could not complete these steps:</source>
+        <translation>TELVOR konnte diese Schritte nicht ausführen:</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>kann %1 nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>kann %1 nicht schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>kann %1 nicht anlegen: %2</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>kann %1 nicht ersetzen: %2</translation>
+    </message>
+    <message>
+        <source>cannot lock %1: %2</source>
+        <translation>kann %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>cannot read the clipboard: %2</source>
+        <translation>kann die Zwischenablage nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>the program holding the clipboard did not hand over its text in time</source>
+        <translation>das Programm, dem die Zwischenablage gehört, hat ihren Text nicht rechtzeitig herausgegeben</translation>
+    </message>
+    <message>
+        <source>TELVOR's window did not get the keyboard focus</source>
+        <translation>das Fenster von TELVOR hat den Tastaturfokus nicht bekommen</translation>
+    </message>
+    <message>
+        <source>another program keeps the clipboard open</source>
+        <translation>ein anderes Programm hält die Zwischenablage geöffnet</translation>
+    </message>
+    <message>
+        <source>it is one of TELVOR's own files in the Program directory</source>
+        <translation>sie ist eine der eigenen Dateien von TELVOR im Programmverzeichnis</translation>
+    </message>
+    <message>
+        <source>the file is in use by this run</source>
+        <translation>die Datei ist in diesem Lauf schon in Gebrauch</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the working file is not complete</source>
+        <translation>die Arbeitsdatei ist unvollständig</translation>
+    </message>
+</context>
+</TS>
