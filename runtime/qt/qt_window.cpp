@@ -200,7 +200,8 @@ protected:
     }
 };
 
-// A message box whose text Ctrl+C copies, whatever has the focus in it.
+// A message box whose title and text Ctrl+C copies, as a Windows message
+// box does.
 class MessageBox final : public QMessageBox {
 public:
     explicit MessageBox(QWidget* parent) : QMessageBox(parent) {}
@@ -208,7 +209,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (event->matches(QKeySequence::Copy)) {
-            QGuiApplication::clipboard()->setText(text());
+            QGuiApplication::clipboard()->setText(windowTitle() + QLatin1Char('\n') + text());
             return;
         }
         QMessageBox::keyPressEvent(event);

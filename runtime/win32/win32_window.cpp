@@ -376,6 +376,22 @@ bool Win32WindowServices::open_clipboard() const {
 // open until the deadline. Runs on a thread of its own.
 ClipboardReading Win32WindowServices::read_clipboard(Clock::time_point deadline) {
     ClipboardReading reading;
+    // An owner that hands its text over only when asked for it would keep
+    // the clipboard open as long as it does not answer: another program's
+    // owner must answer a message first.
+    const HWND owner = ::GetClipboardOwner();
+    DWORD owner_process = 0;
+    if (owner != nullptr && ::GetWindowThreadProcessId(owner, &owner_process) != 0 &&
+        owner_process != ::GetCurrentProcessId()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        DWORD_PTR ignored = 0;
+        if (left <= 0 || ::SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                               static_cast<UINT>(left), &ignored) == 0) {
+            reading.failure = CLIPBOARD_SILENT;
+            return reading;
+        }
+    }
     while (!::OpenClipboard(nullptr)) {
         if (Clock::now() >= deadline) {
             reading.failure = CLIPBOARD_HELD_OPEN;
