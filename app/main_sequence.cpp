@@ -25,10 +25,30 @@ void refuse_busy(const char* what, const Path& path) {
     run_set_exit_status(EXIT_BUSY);
 }
 
+// Shows why the run leaves a folder or the Event file alone (said on stderr
+// already): the run ends without having changed anything.
+void refuse_unusable() {
+    const Path folder = file_failure_path();
+    const bool locking = !folder.empty() && Text(file_failure_doing()).starts_with("lock");
+    const Text text = locking ? "TELVOR cannot lock this folder and leaves it alone:\n" + path_display(folder) +
+                                    "\n" + file_failure_reason() +
+                                    "\nTELVOR must be able to read and write the folder."
+                              : "TELVOR leaves this Event file alone:\n" + g_run.event_file_name + "\n" +
+                                    file_failure_reason();
+    ask_yes_no_cancel(g_run.version_text, text, ASK_OK | ASK_ICON_STOP);
+}
+
 void main_sequence() {
-    if (folder_lock(g_run.program_directory) == FOLDER_BUSY) {
+    switch (folder_lock(g_run.program_directory)) {
+    case FOLDER_BUSY:
         refuse_busy("in this folder", g_run.program_directory);
         return;
+    case FOLDER_FAILED:
+        run_file_step_failed("lock the folder", g_run.program_directory);
+        refuse_unusable();
+        return;
+    default:
+        break;
     }
     g_run.program_directory_claimed = true;
     g_run.main_window_is_open = main_window_open() != 0;
@@ -53,6 +73,9 @@ void main_sequence() {
         return;
     case Choice::busy:
         refuse_busy("on this Event file", g_run.event_file_path);
+        return;
+    case Choice::unusable:
+        refuse_unusable();
         return;
     case Choice::chosen:
         break;

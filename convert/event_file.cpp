@@ -1,5 +1,7 @@
 #include "convert/event_file.h"
 
+#include <cstdio>
+
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
@@ -20,12 +22,32 @@ bool is_own_file(const Path& path) {
     return false;
 }
 
-// Claims the folder of the Event file for this run and clears it of the
-// copies that replacements killed midway left beside the Event file.
-bool claim_event_file() {
-    if (folder_lock_of_file(g_run.event_file_path) == FOLDER_BUSY) return false;
-    file_remove_leftover_copies(g_run.event_file_path);
-    return true;
+// Claims the folder of the Event file for this run, clears it of what
+// replacements killed midway left, and puts back the old content of a
+// rewrite in place that was interrupted.
+Choice claim_event_file() {
+    switch (folder_lock_of_file(g_run.event_file_path)) {
+    case FOLDER_BUSY:
+        return Choice::busy;
+    case FOLDER_FAILED:
+        run_file_step_failed("lock the folder of", g_run.event_file_path);
+        return Choice::unusable;
+    default:
+        break;
+    }
+    Path journal;
+    switch (file_recover(g_run.event_file_path, g_run.program_directory, journal)) {
+    case RECOVERY_RESTORED:
+        std::fprintf(stderr, "telvor: %s: a rewrite was interrupted; its old content was put back from %s\n",
+                     g_run.event_file_path.native.c_str(), journal.native.c_str());
+        break;
+    case RECOVERY_FAILED:
+        run_file_step_failed("restore the old content of", g_run.event_file_path);
+        return Choice::unusable;
+    default:
+        break;
+    }
+    return Choice::chosen;
 }
 
 void write_new_file_header() {
@@ -49,14 +71,14 @@ Choice choose_event_file() {
     const Path parameter = program_parameter(0);
     if (!parameter.empty()) {
         run_set_event_file(parameter);
-        return claim_event_file() ? Choice::chosen : Choice::busy;
+        return claim_event_file();
     }
 
     const Path chosen = choose_file_to_open(
         DIALOG_TITLE, path_append(g_run.program_directory, "*.telvor"), DIALOG_PATTERN, 0);
     if (chosen.empty()) return Choice::cancelled;
     run_set_event_file(chosen);
-    if (!claim_event_file()) return Choice::busy;
+    if (const Choice claimed = claim_event_file(); claimed != Choice::chosen) return claimed;
     // Whatever stands under the name is used as it is, readable or not: only
     // a name under which nothing exists is new.
     if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
@@ -66,7 +88,7 @@ Choice choose_event_file() {
         // A typed name whose ".telvor" file exists already means that file:
         // it is used as it is and never overwritten by a header. The name
         // may lead into another folder, which is claimed as well.
-        if (!claim_event_file()) return Choice::busy;
+        if (const Choice claimed = claim_event_file(); claimed != Choice::chosen) return claimed;
         if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
     }
     if (!is_own_file(g_run.event_file_path)) write_new_file_header();
@@ -83,8 +105,11 @@ bool event_file_open_read() {
 }
 
 bool replace_event_file(const Path& working_path, bool written_completely) {
-    if (written_completely && file_replace(working_path, g_run.event_file_path)) return true;
-    if (written_completely) run_step_failed("replace", g_run.event_file_path);
+    if (written_completely && file_replace(working_path, g_run.event_file_path, g_run.program_directory))
+        return true;
+    // The failure names the file it concerned: the Event file, or the
+    // working file, journal or folder the replacement failed on.
+    if (written_completely) run_file_step_failed("replace", g_run.event_file_path);
     file_delete(working_path);
     return false;
 }

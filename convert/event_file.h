@@ -6,13 +6,16 @@
 #include "runtime/path.h"
 #include "runtime/text.h"
 
-enum class Choice { chosen, cancelled, busy };
+enum class Choice { chosen, cancelled, busy, unusable };
 
 // Fixes the Event file: the first program parameter, else the file picked
 // or named in the open-file dialog. The folder that holds it is claimed for
-// this run (busy when another run holds it) and cleared of leftover copies.
-// A name under which nothing exists gets the extension ".telvor" (unless it
-// has it) and is created with the New-file header.
+// this run (busy when another run holds it, unusable when it cannot be
+// locked), cleared of the leftovers of killed replacements, and an
+// interrupted rewrite of the Event file is undone from its journal
+// (unusable when that fails). A name under which nothing exists gets the
+// extension ".telvor" (unless it has it) and is created with the New-file
+// header.
 Choice choose_event_file();
 
 // The first line of the New-file header for a file of that name created at

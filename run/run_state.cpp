@@ -64,6 +64,14 @@ void run_step_failed(const char* doing, const Path& path) {
     run_step_failed_with(doing, path, file_failure_reason());
 }
 
+void run_file_step_failed(const char* doing, const Path& path) {
+    const Path noted = file_failure_path();
+    if (noted.empty())
+        run_step_failed(doing, path);
+    else
+        run_step_failed(file_failure_doing(), noted);
+}
+
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason) {
     // The path and the reason in the system's own bytes, as a terminal shows them.
     std::fprintf(stderr, "telvor: cannot %s%s%s: %s\n", doing, path.empty() ? "" : " ",
@@ -71,7 +79,7 @@ void run_step_failed_with(const char* doing, const Path& path, const Text& reaso
     // The same line for the user, in the desktop's language.
     const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
     g_run.failed_steps.push_back(fill_in(translate(pattern), path_display(path),
-                                         translate(cp1252_from_utf8(reason))));
+                                         translate(cp1252_from_utf8_or_cp1252(reason))));
     run_set_exit_status(EXIT_STEP_FAILED);
 }
 

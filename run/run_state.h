@@ -89,6 +89,10 @@ void run_set_event_file(const Path& path);
 // reason, the same line kept for the user (run_show_failed_steps), and the
 // exit status of a failed step unless one is set already.
 void run_step_failed(const char* doing, const Path& path);
+// The same for a step whose failure the file layer noted on another file
+// than path (a working file that vanished, a journal, a folder): that file
+// and what was being done to it are named instead.
+void run_file_step_failed(const char* doing, const Path& path);
 // The same with a reason of its own, and without a path where path is empty.
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason);
 // Shows the failed steps the user has not been shown yet, in one message

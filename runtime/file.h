@@ -1,7 +1,7 @@
 // Line files in numbered File slots, and the other file-system and process
 // services of a run.
 //
-// Each open slot has a buffer of at least 4096 bytes. Lines read end at LF,
+// Each open slot has a buffer of FILE_BUFFER_SIZE bytes. Lines read end at LF,
 // CR, CR LF or a 0 byte; every line written ends in CR LF. Contents are
 // bytes and are never converted; paths are used exactly as the system gave
 // them (runtime/path.h).
@@ -11,7 +11,8 @@
 // file being written is not opened for reading.
 //
 // Every operation that fails leaves the system's reason for it behind, for
-// file_failure_reason.
+// file_failure_reason. All of it goes through the system-call table of
+// runtime/os.h, written once for every platform.
 #pragma once
 
 #include "runtime/path.h"
@@ -22,8 +23,11 @@ enum : int {
     FILE_BUFFER_SIZE = 65536,  // bytes buffered per slot
 };
 
-// Process start: keeps the command line for program_parameter and makes a
-// file-size limit or a closed pipe a write error instead of a killed process.
+// Process start: keeps the command line for program_parameter, makes a
+// file-size limit or a closed pipe a write error instead of a killed
+// process, and (with glibc) has freed memory kept by the process rather than
+// handed back to the system, since a run allocates texts of the Guide
+// text's size over and over.
 void program_start(int argc, char** argv);
 
 // Opens an existing plain file for reading; nonzero on success. A failed
@@ -61,15 +65,22 @@ int file_close(int slot);
 // Closes every open slot.
 void file_close_all();
 
-// Puts the completed working file source in place of destination; nonzero
-// on success, and source is gone then. Where both lie on one file system
-// source is flushed to disk and renamed over the destination, otherwise a
-// flushed copy beside the destination is; either way the destination holds
-// its old or its new content at every instant. Permission bits and owner
-// are kept, a symbolic link is replaced at its target. Refused (0, source
-// kept) while destination is open in a File slot, while source is being
-// written, and for a write-protected destination or folder.
-int file_replace(const Path& source, const Path& destination);
+// Puts the completed working file source in place of destination (links
+// followed) and keeps the destination's owner, group, permission bits,
+// extended attributes and names; nonzero on success, and source is gone
+// then. The destination holds its old or its new content at every instant,
+// or, while it is rewritten in place, its old content waits in a flushed
+// journal beside it (or in journal_folder where its own folder may not be
+// written) that file_recover puts back. Refused (0, source kept) while
+// destination is open in a File slot, while source is being written, and
+// for a write-protected destination.
+int file_replace(const Path& source, const Path& destination, const Path& journal_folder);
+// Before a file is worked on: removes the temporary files that replacements
+// killed midway left beside it and in journal_folder, and puts back the old
+// content of a rewrite in place that was interrupted (journal_used names
+// the journal then).
+enum : int { RECOVERY_NONE = 0, RECOVERY_RESTORED = 1, RECOVERY_FAILED = 2 };
+int file_recover(const Path& path, const Path& journal_folder, Path& journal_used);
 // Removes a directory entry; a file held open by a File slot stays (0).
 int file_delete(const Path& path);
 // Nonzero when a directory entry of that name exists (links not followed).
@@ -77,15 +88,12 @@ int file_entry_exists(const Path& path);
 // Nonzero when both paths name the same file: one existing file (links
 // followed), or one name in one folder whether it exists or not.
 int file_same(const Path& a, const Path& b);
-// Removes the temporary copies that replacements killed midway left beside
-// the file that path finally names (links followed).
-void file_remove_leftover_copies(const Path& path);
-
 // Claims a folder for this process until folder_locks_release or the
 // process's end (the system drops the claim of a process that dies).
-// Returns FOLDER_CLAIMED, or FOLDER_BUSY when another process holds it; a
-// folder that cannot be claimed at all counts as claimed.
-enum : int { FOLDER_BUSY = 0, FOLDER_CLAIMED = 1 };
+// Returns FOLDER_CLAIMED (also where no folder is: nothing there can be
+// written), FOLDER_BUSY when another process holds it, or FOLDER_FAILED
+// when it cannot be locked (the reason kept).
+enum : int { FOLDER_BUSY = 0, FOLDER_CLAIMED = 1, FOLDER_FAILED = 2 };
 int folder_lock(const Path& folder);
 // The same for the folder that holds the file that path finally names
 // (links followed): the claim outlives every replacement of the file.
@@ -96,11 +104,12 @@ void folder_locks_release();
 Text file_failure_reason();
 // Sets that reason, for a refusal of the program's own.
 void file_set_failure_reason(const Text& reason);
-
-// Fault seam for tests: every later open of path for reading gives a file
-// whose reads fail with an I/O error once after_bytes bytes have been read.
-// An empty path ends it.
-void file_inject_read_error(const Path& path, long long after_bytes);
+// Where the last failure concerned another file than the one the caller
+// named (a working file that vanished, a journal, a folder that could not
+// be flushed): what was being done to it, and its path. "" and an empty
+// path otherwise.
+const char* file_failure_doing();
+Path file_failure_path();
 
 // The current directory, whole (no length limit); empty on failure.
 Path directory_get_current();

@@ -1,8 +1,8 @@
-// The File slots on every platform.
+// The File slots.
 //
 // Every slot owns a buffer. Reading fills it with one read at a time and
 // splits lines inside it; writing collects pieces in it and hands them to
-// the platform when it is full or the slot is closed. A write that fails
+// the system when it is full or the slot is closed. A write that fails
 // marks the slot, and file_close reports it.
 #include "runtime/file_slots.h"
 
@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "runtime/file.h"
+#include "runtime/file_failure.h"
 
 namespace file_slots {
 namespace {
@@ -17,33 +18,24 @@ namespace {
 constexpr std::size_t BUFFER_SIZE = FILE_BUFFER_SIZE;
 
 struct Slot {
-    Handle handle = -1;
+    os::Handle handle = os::NO_HANDLE;
     bool open = false;
     Mode mode = Mode::reading;
     Identity identity;
     // Writing: a write, flush or close failed; later pieces are dropped.
     // Reading: a read failed, so the end met was not the file's real end.
     bool failed = false;
-    long failure = 0;  // the platform's code of that failure
+    long failure = 0;  // the system's code of that failure
     // Reading: the end of the file (or a read error) has been met.
     bool at_eof = false;
     // Reading: bytes in the buffer and the position of the next unread one.
     // Writing: `count` is the number of bytes waiting in the buffer.
     std::size_t count = 0;
     std::size_t next = 0;
-    // Reading: bytes still allowed before an injected read error (-1: none).
-    long long fault_after = -1;
     std::unique_ptr<char[]> buffer;
 };
 
 Slot g_slots[FILE_SLOT_COUNT];
-
-// The injected read error: the path it applies to and where it strikes.
-struct ReadFault {
-    std::string path;
-    long long after = 0;
-};
-ReadFault g_read_fault;
 
 Slot* slot_at(int slot) {
     if (slot < 0 || slot >= FILE_SLOT_COUNT) return nullptr;
@@ -61,8 +53,7 @@ void mark_failed(Slot& s, long error) {
 }
 
 void write_out(Slot& s, const char* data, std::size_t size) {
-    long error = 0;
-    if (!s.failed && !platform_write(s.handle, data, size, error)) mark_failed(s, error);
+    if (!s.failed && !os::write(s.handle, data, size)) mark_failed(s, os::last_error());
 }
 
 // Writes out the buffer of a writing slot; a failure marks the slot and the
@@ -77,19 +68,14 @@ void flush(Slot& s) {
 bool fill(Slot& s) {
     if (s.next < s.count) return true;
     if (s.at_eof) return false;
-    std::size_t wanted = BUFFER_SIZE;
-    if (s.fault_after >= 0 && static_cast<long long>(wanted) > s.fault_after)
-        wanted = static_cast<std::size_t>(s.fault_after);
-    long error = platform_io_error();
-    const long long got = wanted > 0 ? platform_read(s.handle, s.buffer.get(), wanted, error) : -1;
+    const long long got = os::read(s.handle, s.buffer.get(), BUFFER_SIZE);
     s.count = 0;
     s.next = 0;
     if (got <= 0) {
-        if (got < 0) mark_failed(s, error);
+        if (got < 0) mark_failed(s, os::last_error());
         s.at_eof = true;
         return false;
     }
-    if (s.fault_after >= 0) s.fault_after -= got;
     s.count = static_cast<std::size_t>(got);
     return true;
 }
@@ -157,12 +143,11 @@ bool prepare(int slot) {
     return true;
 }
 
-bool install(int slot, Handle handle, const Identity& identity, Mode mode, const std::string& path) {
+bool install(int slot, os::Handle handle, const Identity& identity, Mode mode) {
     Slot* s = slot_at(slot);
     if (s == nullptr || holds(identity, mode == Mode::reading)) {
-        long ignored = 0;
-        platform_close(handle, ignored);
-        file_set_failure_reason("the file is in use by this run");
+        os::close(handle);
+        file_failure::note("the file is in use by this run");
         return false;
     }
     s->handle = handle;
@@ -174,8 +159,6 @@ bool install(int slot, Handle handle, const Identity& identity, Mode mode, const
     s->at_eof = false;
     s->count = 0;
     s->next = 0;
-    const bool faulty = mode == Mode::reading && !g_read_fault.path.empty() && g_read_fault.path == path;
-    s->fault_after = faulty ? g_read_fault.after : -1;
     return true;
 }
 
@@ -190,10 +173,6 @@ bool holds(const Identity& identity, bool writers_only) {
 }  // namespace file_slots
 
 using file_slots::Mode;
-
-void file_inject_read_error(const Path& path, long long after_bytes) {
-    file_slots::g_read_fault = {path.native, after_bytes};
-}
 
 int file_at_end(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
@@ -260,13 +239,12 @@ int file_close(int slot) {
     file_slots::Slot* s = file_slots::slot_at(slot);
     if (s == nullptr || !s->open) return 1;
     if (s->mode == Mode::writing) file_slots::flush(*s);
-    long error = 0;
-    // A failed close loses written bytes; a read had them all already.
-    if (!file_slots::platform_close(s->handle, error) && s->mode == Mode::writing)
-        file_slots::mark_failed(*s, error);
+    // A close that fails may have lost written bytes; on a file read it
+    // tells of a device that fails, and the pass counts as incomplete too.
+    if (!os::close(s->handle)) file_slots::mark_failed(*s, os::last_error());
     const bool failed = s->failed;
-    if (failed) file_slots::platform_note_failure(s->failure);
-    s->handle = -1;
+    if (failed) file_failure::note_code(s->failure);
+    s->handle = os::NO_HANDLE;
     s->open = false;
     return failed ? 0 : 1;
 }

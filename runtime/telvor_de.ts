@@ -28,8 +28,28 @@
         <translation>kann %1 nicht ersetzen: %2</translation>
     </message>
     <message>
-        <source>cannot lock %1: %2</source>
-        <translation>kann %1 nicht sperren: %2</translation>
+        <source>cannot lock the folder %1: %2</source>
+        <translation>kann den Ordner %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>cannot lock the folder of %1: %2</source>
+        <translation>kann den Ordner von %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>cannot rewrite %1: %2</source>
+        <translation>kann %1 nicht neu schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot rewrite (its old content waits in the journal beside it) %1: %2</source>
+        <translation>kann %1 nicht neu schreiben (der alte Inhalt wartet im Journal daneben): %2</translation>
+    </message>
+    <message>
+        <source>cannot restore the old content of %1: %2</source>
+        <translation>kann den alten Inhalt von %1 nicht wiederherstellen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht schreiben: %2</translation>
     </message>
     <message>
         <source>cannot read the clipboard: %2</source>
@@ -66,6 +86,18 @@
     <message>
         <source>the working file is not complete</source>
         <translation>die Arbeitsdatei ist unvollständig</translation>
+    </message>
+    <message>
+        <source>the file changed while it was copied</source>
+        <translation>die Datei hat sich beim Kopieren geändert</translation>
+    </message>
+    <message>
+        <source>the journal is incomplete</source>
+        <translation>das Journal ist unvollständig</translation>
+    </message>
+    <message>
+        <source>no folder may take its journal</source>
+        <translation>kein Ordner kann sein Journal aufnehmen</translation>
     </message>
 </context>
 </TS>

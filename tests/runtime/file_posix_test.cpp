@@ -76,14 +76,15 @@ TEST_F(PosixFiles, CreateRefusesADanglingLink) {
 
 TEST_F(PosixFiles, ReplaceKeepsBitsAndLinkAndHonoursWriteProtection) {
     const std::string dst = dir.file("event.telvor");
+    const Path journals{dir.path()};
     write_bytes(dst, "old\r\n");
     ASSERT_EQ(::chmod(dst.c_str(), 0640), 0);
     ASSERT_EQ(::symlink("event.telvor", dir.file("alias").c_str()), 0);
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     ASSERT_NE(file_open_read(1, at("event.telvor")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("alias")), 0);  // open through another name
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("alias"), journals), 0);  // open through another name
     file_close(1);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("alias")), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("alias"), journals), 0);
     EXPECT_TRUE(fs::is_symlink(dir.file("alias")));
     EXPECT_EQ(read_bytes(dst), "new\r\n");
     EXPECT_EQ(mode_of(dst), 0640);
@@ -91,16 +92,21 @@ TEST_F(PosixFiles, ReplaceKeepsBitsAndLinkAndHonoursWriteProtection) {
     // Write protection holds also for root; the working file stays.
     write_bytes(dir.file("TELVOR.DAT"), "newer\r\n");
     ASSERT_EQ(::chmod(dst.c_str(), 0444), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(read_bytes(dst), "new\r\n");
+    EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "newer\r\n");
+    // A file that may be written in a folder that may not is rewritten in
+    // place, its journal kept in the journal folder meanwhile; a new name
+    // cannot be made there.
     fs::create_directory(dir.file("locked"));
     write_bytes(dir.file("locked/e"), "kept");
     ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0555), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("locked/e")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("locked/f")), 0);
-    EXPECT_EQ(read_bytes(dst), "new\r\n");
-    EXPECT_EQ(read_bytes(dir.file("locked/e")), "kept");
-    EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "newer\r\n");
-    EXPECT_EQ(entries(dir.file("locked")), 1);  // no temporary file left
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("locked/f"), journals), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("locked/e"), journals), 0);
+    EXPECT_EQ(read_bytes(dir.file("locked/e")), "newer\r\n");
+    EXPECT_EQ(entries(dir.file("locked")), 1);
+    EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
+    EXPECT_EQ(entries(dir.path()), 3);  // no journal left beside the rest
 }
 
 // Across file systems the working file is copied beside the target and
@@ -116,7 +122,7 @@ TEST_F(PosixFiles, ReplaceAcrossFileSystemsCopies) {
     write_bytes(target, "old\r\n");
     ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), Path{target}), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), Path{target}, Path{dir.path()}), 0);
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_EQ(mode_of(target), 0604);
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
@@ -124,7 +130,7 @@ TEST_F(PosixFiles, ReplaceAcrossFileSystemsCopies) {
     fs::remove_all(folder);
 }
 
-TEST_F(PosixFiles, WriteAndReadErrorsAreReportedByClose) {
+TEST_F(PosixFiles, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
     // A direct write cut short by the file-size limit (real only in a child).
     EXPECT_EQ(in_child([&] {
                   char name[] = "telvor", *argv[] = {name, nullptr};
@@ -136,10 +142,6 @@ TEST_F(PosixFiles, WriteAndReadErrorsAreReportedByClose) {
               }),
               0);
     EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
-    // A read that fails midway.
-    ASSERT_NE(file_open_read(1, Path{"/proc/self/mem"}), 0);  // reading from address 0 fails
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_close(1), 0);
 }
 
 // Another process holding a folder keeps this one out until it ends, and

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/os.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ class Files : public ::testing::Test {
 protected:
     void TearDown() override {
         file_close_all();
-        file_inject_read_error(Path(), 0);
+        os::fault_clear();
     }
     Path at(const std::string& name) const { return Path{dir.file(name)}; }
     // The lines as a reading loop sees them; file_at_end must consume nothing.
@@ -136,27 +138,33 @@ TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     write_bytes(dir.file("event.telvor"), old);
     ASSERT_NE(file_open_read(1, at("event.telvor")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    const Path journals{dir.path()};
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
     file_close(1);
     ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor")), 0);  // still being written
+    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor"), journals), 0);  // still being written
     file_close(2);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);  // nothing left to move
+    // Nothing left to move: the message names the working file, not the target.
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
     EXPECT_EQ(entries(), 2);
 }
 
-// Only the copies of the file's own pattern go: its name, ".telvor-tmp-"
-// and six characters.
+// Only the temporary files of the file's own patterns go: its name or its
+// journal's, ".telvor-tmp-" and six characters.
 TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
     for (const char* name : {"e.telvor", "e.telvor.telvor-tmp-a1B2c3", "e.telvor.telvor-tmp-a1B2c",
-                             "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3"})
+                             "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3",
+                             "e.telvor.telvor-journal.telvor-tmp-xYz012"})
         write_bytes(dir.file(name), "x");
-    file_remove_leftover_copies(at("e.telvor"));
+    Path journal;
+    EXPECT_EQ(file_recover(at("e.telvor"), Path{dir.path()}, journal), RECOVERY_NONE);
     EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-tmp-a1B2c3")));
+    EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-journal.telvor-tmp-xYz012")));
     EXPECT_EQ(entries(), 4);
 }
 
@@ -172,22 +180,17 @@ TEST_F(Files, EntriesAndSameFiles) {
     EXPECT_EQ(file_same(at("sub/a"), at("a")), 0);
 }
 
-// The injected read error strikes every open of its path for reading after
-// the given bytes; the lines up to it are read, and close reports it.
-TEST_F(Files, InjectedReadErrorIsReportedByClose) {
-    write_bytes(dir.file("e"), "one\r\ntwo\r\nthree\r\n");
-    file_inject_read_error(at("e"), 5);
-    for (int round = 0; round < 2; ++round) {
-        ASSERT_NE(file_open_read(1, at("e")), 0);
-        EXPECT_EQ(file_read_line(1), "one");
-        EXPECT_EQ(file_read_line(1), "");
-        EXPECT_NE(file_at_end(1), 0);
-        EXPECT_EQ(file_close(1), 0);
-    }
-    file_inject_read_error(Path(), 0);
+// A read that fails counts as the end of the file, and close reports it
+// with the system's reason.
+TEST_F(Files, ReadErrorIsReportedByClose) {
+    write_bytes(dir.file("e"), "one\r\ntwo\r\n");
     ASSERT_NE(file_open_read(1, at("e")), 0);
-    while (!file_at_end(1)) file_read_line(1);
-    EXPECT_NE(file_close(1), 0);
+    os::fault_at(os::READ, 1);
+    EXPECT_NE(file_at_end(1), 0);
+    EXPECT_EQ(file_read_line(1), "");
+    EXPECT_EQ(file_close(1), 0);
+    char expected[256];
+    EXPECT_EQ(file_failure_reason(), os::error_text(os::error_code(os::Error::io), expected, sizeof expected));
 }
 
 TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
@@ -195,6 +198,23 @@ TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
     EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
     EXPECT_EQ(folder_lock_of_file(at("missing.telvor")), FOLDER_CLAIMED);
     folder_locks_release();
+}
+
+// A command line as one text (Windows gives a process its own so) splits
+// into the program and its parameters.
+TEST(CommandLine, TokensAsTheProgramSplitsThem) {
+    using Tokens = std::vector<std::string>;
+    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
+             {"telvor.exe", {"telvor.exe"}},
+             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
+             {"t \"\" b", {"t", "", "b"}},
+             {"t \"open end", {"t", "open end"}},
+             {"t a\"b c\"", {"t", "a\"b", "c\""}},
+             {"t \"x y\"z", {"t", "x y", "z"}},
+             {"t tab\there", {"t", "tab\there"}},
+             {"t \"M\xC3\xA4rz \xE2\x82\xAC\"", {"t", "M\xC3\xA4rz \xE2\x82\xAC"}},
+             {"", {}}})
+        EXPECT_EQ(os::command_line_tokens(line), want);
 }
 
 // Parameters are the arguments as the system gave them, bytes that are no

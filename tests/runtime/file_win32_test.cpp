@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/codepage.h"
+#include "runtime/os.h"
 #include "runtime/win32/win32_io.h"
 #include "support/test_support.h"
 
@@ -80,7 +81,7 @@ TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
     ASSERT_NE(file_create(2, at("w")), 0);
     EXPECT_EQ(file_open_read(1, at("w")), 0);
     EXPECT_FALSE(others_may_open(dir.file("w"), GENERIC_READ));
-    EXPECT_EQ(file_replace(at("w"), at("target")), 0);  // still being written
+    EXPECT_EQ(file_replace(at("w"), at("target"), Path{dir.path()}), 0);  // still being written
     EXPECT_EQ(file_close(2), 1);
 
     write_bytes(dir.file("r"), "old\r\n");
@@ -92,7 +93,7 @@ TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
     EXPECT_FALSE(::DeleteFileW(wide(dir.file("r")).c_str()));
     EXPECT_EQ(file_delete(at("r")), 0);
     EXPECT_EQ(file_create_working(2, at("r")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("r")), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("r"), Path{dir.path()}), 0);
     EXPECT_EQ(file_read_line(1), "old");
     file_close_all();
     EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "new\r\n");
@@ -100,10 +101,10 @@ TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
     // The working file written elsewhere (without sharing) is not complete.
     const HANDLE writer = open_with(dir.file("TELVOR.DAT"), GENERIC_WRITE, 0);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("r")), 0);
-    EXPECT_EQ(file_failure_reason(), "the working file is not complete");
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("r"), Path{dir.path()}), 0);
+    EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
     ::CloseHandle(writer);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("r")), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("r"), Path{dir.path()}), 0);
     EXPECT_EQ(read_bytes(dir.file("r")), "new\r\n");
 }
 
@@ -124,7 +125,7 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
     ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
     const bool creation_time_kept = data.ftCreationTime.dwLowDateTime == created.dwLowDateTime;
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    ASSERT_NE(file_replace(at("TELVOR.DAT"), Path{target}), 0);
+    ASSERT_NE(file_replace(at("TELVOR.DAT"), Path{target}, Path{dir.path()}), 0);
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
     ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
@@ -137,10 +138,10 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
     write_bytes(dir.file("TELVOR.DAT"), "newer\r\n");
     const HANDLE holder = open_with(target, GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), Path{target}), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), Path{target}, Path{dir.path()}), 0);
     ::CloseHandle(holder);
     ASSERT_TRUE(::SetFileAttributesW(wide(target).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), Path{target}), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), Path{target}, Path{dir.path()}), 0);
     EXPECT_FALSE(file_failure_reason().empty());
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "newer\r\n");
@@ -156,9 +157,8 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
 // the working file is copied beside the target and moved over it.
 TEST_F(Win32Files, ReplaceOntoAnotherVolumeCopies) {
     const std::string shm = "Z:\\dev\\shm";
-    telvor_win32::FileId here, there;
-    if (!telvor_win32::path_id(wide(dir.path()), here) || !telvor_win32::path_id(wide(shm), there) ||
-        here.volume == there.volume)
+    os::Info here, there;
+    if (!os::path_info(dir.path(), here) || !os::path_info(shm, there) || here.device == there.device)
         GTEST_SKIP() << "no second volume to copy to";
     const std::string folder = shm + "\\telvor-test-" + std::to_string(::GetCurrentProcessId());
     ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), nullptr));
@@ -166,7 +166,7 @@ TEST_F(Win32Files, ReplaceOntoAnotherVolumeCopies) {
     write_bytes(target, "old\r\n");
     ASSERT_TRUE(::SetFileAttributesW(wide(target).c_str(), FILE_ATTRIBUTE_HIDDEN));
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), Path{target}), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), Path{target}, Path{dir.path()}), 0);
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_TRUE(::GetFileAttributesW(wide(target).c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
@@ -188,7 +188,7 @@ TEST_F(Win32Files, NamesOutsideWindows1252) {
     ASSERT_NE(file_create_working(2, Path{folder + "\\TELVOR.DAT"}), 0);
     file_write_line(2, "zwei");
     file_close(2);
-    EXPECT_NE(file_replace(Path{folder + "\\TELVOR.DAT"}, Path{file}), 0);
+    EXPECT_NE(file_replace(Path{folder + "\\TELVOR.DAT"}, Path{file}, Path{folder}), 0);
     ASSERT_NE(file_open_read(1, Path{file}), 0);
     EXPECT_EQ(file_read_line(1), "zwei");
     file_close(1);
@@ -221,21 +221,6 @@ TEST_F(Win32Files, NameWithALoneSurrogate) {
     EXPECT_EQ(file_delete(Path{native}), 0);  // open in the slot
     file_close(1);
     EXPECT_EQ(file_delete(Path{native}), 1);
-}
-
-TEST(Win32CommandLine, TokensAsTheProgramSplitsThem) {
-    using Tokens = std::vector<std::wstring>;
-    for (const auto& [line, want] : std::initializer_list<std::pair<std::wstring, Tokens>>{
-             {L"telvor.exe", {L"telvor.exe"}},
-             {L"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {L"C:\\Program Files\\telvor.exe", L"a.telvor"}},
-             {L"t \"\" b", {L"t", L"", L"b"}},
-             {L"t \"open end", {L"t", L"open end"}},
-             {L"t a\"b c\"", {L"t", L"a\"b", L"c\""}},
-             {L"t \"x y\"z", {L"t", L"x y", L"z"}},
-             {L"t tab\there", {L"t", L"tab\there"}},
-             {L"t \\\"q\\\"", {L"t", L"\\\"q\\\""}},
-             {L"", {}}})
-        EXPECT_EQ(telvor_win32::command_line_tokens(line), want);
 }
 
 // program_start with the process's own arguments reads its UTF-16 command

@@ -1,0 +1,53 @@
+// A run killed at any of its system calls, while the Event file is renamed
+// over or rewritten in place: the next run puts back the old content of an
+// interrupted rewrite from its journal first, clears away what the killed
+// run left, and ends as a lone run would, with nothing left behind.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "whole_run/replacement.h"
+
+namespace {
+
+using namespace replacement;
+
+class ReplacementCrash : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(ReplacementCrash, EveryCallEndsTheProcessOnce) {
+    const Place place(GetParam());
+    place.reset();
+    const Outcome lone = place.run(ANSWER_YES);
+    ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
+    const long long calls = os::uses(os::CALL_COUNT);
+    int restored = 0;
+    for (long long nth = 1; nth <= calls; ++nth) {
+        SCOPED_TRACE("killed at call #" + std::to_string(nth));
+        place.reset();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            os::fault_at(os::CALL_COUNT, nth, os::Fault::crash);
+            place.run(ANSWER_YES);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const Outcome next = place.run(ANSWER_YES);
+        EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
+        EXPECT_EQ(next.event_file, lone.event_file);
+        EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
+        if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
+    }
+    // Kills in the middle of the three rewrites in place left a journal.
+    if (GetParam().second_name) {
+        EXPECT_GT(restored, 10);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ReplacementCrash,
+                         ::testing::Values(Layout{"Rename", false, false}, Layout{"InPlace", true, false}),
+                         [](const auto& param_info) { return param_info.param.name; });
+
+}  // namespace
