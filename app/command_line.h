@@ -1,7 +1,8 @@
 // The desktop program's command line, read before anything else happens:
-// --help and --version answer at once; any other argument that begins with
-// "-" and names no existing file is a usage error. What remains is the
-// run's own argument, the Event file.
+// --help and --version answer at once; --launch asks for the desktop's way
+// of starting (app/launch.h); any other argument that begins with "-" and
+// names no existing file is a usage error. What remains is the run's own
+// argument, the Event file.
 #pragma once
 
 #include <functional>
@@ -14,12 +15,15 @@ struct CommandLine {
     // For run: the arguments the run is started with, the program path
     // first, "--" left out.
     std::vector<std::string> run_arguments;
+    // For run: started as the desktop starts TELVOR (--launch).
+    bool launch = false;
     // For usage_error: the one line that says what is wrong.
     std::string error;
 };
 
 inline const char* command_line_usage() {
     return "Usage: telvor [EVENT-FILE]\n"
+           "       telvor --launch [EVENT-FILE]\n"
            "       telvor --help | --version\n"
            "\n"
            "Turns the DreamBox programme guide text on the clipboard into Event\n"
@@ -31,9 +35,12 @@ inline const char* command_line_usage() {
            "The Program directory is the current directory: TELVOR reads\n"
            "TELVOR.filter (filter terms) and TELVOR.service (channel names) there\n"
            "and makes its working files TELVOR.CLP and TELVOR.DAT there during a\n"
-           "run. The menu entry starts TELVOR in ~/TELVOR, or in the folder of the\n"
-           "file it opens.\n"
+           "run.\n"
            "\n"
+           "  --launch       start as the desktop menu does: in the folder of EVENT-FILE,\n"
+           "                 or without one in ~/TELVOR (Windows: Documents\\TELVOR),\n"
+           "                 made if missing; lists missing there are put in from the\n"
+           "                 installed ones, lists there are never changed\n"
            "  -h, --help     print this help and exit\n"
            "  -V, --version  print the version and exit\n"
            "\n"
@@ -70,6 +77,10 @@ inline CommandLine command_line_parse(int argc, const char* const* argv,
             if (argument == "--version" || argument == "-V") {
                 result.action = CommandLine::Action::version;
                 return result;
+            }
+            if (argument == "--launch") {
+                result.launch = true;
+                continue;
             }
             if (!exists(argument)) {
                 result.action = CommandLine::Action::usage_error;

@@ -4,14 +4,13 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/launch.h"
 #include "app/main_sequence.h"
+#include "app/version.h"
 #include "run/run_state.h"
 #include "runtime/desktop_window.h"
 #include "runtime/file.h"
-
-#ifndef TELVOR_VERSION
-#error "TELVOR_VERSION must be defined by the build"
-#endif
+#include "runtime/os.h"
 
 namespace {
 
@@ -28,12 +27,21 @@ int print(std::FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     // Answered before the window system is started or any file is looked at.
-    const CommandLine command = command_line_parse(argc, argv, entry_exists);
+    // The arguments in the system's own form (on Windows from the wide
+    // command line), the program path first.
+    std::vector<std::string> given = os::process_arguments(argc, argv);
+    given.insert(given.begin(), argc > 0 && argv != nullptr && argv[0] != nullptr ? argv[0] : "telvor");
+    std::vector<const char*> given_argv;
+    for (const std::string& argument : given) given_argv.push_back(argument.c_str());
+    given_argv.push_back(nullptr);
+    const CommandLine command =
+        command_line_parse(static_cast<int>(given.size()), given_argv.data(), entry_exists);
     switch (command.action) {
         case CommandLine::Action::help:
             return print(stdout, command_line_usage());
         case CommandLine::Action::version:
-            return print(stdout, std::string("telvor ") + TELVOR_VERSION + "\n");
+            return print(stdout, std::string("telvor ") + TELVOR_VERSION + "\n" + TELVOR_COPYRIGHT + "\n" +
+                                     TELVOR_LICENCE + ": free to use, change and pass on, without warranty.\n");
         case CommandLine::Action::usage_error:
             print(stderr, "telvor: " + command.error + "\nTry 'telvor --help' for more information.\n");
             return EXIT_USAGE;
@@ -41,18 +49,21 @@ int main(int argc, char** argv) {
             break;
     }
 
-    // The run takes its arguments as the system gave them (on Windows the
-    // wide command line behind argv) unless "--" had to be taken out.
-    std::vector<char*> arguments;
-    for (const std::string& argument : command.run_arguments)
-        arguments.push_back(const_cast<char*>(argument.c_str()));
-    arguments.push_back(nullptr);
-    const bool as_given = static_cast<int>(command.run_arguments.size()) == argc;
-    const int count = as_given ? argc : static_cast<int>(command.run_arguments.size());
-    char** const run_argv = as_given ? argv : arguments.data();
+    std::vector<std::string> run_arguments = command.run_arguments;
+    if (command.launch) {
+        Launch launch = launch_enter_folder(run_arguments);
+        for (const std::string& note : launch.notes) print(stderr, "telvor: " + note + "\n");
+        if (!launch.entered) return EXIT_STEP_FAILED;
+        run_arguments = std::move(launch.run_arguments);
+    }
 
-    program_start(count, run_argv);
-    WindowServices* services = desktop_window_services_create(count, run_argv);
+    // The run takes its arguments as given, less the options.
+    std::vector<char*> arguments;
+    for (std::string& argument : run_arguments) arguments.push_back(argument.data());
+    arguments.push_back(nullptr);
+    const int count = static_cast<int>(run_arguments.size());
+    program_start(count, arguments.data());
+    WindowServices* services = desktop_window_services_create(count, arguments.data());
     const int exit_code = telvor_run(*services);
     desktop_window_services_destroy(services);
     return exit_code;

@@ -1,7 +1,10 @@
 #include "lists/lists.h"
 
+#include <vector>
+
 #include "run/run_state.h"
 #include "run/views.h"
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 #include "runtime/sort.h"
 #include "runtime/window.h"
@@ -17,15 +20,35 @@ void store_entry(std::vector<Text>& list, int index, const Text& entry) {
     list[static_cast<size_t>(index)] = entry;
 }
 
-// The next entry of the list file in LIST_SLOT into line: false at the end
-// of the file. Lines shorter than an entry once their trailing blanks are
-// gone are passed over.
-bool next_entry(Text& line) {
+// The entries of the list file open in LIST_SLOT, in file order: its lines
+// without their trailing blanks, less those shorter than an entry.
+//
+// Lists are Windows-1252, but Linux editors and today's Notepad save UTF-8
+// by default. A file that is valid UTF-8 throughout and holds characters
+// beyond ASCII (a byte-order mark counts) is such a file: its lines are
+// converted to Windows-1252, the mark dropped, '?' for characters that
+// Windows-1252 lacks. Any other file is taken byte for byte; text in
+// Windows-1252 with a letter beyond ASCII is practically never valid UTF-8.
+std::vector<Text> read_entries() {
+    std::vector<Text> lines;
+    bool utf8 = true;
+    bool beyond_ascii = false;
+    Text line;
     while (!file_at_end(LIST_SLOT)) {
         file_read_line_trimmed(LIST_SLOT, line);
-        if (text_length(line) >= SHORTEST_ENTRY) return true;
+        if (utf8 && !ascii_only(line)) {
+            beyond_ascii = true;
+            utf8 = utf8_is_valid(line);
+        }
+        lines.push_back(std::move(line));
     }
-    return false;
+    if (utf8 && beyond_ascii) {
+        static const Text BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+        if (lines.front().starts_with(BYTE_ORDER_MARK)) lines.front().erase(0, BYTE_ORDER_MARK.size());
+        for (Text& each : lines) each = cp1252_from_utf8(each);
+    }
+    std::erase_if(lines, [](const Text& each) { return text_length(each) < SHORTEST_ENTRY; });
+    return lines;
 }
 
 // Opens a list file in LIST_SLOT, or shows "Not reading..." in its view. A
@@ -49,8 +72,7 @@ void closing_lines(int view, const Text& name) {
 
 void read_filter_file() {
     if (!open_list_file(FILTER_VIEW, g_run.filter_file_path, "TELVOR.filter")) return;
-    Text term;
-    while (next_entry(term)) {
+    for (const Text& term : read_entries()) {
         store_entry(g_run.filter_list, g_run.filter_count, term);
         g_run.last_shown_text = term;
         view_add(FILTER_VIEW, term);
@@ -63,8 +85,7 @@ void read_filter_file() {
 
 void read_service_file() {
     if (!open_list_file(SERVICE_VIEW, g_run.service_file_path, "TELVOR.service")) return;
-    Text name;
-    while (next_entry(name)) {
+    for (Text name : read_entries()) {
         name += ' ';
         store_entry(g_run.service_list, g_run.service_count, name);
         view_add(SERVICE_VIEW, name);

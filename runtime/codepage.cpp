@@ -125,6 +125,23 @@ std::string cp1252_to_utf8(const Text& text) {
     return result;
 }
 
+bool ascii_only(const std::string& bytes) {
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool utf8_is_valid(const std::string& bytes) {
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        char32_t cp = 0;
+        const std::size_t length = decode_utf8(bytes, pos, &cp);
+        if (length == 0) return false;
+        pos += length;
+    }
+    return true;
+}
+
 std::u16string utf16_from_wtf8(const std::string& wtf8) {
     std::u16string result;
     result.reserve(wtf8.size());

@@ -25,6 +25,12 @@ Text cp1252_from_utf8(const std::string& utf8);
 Text cp1252_from_utf8_or_cp1252(const std::string& text);
 // Windows-1252 -> UTF-8.
 std::string cp1252_to_utf8(const Text& text);
+// True when every byte is ASCII (below 0x80): the same text in UTF-8 and
+// in Windows-1252.
+bool ascii_only(const std::string& bytes);
+// True when the bytes are well-formed UTF-8 throughout (shortest forms, no
+// surrogates, nothing beyond U+10FFFF).
+bool utf8_is_valid(const std::string& bytes);
 
 // UTF-16, for the Windows boundary. A path's bytes there are WTF-8: UTF-8
 // in which a lone surrogate of a UTF-16 name keeps a three-byte sequence of

@@ -74,7 +74,12 @@ TEST(CommandLine, FilesNamedLikeOptionsAreReachedByPathOrAfterTheEnd) {
         const CommandLine line = parse(c.args);
         EXPECT_EQ(line.action, Action::run);
         EXPECT_EQ(line.run_arguments, c.run);
+        EXPECT_FALSE(line.launch);
     }
+    // The desktop's start: the option is no file.
+    const CommandLine launch = parse({"--launch", "/home/u/--launch"});
+    EXPECT_TRUE(launch.launch);
+    EXPECT_EQ(launch.run_arguments, (Strings{"/usr/bin/telvor", "/home/u/--launch"}));
 }
 
 TEST(CommandLine, OneEventFileAtMost) {

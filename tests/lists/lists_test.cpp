@@ -55,6 +55,25 @@ TEST(Lists, ServiceViewAscendingListDescendingEachWithItsBlank) {
     EXPECT_EQ(g_run.filter_count, 0);
 }
 
+TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
+    // "Die große Reise", "Ärger" and a two-letter line, the same words as
+    // a Windows-1252 editor and a UTF-8 editor save them.
+    const std::string windows1252 = "Die gro\xDF" "e Reise\r\n\xC4rger\r\n\xE4" "b\r\n";
+    const std::string utf8 = "Die gro\xC3\x9F" "e Reise\r\n\xC3\x84rger\r\n\xC3\xA4" "b\r\n";
+    const Lines stored = {"Die gro\xDF" "e Reise", "\xC4rger"};
+    for (const std::string& filter : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
+        read_lists({{"TELVOR.filter", filter}});
+        EXPECT_EQ(entries(g_run.filter_list, g_run.filter_count), stored);
+    }
+    // The mark goes with the first line's start; characters Windows-1252
+    // lacks show as '?'.
+    read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\n"}});
+    EXPECT_EQ(entries(g_run.service_list, g_run.service_count), (Lines{"ZDF ", "?\xF3" "d? TV "}));
+    // One byte that is no UTF-8 makes the whole file Windows-1252.
+    read_lists({{"TELVOR.filter", "\xC3\x84rger\r\nS\xFC" "d\r\n"}});
+    EXPECT_EQ(entries(g_run.filter_list, g_run.filter_count), (Lines{"\xC3\x84rger", "S\xFC" "d"}));
+}
+
 TEST(Lists, FilterViewScrollsToTheFirstLineEqualToTheLastTermIgnoringCase) {
     std::string file;
     for (int i = 0; i < 30; ++i) file += "Term " + std::to_string(i) + "\r\n";

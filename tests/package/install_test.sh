@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package on this machine: installs it with apt-get, checks what
 # the desktop sees of it (the menu entry, the .telvor file type and its
-# default program, the man page, the launcher's folders) and lintian's
-# verdict, then removes it again, leaving the machine's packages as they
-# were. Needs root. Exit 77: skipped (not root, or telvor already installed).
+# default program, the man page and the user's guide it points to, the
+# folder a first start from the menu makes) and lintian's verdict, then
+# removes it again, leaving the machine's packages as they were. Needs root.
+# Exit 77: skipped (not root, or telvor already installed).
 #   tests/package/install_test.sh build/package/telvor_0.38_amd64.deb
 set -euo pipefail
 deb=$(realpath "${1:?the package to test}")
@@ -46,16 +47,25 @@ DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q 
     { cat "$DIR/install.log" >&2; fail "apt-get install"; }
 
 # Everything in its place, the command on PATH answering.
-for f in /usr/bin/telvor /usr/libexec/telvor/telvor-launch /usr/share/applications/telvor.desktop \
+for f in /usr/bin/telvor /usr/share/applications/telvor.desktop \
     /usr/share/icons/hicolor/scalable/apps/telvor.svg /usr/share/mime/packages/telvor.xml \
-    /usr/share/man/man1/telvor.1.gz /usr/share/doc/telvor/copyright /usr/share/doc/telvor/README.md; do
+    /usr/share/man/man1/telvor.1.gz /usr/share/doc/telvor/copyright; do
     [[ -e $f ]] || fail "$f is missing"
 done
+grep -q 'Expat' /usr/share/doc/telvor/copyright || fail "the copyright file names no licence"
+# The user's guide, and none of the developers' documents.
+guide=/usr/share/doc/telvor/README.md
+grep -q '^## .*[Ff]irst start' "$guide" || fail "no user's guide in /usr/share/doc/telvor"
+for doc in "$(dirname "$0")"/../../docs/*.md; do
+    ! dpkg -L telvor | grep -q "/${doc##*/}$" || fail "a developers' document is installed: ${doc##*/}"
+done
+# The Demo's files are where the guide says.
+for f in $(grep -o '/usr/share/telvor/[^ `)]*' "$guide" | sort -u); do [[ -e $f ]] || fail "the guide names $f, which is missing"; done
 for size in 16 22 24 32 48 64 128 256; do
     identify -format '%wx%h' "/usr/share/icons/hicolor/${size}x$size/apps/telvor.png" | grep -qx "${size}x$size" ||
         fail "no ${size}x$size icon"
 done
-[[ $(cd / && telvor --version) == "telvor $(dpkg-query -W -f='${Version}' telvor)" ]] || fail "telvor --version"
+[[ $(cd / && telvor --version | head -n 1) == "telvor $(dpkg-query -W -f='${Version}' telvor)" ]] || fail "telvor --version"
 
 desktop-file-validate /usr/share/applications/telvor.desktop || fail "desktop-file-validate"
 grep -qx 'MimeType=application/x-telvor;' /usr/share/applications/telvor.desktop || fail "no MimeType"
@@ -75,16 +85,25 @@ grep -q '<sub-class-of type="text/plain"/>' /usr/share/mime/application/x-telvor
 
 MANWIDTH=80 man -l /usr/share/man/man1/telvor.1.gz >"$DIR/man.txt" 2>"$DIR/man.err" || fail "man -l: $(<"$DIR/man.err")"
 [[ ! -s $DIR/man.err ]] || fail "man -l warns: $(<"$DIR/man.err")"
-for word in SYNOPSIS --help --version 'EXIT STATUS' TELVOR.filter TELVOR.service '~/TELVOR'; do
+for word in SYNOPSIS --help --version --launch 'EXIT STATUS' TELVOR.filter TELVOR.service '~/TELVOR' "$guide"; do
     grep -q -- "$word" "$DIR/man.txt" || fail "the man page lacks '$word'"
 done
 
-# The menu entry starts the installed launcher, which makes ~/TELVOR and
-# starts the installed telvor there (here without a display, so telvor
-# only says so). Where it starts is tested on a display in tests/e2e.
+# The menu entry starts the installed telvor with --launch. A first start
+# makes ~/TELVOR with the installed lists (here without a display, so that
+# telvor only says so after that); a later one puts back a missing list
+# and leaves the others as the user made them. Where it runs is tested on a
+# display in tests/e2e.
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/telvor.desktop)
-[[ $exec_line == '"/usr/libexec/telvor/telvor-launch" %f' ]] || fail "Exec=$exec_line"
-(unset DISPLAY WAYLAND_DISPLAY; cd / && /usr/libexec/telvor/telvor-launch) >"$DIR/launch.out" 2>&1 || true
-[[ -d $HOME/TELVOR ]] || fail "the launcher made no ~/TELVOR"
-grep -q '^telvor: .*DISPLAY' "$DIR/launch.out" || fail "the launcher did not start telvor: $(<"$DIR/launch.out")"
+[[ $exec_line == '"/usr/bin/telvor" --launch %f' ]] || fail "Exec=$exec_line"
+first_start() { (unset DISPLAY WAYLAND_DISPLAY; cd / && telvor --launch) >"$DIR/launch.out" 2>&1 || true; }
+first_start
+grep -q '^telvor: .*DISPLAY' "$DIR/launch.out" || fail "telvor --launch did not start the run: $(<"$DIR/launch.out")"
+cmp /usr/share/telvor/TELVOR.service "$HOME/TELVOR/TELVOR.service" || fail "~/TELVOR has not the installed TELVOR.service"
+[[ -f $HOME/TELVOR/TELVOR.filter && ! -s $HOME/TELVOR/TELVOR.filter ]] || fail "~/TELVOR has no empty TELVOR.filter"
+printf 'ZDF\r\n' >"$HOME/TELVOR/TELVOR.filter"
+rm "$HOME/TELVOR/TELVOR.service"
+first_start
+[[ $(<"$HOME/TELVOR/TELVOR.filter") == $'ZDF\r' ]] || fail "a list the user made was changed"
+cmp -s /usr/share/telvor/TELVOR.service "$HOME/TELVOR/TELVOR.service" || fail "a missing list was not put back"
 echo "PASS $NAME"

@@ -2,7 +2,8 @@
 # On Wayland, with the window focused as it appears: the Guide text is read
 # from the clipboard; Yes marks every event and empties the clipboard, No
 # keeps the events unmarked and empties it, both keep the window open until
-# it is closed; Cancel ends at once and leaves the clipboard as it was.
+# it is closed; Cancel ends at once and leaves the clipboard as it was. The
+# window names TELVOR's desktop entry, whose icon the compositor shows.
 source "$(dirname "$0")/lib.sh"
 start_sway
 ev=$WORK/woche.telvor
@@ -14,6 +15,9 @@ for answer in Yes No Cancel; do
     question=$(wait_win "$QUESTION")
     main=$(win "$MAIN")
     [[ $(focused) == "$QUESTION" && -n $main ]] || fail "$answer: the question is not in front: $(windows)"
+    # The compositor finds the icon through the desktop entry the app_id names.
+    app_id=$(swaymsg -t get_tree | jq -r --argjson id "$main" '.. | objects | select(.id? == $id) | .app_id')
+    [[ -f $TELVOR_SOURCE_DIR/packaging/$app_id.desktop.in ]] || fail "app_id '$app_id' names no desktop entry"
     case $answer in
         Yes) shot question; key "$question" -k Return ;;
         No) key "$question" -M alt -k n -m alt ;;

@@ -1,0 +1,89 @@
+#include "app/launch.h"
+
+#include "run/run_state.h"
+#include "runtime/file.h"
+#include "runtime/launch_services.h"
+#include "runtime/os.h"
+
+namespace {
+
+const char* const FOLDER_NAME = "TELVOR";
+const char* const LISTS[] = {"TELVOR.service", "TELVOR.filter"};
+
+bool is_separator(char c) { return c == '/' || (os::WINDOWS_NAMES && c == '\\'); }
+
+// Whether a name leads from a root, as the system reads it anywhere.
+bool is_absolute(const std::string& path) {
+    if (!path.empty() && is_separator(path.front())) return true;
+    return os::WINDOWS_NAMES && path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
+}
+
+Path joined(const Path& folder, const std::string& name) { return Path{os::join(folder.native, name)}; }
+
+std::string reason() { return file_failure_reason(); }
+
+// Copies the installed list of that name into folder, where none exists.
+// Returns a note on what failed, or the empty text.
+std::string put_in_list(const Path& folder, const Path& installed, const std::string& name) {
+    const Path target = joined(folder, name);
+    if (file_entry_exists(target)) return "";
+    const Path source = joined(installed, name);
+    if (!file_open_read(LIST_SLOT, source)) return "no " + name + " to start with: " + source.native + ": " + reason();
+    if (!file_create(DATA_SLOT, target)) {
+        const std::string note = "cannot make " + target.native + ": " + reason();
+        file_close(LIST_SLOT);
+        return note;
+    }
+    Text line;
+    while (!file_at_end(LIST_SLOT)) {
+        file_read_line_into(LIST_SLOT, line);
+        file_write_line(DATA_SLOT, line);
+    }
+    const bool read = file_close(LIST_SLOT) != 0;
+    if (file_close(DATA_SLOT) && read) return "";
+    // Half a list would stay half: gone, it is put in whole next time.
+    const std::string note = "cannot copy " + source.native + " to " + target.native + ": " + reason();
+    file_delete(target);
+    return note;
+}
+
+void enter_documents_folder(Launch& launch) {
+    const Path documents = user_documents_folder();
+    if (documents.empty()) {
+        launch.notes.push_back("no home or documents folder known: TELVOR runs in the current folder");
+        return;
+    }
+    const Path folder = joined(documents, FOLDER_NAME);
+    if (directory_create(folder) && directory_set_current(folder)) {
+        const Path installed = installed_data_folder();
+        for (const char* name : LISTS) {
+            const std::string note = put_in_list(folder, installed, name);
+            if (!note.empty()) launch.notes.push_back(note);
+        }
+        return;
+    }
+    launch.notes.push_back("cannot use " + folder.native + " (" + reason() + "): TELVOR runs in " +
+                           documents.native);
+    if (!directory_set_current(documents))
+        launch.notes.push_back("cannot enter " + documents.native + " either: " + reason());
+}
+
+}  // namespace
+
+Launch launch_enter_folder(const std::vector<std::string>& run_arguments) {
+    Launch launch;
+    launch.run_arguments = run_arguments;
+    if (run_arguments.size() < 2) {
+        enter_documents_folder(launch);
+        launch.entered = true;
+        return launch;
+    }
+    std::string& file = launch.run_arguments[1];
+    if (!directory_set_current(Path{os::parent_of(file)})) {
+        launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
+        return launch;
+    }
+    if (!is_absolute(file)) file = os::name_of(file);  // from inside its folder
+    launch.entered = true;
+    return launch;
+}

@@ -1,0 +1,63 @@
+# telvor.exe's icon, and the Windows installer telvor-<version>.msi (made
+# with wixl where it is installed; scripts/build-windows packs the zip).
+
+# The icon resource (runtime/win32/telvor.rc): the drawing in the sizes
+# Windows shows, the largest kept as PNG as Windows Vista and later read it.
+find_program(TELVOR_RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(TELVOR_ICOTOOL icotool REQUIRED)
+set(generated ${CMAKE_BINARY_DIR}/generated)
+set(icon_pngs)
+foreach(size 16 24 32 48 64 256)
+  set(png ${CMAKE_CURRENT_BINARY_DIR}/icons/telvor-${size}.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/icons
+    COMMAND ${TELVOR_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${CMAKE_CURRENT_SOURCE_DIR}/telvor.svg
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/telvor.svg VERBATIM)
+  list(APPEND icon_pngs ${png})
+endforeach()
+list(POP_BACK icon_pngs largest)
+set(TELVOR_ICO ${generated}/telvor.ico)
+add_custom_command(OUTPUT ${TELVOR_ICO}
+  COMMAND ${TELVOR_ICOTOOL} -c -o ${TELVOR_ICO} ${icon_pngs} -r ${largest}
+  DEPENDS ${icon_pngs} ${largest} VERBATIM)
+add_custom_target(telvor_icon DEPENDS ${TELVOR_ICO})
+add_dependencies(telvor telvor_icon)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/win32/telvor.rc TARGET_DIRECTORY telvor
+  PROPERTIES OBJECT_DEPENDS ${TELVOR_ICO})
+
+# The texts that go with telvor.exe, with Windows line ends for Notepad.
+foreach(text runtime/win32/README-Windows.txt:README.txt LICENSE:LICENSE.txt)
+  string(REPLACE ":" ";" text ${text})
+  list(GET text 0 source)
+  list(GET text 1 target)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
+  file(READ ${CMAKE_SOURCE_DIR}/${source} content)
+  # Written only when it changes, so that the installer is not made anew.
+  file(CONFIGURE OUTPUT ${generated}/${target} CONTENT "${content}" @ONLY NEWLINE_STYLE CRLF)
+endforeach()
+
+find_program(TELVOR_WIXL wixl)
+if(NOT TELVOR_WIXL)
+  message(STATUS "wixl not found: no Windows installer")
+  return()
+endif()
+# wixl finds the files by paths relative to the folder it runs in.
+foreach(file TELVOR_SERVICE:${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.service
+             TELVOR_FILTER:${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.filter
+             TELVOR_README:${generated}/README.txt TELVOR_LICENSE:${generated}/LICENSE.txt
+             TELVOR_ICO:${TELVOR_ICO})
+  string(REPLACE ":" ";" file ${file})
+  list(GET file 0 name)
+  list(GET file 1 path)
+  list(APPEND msi_inputs ${path})
+  file(RELATIVE_PATH ${name} ${CMAKE_BINARY_DIR} ${path})
+endforeach()
+set(TELVOR_EXE "$<TARGET_FILE_NAME:telvor>")  # in the build folder
+configure_file(telvor.wxs.in ${CMAKE_CURRENT_BINARY_DIR}/telvor.wxs.configured @ONLY)
+file(GENERATE OUTPUT ${generated}/telvor.wxs INPUT ${CMAKE_CURRENT_BINARY_DIR}/telvor.wxs.configured)
+set(msi ${CMAKE_BINARY_DIR}/telvor-${PROJECT_VERSION}.msi)
+add_custom_command(OUTPUT ${msi}
+  COMMAND ${TELVOR_WIXL} --arch x64 -o ${msi} ${generated}/telvor.wxs
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  DEPENDS telvor ${generated}/telvor.wxs ${msi_inputs} VERBATIM)
+add_custom_target(telvor_msi ALL DEPENDS ${msi})

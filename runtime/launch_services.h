@@ -1,0 +1,20 @@
+// What the platform tells about starting the program from the desktop: the
+// user's documents folder, the folder of the files installed with the
+// program, and making a folder.
+#pragma once
+
+#include "runtime/path.h"
+
+// The folder in which the desktop keeps the user's own TELVOR folder: the
+// home folder on Linux, Documents on Windows. Empty when the system names
+// none.
+Path user_documents_folder();
+// The folder of the files installed for new TELVOR folders (the lists they
+// start with): share/telvor beside the program's bin folder on Linux
+// (/usr/share/telvor for /usr/bin/telvor), the program's own folder on
+// Windows. Empty when the program's own path is unknown.
+Path installed_data_folder();
+// Makes the folder (its parent must exist); nonzero when a folder of that
+// name exists afterwards, made now or before. A failure leaves its reason
+// for file_failure_reason.
+int directory_create(const Path& path);
