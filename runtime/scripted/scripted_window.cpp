@@ -118,8 +118,6 @@ Path ScriptedWindow::choose_file_to_open(const Text& title, const Path& default_
     return chosen_path;
 }
 
-// Keeps no count of changes: whether the clipboard still holds a text is
-// told by reading it again.
 ClipboardReading ScriptedWindow::clipboard_get_text(int /*milliseconds*/) {
     clipboard_reads++;
     ClipboardReading reading;
