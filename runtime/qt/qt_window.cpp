@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -23,6 +22,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QLocale>
