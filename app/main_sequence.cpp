@@ -11,17 +11,18 @@
 #include "lists/lists.h"
 #include "run/run_state.h"
 #include "run/views.h"
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 
 namespace {
 
-// Says that another run holds what this one needs, in a message box and on
-// stderr, and ends the run without having changed anything.
+// Says that another run holds what this one needs, in a message box (in
+// the desktop's language) and on stderr, and ends the run without having
+// changed anything.
 void refuse_busy(const char* what, const Path& path) {
-    std::fprintf(stderr, "telvor: TELVOR is already running %s: %s\n", what, path.native.c_str());
-    ask_yes_no_cancel(g_run.version_text,
-                      Text("TELVOR is already running ") + what + ":\n" + path_display(path),
-                      ASK_OK | ASK_ICON_STOP);
+    const Text said = Text("TELVOR is already running ") + what + ":";
+    std::fprintf(stderr, "telvor: %s %s\n", said.c_str(), path.native.c_str());
+    ask_yes_no_cancel(g_run.version_text, translate(said) + "\n" + path_display(path), ASK_OK | ASK_ICON_STOP);
     run_set_exit_status(EXIT_BUSY);
 }
 
@@ -29,12 +30,12 @@ void refuse_busy(const char* what, const Path& path) {
 // already): the run ends without having changed anything.
 void refuse_unusable() {
     const Path folder = file_failure_path();
+    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_reason()));
     const bool locking = !folder.empty() && Text(file_failure_doing()).starts_with("lock");
-    const Text text = locking ? "TELVOR cannot lock this folder and leaves it alone:\n" + path_display(folder) +
-                                    "\n" + file_failure_reason() +
-                                    "\nTELVOR must be able to read and write the folder."
-                              : "TELVOR leaves this Event file alone:\n" + g_run.event_file_name + "\n" +
-                                    file_failure_reason();
+    const Text text =
+        locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" + path_display(folder) +
+                      "\n" + reason + "\n" + translate("TELVOR must be able to read and write the folder.")
+                : translate("TELVOR leaves this Event file alone:") + "\n" + g_run.event_file_name + "\n" + reason;
     ask_yes_no_cancel(g_run.version_text, text, ASK_OK | ASK_ICON_STOP);
 }
 

@@ -40,8 +40,48 @@
         <translation>kann %1 nicht neu schreiben: %2</translation>
     </message>
     <message>
-        <source>cannot rewrite (its old content waits in the journal beside it) %1: %2</source>
-        <translation>kann %1 nicht neu schreiben (der alte Inhalt wartet im Journal daneben): %2</translation>
+        <source>cannot open %1: %2</source>
+        <translation>kann %1 nicht öffnen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write a copy of the new content beside %1: %2</source>
+        <translation>kann keine Kopie des neuen Inhalts neben %1 schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot keep the owner, permissions and attributes of %1: %2</source>
+        <translation>kann Eigentümer, Rechte und Attribute von %1 nicht erhalten: %2</translation>
+    </message>
+    <message>
+        <source>cannot flush the folder %1: %2</source>
+        <translation>kann den Ordner %1 nicht auf den Datenträger schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot remove the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht entfernen: %2</translation>
+    </message>
+    <message>
+        <source>cannot read the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>TELVOR is already running in this folder:</source>
+        <translation>TELVOR läuft schon in diesem Ordner:</translation>
+    </message>
+    <message>
+        <source>TELVOR is already running on this Event file:</source>
+        <translation>TELVOR läuft schon mit dieser Event-Datei:</translation>
+    </message>
+    <message>
+        <source>TELVOR cannot lock this folder and leaves it alone:</source>
+        <translation>TELVOR kann diesen Ordner nicht sperren und lässt ihn unberührt:</translation>
+    </message>
+    <message>
+        <source>TELVOR must be able to read and write the folder.</source>
+        <translation>TELVOR muss den Ordner lesen und schreiben dürfen.</translation>
+    </message>
+    <message>
+        <source>TELVOR leaves this Event file alone:</source>
+        <translation>TELVOR lässt diese Event-Datei unberührt:</translation>
     </message>
     <message>
         <source>cannot restore the old content of %1: %2</source>
