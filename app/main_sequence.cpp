@@ -11,16 +11,18 @@
 #include "lists/lists.h"
 #include "run/run_state.h"
 #include "run/views.h"
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 
 namespace {
 
-// Says that another run holds what this one needs, in a message box and on
-// stderr, and ends the run without having changed anything.
+// Says that another run holds what this one needs, in a message box (in
+// the desktop's language) and on stderr, and ends the run without having
+// changed anything.
 void refuse_busy(const char* what, const Path& path) {
-    std::fprintf(stderr, "telvor: TELVOR is already running %s: %s\n", what, path.native.c_str());
-    show_stop_message(g_run.version_text,
-                      Text("TELVOR is already running ") + what + ":\n" + path_display(path));
+    const Text said = Text("TELVOR is already running ") + what + ":";
+    std::fprintf(stderr, "telvor: %s %s\n", said.c_str(), path.native.c_str());
+    show_stop_message(g_run.version_text, translate(said) + "\n" + path_display(path));
     run_set_exit_status(EXIT_BUSY);
 }
 
@@ -28,12 +30,12 @@ void refuse_busy(const char* what, const Path& path) {
 // already): the run ends without having changed anything.
 void refuse_unusable() {
     const Path folder = file_failure_path();
+    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_reason()));
     const bool locking = !folder.empty() && Text(file_failure_doing()).starts_with("lock");
-    const Text text = locking ? "TELVOR cannot lock this folder and leaves it alone:\n" + path_display(folder) +
-                                    "\n" + file_failure_reason() +
-                                    "\nTELVOR must be able to read and write the folder."
-                              : "TELVOR leaves this Event file alone:\n" + g_run.event_file_name + "\n" +
-                                    file_failure_reason();
+    const Text text =
+        locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" + path_display(folder) +
+                      "\n" + reason + "\n" + translate("TELVOR must be able to read and write the folder.")
+                : translate("TELVOR leaves this Event file alone:") + "\n" + g_run.event_file_name + "\n" + reason;
     show_stop_message(g_run.version_text, text);
 }
 
@@ -88,7 +90,9 @@ void main_sequence() {
     // What the user copied is dropped only once it is stored and converted;
     // Guide text left unconverted in the Event file does not survive a
     // Marking pass, and text that held no Guide block was not used at all.
-    if (guide_text_taken && guide_text_converted) clipboard_clear();
+    // Whatever was copied after the capture stays.
+    if (guide_text_taken && guide_text_converted)
+        clipboard_clear_if_holding(g_run.clipboard_capture, CLIPBOARD_WAIT_MS);
     while (window_wait_event() != WINDOW_EVENT_CLOSE) {
     }
 }

@@ -1,5 +1,7 @@
 #include "convert/capture.h"
 
+#include <utility>
+
 #include "convert/conversion.h"
 #include "convert/event_file.h"
 #include "convert/normalise.h"
@@ -25,7 +27,13 @@ bool holds_guide_block(std::string_view text) {
 }  // namespace
 
 bool capture_guide_text(const ServiceNames& services) {
-    const Text guide_text = capture_normalisation(clipboard_get_text(), services);
+    // A clipboard that cannot be read counts as empty; the reading is kept
+    // (without its text) to tell at the end whether the clipboard still
+    // holds what was taken from it.
+    ClipboardReading& reading = g_run.clipboard_capture;
+    reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
+    if (!reading.read) run_step_failed_with("read the clipboard", Path(), reading.failure);
+    const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
     std::string_view trimmed = guide_text;
     while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
 

@@ -5,8 +5,9 @@
 
 #include "runtime/text.h"
 
-// Asks whether the rest of the list is to be marked, keeps the answer as the
-// End-of-run answer and runs the Marking pass on Yes.
+// Shows the run's failed steps, asks whether the rest of the list is to be
+// marked, keeps the answer as the End-of-run answer and runs the Marking
+// pass on Yes (showing the steps of it that failed).
 void ask_end_of_run_question();
 // Marks every Event line of the Event file whose Mark field is empty with
 // " + ", drops every line that is not part of an Event record, and shows

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 
 RunState g_run;
@@ -36,11 +37,25 @@ void run_set_event_file(const Path& path) {
     g_run.event_file_name = path_display(path);
 }
 
+namespace {
+
+// The pattern with "%1" replaced by first and "%2" by second, in one pass.
+Text fill_in(const Text& pattern, const Text& first, const Text& second) {
+    Text filled;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == '1' || pattern[i + 1] == '2')) {
+            filled += pattern[++i] == '1' ? first : second;
+        } else {
+            filled += pattern[i];
+        }
+    }
+    return filled;
+}
+
+}  // namespace
+
 void run_step_failed(const char* doing, const Path& path) {
-    // The path in the system's own bytes, as a terminal shows file names.
-    std::fprintf(stderr, "telvor: cannot %s %s: %s\n", doing, path.native.c_str(),
-                 file_failure_reason().c_str());
-    run_set_exit_status(EXIT_STEP_FAILED);
+    run_step_failed_with(doing, path, file_failure_reason());
 }
 
 void run_file_step_failed(const char* doing, const Path& path) {
@@ -49,6 +64,25 @@ void run_file_step_failed(const char* doing, const Path& path) {
         run_step_failed(doing, path);
     else
         run_step_failed(file_failure_doing(), noted);
+}
+
+void run_step_failed_with(const char* doing, const Path& path, const Text& reason) {
+    // The path and the reason in the system's own bytes, as a terminal shows them.
+    std::fprintf(stderr, "telvor: cannot %s%s%s: %s\n", doing, path.empty() ? "" : " ",
+                 path.native.c_str(), reason.c_str());
+    // The same line for the user, in the desktop's language.
+    const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
+    g_run.failed_steps.push_back(fill_in(translate(pattern), path_display(path),
+                                         translate(cp1252_from_utf8_or_cp1252(reason))));
+    run_set_exit_status(EXIT_STEP_FAILED);
+}
+
+void run_show_failed_steps() {
+    if (g_run.failed_steps_shown == g_run.failed_steps.size()) return;
+    Text message = translate("TELVOR could not complete these steps:");
+    for (; g_run.failed_steps_shown < g_run.failed_steps.size(); ++g_run.failed_steps_shown)
+        message += "\n" + g_run.failed_steps[g_run.failed_steps_shown];
+    show_stop_message(g_run.version_text, message);
 }
 
 void run_set_exit_status(int status) {

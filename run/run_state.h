@@ -7,6 +7,7 @@
 
 #include "runtime/path.h"
 #include "runtime/text.h"
+#include "runtime/window.h"
 
 // The File slots of a run.
 enum : int {
@@ -26,6 +27,9 @@ enum : int {
 };
 
 enum : int { SEPARATOR_LENGTH = 102 };
+// How long a read of the clipboard may take in all before the run goes on
+// without its text.
+enum : int { CLIPBOARD_WAIT_MS = 5000 };
 
 struct RunState {
     int filter_count = 0;
@@ -48,6 +52,12 @@ struct RunState {
     std::vector<Text> filter_list;   // entries 0 .. filter_count - 1
     std::vector<Text> service_list;  // entries 0 .. service_count - 1, sorted for removal
 
+    ClipboardReading clipboard_capture;  // what the capture read from the clipboard
+    // The failed steps, one line each in the desktop's language, and how
+    // many of them the user has been shown.
+    std::vector<Text> failed_steps;
+    std::size_t failed_steps_shown = 0;
+
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;
     int exit_status = EXIT_DONE;
@@ -68,11 +78,17 @@ void run_start_up();
 // Fixes the Event file path and the name it is shown by.
 void run_set_event_file(const Path& path);
 // Reports a step that failed on path: one line on stderr with the system's
-// reason, and the exit status of a failed step unless one is set already.
+// reason, the same line kept for the user (run_show_failed_steps), and the
+// exit status of a failed step unless one is set already.
 void run_step_failed(const char* doing, const Path& path);
 // The same for a step whose failure the file layer noted on another file
 // than path (a working file that vanished, a journal, a folder): that file
 // and what was being done to it are named instead.
 void run_file_step_failed(const char* doing, const Path& path);
+// The same with a reason of its own, and without a path where path is empty.
+void run_step_failed_with(const char* doing, const Path& path, const Text& reason);
+// Shows the failed steps the user has not been shown yet, in one message
+// box; nothing when there are none.
+void run_show_failed_steps();
 // Sets the exit status of a run that ends early, unless one is set already.
 void run_set_exit_status(int status);

@@ -17,6 +17,10 @@ int codepoint_to_cp1252(char32_t codepoint);
 // UTF-8 -> Windows-1252; malformed UTF-8 bytes and unmappable characters
 // become '?'. The result ends at the first 0 byte.
 Text cp1252_from_utf8(const std::string& utf8);
+// A system's text (an error's reason) as Windows-1252: UTF-8 where it is
+// well-formed UTF-8, else taken to be Windows-1252 already. The result ends
+// at the first 0 byte.
+Text cp1252_from_utf8_or_cp1252(const std::string& text);
 // Windows-1252 -> UTF-8.
 std::string cp1252_to_utf8(const Text& text);
 // True when every byte is ASCII (below 0x80): the same text in UTF-8 and

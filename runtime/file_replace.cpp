@@ -378,8 +378,8 @@ bool rewrite_in_place(const Replacement& r) {
     std::snprintf(reason, sizeof reason, "%s", why.c_str());
     const std::string doing = file_failure_doing(), path = file_failure_path().native;
     if (restore_from_journal(journal, r.target) != 1) {
-        file_failure::note(reason);
-        file_failure::note_path("rewrite (its old content waits in the journal beside it)", r.target);
+        file_failure::note((std::string(reason) + "; its old content waits in " + journal).c_str());
+        file_failure::note_path("rewrite", r.target);
         return false;
     }
     file_failure::note(reason);

@@ -135,8 +135,9 @@ Calls& calls();
 
 // What the platform says of its error codes.
 Error error_kind(long code);
-// The platform's text for a code, one line, in Windows-1252, into buffer
-// (without allocating). Returns buffer.
+// The platform's text for a code, one line, into buffer (without
+// allocating): Windows-1252 on Windows, the locale's encoding of the C
+// library elsewhere. Returns buffer.
 const char* error_text(long code, char* buffer, std::size_t size);
 // The platform's code for an error of that kind (for the fault seam).
 long error_code(Error kind);

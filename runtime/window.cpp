@@ -47,6 +47,23 @@ int find_line(const ListLines& list, const Text& text) {
 
 }  // namespace
 
+const char* const CLIPBOARD_SILENT =
+    "the program holding the clipboard did not hand over its text in time";
+const char* const CLIPBOARD_NO_FOCUS = "TELVOR's window did not get the keyboard focus";
+const char* const CLIPBOARD_HELD_OPEN = "another program keeps the clipboard open";
+
+std::uint64_t clipboard_fingerprint(const std::string& content) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    const auto mix = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 0x100000001b3u;
+    };
+    for (const char c : content) mix(static_cast<unsigned char>(c));
+    for (std::size_t size = content.size(), i = 0; i < sizeof size; ++i, size >>= 8)
+        mix(static_cast<unsigned char>(size & 0xFF));
+    return hash;
+}
+
 void window_services_install(WindowServices* services) {
     installed = services;
     g_lists.clear();
@@ -126,9 +143,31 @@ Path choose_file_to_open(const Text& title, const Path& default_path, const Text
                      : Path();
 }
 
-Text clipboard_get_text() { return installed ? installed->clipboard_get_text() : Text(); }
+ClipboardReading clipboard_get_text(int milliseconds) {
+    if (installed) return installed->clipboard_get_text(milliseconds);
+    ClipboardReading nothing;
+    nothing.read = true;
+    return nothing;
+}
 
 int clipboard_clear() { return installed ? installed->clipboard_clear() : 0; }
+
+Text translate(const Text& text) { return installed ? installed->translate(text) : text; }
+
+bool clipboard_holds(const ClipboardReading& captured, const ClipboardReading& now) {
+    if (!captured.read) return false;
+    if (captured.sequence != 0 && now.sequence == captured.sequence) return true;
+    return now.read && now.fingerprint == captured.fingerprint;
+}
+
+int clipboard_clear_if_holding(const ClipboardReading& captured, int milliseconds) {
+    if (!installed || !captured.read) return 0;
+    ClipboardReading now;
+    now.sequence = installed->clipboard_sequence();
+    // Where the count of changes does not tell, the text is read again.
+    if (!clipboard_holds(captured, now)) now = installed->clipboard_get_text(milliseconds);
+    return clipboard_holds(captured, now) ? installed->clipboard_clear() : 0;
+}
 
 int window_wait_event() {
     return installed ? installed->window_wait_event() : WINDOW_EVENT_CLOSE;

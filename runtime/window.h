@@ -6,7 +6,10 @@
 // views and frames are gadgets addressed by small numbers.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/path.h"
 #include "runtime/text.h"
@@ -27,6 +30,28 @@ enum : int {
     ASK_YES_NO_CANCEL = 0x3,
     ASK_ICON_STOP = 0x10,
 };
+
+// What a read of the clipboard gave.
+struct ClipboardReading {
+    bool read = false;         // false: the clipboard could not be read (see failure)
+    Text text;                 // its text in Windows-1252; empty when it holds none
+    // clipboard_fingerprint of the whole text as the system handed it over,
+    // in UTF-8: texts that look alike in Windows-1252 still tell apart, and
+    // the text itself need not be kept for a later comparison.
+    std::uint64_t fingerprint = 0;
+    // The platform's count of clipboard changes when the read began; 0 where
+    // the platform keeps none.
+    unsigned long long sequence = 0;
+    Text failure;              // why it could not be read: one line, in English
+};
+
+// A 64-bit fingerprint of a text (FNV-1a over its bytes and its length).
+std::uint64_t clipboard_fingerprint(const std::string& content);
+
+// Why a clipboard read failed, as the window services say it.
+extern const char* const CLIPBOARD_SILENT;      // the owner did not hand over its text in time
+extern const char* const CLIPBOARD_NO_FOCUS;    // the window system gave it only to the focused window
+extern const char* const CLIPBOARD_HELD_OPEN;   // another program kept it open
 
 enum : unsigned {
     WINDOW_FLAG_CENTRE = 0x1,
@@ -67,8 +92,15 @@ public:
     // Modal open-file dialog; the full path picked or typed, empty on cancel.
     virtual Path choose_file_to_open(const Text& title, const Path& default_path,
                                      const Text& pattern, int pattern_index) = 0;
-    virtual Text clipboard_get_text() = 0;
+    // Reads the clipboard's text; an owner that has not handed it over after
+    // milliseconds in all (every request and wait together) is given up on.
+    virtual ClipboardReading clipboard_get_text(int milliseconds) = 0;
+    // The platform's count of clipboard changes; 0 where it keeps none.
+    virtual unsigned long long clipboard_sequence() = 0;
     virtual int clipboard_clear() = 0;
+    // A message the program adds (none of its fixed texts) in the desktop's
+    // language; the text as it is where that language has no translation.
+    virtual Text translate(const Text& text) = 0;
     // Waits for the next window event; WINDOW_EVENT_CLOSE for a close request.
     virtual int window_wait_event() = 0;
 };
@@ -88,15 +120,18 @@ public:
     int message_box(const Text& title, const Text& text, int flags) override;               \
     Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern, \
                              int pattern_index) override;                                   \
-    Text clipboard_get_text() override;                                                     \
+    ClipboardReading clipboard_get_text(int milliseconds) override;                         \
+    unsigned long long clipboard_sequence() override;                                       \
     int clipboard_clear() override;                                                         \
+    Text translate(const Text& text) override;                                              \
     int window_wait_event() override
 
 
 // Installs the services the free functions use. With none installed
 // (nullptr) nothing is shown: window_open and the gadget calls fail with 0,
 // a message box answers ANSWER_CANCEL, the dialog and the clipboard give
-// nothing, and window_wait_event reports the Close event.
+// nothing, a text is not translated, and window_wait_event reports the
+// Close event.
 void window_services_install(WindowServices* services);
 
 int window_open(int number, int x, int y, int width, int height, const Text& title,
@@ -123,6 +158,17 @@ int ask_yes_no_cancel(const Text& title, const Text& text);
 void show_stop_message(const Text& title, const Text& text);
 Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                          int pattern_index);
-Text clipboard_get_text();
+ClipboardReading clipboard_get_text(int milliseconds);
 int clipboard_clear();
+Text translate(const Text& text);
+
+// Whether the clipboard still holds what captured read: the count of
+// changes unchanged since then where the platform keeps one, else (and when
+// it changed) the same text read again in now. Nothing counts as held when
+// captured was no successful read.
+bool clipboard_holds(const ClipboardReading& captured, const ClipboardReading& now);
+// Empties the clipboard only while it holds what captured read, read again
+// (within milliseconds) where the count of changes does not tell. Nonzero
+// when it was emptied.
+int clipboard_clear_if_holding(const ClipboardReading& captured, int milliseconds);
 int window_wait_event();

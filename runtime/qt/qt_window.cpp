@@ -7,7 +7,8 @@
 // event loop. The list operations therefore never process events; only
 // the clipboard does: its read on Wayland waits for the focus, and its clear
 // (just before the final wait) lets pending events through so that the
-// request goes out. Neither takes user input.
+// request goes out. Neither takes user input. On X11 the clipboard is read
+// and cleared over a connection of its own (runtime/qt/x11_clipboard.h).
 #include "runtime/qt/qt_window.h"
 
 #include <QApplication>
@@ -21,10 +22,12 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -32,6 +35,7 @@
 #include <QTranslator>
 #include <QWindow>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -41,12 +45,25 @@
 #include <vector>
 
 #include "runtime/qt/qt_text.h"
+#include "runtime/qt/x11_clipboard.h"
+
+// The program's German messages, compiled from runtime/telvor_de.ts by the
+// build (a Qt translation file).
+extern const unsigned char telvor_de_qm[];
+extern const std::size_t telvor_de_qm_size;
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // How long the clipboard read waits for the main window to get the keyboard
 // focus where the window system hands the clipboard only to focused clients.
 constexpr int CLIPBOARD_FOCUS_WAIT_MS = 1000;
+// Qt gives up on a clipboard owner that does not answer and hands over no
+// text; a read that took this long and gave nothing met such an owner.
+constexpr auto SILENT_OWNER_SIGN = std::chrono::milliseconds(500);
+// The context of the program's messages in its translations.
+constexpr char TRANSLATION_CONTEXT[] = "TELVOR";
 
 // ---------------------------------------------------------------------------
 // Qt's diagnostics while the window system starts. The platforms are tried
@@ -180,6 +197,21 @@ protected:
     }
 };
 
+// A message box whose title and text Ctrl+C copies, as a Windows message
+// box does.
+class MessageBox final : public QMessageBox {
+public:
+    explicit MessageBox(QWidget* parent) : QMessageBox(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(windowTitle() + QLatin1Char('\n') + text());
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
 
 // Qt's own file dialog; the folder of the chosen path must exist.
 class OpenFileDialog final : public QFileDialog {
@@ -216,6 +248,9 @@ public:
 private:
     void start_window_system();
     void load_qt_translations();
+    void load_program_translation();
+    bool on_x11() const;
+    bool focus_gives_clipboard() const;
     void close_window();
     void remove_gadget(int number);
     void place_gadget(int number, QWidget* gadget, const QRect& where);
@@ -224,7 +259,7 @@ private:
     void window_moved();
     void request_close();
     QWidget* dialog_owner() const;
-    void wait_for_focus(int milliseconds);
+    bool wait_for_focus(int milliseconds);
 
     // Qt keeps a reference to the argument count for the application's life.
     int qt_argc_ = 1;
@@ -232,6 +267,7 @@ private:
     std::vector<char*> qt_argv_;
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QTranslator> qt_translator_;
+    std::unique_ptr<QTranslator> program_translator_;
 
     bool have_display_ = false;
     Text no_display_reason_;
@@ -247,6 +283,10 @@ private:
     // A close request waiting to be taken by window_wait_event; a second one
     // meanwhile is not queued again.
     bool close_requested_ = false;
+
+    // The X11 server time of the last clipboard read: the clear takes away
+    // nothing copied after it.
+    std::uint32_t clipboard_read_time_ = 0;
 };
 
 QtWindowServices::QtWindowServices(int argc, char** argv) {
@@ -255,7 +295,10 @@ QtWindowServices::QtWindowServices(int argc, char** argv) {
     program_name_ = (argc > 0 && argv != nullptr && argv[0] != nullptr) ? argv[0] : "telvor";
     qt_argv_ = {program_name_.data(), nullptr};
     start_window_system();
-    if (have_display_) load_qt_translations();
+    if (have_display_) {
+        load_qt_translations();
+        load_program_translation();
+    }
 }
 
 // Qt's own texts (the question's buttons, the file dialog) in the language
@@ -269,6 +312,20 @@ void QtWindowServices::load_qt_translations() {
     }
     QCoreApplication::installTranslator(translator.get());
     qt_translator_ = std::move(translator);
+}
+
+// The program's own messages in German where the desktop's first language
+// that has them, English included, is German.
+void QtWindowServices::load_program_translation() {
+    for (const QString& language : QLocale().uiLanguages()) {
+        if (language.startsWith(QLatin1String("en"))) return;
+        if (!language.startsWith(QLatin1String("de"))) continue;
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(telvor_de_qm, static_cast<int>(telvor_de_qm_size))) return;
+        QCoreApplication::installTranslator(translator.get());
+        program_translator_ = std::move(translator);
+        return;
+    }
 }
 
 // Starts Qt on the window system of the session. Where none can be reached
@@ -326,6 +383,7 @@ void QtWindowServices::start_window_system() {
 
 QtWindowServices::~QtWindowServices() {
     close_window();
+    program_translator_.reset();
     qt_translator_.reset();
     application_.reset();
     qInstallMessageHandler(previous_handler);
@@ -495,11 +553,13 @@ int QtWindowServices::message_box(const Text& title, const Text& text, int flags
     message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
-    QMessageBox box(dialog_owner());
+    MessageBox box(dialog_owner());
     box.setWindowTitle(qt_text_from_cp1252(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(message);
     box.setIcon((flags & ASK_ICON_STOP) != 0 ? QMessageBox::Critical : QMessageBox::NoIcon);
+    // A message's lines can be selected with the mouse and copied.
+    if ((flags & 0xF) == ASK_OK) box.setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     struct Button {
         QMessageBox::StandardButton kind;
@@ -577,11 +637,27 @@ Path QtWindowServices::choose_file_to_open(const Text& title, const Path& defaul
     return Path{QFile::encodeName(file.absoluteFilePath()).toStdString()};
 }
 
-// Where the window system hands the clipboard only to a client with the
-// keyboard focus (Wayland), waits a short while for the main window to get
-// it. Only window-system events are taken meanwhile, no user input.
-void QtWindowServices::wait_for_focus(int milliseconds) {
-    if (window_ == nullptr || window_->isActiveWindow()) return;
+bool QtWindowServices::on_x11() const {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// Wayland compositors offer the clipboard only to the client with the
+// keyboard focus, X11 clients under Wayland (Xwayland) included.
+bool QtWindowServices::focus_gives_clipboard() const {
+    return QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
+           !environment("WAYLAND_DISPLAY").empty();
+}
+
+// Waits a short while for the main window to get the keyboard focus; true
+// when it has it. Only window-system events are taken meanwhile, no user
+// input.
+bool QtWindowServices::wait_for_focus(int milliseconds) {
+    if (window_ == nullptr) return false;
+    if (window_->isActiveWindow()) {
+        // A change of the clipboard that came with the focus is taken in.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    }
     QEventLoop loop;
     QTimer timeout;
     timeout.setSingleShot(true);
@@ -591,26 +667,64 @@ void QtWindowServices::wait_for_focus(int milliseconds) {
     });
     timeout.start(milliseconds);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+    return window_ != nullptr && window_->isActiveWindow();
 }
 
-Text QtWindowServices::clipboard_get_text() {
-    if (!have_display_) return Text();
-    // Wayland compositors offer the clipboard only to the client with the
-    // keyboard focus, X11 clients under Wayland (Xwayland) included.
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
-        !environment("WAYLAND_DISPLAY").empty()) {
-        wait_for_focus(CLIPBOARD_FOCUS_WAIT_MS);
+ClipboardReading QtWindowServices::clipboard_get_text(int milliseconds) {
+    ClipboardReading reading;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + std::chrono::milliseconds(milliseconds);
+    QString text;
+    if (have_display_) {
+        if (focus_gives_clipboard() &&
+            !wait_for_focus(std::min(CLIPBOARD_FOCUS_WAIT_MS, milliseconds))) {
+            reading.failure = CLIPBOARD_NO_FOCUS;
+            return reading;
+        }
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        // What the program copied itself (a message's text) is at hand;
+        // anything else is asked of its owner.
+        if (on_x11() && !clipboard->ownsClipboard()) {
+            const X11ClipboardText x11 = x11_clipboard_read(deadline);
+            if (!x11.answered) {
+                reading.failure = CLIPBOARD_SILENT;
+                return reading;
+            }
+            clipboard_read_time_ = x11.time;
+            text = QString::fromUtf8(x11.utf8);
+        } else {
+            const QMimeData* data = clipboard->mimeData(QClipboard::Clipboard);
+            const bool offered = data != nullptr && data->hasText();
+            if (offered) text = data->text();
+            if (offered && text.isEmpty() && Clock::now() - start >= SILENT_OWNER_SIGN) {
+                reading.failure = CLIPBOARD_SILENT;
+                return reading;
+            }
+        }
     }
-    return qt_text_to_cp1252(QGuiApplication::clipboard()->text(QClipboard::Clipboard), true);
+    reading.read = true;
+    reading.text = qt_text_to_cp1252(text, true);
+    reading.fingerprint = clipboard_fingerprint(text.toUtf8().toStdString());
+    return reading;
 }
+
+unsigned long long QtWindowServices::clipboard_sequence() { return 0; }
 
 int QtWindowServices::clipboard_clear() {
     if (!have_display_) return 0;
-    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (on_x11() && !clipboard->ownsClipboard())
+        return x11_clipboard_clear(clipboard_read_time_) ? 1 : 0;
+    clipboard->clear(QClipboard::Clipboard);
     // The request goes to the window system now, not with the next wait for
     // an event: a process that ends first would lose it.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return 1;
+}
+
+Text QtWindowServices::translate(const Text& text) {
+    const QByteArray source = qt_text_from_cp1252(text).toUtf8();
+    return qt_text_to_cp1252(QCoreApplication::translate(TRANSLATION_CONTEXT, source.constData()));
 }
 
 int QtWindowServices::window_wait_event() {

@@ -94,6 +94,11 @@ int ScriptedWindow::message_box(const Text& title, const Text& text, int flags) 
         return ANSWER_OK;
     }
     questions_asked++;
+    if (later_copy) {
+        clipboard = *later_copy;
+        clipboard_has_text = true;
+        later_copy.reset();
+    }
     question_title = title;
     question_text = text;
     return answer;
@@ -109,12 +114,23 @@ Path ScriptedWindow::choose_file_to_open(const Text& title, const Path& default_
     return chosen_path;
 }
 
-Text ScriptedWindow::clipboard_get_text() {
+ClipboardReading ScriptedWindow::clipboard_get_text(int /*milliseconds*/) {
     clipboard_reads++;
-    if (!clipboard_has_text) return Text();
+    ClipboardReading reading;
+    if (clipboard_silent) {
+        reading.failure = CLIPBOARD_SILENT;
+        return reading;
+    }
+    reading.read = true;
     // A clipboard text ends at its first 0 byte.
-    return clipboard.substr(0, clipboard.find('\0'));
+    if (clipboard_has_text) reading.text = clipboard.substr(0, clipboard.find('\0'));
+    reading.fingerprint = clipboard_fingerprint(reading.text);
+    return reading;
 }
+
+unsigned long long ScriptedWindow::clipboard_sequence() { return 0; }
+
+Text ScriptedWindow::translate(const Text& text) { return text; }
 
 int ScriptedWindow::clipboard_clear() {
     clipboard_cleared = true;

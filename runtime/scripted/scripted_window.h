@@ -1,10 +1,13 @@
 // Window services without a display, driven by a script: the answers of the
-// dialogs and the clipboard's content are set beforehand, and every view's
-// lines, selection and scroll position are kept for inspection. Used by the
-// tests, the scripted tool and the benchmark.
+// dialogs and the clipboard's content (a copy the user makes while the
+// question is open, an owner that never hands its text over) are set
+// beforehand, and every view's lines, selection and scroll position are
+// kept for inspection. Keeps no count of clipboard changes, as on X11. Used
+// by the tests, the scripted tool and the benchmark.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "runtime/window.h"
@@ -30,6 +33,8 @@ public:
     bool window_fails = false;
     bool clipboard_has_text = false;
     Text clipboard;                 // what the clipboard holds while it has text
+    bool clipboard_silent = false;  // its owner never hands the text over
+    std::optional<Text> later_copy; // copied by the user while the question is open
     Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
     int answer = ANSWER_CANCEL;     // the button chosen in the question
     int events_before_close = 1;    // other events delivered before the Close event

@@ -9,8 +9,13 @@
 // Between window_open and the final wait the run takes no window events:
 // the window is shown at once, its gadgets are first drawn when a modal
 // dialog runs its message loop, and a close request waits in the queue.
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "runtime/codepage.h"
@@ -37,6 +42,21 @@ constexpr std::size_t FILE_NAME_BUFFER = 32768;
 // The clipboard may be held by another program for a moment.
 constexpr int CLIPBOARD_TRIES = 10;
 constexpr DWORD CLIPBOARD_RETRY_MS = 20;
+// A read gives itself up this much before the time it was given, so that
+// its own verdict arrives in time.
+constexpr auto CLIPBOARD_READ_MARGIN = std::chrono::milliseconds(100);
+
+using Clock = std::chrono::steady_clock;
+
+// The program's messages in German: English text, then the translation in
+// UTF-8, made from runtime/telvor_de.ts by the build.
+struct Translation {
+    const char* english;
+    const char* german;
+};
+constexpr Translation GERMAN[] = {
+#include "telvor_de.inc"
+};
 
 constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                              WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
@@ -88,6 +108,7 @@ private:
     std::vector<HWND> disable_other_windows(HWND owner) const;
     static void enable_again(const std::vector<HWND>& windows);
     bool open_clipboard() const;
+    static ClipboardReading read_clipboard(Clock::time_point deadline);
 
     HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
     HFONT font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
@@ -357,21 +378,102 @@ bool Win32WindowServices::open_clipboard() const {
     return false;
 }
 
-Text Win32WindowServices::clipboard_get_text() {
-    if (!open_clipboard()) return Text();
-    Text text;
-    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
-        if (const auto* units = static_cast<const char16_t*>(::GlobalLock(data)); units != nullptr) {
+// Reads the clipboard's text, opening it as often as it is found held
+// open until the deadline. Runs on a thread of its own.
+ClipboardReading Win32WindowServices::read_clipboard(Clock::time_point deadline) {
+    ClipboardReading reading;
+    // An owner that hands its text over only when asked for it would keep
+    // the clipboard open as long as it does not answer: another program's
+    // owner must answer a message first.
+    const HWND owner = ::GetClipboardOwner();
+    DWORD owner_process = 0;
+    if (owner != nullptr && ::GetWindowThreadProcessId(owner, &owner_process) != 0 &&
+        owner_process != ::GetCurrentProcessId()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        DWORD_PTR ignored = 0;
+        if (left <= 0 || ::SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                                               static_cast<UINT>(left), &ignored) == 0) {
+            reading.failure = CLIPBOARD_SILENT;
+            return reading;
+        }
+    }
+    while (!::OpenClipboard(nullptr)) {
+        if (Clock::now() >= deadline) {
+            reading.failure = CLIPBOARD_HELD_OPEN;
+            return reading;
+        }
+        ::Sleep(CLIPBOARD_RETRY_MS);
+    }
+    std::u16string text;
+    bool handed_over = true;
+    if (::IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        // A text the owner renders only when asked for is missing when the
+        // owner does not answer.
+        const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+        const auto* units = data != nullptr ? static_cast<const char16_t*>(::GlobalLock(data)) : nullptr;
+        handed_over = units != nullptr;
+        if (units != nullptr) {
             const std::size_t capacity = ::GlobalSize(data) / sizeof(char16_t);
             std::size_t length = 0;
             while (length < capacity && units[length] != 0) ++length;
-            // What a browser copies between the words of a web page is a
-            // no-break space; the text ends at its first 0.
-            text = cp1252_from_utf16(std::u16string(units, units + length), true);
+            text.assign(units, units + length);  // the text ends at its first 0
             ::GlobalUnlock(data);
         }
     }
     ::CloseClipboard();
+    if (!handed_over) {
+        reading.failure = CLIPBOARD_SILENT;
+        return reading;
+    }
+    reading.read = true;
+    // What a browser copies between the words of a web page is a no-break
+    // space.
+    reading.text = cp1252_from_utf16(text, true);
+    reading.fingerprint = clipboard_fingerprint(wtf8_from_utf16(text));
+    return reading;
+}
+
+// The read runs on a thread of its own: an owner that does not render its
+// text keeps GetClipboardData waiting, and the run goes on without it once
+// the time is up. Such a thread keeps the clipboard open until the owner
+// answers or the program ends.
+ClipboardReading Win32WindowServices::clipboard_get_text(int milliseconds) {
+    struct Outcome {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        ClipboardReading reading;
+    };
+    const unsigned long long sequence = ::GetClipboardSequenceNumber();
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    auto outcome = std::make_shared<Outcome>();
+    std::thread([outcome, deadline] {
+        ClipboardReading reading = read_clipboard(deadline - CLIPBOARD_READ_MARGIN);
+        const std::lock_guard<std::mutex> lock(outcome->mutex);
+        outcome->reading = std::move(reading);
+        outcome->finished = true;
+        outcome->done.notify_all();
+    }).detach();
+
+    std::unique_lock<std::mutex> lock(outcome->mutex);
+    ClipboardReading reading;
+    if (outcome->done.wait_until(lock, deadline, [&outcome] { return outcome->finished; }))
+        reading = std::move(outcome->reading);
+    else
+        reading.failure = CLIPBOARD_SILENT;
+    reading.sequence = sequence;
+    return reading;
+}
+
+unsigned long long Win32WindowServices::clipboard_sequence() { return ::GetClipboardSequenceNumber(); }
+
+// The program's messages in German where the user's language of the
+// Windows interface is German.
+Text Win32WindowServices::translate(const Text& text) {
+    if (PRIMARYLANGID(::GetUserDefaultUILanguage()) != LANG_GERMAN) return text;
+    for (const Translation& translation : GERMAN)
+        if (text == translation.english) return cp1252_from_utf8(translation.german);
     return text;
 }
 

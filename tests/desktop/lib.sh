@@ -29,6 +29,7 @@ cleanup() {
     local rc=$? i
     for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
         kill "${PIDS[i]}" 2>/dev/null || true
+        kill -CONT "${PIDS[i]}" 2>/dev/null || true   # a stopped one ends too
         wait "${PIDS[i]}" 2>/dev/null || true
     done
     cleanup_platform || rc=1
@@ -57,7 +58,9 @@ wait_until() {  # seconds, what, command...: polls the command every 0.1 s
 make_guide() {
     { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"
 }
-clip_is_guide() { clip | cmp -s - "$DIR/guide"; }
+clip_is() { clip | cmp -s - "$1"; }   # file: the clipboard holds its bytes
+clip_is_guide() { clip_is "$DIR/guide"; }
+clip_has() { [[ $(clip) == *"$1"* ]]; }
 clip_kept() { clip_is_guide || fail "the clipboard lost the Guide text $*"; }
 clip_empty() { [[ -z $(clip) ]]; }
 
@@ -69,11 +72,11 @@ start() {  # the program [ARG...] in the Program directory; PID is its id
 alive() { local s; s=$(cat "/proc/$1/stat" 2>/dev/null) && [[ ${s##*) } != Z* ]]; }
 running() { alive "$PID"; }
 ended() { ! running; }
-wait_exit() {  # the program ends with 0 and leaves no working file
+wait_exit() {  # [status]: the program ends with it (0) and leaves no working file
     wait_until "$WAIT_EXIT" "telvor to end" ended
     local rc=0
     wait "$PID" || rc=$?
-    ((rc == 0)) || fail "exit code $rc"
+    ((rc == ${1:-0})) || fail "exit code $rc"
     [[ ! -e $WORK/TELVOR.CLP && ! -e $WORK/TELVOR.DAT ]] || fail "a working file was left"
 }
 wait_win() {  # title [pid]: prints the window's id once that process shows it

@@ -10,8 +10,8 @@ export XDG_RUNTIME_DIR=$RUN
 ACTIVATE_PAUSE=0   # seconds between activating a window and its keys
 # The titles as xdotool's patterns, anchored; in the C locale xdotool cannot
 # match characters beyond ASCII, so each run of them matches anything.
-# MAIN_TITLE keeps the main window's exact title.
-MAIN_TITLE=$MAIN
+# MAIN_TITLE and QUESTION_TITLE keep the exact titles.
+MAIN_TITLE=$MAIN QUESTION_TITLE=$QUESTION
 title_pattern() { printf '^%s$' "$(sed 's/[][\.*^$()+?{}|]/\\&/g; s/[^ -~][^ -~]*/.*/g' <<<"$1")"; }
 QUESTION=$(title_pattern "$QUESTION") MAIN=$(title_pattern "$MAIN") DIALOG=$(title_pattern "$DIALOG")
 
@@ -31,12 +31,35 @@ prepare_session() { :; }   # what the platform makes ready once the display runs
 start_session() {
     start_display
     prepare_session
-    make_guide "${1:-}"
-    xclip -quiet -selection clipboard -i "$DIR/guide" &>/dev/null &
-    PIDS+=($!)
-    wait_until 10 xclip xclip -o -selection clipboard
+    copy_guide "${1:-}"
 }
-clip() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
+# The Guide text plus extra bytes ($1) on the clipboard, or any text
+# (copy_text), served by an xclip whose id is OWNER.
+copy_guide() {
+    make_guide "${1:-}"
+    copy_file "$DIR/guide"
+}
+copy_text() { printf '%s' "$1" >"$DIR/copied" && copy_file "$DIR/copied"; }
+copy_file() {
+    xclip -quiet -selection clipboard -i "$1" &>/dev/null &
+    OWNER=$!
+    PIDS+=($OWNER)
+    wait_until 10 xclip clip_is "$1"
+}
+clip() { timeout 10 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
+# The Guide text on the clipboard, from an owner that is then stopped: it
+# answers no request.
+copy_guide_silent() {
+    copy_guide
+    kill -STOP "$OWNER"
+}
+# box_text WINDOW: the text of a message box, copied with Ctrl+C.
+box_text() {
+    xdo "$1" key ctrl+c
+    sleep 0.5   # taken over before a stopped owner is asked
+    wait_until 10 "the box's text on the clipboard" clip_has "$QUESTION_TITLE"
+    clip
+}
 win() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 xdo() {  # window, key|type, args: activates the window, then presses or types
     wait_until 10 "window $1 to become active" xdotool windowactivate --sync "$1"

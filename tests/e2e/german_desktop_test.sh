@@ -2,6 +2,7 @@
 # On a German desktop (LANG=de_DE.UTF-8) Qt's own texts are German: the
 # open-file dialog's button is "&Öffnen" (Alt+Ö opens) and the question's
 # Yes button "&Ja" (Alt+J answers Yes); with LC_ALL=C Alt+J does nothing.
+# TELVOR's messages (the failed steps) are German as well.
 # The program's own texts and the Event file's bytes do not change.
 source "$(dirname "$0")/lib.sh"
 # A German locale for the C library as well, made in the scratch folder.
@@ -29,6 +30,17 @@ expect "$new" has '\r\n06.12.2009 20:15 + Tatort: T\xf6dliche Tarnung\r\nGenre: 
 expect "$new" has '\r\n05.12.2009 18:00 + Sportschau\r\nGenre: Fu\xdfball-Bundesliga, 15. Spieltag\r\n'
 wmctrl -i -c "$(win "$MAIN")"
 wait_exit
+
+# TELVOR's own messages are German too: the box that lists failed steps,
+# with the system's reason in German.
+LC_ALL= LANG=de_DE.UTF-8 LOCPATH=$DIR/locale start fehlt.telvor
+box=$(wait_win "$QUESTION")
+[[ $(box_text "$box") == *$'\nTELVOR konnte diese Schritte nicht ausf\xc3\xbchren:\nkann fehlt.telvor nicht lesen: Datei oder Verzeichnis nicht gefunden\n'* ]] ||
+    fail "the box: $(clip)"
+xdo "$box" key Return
+wait_until 10 "the box to close" eval '[[ $(win "$QUESTION") != "$box" ]]'
+xdo "$(wait_win "$QUESTION")" key Escape
+wait_exit 1
 
 # In the C locale the buttons are English: Alt+J leaves the question open.
 start "$new"

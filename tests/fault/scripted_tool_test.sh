@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2015  # "check && check || fail" is meant
-# telvor-scripted as a program: the output format of a sample run and of a
-# run without a window, and a bad command line exiting with 2.
+# telvor-scripted as a program: the output format of a sample run, of runs
+# with a later copy and a silent clipboard, and of a run without a window,
+# and a bad command line exiting with 2.
 set -euo pipefail
 export LC_ALL=C
 : "${TELVOR_SCRIPTED:?path of telvor-scripted}" "${TELVOR_SAMPLES_DIR:?folder of the sample files}"
@@ -26,6 +27,16 @@ tool --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --answ
     '05.12.2009 18:00   Sportschau|11.12.2009 22:15   Tagesthemen|File: >>> epg.telvor <<< new created...|' ] ||
     fail "Event view: $(cat out)"
 [ "$(grep -c $'\r$' epg.telvor)" = 32 ] || fail "Event file: $(grep -c $'\r$' epg.telvor) lines"
+
+# A text copied while the question is open stays; a clipboard whose owner
+# never answers is a failed step: one line on stderr, the same in the box.
+printf 'Notiz' >later
+tool --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --copy-later later --answer yes
+[ "$rc" = 0 ] && grep -qx '\[clipboard\] kept' out || fail "later copy: exit $rc, $(tail -n 2 out)"
+tool --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --clipboard-silent --answer no
+[ "$rc" = 1 ] && [ "$(sections)" = '[filter]|[service]|[event]|[message] TELVOR could not complete these steps:|[clipboard] kept|[asked] no|' ] &&
+    [ "$(sed 's/^telvor: //' err)" = "$(grep -A1 '^\[message\]' out | tail -n 1)" ] ||
+    fail "silent clipboard: exit $rc, stderr $(cat err), $(grep -A1 '^\[message\]' out)"
 
 # No window: empty views, clipboard kept, one line on stderr, exit status 3.
 tool --no-window --param epg.telvor --clipboard "$TELVOR_SAMPLES_DIR/guide-webif.txt" --answer yes

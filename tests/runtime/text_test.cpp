@@ -105,6 +105,10 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
              {"\xF4\x90\x80\x80", "????"}, {"\xE0\x80\xAF", "???"}, {"\xE0\x9F\xBF", "???"},
              {"\xF0\x80\x80\xAF", "????"}, {"\xF0\x8F\xBF\xBF", "????"}, {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
         EXPECT_EQ(cp1252_from_utf8(utf8), want);
+    // A system's reason: UTF-8 where it is that, else Windows-1252 already.
+    EXPECT_EQ(cp1252_from_utf8_or_cp1252("verf\xC3\xBCgbar \xE2\x80\x93"), "verf\xFCgbar \x96");
+    EXPECT_EQ(cp1252_from_utf8_or_cp1252("Datentr\xE4ger \x96 voll"), "Datentr\xE4ger \x96 voll");
+    EXPECT_EQ(cp1252_from_utf8_or_cp1252(std::string("T\xE4ter\0x", 7)), "T\xE4ter");
 }
 
 // The Windows boundary: UTF-16 to the program's bytes and back. Names keep

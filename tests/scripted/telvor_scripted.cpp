@@ -1,12 +1,15 @@
 // One complete run in the current directory with scripted window services:
 //
 //   telvor-scripted [--param PATH] [--choose PATH | --choose-cancel]
-//                   [--clipboard FILE] --answer yes|no|cancel [--no-window]
+//                   [--clipboard FILE] [--copy-later FILE] [--clipboard-silent]
+//                   --answer yes|no|cancel [--no-window]
 //
-// Prints the three views ([filter], [service], [event]), every other
-// message box ([message] and its text), whether the clipboard was emptied,
-// and the answer given to the question (or "never"). Exits with the run's
-// exit status.
+// --copy-later puts the file's text on the clipboard while the question is
+// open, as a user copying something else; --clipboard-silent makes the
+// clipboard's owner never hand its text over. Prints the three views
+// ([filter], [service], [event]), every other message box ([message] and
+// its text), whether the clipboard was emptied, and the answer given to the
+// question (or "never"). Exits with the run's exit status.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -24,7 +27,8 @@ int usage(const char* problem) {
     std::fprintf(stderr,
                  "telvor-scripted: %s\n"
                  "usage: telvor-scripted [--param PATH] [--choose PATH | --choose-cancel]\n"
-                 "                       [--clipboard FILE] --answer yes|no|cancel [--no-window]\n",
+                 "                       [--clipboard FILE] [--copy-later FILE] [--clipboard-silent]\n"
+                 "                       --answer yes|no|cancel [--no-window]\n",
                  problem);
     return 2;
 }
@@ -58,11 +62,18 @@ int main(int argc, char** argv) {
             window.chosen_path = Path{argv[++i]};
         } else if (option == "--choose-cancel") {
             window.chosen_path = Path();
-        } else if (option == "--clipboard" && has_value) {
+        } else if ((option == "--clipboard" || option == "--copy-later") && has_value) {
             std::ifstream in(argv[++i], std::ios::binary);
             if (!in) return usage("cannot read the clipboard file");
-            window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
-            window.clipboard_has_text = true;
+            const Text text(std::istreambuf_iterator<char>(in), {});
+            if (option == "--copy-later") {
+                window.later_copy = text;
+            } else {
+                window.clipboard = text;
+                window.clipboard_has_text = true;
+            }
+        } else if (option == "--clipboard-silent") {
+            window.clipboard_silent = true;
         } else if (option == "--answer" && has_value) {
             const std::string answer = argv[++i];
             if (answer == "yes") window.answer = ANSWER_YES;

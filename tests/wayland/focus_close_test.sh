@@ -2,9 +2,10 @@
 # On Wayland, while the question is open: the focus goes back and forth
 # between TELVOR's windows and another program's, and the compositor asks
 # TELVOR's main window to close, twice. Neither request is taken while the
-# question is open (as on X11): after Yes the clipboard is emptied, the
-# events are marked, and the window stays until it is closed. The same holds
-# for the open-file dialog.
+# question is open (as on X11): after Yes the events are marked and the
+# window stays until it is closed; the clipboard, which TELVOR cannot read
+# again without the focus, keeps the Guide text. The same holds for the
+# open-file dialog.
 source "$(dirname "$0")/lib.sh"
 start_sway
 start_other
@@ -24,8 +25,11 @@ done
 [[ $(focused) == "$DIALOG" ]] || fail "the other program's dialog lost the focus: $(windows)"
 running || fail "telvor ended while its question was open"
 key "$question" -k Return
-wait_until 15 "the clipboard to be emptied" clip_empty
-sleep 1
+# The focus goes back to the other program's dialog: without it TELVOR
+# cannot tell whether the clipboard still holds the Guide text, and keeps it.
+sleep 2
+[[ $(focused) == "$DIALOG" ]] || fail "the focus went to '$(focused)' after the question"
+clip_kept "after Yes with the focus elsewhere"
 running && [[ $(win "$MAIN") == "$main" ]] || fail "a close request made while the question was open ended telvor"
 expect "$ev" has '\r\n06.12.2009 20:15 + Tatort: T\xf6dliche Tarnung\r\n'
 [[ -z $(awk 'substr($0,3,1)=="." && substr($0,14,1)==":" && substr($0,17,3)!=" + "' "$ev") ]] ||

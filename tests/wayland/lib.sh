@@ -71,14 +71,20 @@ CONFIG
 }
 swaymsg() { as_user swaymsg "$@"; }
 
-# The clipboard: the Guide text sample as UTF-8 plus extra bytes ($1),
-# offered by wl-copy until something else takes the clipboard.
+# The clipboard: the Guide text sample as UTF-8 plus extra bytes ($1), or
+# any text (copy_text), offered by a wl-copy (OWNER) until something else
+# takes the clipboard.
 copy_guide() {
     make_guide "${1:-}"
-    background /dev/null wl-copy --foreground --type 'text/plain;charset=utf-8' <"$DIR/guide"
-    wait_until 10 "wl-copy" clip_is_guide
+    copy_file "$DIR/guide"
 }
-clip() { as_user wl-paste --no-newline 2>/dev/null || true; }
+copy_text() { printf '%s' "$1" >"$DIR/copied" && copy_file "$DIR/copied"; }
+copy_file() {
+    background /dev/null wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"
+    OWNER=${PIDS[-1]}
+    wait_until 10 "wl-copy" clip_is "$1"
+}
+clip() { as_user timeout 10 wl-paste --no-newline 2>/dev/null || true; }
 
 give() {  # paths...: hands files made here to the session's user
     if [[ -n $TEST_USER ]]; then chown -R "$TEST_USER:" "$@"; fi

@@ -3,9 +3,10 @@
 # window opens on workspace 1 while the user looks at workspace 2:
 # - the focus comes 0.3 s later (the user switches over): TELVOR, waiting
 #   for it, reads the Guide text all the same;
-# - the focus never comes: after its wait TELVOR reads nothing, adds no
-#   event, and asks its question; the clipboard stays as it was, after No
-#   too, since nothing was taken from it.
+# - the focus never comes: after its wait TELVOR reads nothing and adds no
+#   event; a box says that the clipboard could not be read because its
+#   window did not get the keyboard focus, then the question; the clipboard
+#   stays as it was, after No too, and the run ends with status 1.
 source "$(dirname "$0")/lib.sh"
 cat >"$DIR/focus-later" <<'SCRIPT'
 #!/bin/sh
@@ -37,11 +38,15 @@ for focus in later never; do
         [[ $(grep -c '^[0-9][0-9]\.[0-9][0-9]\.[0-9]\{4\} ' "$ev") == 1 ]] ||
             fail "events were added from a clipboard TELVOR could not read"
         expect "$ev" starts "$old_event"
-        key "$question" -M alt -k n -m alt
+        box=$question
+        expect "$DIR/telvor.err" has "telvor: cannot read the clipboard: TELVOR's window did not get the keyboard focus\n"
+        key "$box" -k Return
+        wait_until 10 "the question after the box" eval '[[ -n $(win "$QUESTION") && $(win "$QUESTION") != "$box" ]]'
+        key "$(win "$QUESTION")" -M alt -k n -m alt
         sleep 1 && running || fail "telvor ended before its window was closed"
         clip_kept "after No"
         close "$(win "$MAIN")"
-        wait_exit
+        wait_exit 1
         clip_kept "after No"
     fi
 done

@@ -73,17 +73,37 @@ TEST(DataSafety, LeftoverCopiesOfTheEventFileAreCleared) {
     EXPECT_TRUE(file_exists_on_disk(dir.file("epg.telvor.telvor-tmp-Ab12")));
 }
 
-// Text that holds no Guide block was not used: the clipboard keeps it, also
-// after Yes and No. Guide text is dropped from it once converted.
-TEST(DataSafety, ClipboardIsEmptiedOnlyWhenGuideTextWasTaken) {
+// The clipboard loses only Guide text this run stored and converted, and
+// only while it still holds it: after Yes and No, text without a Guide
+// block stays, a text copied while the question is open stays (the Guide
+// text read before is stored), and a clipboard whose owner never hands its
+// text over is a failed step, shown before the question, with nothing
+// stored and the clipboard left alone.
+TEST(DataSafety, ClipboardKeepsWhatWasNotTaken) {
+    const std::string new_event = "05.12.2009 08:15 ";
     for (const int answer : {ANSWER_YES, ANSWER_NO}) {
-        for (const bool guide : {false, true}) {
+        for (const std::string kind : {"guide", "no guide block", "later copy", "silent"}) {
+            SCOPED_TRACE(kind + " " + std::to_string(answer));
             ScratchDir dir;
             write_bytes(dir.file("epg.telvor"), OLD_FILE);
-            Outcome run = telvor(dir.path(), {"epg.telvor"}, "", answer,
-                             guide ? GUIDE : "Liebe Grüße,\r\nbis Samstag. 5.12. um 8:15\r\n");
-            EXPECT_EQ(run.status, EXIT_DONE);
-            EXPECT_EQ(run.window.clipboard_cleared, guide) << answer;
+            ScriptedWindow window;
+            window.answer = answer;
+            const std::string copied =
+                kind == "no guide block" ? "Liebe Gr\xFC\xDF" "e,\r\nbis Samstag. 5.12. um 8:15\r\n" : GUIDE;
+            window.clipboard_has_text = true;
+            window.clipboard = copied;
+            if (kind == "later copy") window.later_copy = "Notiz";
+            window.clipboard_silent = kind == "silent";
+            const int status = run_in_folder(dir.path(), window, {"epg.telvor"});
+
+            EXPECT_EQ(window.clipboard_cleared, kind == "guide");
+            EXPECT_EQ(window.clipboard, kind == "guide" ? "" : kind == "later copy" ? "Notiz" : copied);
+            const bool stored = read_bytes(dir.file("epg.telvor")).find(new_event) != std::string::npos;
+            EXPECT_EQ(stored, kind == "guide" || kind == "later copy");
+            EXPECT_EQ(status, kind == "silent" ? EXIT_STEP_FAILED : EXIT_DONE);
+            const std::vector<Text> box = {"TELVOR could not complete these steps:\ncannot read the clipboard: " +
+                                           std::string(CLIPBOARD_SILENT)};
+            EXPECT_EQ(window.messages, kind == "silent" ? box : std::vector<Text>{});
         }
     }
 }

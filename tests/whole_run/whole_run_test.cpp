@@ -18,6 +18,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace expect;
 enum : int { YES = ANSWER_YES, NO = ANSWER_NO, CANCEL = ANSWER_CANCEL };
+// The first line of the box that lists the failed steps.
+const std::string FAILED_STEPS = "TELVOR could not complete these steps:";
+Lines lines_of(const std::string& text) {
+    Lines lines(1);
+    for (const char c : text) {
+        if (c == '\n') lines.emplace_back();
+        else lines.back() += c;
+    }
+    return lines;
+}
 
 std::string crlf(const Lines& lines) {  // every line followed by CR LF
     std::string bytes;
@@ -245,6 +255,11 @@ TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
         EXPECT_EQ(w.clipboard, guide);
         EXPECT_TRUE(fs::is_directory(f.file(name + "/kept")));
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        ASSERT_EQ(w.messages.size(), 1u);
+        const Lines box = lines_of(w.messages[0]);
+        ASSERT_EQ(box.size(), 2u) << w.messages[0];
+        EXPECT_EQ(box[0], FAILED_STEPS);
+        EXPECT_TRUE(box[1].starts_with("cannot create " + f.file(name) + ": ")) << box[1];
     }
 }
 
@@ -263,6 +278,14 @@ TEST(FailedSteps, EventFileThatCannotBeRead) {
         EXPECT_EQ(w.lines_of(EVENT_VIEW), view("epg.telvor", refused + refused, false));
         EXPECT_EQ(w.clipboard_cleared, false);
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        // One box lists both steps, with the path and the system's reason.
+        ASSERT_EQ(w.messages.size(), 1u);
+        const Lines box = lines_of(w.messages[0]);
+        ASSERT_EQ(box.size(), 3u) << w.messages[0];
+        EXPECT_EQ(box[0], FAILED_STEPS);
+        EXPECT_EQ(box[1], box[2]);
+        EXPECT_GT(box[1].size(), std::string("cannot read epg.telvor: ").size());
+        EXPECT_TRUE(box[1].starts_with("cannot read epg.telvor: ")) << box[1];
         if (kind == "missing") {
             EXPECT_EQ(f.bytes("TELVOR.CLP"), leftover);
         }

@@ -2,7 +2,7 @@
 # Wine on a private Xvfb + openbox (tests/desktop/x11.sh; Wine shares the X
 # clipboard), in a scratch Program directory, driven like a user. Sourced,
 # with the argument wine, by the desktop scenarios in tests/desktop/.
-: "${TELVOR_SOURCE_DIR:?}" "${TELVOR_WINEPREFIX:?}"
+: "${TELVOR_SOURCE_DIR:?}" "${TELVOR_WINEPREFIX:?}" "${TELVOR_DESKTOP_HELPER:?}"
 # The desktop tests share one Wine prefix of their own (ctest runs them one
 # at a time): Wine's clipboard bridge lives as long as the prefix's server
 # and serves the display it started on. Set before anything can end the
@@ -24,3 +24,16 @@ cleanup_platform() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
 }
+# The Guide text on the clipboard from a Windows program that hands it over
+# only when asked (telvor-desktop-helper), which is then stopped.
+copy_guide_silent() {
+    make_guide
+    wine "$TELVOR_DESKTOP_HELPER" own-clipboard "$(native_path "$DIR/guide")" >"$DIR/owner.out" 2>&1 &
+    OWNER=$!
+    PIDS+=($OWNER)
+    wait_until 20 "the clipboard's owner" grep -q ready "$DIR/owner.out"
+    kill -STOP "$OWNER"
+}
+# box_text WINDOW: the texts of the shown message box, read on the Windows
+# side (Wine's message boxes do not copy with Ctrl+C).
+box_text() { printf '%s\n' "$QUESTION_TITLE"; wine "$TELVOR_DESKTOP_HELPER" window-text "$QUESTION_TITLE"; }

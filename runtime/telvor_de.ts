@@ -1,0 +1,143 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!-- The program's own messages in German: the box that lists the failed
+     steps, its lines and the reasons the program gives itself. Compiled
+     into the Qt program (lrelease) and into the Windows program
+     (cmake/catalogue.cmake). "%1" is a path, "%2" a reason. -->
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>TELVOR</name>
+    <message>
+        <source>TELVOR could not complete these steps:</source>
+        <translation>TELVOR konnte diese Schritte nicht ausführen:</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>kann %1 nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>kann %1 nicht schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>kann %1 nicht anlegen: %2</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>kann %1 nicht ersetzen: %2</translation>
+    </message>
+    <message>
+        <source>cannot lock the folder %1: %2</source>
+        <translation>kann den Ordner %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>cannot lock the folder of %1: %2</source>
+        <translation>kann den Ordner von %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>cannot rewrite %1: %2</source>
+        <translation>kann %1 nicht neu schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>kann %1 nicht öffnen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write a copy of the new content beside %1: %2</source>
+        <translation>kann keine Kopie des neuen Inhalts neben %1 schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot keep the owner, permissions and attributes of %1: %2</source>
+        <translation>kann Eigentümer, Rechte und Attribute von %1 nicht erhalten: %2</translation>
+    </message>
+    <message>
+        <source>cannot flush the folder %1: %2</source>
+        <translation>kann den Ordner %1 nicht auf den Datenträger schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot remove the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht entfernen: %2</translation>
+    </message>
+    <message>
+        <source>cannot read the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>TELVOR is already running in this folder:</source>
+        <translation>TELVOR läuft schon in diesem Ordner:</translation>
+    </message>
+    <message>
+        <source>TELVOR is already running on this Event file:</source>
+        <translation>TELVOR läuft schon mit dieser Event-Datei:</translation>
+    </message>
+    <message>
+        <source>TELVOR cannot lock this folder and leaves it alone:</source>
+        <translation>TELVOR kann diesen Ordner nicht sperren und lässt ihn unberührt:</translation>
+    </message>
+    <message>
+        <source>TELVOR must be able to read and write the folder.</source>
+        <translation>TELVOR muss den Ordner lesen und schreiben dürfen.</translation>
+    </message>
+    <message>
+        <source>TELVOR leaves this Event file alone:</source>
+        <translation>TELVOR lässt diese Event-Datei unberührt:</translation>
+    </message>
+    <message>
+        <source>cannot restore the old content of %1: %2</source>
+        <translation>kann den alten Inhalt von %1 nicht wiederherstellen: %2</translation>
+    </message>
+    <message>
+        <source>cannot write the journal %1: %2</source>
+        <translation>kann das Journal %1 nicht schreiben: %2</translation>
+    </message>
+    <message>
+        <source>cannot read the clipboard: %2</source>
+        <translation>kann die Zwischenablage nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>the program holding the clipboard did not hand over its text in time</source>
+        <translation>das Programm, dem die Zwischenablage gehört, hat ihren Text nicht rechtzeitig herausgegeben</translation>
+    </message>
+    <message>
+        <source>TELVOR's window did not get the keyboard focus</source>
+        <translation>das Fenster von TELVOR hat den Tastaturfokus nicht bekommen</translation>
+    </message>
+    <message>
+        <source>another program keeps the clipboard open</source>
+        <translation>ein anderes Programm hält die Zwischenablage geöffnet</translation>
+    </message>
+    <message>
+        <source>it is one of TELVOR's own files in the Program directory</source>
+        <translation>sie ist eine der eigenen Dateien von TELVOR im Programmverzeichnis</translation>
+    </message>
+    <message>
+        <source>the file is in use by this run</source>
+        <translation>die Datei ist in diesem Lauf schon in Gebrauch</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>es ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>the working file is not complete</source>
+        <translation>die Arbeitsdatei ist unvollständig</translation>
+    </message>
+    <message>
+        <source>the file changed while it was copied</source>
+        <translation>die Datei hat sich beim Kopieren geändert</translation>
+    </message>
+    <message>
+        <source>the journal is incomplete</source>
+        <translation>das Journal ist unvollständig</translation>
+    </message>
+    <message>
+        <source>no folder may take its journal</source>
+        <translation>kein Ordner kann sein Journal aufnehmen</translation>
+    </message>
+</context>
+</TS>
