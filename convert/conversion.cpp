@@ -1,5 +1,7 @@
 #include "convert/conversion.h"
 
+#include <utility>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
