@@ -60,22 +60,27 @@ void carry_over_line(Conversion& c, std::string_view line) {
 
 // Whether the line holds a run of n spaces (n from 1 to 4).
 bool has_space_run(std::string_view line, std::size_t n) {
-    std::size_t i = 0;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time, each load overlapping the one before by
-    // n - 1 bytes, so that every run of n lies whole in one of them.
-    const __m128i space = _mm_set1_epi8(' ');
-    for (; i + 16 <= line.size(); i += 17 - n) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-        const unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
-        unsigned runs = spaces;
-        for (std::size_t k = 1; k < n; ++k) runs &= spaces >> k;
-        if (runs != 0) return true;
+    if (line.size() >= 16) {
+        // Sixteen bytes at a time, each load overlapping the one before by
+        // at least n - 1 bytes, so that every run of n lies whole in one of
+        // them; the last load ends where the line ends.
+        const __m128i space = _mm_set1_epi8(' ');
+        const auto run_at = [&](std::size_t i) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+            const unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
+            unsigned runs = spaces;
+            for (std::size_t k = 1; k < n; ++k) runs &= spaces >> k;
+            return runs != 0;
+        };
+        for (std::size_t i = 0; i + 16 < line.size(); i += 17 - n)
+            if (run_at(i)) return true;
+        return run_at(line.size() - 16);
     }
 #endif
     std::size_t run = 0;
-    for (; i < line.size(); ++i) {
-        run = line[i] == ' ' ? run + 1 : 0;
+    for (const char c : line) {
+        run = c == ' ' ? run + 1 : 0;
         if (run == n) return true;
     }
     return false;

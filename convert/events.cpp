@@ -26,26 +26,8 @@ std::int32_t edge_find(const FilterIndex& index, std::uint64_t key) {
     }
 }
 
-// A hash of the repeat key, eight bytes at a time.
-std::uint32_t key_hash(std::string_view key) {
-    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = key.size() * MULTIPLIER;
-    std::size_t i = 0;
-    for (; i + 8 <= key.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, key.data() + i, 8);
-        h = (h ^ word) * MULTIPLIER;
-        h ^= h >> 29;
-    }
-    if (i < key.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, key.data() + i, key.size() - i);
-        h = (h ^ word) * MULTIPLIER;
-        h ^= h >> 29;
-    }
-    h *= MULTIPLIER;
-    return static_cast<std::uint32_t>(h >> 32);
-}
+// A hash of the repeat key.
+std::uint32_t key_hash(std::string_view key) { return static_cast<std::uint32_t>(text_hash(key) >> 32); }
 
 // The entry holding key, or the free entry where it belongs.
 std::size_t store_entry(const EventStore& store, std::string_view key, std::uint32_t hash) {

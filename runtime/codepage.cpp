@@ -182,7 +182,7 @@ std::string wtf8_from_utf16(const std::u16string& utf16) {
     return result;
 }
 
-std::u16string cp1252_to_utf16(const Text& text) {
+std::u16string cp1252_to_utf16(std::string_view text) {
     std::u16string result;
     result.reserve(text.size());
     // Every Windows-1252 character lies in the Basic Multilingual Plane.

@@ -39,7 +39,7 @@ std::u16string utf16_from_wtf8(const std::string& wtf8);
 // UTF-16 -> WTF-8: surrogate pairs joined, lone surrogates kept.
 std::string wtf8_from_utf16(const std::u16string& utf16);
 // Windows-1252 -> UTF-16.
-std::u16string cp1252_to_utf16(const Text& text);
+std::u16string cp1252_to_utf16(std::string_view text);
 // UTF-16 -> Windows-1252: '?' for every character Windows-1252 lacks (a
 // surrogate pair or a lone surrogate is one); the text ends before the first
 // U+0000. With no_break_space_as_space, U+00A0 becomes a plain space.

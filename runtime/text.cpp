@@ -211,3 +211,24 @@ bool text_equal_ignore_case(std::string_view a, std::string_view b) {
     }
     return true;
 }
+
+std::uint64_t text_hash(std::string_view text) {
+    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = text.size() * MULTIPLIER;
+    auto mix = [&h](std::uint64_t word) {
+        h = (h ^ word) * MULTIPLIER;
+        h ^= h >> 29;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        mix(word);
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        mix(word);
+    }
+    return h * MULTIPLIER;
+}

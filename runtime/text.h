@@ -5,6 +5,7 @@
 // Cutting beyond either end gives a shorter or empty piece, never an error.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,3 +45,7 @@ bool text_equal(const Text& a, const Text& b);
 
 // Equality with letter case ignored in Windows-1252 (the list views' search).
 bool text_equal_ignore_case(std::string_view a, std::string_view b);
+
+// A 64-bit hash of the bytes and their count, eight bytes at a time; its
+// high bits are the best mixed.
+std::uint64_t text_hash(std::string_view text);

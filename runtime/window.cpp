@@ -1,6 +1,6 @@
 #include "runtime/window.h"
 
-#include <map>
+#include <vector>
 
 #include "runtime/text_arena.h"
 
@@ -13,24 +13,23 @@ WindowServices* installed = nullptr;
 // the texts. Their bytes are kept in an arena; a line replaced in place
 // leaves its old bytes there until the list is cleared.
 struct ListLines {
+    int number = 0;
     TextArena bytes;
     std::vector<std::string_view> lines;
 };
-std::map<int, ListLines> g_lists;
-
-// The text handed to the window services, kept so that its storage serves
-// line after line.
-Text g_handed;
-
-const Text& handed(std::string_view text) {
-    if (g_handed.capacity() > 65536) Text().swap(g_handed);  // after a long line
-    g_handed.assign(text);
-    return g_handed;
-}
+// A window has a handful of lists: they are looked up one after another.
+std::vector<ListLines> g_lists;
 
 ListLines* lines_of(int number) {
-    const auto found = g_lists.find(number);
-    return installed != nullptr && found != g_lists.end() ? &found->second : nullptr;
+    if (installed == nullptr) return nullptr;
+    for (ListLines& list : g_lists)
+        if (list.number == number) return &list;
+    return nullptr;
+}
+
+// Forgets the lines of a gadget that is replaced.
+void forget_lines(int number) {
+    std::erase_if(g_lists, [number](const ListLines& list) { return list.number == number; });
 }
 
 bool is_line(const ListLines& list, int line) {
@@ -52,17 +51,7 @@ const char* const CLIPBOARD_SILENT =
 const char* const CLIPBOARD_NO_FOCUS = "TELVOR's window did not get the keyboard focus";
 const char* const CLIPBOARD_HELD_OPEN = "another program keeps the clipboard open";
 
-std::uint64_t clipboard_fingerprint(const std::string& content) {
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    const auto mix = [&hash](unsigned char byte) {
-        hash ^= byte;
-        hash *= 0x100000001b3u;
-    };
-    for (const char c : content) mix(static_cast<unsigned char>(c));
-    for (std::size_t size = content.size(), i = 0; i < sizeof size; ++i, size >>= 8)
-        mix(static_cast<unsigned char>(size & 0xFF));
-    return hash;
-}
+std::uint64_t clipboard_fingerprint(const std::string& content) { return text_hash(content); }
 
 void window_services_install(WindowServices* services) {
     installed = services;
@@ -80,14 +69,14 @@ Text window_failure_reason() {
 }
 
 int list_create(int number, int x, int y, int width, int height) {
-    g_lists.erase(number);
+    forget_lines(number);
     if (!installed || !installed->list_create(number, x, y, width, height)) return 0;
-    g_lists[number];
+    g_lists.emplace_back().number = number;
     return 1;
 }
 
 int frame_create(int number, int x, int y, int width, int height, const Text& caption) {
-    g_lists.erase(number);
+    forget_lines(number);
     return installed ? installed->frame_create(number, x, y, width, height, caption) : 0;
 }
 
@@ -96,7 +85,7 @@ int list_add_line(int number, int position, std::string_view text) {
     if (list == nullptr) return 0;
     const int count = static_cast<int>(list->lines.size());
     if (position == -1) position = count;
-    if (position < 0 || position > count || !installed->list_add_line(number, position, handed(text)))
+    if (position < 0 || position > count || !installed->list_add_line(number, position, text))
         return 0;
     const std::string_view kept = text_arena_add(list->bytes, text);
     if (position == count)
@@ -118,7 +107,7 @@ void list_set_selection(int number, int line) {
 void list_set_line(int number, int line, std::string_view text) {
     ListLines* list = lines_of(number);
     if (list == nullptr || !is_line(*list, line)) return;
-    installed->list_set_line(number, line, handed(text));
+    installed->list_set_line(number, line, text);
     list->lines[static_cast<std::size_t>(line)] = text_arena_add(list->bytes, text);
 }
 
@@ -126,7 +115,8 @@ void list_clear(int number) {
     ListLines* list = lines_of(number);
     if (list == nullptr) return;
     installed->list_clear(number);
-    *list = ListLines{};
+    text_arena_clear(list->bytes);
+    list->lines = {};
 }
 
 int ask_yes_no_cancel(const Text& title, const Text& text) {

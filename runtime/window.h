@@ -45,7 +45,7 @@ struct ClipboardReading {
     Text failure;              // why it could not be read: one line, in English
 };
 
-// A 64-bit fingerprint of a text (FNV-1a over its bytes and its length).
+// A 64-bit fingerprint of a text (text_hash of its bytes).
 std::uint64_t clipboard_fingerprint(const std::string& content);
 
 // Why a clipboard read failed, as the window services say it.
@@ -79,12 +79,12 @@ public:
                              const Text& caption) = 0;
     // Inserts a line before line position (the line count appends). Does not
     // scroll. Nonzero when the line was added.
-    virtual int list_add_line(int number, int position, const Text& text) = 0;
+    virtual int list_add_line(int number, int position, std::string_view text) = 0;
     // Selects a line and scrolls it into view; -1 removes the selection and
     // keeps the scroll position.
     virtual void list_set_selection(int number, int line) = 0;
     // Replaces the text of a line in place.
-    virtual void list_set_line(int number, int line, const Text& text) = 0;
+    virtual void list_set_line(int number, int line, std::string_view text) = 0;
     virtual void list_clear(int number) = 0;
     // Modal message box with the buttons and icon of flags; returns the
     // code of the button chosen (ANSWER_CANCEL for Esc and the close box).
@@ -113,9 +113,9 @@ public:
     int list_create(int number, int x, int y, int width, int height) override;              \
     int frame_create(int number, int x, int y, int width, int height, const Text& caption)  \
         override;                                                                           \
-    int list_add_line(int number, int position, const Text& text) override;                 \
+    int list_add_line(int number, int position, std::string_view text) override;            \
     void list_set_selection(int number, int line) override;                                 \
-    void list_set_line(int number, int line, const Text& text) override;                    \
+    void list_set_line(int number, int line, std::string_view text) override;               \
     void list_clear(int number) override;                                                   \
     int message_box(const Text& title, const Text& text, int flags) override;               \
     Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern, \

@@ -2,7 +2,7 @@
 
 #include "runtime/codepage.h"
 
-QString qt_text_from_cp1252(const Text& text) {
+QString qt_text_from_cp1252(std::string_view text) {
     return QString::fromStdU16String(cp1252_to_utf16(text));
 }
 

@@ -7,7 +7,7 @@
 #include "runtime/text.h"
 
 // Every byte as its Windows-1252 character.
-QString qt_text_from_cp1252(const Text& text);
+QString qt_text_from_cp1252(std::string_view text);
 
 // Every character as its Windows-1252 byte, '?' where it has none. The text
 // ends before the first U+0000. With no_break_space_as_space, U+00A0 becomes

@@ -508,7 +508,7 @@ int QtWindowServices::frame_create(int number, int x, int y, int width, int heig
     return 1;
 }
 
-int QtWindowServices::list_add_line(int number, int position, const Text& text) {
+int QtWindowServices::list_add_line(int number, int position, std::string_view text) {
     LineList* view = find_list(number);
     if (view == nullptr) return 0;
     view->insertItem(position, qt_text_from_cp1252(text));
@@ -529,7 +529,7 @@ void QtWindowServices::list_set_selection(int number, int line) {
     view->scrollToItem(item, QAbstractItemView::EnsureVisible);
 }
 
-void QtWindowServices::list_set_line(int number, int line, const Text& text) {
+void QtWindowServices::list_set_line(int number, int line, std::string_view text) {
     if (LineList* view = find_list(number)) view->item(line)->setText(qt_text_from_cp1252(text));
 }
 

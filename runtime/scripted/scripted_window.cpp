@@ -55,10 +55,10 @@ int ScriptedWindow::frame_create(int number, int x, int y, int width, int height
     return 1;
 }
 
-int ScriptedWindow::list_add_line(int number, int position, const Text& text) {
+int ScriptedWindow::list_add_line(int number, int position, std::string_view text) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return 0;
-    if (keep_lines) list->lines.insert(list->lines.begin() + position, text);
+    if (keep_lines) list->lines.insert(list->lines.begin() + position, Text(text));
     if (list->selection >= position) list->selection++;
     return 1;
 }
@@ -73,7 +73,7 @@ void ScriptedWindow::list_set_selection(int number, int line) {
     if (line >= list->top + list->visible_rows()) list->top = line - list->visible_rows() + 1;
 }
 
-void ScriptedWindow::list_set_line(int number, int line, const Text& text) {
+void ScriptedWindow::list_set_line(int number, int line, std::string_view text) {
     ScriptedList* list = find_list(number);
     if (list == nullptr) return;
     if (keep_lines) list->lines[static_cast<size_t>(line)] = text;

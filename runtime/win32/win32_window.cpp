@@ -62,7 +62,7 @@ constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | W
                              WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 constexpr DWORD FRAME_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
 
-std::wstring wide_text(const Text& text) {
+std::wstring wide_text(std::string_view text) {
     const std::u16string utf16 = cp1252_to_utf16(text);
     return std::wstring(utf16.begin(), utf16.end());
 }
@@ -262,7 +262,7 @@ int Win32WindowServices::frame_create(int number, int x, int y, int width, int h
 
 Text Win32WindowServices::window_failure_reason() { return failure_reason_; }
 
-int Win32WindowServices::list_add_line(int number, int position, const Text& text) {
+int Win32WindowServices::list_add_line(int number, int position, std::string_view text) {
     const HWND list = find_gadget(number);
     if (list == nullptr) return 0;
     const LRESULT at = ::SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(position),
@@ -276,7 +276,7 @@ void Win32WindowServices::list_set_selection(int number, int line) {
         ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
 
-void Win32WindowServices::list_set_line(int number, int line, const Text& text) {
+void Win32WindowServices::list_set_line(int number, int line, std::string_view text) {
     const HWND list = find_gadget(number);
     if (list == nullptr) return;
     const auto at = static_cast<WPARAM>(line);
