@@ -40,7 +40,8 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
     // iteration meets it as a line of its own.
     if (filter_test(c.filter, event_line) || repeat_test_or_store(c.store, event_line)) return;
 
-    accept_event(event_line);
+    show_event(event_line);
+    file_write_line(DATA_SLOT, event_line);
     file_write_line(DATA_SLOT, compose_genre_line(time_line));
     file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
     file_write_line(DATA_SLOT, "");
@@ -53,9 +54,12 @@ void carry_over_line(Conversion& c, std::string_view line) {
     if (!event_line::is_event_line(line) || filter_test(c.filter, line) || repeat_test_or_store(c.store, line))
         return;
 
-    accept_event(line);
+    show_event(line);
+    file_write_line(DATA_SLOT, line);
     file_copy_lines(EVENT_SLOT, DATA_SLOT, 2);
     file_write_line(DATA_SLOT, "");
+    // The empty line that ends the record is dropped as any empty line would be.
+    file_skip_empty_line(EVENT_SLOT);
 }
 
 // Whether the line holds a run of n spaces (n from 1 to 4).

@@ -2,6 +2,7 @@
 
 #include "convert/event_file.h"
 #include "convert/event_line.h"
+#include "convert/events.h"
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
@@ -47,8 +48,7 @@ void marking_pass() {
         const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
         if (!event_line::is_event_line(line)) continue;
         const std::string_view event = mark_event_line(line, marked);
-        g_run.last_shown_text.assign(event);
-        view_add(EVENT_VIEW, event.substr(0, EVENT_VIEW_WIDTH));
+        show_event(event);
         file_write_line(DATA_SLOT, event);
         file_copy_lines(EVENT_SLOT, DATA_SLOT, 3);
     }

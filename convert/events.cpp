@@ -161,8 +161,7 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
     return false;
 }
 
-void accept_event(std::string_view event_line) {
-    file_write_line(DATA_SLOT, event_line);
+void show_event(std::string_view event_line) {
     view_add(EVENT_VIEW, event_line.substr(0, EVENT_VIEW_WIDTH));
     g_run.last_shown_text.assign(event_line);
 }

@@ -49,7 +49,6 @@ struct EventStore {
 // stored, as Accept would store it.
 bool repeat_test_or_store(EventStore& store, std::string_view event_line);
 
-// Writes an Event line the Repeat test has stored to the data file, shows
-// its first 130 characters in the Event view and makes it the Last shown
-// text.
-void accept_event(std::string_view event_line);
+// Shows the first 130 characters of an Event line in the Event view and
+// makes it the Last shown text: an event accepted, or marked.
+void show_event(std::string_view event_line);

@@ -60,6 +60,10 @@ int file_write_line(int slot, std::string_view text);
 // file_read_line_trimmed and file_write_line per line. Lines that need no
 // change go across in runs, not one by one.
 void file_copy_lines(int from_slot, int to_slot, int count);
+// Reads the next line when it is empty once trimmed (and its spaces do not
+// run on past the slot's buffer); nonzero then. Any other line is left
+// unread.
+int file_skip_empty_line(int slot);
 // Writes pending bytes and closes the slot; closing a closed slot does
 // nothing. Returns 0 when any write, flush or close of a writing slot failed
 // (full disk, file-size limit, lost medium), or when a read of a reading slot

@@ -167,6 +167,17 @@ const char* verbatim_lines_end(const char* from, const char* to) {
     }
 }
 
+// The end of the run of lines from `from` on, in [from, to), that go across
+// as they are, at most count of them; count is lowered by their number.
+const char* verbatim_lines(const char* from, const char* to, int& count) {
+    for (; count > 0; --count) {
+        const char* stop = find_line_end(from, to);
+        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        from = stop + 2;
+    }
+    return from;
+}
+
 // Takes the line end at stop (in the buffer) as read. CR LF is one line end;
 // a CR before any other byte leaves that byte unread.
 void consume_line_end(Slot& s, const char* stop) {
@@ -308,14 +319,8 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
             // out as they went in: such a run goes across in one piece.
             const char* const start = in->buffer.get() + in->next;
             const char* const end = in->buffer.get() + in->count;
-            const char* run_end = count < 0 ? file_slots::verbatim_lines_end(start, end) : start;
-            while (count > 0) {
-                const char* stop = file_slots::find_line_end(run_end, end);
-                if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != run_end && stop[-1] == ' '))
-                    break;
-                run_end = stop + 2;
-                --count;
-            }
+            const char* const run_end = count < 0 ? file_slots::verbatim_lines_end(start, end)
+                                                  : file_slots::verbatim_lines(start, end, count);
             if (run_end != start) {
                 file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
                 in->next = static_cast<std::size_t>(run_end - in->buffer.get());
@@ -327,6 +332,19 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
         file_write_line(to_slot, file_read_line_trimmed(from_slot));
         if (count > 0) --count;
     }
+}
+
+int file_skip_empty_line(int slot) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr || !file_slots::fill(*s)) return 0;
+    const char* const begin = s->buffer.get() + s->next;
+    const char* const end = s->buffer.get() + s->count;
+    const char* stop = begin;
+    while (stop != end && *stop == ' ') ++stop;
+    // Any other line, or one whose spaces may go on in the next buffer, is left.
+    if (stop == end || (*stop != '\n' && *stop != '\r' && *stop != 0)) return 0;
+    file_slots::consume_line_end(*s, stop);
+    return 1;
 }
 
 int file_close(int slot) {

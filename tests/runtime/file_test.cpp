@@ -92,6 +92,19 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n\r\n");
 }
 
+// Only a line that is empty once trimmed is skipped; any other stays unread.
+TEST_F(Files, SkipEmptyLineLeavesOtherLines) {
+    write_bytes(dir.file("in"), "  \r\nx\r\n\n\r");
+    ASSERT_NE(file_open_read(1, at("in")), 0);
+    EXPECT_NE(file_skip_empty_line(1), 0);
+    EXPECT_EQ(file_skip_empty_line(1), 0);
+    EXPECT_EQ(file_read_line(1), "x");
+    EXPECT_NE(file_skip_empty_line(1), 0);
+    EXPECT_NE(file_skip_empty_line(1), 0);
+    EXPECT_NE(file_at_end(1), 0);
+    EXPECT_EQ(file_skip_empty_line(1), 0);
+}
+
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     write_bytes(dir.file("a"), "one\r\n");
     for (int slot : {-1, int{FILE_SLOT_COUNT}}) {
