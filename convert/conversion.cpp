@@ -1,5 +1,6 @@
 #include "convert/conversion.h"
 
+#include <iterator>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -20,6 +21,24 @@ const char* const WEEKDAYS[] = {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.", "Do.",
 // so what one removal joins can be removed by a later one.
 const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", "Mi.",
                                              "We.", "Do.", "Th.", "Fr.", "Sa."};
+
+// The abbreviations of WEEKDAY_REMOVAL_ORDER that stand in the line, one bit each.
+unsigned weekdays_standing_in(std::string_view line) {
+    unsigned standing = 0;
+    for (std::size_t dot = line.find('.', 2); dot != std::string_view::npos; dot = line.find('.', dot + 1))
+        for (std::size_t k = 0; k < std::size(WEEKDAY_REMOVAL_ORDER); ++k)
+            if (line[dot - 2] == WEEKDAY_REMOVAL_ORDER[k][0] && line[dot - 1] == WEEKDAY_REMOVAL_ORDER[k][1])
+                standing |= 1u << k;
+    return standing;
+}
+
+// Appends text to out, every tab a space.
+void append_tabs_as_spaces(std::string_view text, Text& out) {
+    const std::size_t first = out.size();
+    out.append(text);
+    for (std::size_t i = first; i < out.size(); ++i)
+        if (out[i] == '\t') out[i] = ' ';
+}
 
 // What the Conversion loop works with besides its two File slots.
 struct Conversion {
@@ -101,8 +120,14 @@ bool is_weekday_line(std::string_view line) {
 
 Text weekday_line_prepared(std::string_view weekday_line, const ServiceNames& names) {
     Text line = line_normalisation(weekday_line, names);
-    for (const char* abbreviation : WEEKDAY_REMOVAL_ORDER)
-        if (line.find(abbreviation) != Text::npos) line = text_replace_all(std::move(line), abbreviation, "");
+    // A pass for each abbreviation that stands in the line as the passes
+    // before it left the line.
+    unsigned standing = weekdays_standing_in(line);
+    for (std::size_t k = 0; standing != 0 && k < std::size(WEEKDAY_REMOVAL_ORDER); ++k) {
+        if ((standing >> k & 1) == 0) continue;
+        line = text_replace_all(std::move(line), WEEKDAY_REMOVAL_ORDER[k], "");
+        standing = weekdays_standing_in(line);
+    }
     return line;
 }
 
@@ -118,27 +143,43 @@ std::string_view spacing_repair(std::string_view line, Text& repaired) {
 }
 
 Text time_line_prepared(std::string_view time_line) {
-    Text line = text_replace_all(Text(time_line), "\t", " ");
-    if (text_mid(line, 2, 1) == ":") line = "0" + line;
+    // A tab becomes a space; "9:30" becomes "09:30".
+    Text line;
+    line.reserve(time_line.size() + 1);
+    if (time_line.size() >= 2 && time_line[1] == ':') line += '0';
+    append_tabs_as_spaces(time_line, line);
     return line;
 }
 
 Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line) {
     using namespace event_line;
-    return text_mid(prepared_weekday_line, DATE_START, DATE_WIDTH) +
-           text_mid(prepared_time_line, 1, TIME_WIDTH) + Text(MARK_EMPTY) +
-           text_mid(prepared_weekday_line, DATE_START + DATE_WIDTH, NEW_TITLE_WIDTH);
+    const std::string_view date = field(prepared_weekday_line, DATE_START, DATE_WIDTH);
+    const std::string_view time = field(prepared_time_line, 1, TIME_WIDTH);
+    const std::string_view title = field(prepared_weekday_line, DATE_START + DATE_WIDTH, NEW_TITLE_WIDTH);
+    Text line;
+    line.reserve(date.size() + time.size() + MARK_EMPTY.size() + title.size());
+    line.append(date).append(time).append(MARK_EMPTY).append(title);
+    return line;
 }
 
 Text compose_genre_line(const Text& prepared_time_line) {
-    const int p = text_find(prepared_time_line, "min.", 1);
-    return text_remove_all("Genre: " + text_mid(prepared_time_line, p + 5, 200), "\\", false);
+    // The text one character after the first "min." (the sixth character
+    // on where there is none), at most 200 characters, without backslashes.
+    const std::size_t min = prepared_time_line.find("min.");
+    const std::string_view genre = event_line::field(prepared_time_line, min == Text::npos ? 5 : static_cast<int>(min) + 6, 200);
+    Text line = "Genre: ";
+    line.reserve(line.size() + genre.size());
+    for (const char c : genre)
+        if (c != '\\') line += c;
+    return line;
 }
 
 Text compose_description_line(std::string_view description_line) {
-    const Text line = text_replace_all(Text(description_line), "\t", " ");
-    const int n = text_length(line);
-    return text_mid(line, 2, 1) == ":" ? text_right(line, n - 5) : text_right(line, n - 6);
+    // Without the clock time "9:30 " or "21:45 " it begins with.
+    const std::size_t cut = description_line.size() >= 2 && description_line[1] == ':' ? 5 : 6;
+    Text line;
+    if (cut < description_line.size()) append_tabs_as_spaces(description_line.substr(cut), line);
+    return line;
 }
 
 bool convert_event_file(const ServiceNames& services) {

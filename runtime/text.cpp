@@ -219,16 +219,22 @@ std::uint64_t text_hash(std::string_view text) {
         h = (h ^ word) * MULTIPLIER;
         h ^= h >> 29;
     };
+    const std::size_t size = text.size();
+    std::uint64_t word = 0;
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
+    for (; i + 8 <= size; i += 8) {
         std::memcpy(&word, text.data() + i, 8);
         mix(word);
     }
-    if (i < text.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + i, text.size() - i);
-        mix(word);
+    if (i == size) return h * MULTIPLIER;
+    if (size >= 8) {
+        // The last eight bytes, without those mixed in already.
+        std::memcpy(&word, text.data() + size - 8, 8);
+        word >>= 8 * (i + 8 - size);
+    } else {
+        word = 0;
+        for (std::size_t k = size; k-- > 0;) word = word << 8 | static_cast<unsigned char>(text[k]);
     }
+    mix(word);
     return h * MULTIPLIER;
 }
