@@ -8,7 +8,7 @@ constexpr std::size_t BLOCK_SIZE = 256 * 1024;
 
 }  // namespace
 
-std::string_view text_arena_add_to_block(TextArena& arena, std::string_view text) {
+std::string_view text_arena_add(TextArena& arena, std::string_view text) {
     char* bytes;
     if (text.size() > BLOCK_SIZE / 4) {
         // A long text gets a block of its own; the last block keeps its room.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -14,15 +13,6 @@ struct TextArena {
     std::size_t free = 0;
 };
 
-// A copy of text in the arena (in a new block where the last has no room),
-// valid until the arena is cleared.
-std::string_view text_arena_add_to_block(TextArena& arena, std::string_view text);
-inline std::string_view text_arena_add(TextArena& arena, std::string_view text) {
-    if (text.empty() || text.size() > arena.free) return text_arena_add_to_block(arena, text);
-    char* const bytes = arena.next;
-    std::memcpy(bytes, text.data(), text.size());
-    arena.next += text.size();
-    arena.free -= text.size();
-    return {bytes, text.size()};
-}
+// A copy of text in the arena, valid until the arena is cleared.
+std::string_view text_arena_add(TextArena& arena, std::string_view text);
 void text_arena_clear(TextArena& arena);
