@@ -1,6 +1,8 @@
 #include "convert/events.h"
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "convert/event_line.h"
 #include "run/run_state.h"
@@ -29,14 +31,20 @@ std::int32_t edge_find(const FilterIndex& index, std::uint64_t key) {
 // A hash of the repeat key.
 std::uint32_t key_hash(std::string_view key) { return static_cast<std::uint32_t>(text_hash(key) >> 32); }
 
-// The entry holding key, or the free entry where it belongs.
-std::size_t store_entry(const EventStore& store, std::string_view key, std::uint32_t hash) {
+// The texts are at most 200 bytes long, counted in the arena.
+static_assert(event_line::TITLE_COMPARED <= 255);
+
+// Whether the slot holds key.
+bool slot_holds(const EventStore& store, const EventStore::Slot& slot, std::string_view key, std::uint32_t hash) {
+    return slot.hash == hash && text_arena_counted(store.stored[slot.text - 1]) == key;
+}
+
+// Whether the table holds key.
+bool table_holds(const EventStore& store, std::string_view key, std::uint32_t hash) {
     const std::size_t mask = store.table.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const EventStore::Entry& entry = store.table[i];
-        if (entry.key == nullptr) return i;
-        if (entry.hash == hash && std::string_view(entry.key, entry.size) == key) return i;
-    }
+    for (std::size_t i = hash & mask; store.table[i].text != 0; i = (i + 1) & mask)
+        if (slot_holds(store, store.table[i], key, hash)) return true;
+    return false;
 }
 
 // The two bits of a hash in the bitmap of hashes seen.
@@ -60,32 +68,35 @@ void seen_set(EventStore& store, std::uint32_t hash) {
     }
 }
 
-void table_put(EventStore& store, const EventStore::Entry& entry) {
+void table_put(EventStore& store, const EventStore::Slot& slot) {
     const std::size_t mask = store.table.size() - 1;
-    std::size_t i = entry.hash & mask;
-    while (store.table[i].key != nullptr) i = (i + 1) & mask;
-    store.table[i] = entry;
+    std::size_t i = slot.hash & mask;
+    while (store.table[i].text != 0) i = (i + 1) & mask;
+    store.table[i] = slot;
 }
 
 // Puts the waiting texts into the table.
 void store_settle(EventStore& store) {
-    for (const EventStore::Entry& entry : store.waiting) table_put(store, entry);
+    for (const EventStore::Slot& slot : store.waiting) table_put(store, slot);
     store.waiting.clear();
 }
 
-// Keeps the table at most half full once one more line is stored.
+// Keeps the table at most half full once one more text is stored.
 void store_make_room(EventStore& store) {
+    const std::size_t count = store.stored.size();
+    if (2 * (count + 1) <= store.table.size()) return;
+    // Texts are numbered in 32 bits: beyond that the store has no room.
+    if (count + 1 >= UINT32_MAX) throw std::bad_alloc();
     std::size_t wanted = store.table.empty() ? 1024 : store.table.size();
-    while (2 * (store.count + 1) > wanted) wanted <<= 1;
-    if (wanted == store.table.size()) return;
+    while (2 * (count + 1) > wanted) wanted <<= 1;
     store_settle(store);
-    std::vector<EventStore::Entry> old(wanted);
+    std::vector<EventStore::Slot> old(wanted);
     old.swap(store.table);
     store.seen.assign(wanted * 4 / 64, 0);
-    for (const EventStore::Entry& entry : old) {
-        if (entry.key == nullptr) continue;
-        table_put(store, entry);
-        seen_set(store, entry.hash);
+    for (const EventStore::Slot& slot : old) {
+        if (slot.text == 0) continue;
+        table_put(store, slot);
+        seen_set(store, slot.hash);
     }
 }
 
@@ -144,19 +155,18 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
     const bool maybe_seen = seen_maybe(store, hash);
     if (maybe_seen) {
         store_settle(store);
-        if (store.table[store_entry(store, key, hash)].key != nullptr) return true;
+        if (table_holds(store, key, hash)) return true;
     }
-    const std::string_view kept = text_arena_add(store.keys, key);
-    const EventStore::Entry entry{kept.data(), static_cast<std::uint32_t>(kept.size()), hash};
-    store.count++;
+    store.stored.push_back(text_arena_add_counted(store.keys, key));
+    const EventStore::Slot slot{hash, static_cast<std::uint32_t>(store.stored.size())};
     seen_set(store, hash);
     if (maybe_seen) {
-        table_put(store, entry);
+        table_put(store, slot);
         return false;
     }
     // Where it goes in the table is fetched now and filled in later.
     __builtin_prefetch(&store.table[hash & (store.table.size() - 1)], 1);
-    store.waiting.push_back(entry);
+    store.waiting.push_back(slot);
     if (store.waiting.size() == 16) store_settle(store);
     return false;
 }

@@ -26,21 +26,20 @@ bool filter_test(const FilterIndex& index, std::string_view event_line);
 
 // The Event store: what the Repeat test compares of the Event lines accepted
 // in a conversion (the first 200 characters of their Event text), kept in
-// an arena, in a table by their hash. A bitmap of the hashes seen (two bits
-// per hash) answers most tests for a new text from the cache; such a text
-// goes into the table with the next few, whose places in the table are
-// fetched meanwhile.
+// an arena, each behind its length, and found through a table of their
+// hashes. A bitmap of the hashes seen (two bits per hash) answers most
+// tests for a new text from the cache; such a text goes into the table with
+// the next few, whose places in the table are fetched meanwhile.
 struct EventStore {
     TextArena keys;
-    struct Entry {
-        const char* key = nullptr;  // nullptr: a free entry
-        std::uint32_t size = 0;
+    std::vector<const char*> stored;  // the texts in the order stored, each at its length byte
+    struct Slot {
         std::uint32_t hash = 0;
+        std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
     };
-    std::vector<Entry> table;         // open addressing, at most half full
-    std::size_t count = 0;            // texts stored
-    std::vector<std::uint64_t> seen;  // four bits per table entry
-    std::vector<Entry> waiting;       // stored texts not yet in the table
+    std::vector<Slot> table;          // open addressing, at most half full
+    std::vector<std::uint64_t> seen;  // four bits per table slot
+    std::vector<Slot> waiting;        // stored texts not yet in the table
 };
 
 // The Repeat test: hit (true) when the first 200 characters of the Event

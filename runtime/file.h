@@ -22,7 +22,7 @@
 
 enum : int {
     FILE_SLOT_COUNT = 8,
-    FILE_BUFFER_SIZE = 65536,  // bytes buffered per slot
+    FILE_BUFFER_SIZE = 262144,  // bytes buffered per slot
 };
 
 // Process start: keeps the command line for program_parameter, makes a

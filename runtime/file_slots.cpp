@@ -1,6 +1,6 @@
 // The File slots.
 //
-// Every slot owns a buffer. Reading fills it with one read at a time and
+// Every open slot owns a buffer. Reading fills it with one read at a time and
 // splits lines inside it; writing collects pieces in it and hands them to
 // the system when it is full or the slot is closed. A write that fails
 // marks the slot, and file_close reports it.
@@ -37,7 +37,7 @@ struct Slot {
     // Writing: `count` is the number of bytes waiting in the buffer.
     std::size_t count = 0;
     std::size_t next = 0;
-    std::unique_ptr<char[]> buffer;
+    std::unique_ptr<char[]> buffer;  // made for each file opened, freed when it is closed
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -250,7 +250,7 @@ bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
     file_close(slot);
-    if (!s->buffer) s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
+    s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
     return true;
 }
 
@@ -349,7 +349,17 @@ int file_skip_empty_line(int slot) {
 
 int file_close(int slot) {
     file_slots::Slot* s = file_slots::slot_at(slot);
-    if (s == nullptr || !s->open) return 1;
+    if (s == nullptr) return 1;
+    // A closed slot holds no memory: a run keeps open only the files of
+    // the step it is in.
+    const auto release = [s] {
+        s->buffer.reset();
+        std::string().swap(s->spill);
+    };
+    if (!s->open) {
+        release();
+        return 1;
+    }
     if (s->mode == Mode::writing) file_slots::flush(*s);
     // A close that fails may have lost written bytes; on a file read it
     // tells of a device that fails, and the pass counts as incomplete too.
@@ -358,7 +368,7 @@ int file_close(int slot) {
     if (failed) file_failure::note_code(s->failure);
     s->handle = os::NO_HANDLE;
     s->open = false;
-    if (s->spill.capacity() > FILE_BUFFER_SIZE) std::string().swap(s->spill);  // after a long line
+    release();
     return failed ? 0 : 1;
 }
 

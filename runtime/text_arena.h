@@ -15,4 +15,10 @@ struct TextArena {
 
 // A copy of text in the arena, valid until the arena is cleared.
 std::string_view text_arena_add(TextArena& arena, std::string_view text);
+// The same for a text of at most 255 bytes, behind a byte that holds its
+// length: one pointer finds it again (text_arena_counted).
+const char* text_arena_add_counted(TextArena& arena, std::string_view text);
+inline std::string_view text_arena_counted(const char* kept) {
+    return {kept + 1, static_cast<unsigned char>(kept[0])};
+}
 void text_arena_clear(TextArena& arena);
