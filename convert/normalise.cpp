@@ -166,6 +166,12 @@ bool remove_occurrences(Text& text, Text& folded, std::string_view pattern,
     return true;
 }
 
+// Whether an entry of four bytes or more may begin with the two bytes at `at`.
+bool may_begin_with(const ServiceNames& names, const unsigned char* at) {
+    const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
+    return (names.first_two[two / 64] >> (two % 64)) & 1;
+}
+
 // Buffers reused from piece to piece.
 struct Scratch {
     Text first, second, folded;
@@ -177,13 +183,9 @@ struct Scratch {
 void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     if (names.folded.empty() || text.empty()) return;
     // Most pieces hold no place where an entry may begin, in any letter case.
-    auto pair_bit = [&](const unsigned char* at) {
-        const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
-        return (names.first_two[two / 64] >> (two % 64)) & 1;
-    };
     const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
     bool may_hold = !names.short_ones.empty();
-    for (std::size_t p = 0; !may_hold && p + 4 <= text.size(); ++p) may_hold = pair_bit(bytes + p);
+    for (std::size_t p = 0; !may_hold && p + 4 <= text.size(); ++p) may_hold = may_begin_with(names, bytes + p);
     if (!may_hold) return;
     s.folded.assign(text);
     for (char& c : s.folded) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
@@ -208,7 +210,7 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     // Whether an entry of four bytes or more may begin at position.
     auto may_begin = [&](std::size_t position) {
         return position + 4 <= s.folded.size() &&
-               pair_bit(reinterpret_cast<const unsigned char*>(s.folded.data()) + position);
+               may_begin_with(names, reinterpret_cast<const unsigned char*>(s.folded.data()) + position);
     };
     for (std::size_t p = 0; p + 4 <= s.folded.size(); ++p)
         if (may_begin(p)) add_due(p, -1, 0);
@@ -355,14 +357,45 @@ Text service_name_removal(std::string_view text, const ServiceNames& names) {
 }
 
 Text capture_normalisation(std::string_view guide_text, const ServiceNames& names) {
-    return by_line(guide_text, names, [&](std::string_view piece, Scratch& s, Text& out) {
-        s.first.clear();
-        append_capture_spaces(piece, s.first);
-        s.second.clear();
-        append_date_rows(s.first, s.second);
-        remove_names(s.second, names, s);
-        out += s.second;
-    });
+    // The first steps over the whole text, each in one walk.
+    Text dated;
+    {
+        Text spaced;
+        spaced.reserve(guide_text.size());
+        append_capture_spaces(guide_text, spaced);
+        dated.reserve(spaced.size() + spaced.size() / 32);
+        append_date_rows(spaced, dated);
+    }
+    Scratch s;
+    if (!names.line_by_line || !names.short_ones.empty()) {
+        // Every line may lose entries: each one is looked at.
+        return by_line(dated, names, [&](std::string_view piece, Scratch& scratch, Text& out) {
+            scratch.first.assign(piece);
+            remove_names(scratch.first, names, scratch);
+            out += scratch.first;
+        });
+    }
+    // Only a line in which an entry may begin is looked at; the text
+    // between such lines stays as it is.
+    Text out;
+    std::size_t kept = 0;  // bytes of dated already in out
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(dated.data());
+    for (std::size_t p = 0; p + 1 < dated.size(); ++p) {
+        if (!may_begin_with(names, bytes + p)) continue;
+        std::size_t start = p;
+        while (start > 0 && dated[start - 1] != '\r' && dated[start - 1] != '\n') --start;
+        const std::size_t end = find_either(dated, p, '\r', '\n');
+        if (out.empty()) out.reserve(dated.size());
+        out.append(dated, kept, start - kept);
+        s.first.assign(dated, start, end - start);
+        remove_names(s.first, names, s);
+        out += s.first;
+        kept = end;
+        p = end;
+    }
+    if (kept == 0) return dated;
+    out.append(dated, kept, Text::npos);
+    return out;
 }
 
 Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {

@@ -39,8 +39,10 @@ bool is_line(const ListLines& list, int line) {
 // The first of the lines equal to text with letter case ignored in
 // Windows-1252; -1 when there is none.
 int find_line(const ListLines& list, const Text& text) {
+    // Only lines of the same length need a look at their bytes.
     for (std::size_t i = 0; i < list.lines.size(); ++i)
-        if (text_equal_ignore_case(list.lines[i], text)) return static_cast<int>(i);
+        if (list.lines[i].size() == text.size() && text_equal_ignore_case(list.lines[i], text))
+            return static_cast<int>(i);
     return -1;
 }
 
