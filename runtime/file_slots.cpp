@@ -37,7 +37,7 @@ struct Slot {
     // Writing: `count` is the number of bytes waiting in the buffer.
     std::size_t count = 0;
     std::size_t next = 0;
-    std::unique_ptr<char[]> buffer;  // made for each file opened, freed when it is closed
+    std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -151,9 +151,9 @@ const char* verbatim_lines_end(const char* from, const char* to) {
         }
         // The pairs up to the one that begins at `at` are right: so is every
         // line that ends in an LF up to there.
-        for (const char* p = at; p >= from; --p)
-            if (*p == '\n') {
-                run_end = p + 1;
+        for (std::size_t back = static_cast<std::size_t>(at - from) + 1; back-- > 0;)
+            if (from[back] == '\n') {
+                run_end = from + back + 1;
                 break;
             }
     }
@@ -350,7 +350,7 @@ int file_skip_empty_line(int slot) {
 int file_close(int slot) {
     file_slots::Slot* s = file_slots::slot_at(slot);
     if (s == nullptr) return 1;
-    // A closed slot holds no memory: a run keeps open only the files of
+    // Closing frees the slot's memory: a run keeps open only the files of
     // the step it is in.
     const auto release = [s] {
         s->buffer.reset();

@@ -69,16 +69,30 @@ TEST_F(Files, WriteLineEndsInCrLfThroughTheBuffer) {
 }
 
 // A line copied across equals the line read, trimmed and written, also
-// where it runs over the end of the reading buffer or ends in a CR there.
+// where it runs over the end of the reading buffer, ends in a CR there or
+// ends in a CR, a 0 byte or an LF alone.
 TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     std::string bytes, want;
-    for (int i = 0; i < 400; ++i) {
+    const auto add = [&](const std::string& text, const std::string& end) {
+        bytes += text + end;
+        want += text.substr(0, text.find_last_not_of(' ') + 1) + "\r\n";
+    };
+    const std::string nul(1, '\0');
+    for (int i = 0; bytes.size() < 3 * FILE_BUFFER_SIZE; ++i) {
         // Most lines in the form a copy keeps, some with trailing spaces.
         const std::string text = std::string(static_cast<std::size_t>(i * 331 % 1000), 'x') +
                                  (i % 7 ? "" : i % 3 ? "  " : " \t ") + std::string(static_cast<std::size_t>(i % 11 == 0), ' ');
-        const char* ends[] = {"\r\n", "\n", "\r", std::string("\0", 1).c_str()};
-        bytes += text + (i % 9 ? std::string("\r\n") : i % 4 == 3 ? std::string(1, '\0') : std::string(ends[i % 4]));
-        want += text.substr(0, text.find_last_not_of(' ') + 1) + "\r\n";
+        const std::string ends[] = {"\r\n", "\n", "\r", nul};
+        add(text, i % 9 ? std::string("\r\n") : i % 4 == 3 ? nul : ends[i % 4]);
+        if (i == 50 || i == 200) {
+            add("a", "\r");
+            add("", "\r\n");
+            add("b", nul);
+            add("", "\n");
+        }
+        // A CR LF split by the end of the first buffer, a CR alone that ends the second.
+        if (i == 60) add(std::string(FILE_BUFFER_SIZE - 1 - bytes.size(), 'y'), "\r\n");
+        if (i == 61) add(std::string(2 * FILE_BUFFER_SIZE - 1 - bytes.size(), 'z'), "\r");
     }
     write_bytes(dir.file("in"), bytes);
     ASSERT_NE(file_open_read(1, at("in")), 0);
