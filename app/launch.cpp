@@ -10,14 +10,6 @@ namespace {
 const char* const FOLDER_NAME = "TELVOR";
 const char* const LISTS[] = {"TELVOR.service", "TELVOR.filter"};
 
-bool is_separator(char c) { return c == '/' || (os::WINDOWS_NAMES && c == '\\'); }
-
-// Whether a name leads from a root, as the system reads it anywhere.
-bool is_absolute(const std::string& path) {
-    if (!path.empty() && is_separator(path.front())) return true;
-    return os::WINDOWS_NAMES && path.size() >= 3 && path[1] == ':' && is_separator(path[2]);
-}
-
 Path joined(const Path& folder, const std::string& name) { return Path{os::join(folder.native, name)}; }
 
 std::string reason() { return file_failure_reason(); }
@@ -79,7 +71,7 @@ Launch launch_enter_folder(const std::vector<std::string>& run_arguments) {
         launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
         return launch;
     }
-    if (!is_absolute(file)) file = os::name_of(file);  // from inside its folder
+    if (!os::is_absolute(file)) file = os::name_of(file);  // from inside its folder
     launch.entered = true;
     return launch;
 }

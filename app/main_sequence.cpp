@@ -97,9 +97,9 @@ void main_sequence() {
     }
 }
 
-// Memory ran out: every slot is closed and the working files go. Each
-// replacement of the Event file is a single rename, so the Event file holds
-// its old content or a whole new one; the clipboard is kept.
+// Memory ran out: every slot is closed and the working files go. The Event
+// file holds its old content or a whole new one, or waits in a journal
+// beside it that the next run puts back; the clipboard is kept.
 void end_out_of_memory() {
     file_close_all();
     // Working files under these names are this run's only while it holds

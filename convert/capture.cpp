@@ -34,8 +34,6 @@ bool capture_guide_text(const ServiceNames& services) {
     reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
     if (!reading.read) run_step_failed_with("read the clipboard", Path(), reading.failure);
     const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
-    std::string_view trimmed = guide_text;
-    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
 
     bool readable = false;
     bool written_completely = false;
@@ -45,7 +43,7 @@ bool capture_guide_text(const ServiceNames& services) {
         // conversion opens it again.
         if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
             file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
-            file_write_line(DATA_SLOT, trimmed);
+            file_write_line(DATA_SLOT, text_trim_right(guide_text));
             const bool read_completely = file_close(EVENT_SLOT) != 0;
             if (!read_completely) run_step_failed("read", g_run.event_file_path);
             const bool written = file_close(DATA_SLOT) != 0;

@@ -14,6 +14,11 @@ namespace {
 
 // ---- The Date table ----
 //
+// Rows ". 1." -> ".01." to ". 31." -> ".31.", then ".1." -> ".01." to ".9."
+// -> ".09.", each a replace-all pass of its own. Matches of one row never
+// overlap, so ".4.4." becomes ".04.4." (the second ".4." shares its first
+// dot with the first match).
+//
 // Every find text of the table runs from a dot to the next dot, and every
 // replacement keeps both dots and puts two digits between them, which no
 // row finds. So a row only ever matches the bytes between two neighbouring
@@ -131,10 +136,6 @@ PrefixTable prefix_table_build(std::size_t key_size, std::vector<std::pair<std::
     return table;
 }
 
-std::size_t search(std::string_view text, std::string_view pattern, std::size_t from) {
-    return text_search(text, pattern, from);
-}
-
 // One remove-all pass of the folded pattern over folded, cutting the same
 // bytes from text: left to right, a match is dropped and the scan goes on
 // behind it. False when nothing matched; otherwise junctions holds the
@@ -144,7 +145,7 @@ bool remove_occurrences(Text& text, Text& folded, std::string_view pattern,
     const std::size_t n = folded.size();
     const std::size_t m = pattern.size();
     auto find_from = [&](std::size_t from) {
-        const std::size_t hit = search(folded, pattern, from);
+        const std::size_t hit = text_search(folded, pattern, from);
         return hit == Text::npos ? n : hit;
     };
     std::size_t match = find_from(0);
@@ -174,7 +175,7 @@ bool may_begin_with(const ServiceNames& names, const unsigned char* at) {
 
 // Buffers reused from piece to piece.
 struct Scratch {
-    Text first, second, folded;
+    Text first, folded;
     std::vector<std::int32_t> due;  // entries still to pass, a min-heap
     std::vector<std::size_t> junctions;
 };
@@ -251,26 +252,15 @@ std::size_t find_either(std::string_view text, std::size_t from, char a, char b)
     return from;
 }
 
-// Capture normalisation's first steps in one walk: a tab after a space goes
-// (" \t" becomes " "), any other tab becomes a space, backslashes go. The
-// space before a tab always stands where it stood, as no earlier match
-// ends in a space.
-void append_capture_spaces(std::string_view text, Text& out) {
+// The first steps of both normalisations in one walk: backslashes go, a tab
+// becomes a space; in the Capture normalisation a tab after a space goes
+// (" \t" becomes " " first). The space before a tab always stands where it
+// stood, as no earlier match ends in a space.
+void append_spaces(std::string_view text, bool tab_after_space_goes, Text& out) {
     std::size_t from = 0;
     for (std::size_t i = find_either(text, 0, '\t', '\\'); i < text.size(); i = find_either(text, i + 1, '\t', '\\')) {
         out.append(text.data() + from, i - from);
-        if (text[i] == '\t' && (i == 0 || text[i - 1] != ' ')) out += ' ';
-        from = i + 1;
-    }
-    out.append(text.data() + from, text.size() - from);
-}
-
-// Line normalisation's first steps: backslashes go, tabs become spaces.
-void append_line_spaces(std::string_view text, Text& out) {
-    std::size_t from = 0;
-    for (std::size_t i = find_either(text, 0, '\t', '\\'); i < text.size(); i = find_either(text, i + 1, '\t', '\\')) {
-        out.append(text.data() + from, i - from);
-        if (text[i] == '\t') out += ' ';
+        if (text[i] == '\t' && !(tab_after_space_goes && i > 0 && text[i - 1] == ' ')) out += ' ';
         from = i + 1;
     }
     out.append(text.data() + from, text.size() - from);
@@ -341,13 +331,6 @@ ServiceNames service_names_prepare(const std::vector<Text>& list, int count) {
     return names;
 }
 
-Text date_table_apply(std::string_view text) {
-    Text out;
-    out.reserve(text.size() + text.size() / 32);
-    append_date_rows(text, out);
-    return out;
-}
-
 Text service_name_removal(std::string_view text, const ServiceNames& names) {
     return by_line(text, names, [&](std::string_view piece, Scratch& s, Text& out) {
         s.first.assign(piece);
@@ -362,19 +345,13 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
     {
         Text spaced;
         spaced.reserve(guide_text.size());
-        append_capture_spaces(guide_text, spaced);
+        append_spaces(guide_text, true, spaced);
         dated.reserve(spaced.size() + spaced.size() / 32);
         append_date_rows(spaced, dated);
     }
+    // Every line may lose entries: each one is looked at.
+    if (!names.line_by_line || !names.short_ones.empty()) return service_name_removal(dated, names);
     Scratch s;
-    if (!names.line_by_line || !names.short_ones.empty()) {
-        // Every line may lose entries: each one is looked at.
-        return by_line(dated, names, [&](std::string_view piece, Scratch& scratch, Text& out) {
-            scratch.first.assign(piece);
-            remove_names(scratch.first, names, scratch);
-            out += scratch.first;
-        });
-    }
     // Only a line in which an entry may begin is looked at; the text
     // between such lines stays as it is.
     Text out;
@@ -401,7 +378,7 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
 Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {
     return by_line(weekday_line, names, [&](std::string_view piece, Scratch& s, Text& out) {
         s.first.clear();
-        append_line_spaces(piece, s.first);
+        append_spaces(piece, false, s.first);
         remove_names(s.first, names, s);
         append_date_rows(s.first, out);
     });

@@ -46,11 +46,6 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
 // become spaces, the Service-name removal, then the Date table.
 Text line_normalisation(std::string_view weekday_line, const ServiceNames& names);
 
-// The Date table: rows ". 1." -> ".01." to ". 31." -> ".31.", then ".1." ->
-// ".01." to ".9." -> ".09.", each a replace-all pass of its own. Matches of
-// one row never overlap, so ".4.4." becomes ".04.4." (the second ".4." shares
-// its first dot with the first match).
-Text date_table_apply(std::string_view text);
 // Removes every Service list entry (each ends in a blank), letter case of
 // A-Z ignored, one pass per entry in list order.
 Text service_name_removal(std::string_view text, const ServiceNames& names);

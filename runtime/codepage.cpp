@@ -113,10 +113,8 @@ Text cp1252_from_utf8(const std::string& utf8) {
 }
 
 Text cp1252_from_utf8_or_cp1252(const std::string& text) {
-    char32_t cp = 0;
-    for (std::size_t pos = 0, length = 0; pos < text.size() && text[pos] != '\0'; pos += length)
-        if ((length = decode_utf8(text, pos, &cp)) == 0) return text.substr(0, text.find('\0'));
-    return cp1252_from_utf8(text);
+    const Text head = text.substr(0, text.find('\0'));
+    return utf8_is_valid(head) ? cp1252_from_utf8(head) : head;
 }
 
 std::string cp1252_to_utf8(const Text& text) {

@@ -32,7 +32,7 @@ file_slots::Identity identity_of(const os::Info& info) { return {info.device, in
 // What a path finally names, links followed; kind missing when nothing.
 bool final_info(const std::string& path, os::Info& info) {
     std::string target;
-    return os::final_path(path, target) && os::path_info(target, info);
+    return os::final_info(path, target, info);
 }
 
 // Opens a new file where no entry stands and puts it into a slot.
@@ -114,6 +114,18 @@ int directory_set_current(const Path& path) {
     if (!path.empty() && os::change_folder(path.native)) return 1;
     if (path.empty()) os::set_last_error(os::error_code(os::Error::missing));
     file_failure::note_system();
+    return 0;
+}
+
+int directory_create(const Path& path) {
+    if (os::make_folder(path.native)) return 1;
+    // A folder of that name that is there already will do.
+    const long error = os::last_error();
+    os::Info info;
+    if (os::error_kind(error) == os::Error::exists && os::path_info(path.native, info) &&
+        info.kind == os::Kind::folder)
+        return 1;
+    file_failure::note_code(error);
     return 0;
 }
 

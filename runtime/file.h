@@ -121,6 +121,9 @@ Path file_failure_path();
 // The current directory, whole (no length limit); empty on failure.
 Path directory_get_current();
 int directory_set_current(const Path& path);
+// Makes the folder (its parent must exist); nonzero when a folder of that
+// name exists afterwards, made now or before.
+int directory_create(const Path& path);
 // The directory separator of the platform ("/" or "\").
 const char* directory_separator();
 

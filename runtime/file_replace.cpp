@@ -25,6 +25,7 @@
 #include "runtime/file_failure.h"
 #include "runtime/file_slots.h"
 #include "runtime/os.h"
+#include "runtime/text.h"
 
 namespace {
 
@@ -64,10 +65,8 @@ std::string journal_beside(const std::string& target) {
 
 // The journal in the Program directory, named after the Event file's path.
 std::string journal_in(const std::string& folder, const std::string& target) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
-    for (const char c : target) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
     char name[40];
-    std::snprintf(name, sizeof name, "TELVOR-%016llx.journal", static_cast<unsigned long long>(hash));
+    std::snprintf(name, sizeof name, "TELVOR-%016llx.journal", static_cast<unsigned long long>(text_hash(target)));
     return os::join(folder, name);
 }
 
@@ -87,6 +86,14 @@ Step failed_step(const char* doing, const std::string& path) {
 int failed_restore(const char* doing, const std::string& path) {
     failed(doing, path);
     return -1;
+}
+
+// A replacement the program refuses itself, for the reason the system would
+// give for an error of that kind. 0, for file_replace's result.
+int refuse(os::Error kind) {
+    os::set_last_error(os::error_code(kind));
+    file_failure::note_system();
+    return 0;
 }
 
 // Reads size bytes, or fewer only at the end of the file.
@@ -241,13 +248,15 @@ Step replace_by_rename(const Replacement& r, bool copy) {
     return Step::done;
 }
 
-// Writes the content of the open file from over the file at target, from
-// its first byte, and cuts it to that length.
-bool overwrite(os::Handle from, const std::string& target) {
+// Writes head and then the rest of the open file from over the file at
+// target, from its first byte, and cuts it to that length.
+bool overwrite(std::string_view head, os::Handle from, const std::string& target) {
     Opened out;
     std::uint64_t copied = 0;
-    if (!os::open(target, os::Open::write_existing, out.handle) || !copy_bytes(from, out.handle, copied) ||
-        !os::truncate(out.handle, copied) || !os::sync(out.handle))
+    if (!os::open(target, os::Open::write_existing, out.handle) ||
+        (!head.empty() && !os::write(out.handle, head.data(), head.size())) ||
+        !copy_bytes(from, out.handle, copied) || !os::truncate(out.handle, head.size() + copied) ||
+        !os::sync(out.handle))
         return false;
     return out.close();
 }
@@ -298,13 +307,15 @@ bool write_journal(const Replacement& r, const std::string& journal) {
     return false;
 }
 
-// Reads a journal's header; the length of the header and of the old
-// content. False when the file is no journal of target.
-bool read_journal_header(os::Handle journal, const std::string& target, std::size_t& header_size,
-                         std::uint64_t& content_size) {
-    std::string start(target.size() + 64, '\0');
+// Reads a journal's first bytes into start and its header; the length of
+// the header and of the old content. False when the file is no journal of
+// target (or cannot be read: failed tells).
+bool read_journal_header(os::Handle journal, const std::string& target, std::string& start,
+                         std::size_t& header_size, std::uint64_t& content_size, bool& failed_read) {
+    start.assign(target.size() + 64, '\0');
     std::size_t have = 0;
-    if (!read_fully(journal, start.data(), start.size(), have)) return false;
+    failed_read = !read_fully(journal, start.data(), start.size(), have);
+    if (failed_read) return false;
     start.resize(have);
     const std::string head = std::string(JOURNAL_MAGIC) + "\n" + target + "\n";
     if (start.compare(0, head.size(), head) != 0) return false;
@@ -325,24 +336,22 @@ bool read_journal_header(os::Handle journal, const std::string& target, std::siz
 int restore_from_journal(const std::string& journal, const std::string& target) {
     Opened in;
     os::Info info;
+    std::string start;
     std::size_t header_size = 0;
     std::uint64_t content_size = 0;
+    bool failed_read = false;
     if (!os::open(journal, os::Open::read, in.handle) || !os::handle_info(in.handle, info))
         return failed_restore("read the journal", journal);
-    if (!read_journal_header(in.handle, target, header_size, content_size)) return 0;
+    if (!read_journal_header(in.handle, target, start, header_size, content_size, failed_read))
+        return failed_read ? failed_restore("read the journal", journal) : 0;
     if (info.size != header_size + content_size) {
         file_failure::note("the journal is incomplete");
         file_failure::note_path("restore the old content of", target);
         return -1;
     }
-    // Back to the content's first byte: the journal is opened anew.
-    if (!in.close()) return failed_restore("read the journal", journal);
-    std::string skipped(header_size, '\0');
-    std::size_t got = 0;
-    if (!os::open(journal, os::Open::read, in.handle) ||
-        !read_fully(in.handle, skipped.data(), skipped.size(), got) || got != header_size)
-        return failed_restore("read the journal", journal);
-    if (!overwrite(in.handle, target)) return failed_restore("restore the old content of", target);
+    // The content's first bytes were read with the header.
+    const std::string_view head = std::string_view(start).substr(header_size);
+    if (!overwrite(head, in.handle, target)) return failed_restore("restore the old content of", target);
     if (!in.close()) return failed_restore("read the journal", journal);
     if (!os::remove(journal)) return failed_restore("remove the journal", journal);
     if (!os::sync_folder(os::parent_of(journal))) return failed_restore("flush the folder", os::parent_of(journal));
@@ -362,7 +371,7 @@ bool rewrite_in_place(const Replacement& r) {
 
     Opened in;
     bool ok = os::open(r.working, os::Open::read, in.handle) || failed("read", r.working);
-    if (ok && !overwrite(in.handle, r.target)) ok = failed("rewrite", r.target);
+    if (ok && !overwrite({}, in.handle, r.target)) ok = failed("rewrite", r.target);
     if (in.handle != os::NO_HANDLE && !in.close() && ok) ok = failed("read", r.working);
     if (ok) {
         // The rewritten file is on the disk: the journal has done its work.
@@ -373,16 +382,14 @@ bool rewrite_in_place(const Replacement& r) {
     }
     // Rolled back at once; where even that fails the journal stays for the
     // next run, and the failure says so.
-    char reason[256];
-    const std::string why = file_failure_reason();
-    std::snprintf(reason, sizeof reason, "%s", why.c_str());
-    const std::string doing = file_failure_doing(), path = file_failure_path().native;
+    const std::string reason = file_failure_reason(), doing = file_failure_doing(),
+                      path = file_failure_path().native;
     if (restore_from_journal(journal, r.target) != 1) {
-        file_failure::note((std::string(reason) + "; its old content waits in " + journal).c_str());
+        file_failure::note((reason + "; its old content waits in " + journal).c_str());
         file_failure::note_path("rewrite", r.target);
         return false;
     }
-    file_failure::note(reason);
+    file_failure::note(reason.c_str());
     file_failure::note_path(doing.c_str(), path);
     return false;
 }
@@ -394,12 +401,8 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
     Replacement r;
     r.working = source.native;
     r.journal_folder = journal_folder.native;
-    if (source.empty() || destination.empty()) {
-        os::set_last_error(os::error_code(os::Error::missing));
-        file_failure::note_system();
-        return 0;
-    }
-    if (!os::final_path(destination.native, r.target) || !os::path_info(r.target, r.old)) {
+    if (source.empty() || destination.empty()) return refuse(os::Error::missing);
+    if (!os::final_info(destination.native, r.target, r.old)) {
         file_failure::note_system();
         return 0;
     }
@@ -408,10 +411,12 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
         file_failure::note("the file is in use by this run");
         return 0;
     }
-    if (!os::path_info(r.working, r.working_info)) return failed("read", r.working) ? 1 : 0;
-    if (r.working_info.kind == os::Kind::missing) {
+    // A working file that vanished is named, not the Event file.
+    if (os::path_info(r.working, r.working_info) && r.working_info.kind == os::Kind::missing)
         os::set_last_error(os::error_code(os::Error::missing));
-        return failed("read", r.working) ? 1 : 0;
+    if (r.working_info.kind == os::Kind::missing) {
+        failed("read", r.working);
+        return 0;
     }
     // A file still being written in a slot has bytes that are not on disk yet.
     if (r.working_info.kind != os::Kind::file || file_slots::holds(identity_of(r.working_info), true)) {
@@ -424,28 +429,17 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
         return 0;
     }
     // Write protection holds for everyone, full privileges included.
-    if (r.old.kind == os::Kind::file && (r.old.read_only || !os::may_write(r.target))) {
-        os::set_last_error(os::error_code(os::Error::refused));
-        file_failure::note_system();
-        return 0;
-    }
+    if (r.old.kind == os::Kind::file && (r.old.read_only || !os::may_write(r.target)))
+        return refuse(os::Error::refused);
     r.folder = os::parent_of(r.target);
     std::string folder_target;
-    if (!os::final_path(r.folder, folder_target) || !os::path_info(folder_target, r.folder_info)) {
+    if (!os::final_info(r.folder, folder_target, r.folder_info)) {
         file_failure::note_system();
         return 0;
     }
-    if (r.folder_info.kind != os::Kind::folder) {
-        os::set_last_error(os::error_code(os::Error::missing));
-        file_failure::note_system();
-        return 0;
-    }
+    if (r.folder_info.kind != os::Kind::folder) return refuse(os::Error::missing);
     r.folder_writable = os::may_write(r.folder);
-    if (r.old.kind == os::Kind::missing && !r.folder_writable) {
-        os::set_last_error(os::error_code(os::Error::refused));
-        file_failure::note_system();
-        return 0;
-    }
+    if (r.old.kind == os::Kind::missing && !r.folder_writable) return refuse(os::Error::refused);
     if (r.old.kind == os::Kind::file && (r.old.links > 1 || !r.folder_writable))
         return rewrite_in_place(r) ? 1 : 0;
     switch (replace_by_rename(r, r.working_info.device != r.folder_info.device)) {
@@ -464,15 +458,16 @@ int file_recover(const Path& path, const Path& journal_folder, Path& journal_use
     file_failure::clear_path();
     std::string target;
     if (!os::final_path(path.native, target)) return RECOVERY_NONE;
-    const std::string beside = journal_beside(target), in_folder = journal_in(journal_folder.native, target);
+    // The journals this file may have: beside it, and in journal_folder.
+    std::vector<std::string> journals = {journal_beside(target)};
+    if (!journal_folder.empty()) journals.push_back(journal_in(journal_folder.native, target));
 
     // The temporary files of replacements and journals that were killed
     // before they were whole.
-    std::vector<std::string> names;
-    for (const std::string& prefix : {temporary_prefix(target), temporary_prefix(beside),
-                                      temporary_prefix(in_folder)}) {
+    std::vector<std::string> prefixes = {temporary_prefix(target)}, names;
+    for (const std::string& journal : journals) prefixes.push_back(temporary_prefix(journal));
+    for (const std::string& prefix : prefixes) {
         const std::string folder = os::parent_of(prefix), start = os::name_of(prefix);
-        if (journal_folder.empty() && prefix == temporary_prefix(in_folder)) continue;
         if (!os::list_folder(folder, names)) continue;
         for (const std::string& name : names) {
             if (name.size() != start.size() + SUFFIX_LENGTH || name.compare(0, start.size(), start) != 0)
@@ -485,8 +480,7 @@ int file_recover(const Path& path, const Path& journal_folder, Path& journal_use
 
     os::Info old;
     if (!os::path_info(target, old) || old.kind != os::Kind::file) return RECOVERY_NONE;
-    for (const std::string& journal : {beside, in_folder}) {
-        if (journal_folder.empty() && journal == in_folder) continue;
+    for (const std::string& journal : journals) {
         os::Info info;
         if (!os::path_info(journal, info) || info.kind != os::Kind::file) continue;
         switch (restore_from_journal(journal, target)) {

@@ -6,6 +6,7 @@
 // marks the slot, and file_close reports it.
 #include "runtime/file_slots.h"
 
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -122,6 +123,17 @@ const char* find_line_end(const char* from, const char* to) {
     return from;
 }
 
+// The end of the run of lines from `from` on, in [from, to), that go across
+// as they are, at most count of them; count is lowered by their number.
+const char* verbatim_lines(const char* from, const char* to, int& count) {
+    for (; count > 0; --count) {
+        const char* stop = find_line_end(from, to);
+        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        from = stop + 2;
+    }
+    return from;
+}
+
 // The end of the longest run of whole lines from `from` on, in [from, to),
 // that end in CR LF with no space before it and hold no 0 byte: such lines
 // are written as they were read. `from` when the first line is none of them.
@@ -159,23 +171,8 @@ const char* verbatim_lines_end(const char* from, const char* to) {
     }
 #endif
     // The last bytes line by line.
-    for (;;) {
-        const char* stop = find_line_end(run_end, to);
-        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != run_end && stop[-1] == ' '))
-            return run_end;
-        run_end = stop + 2;
-    }
-}
-
-// The end of the run of lines from `from` on, in [from, to), that go across
-// as they are, at most count of them; count is lowered by their number.
-const char* verbatim_lines(const char* from, const char* to, int& count) {
-    for (; count > 0; --count) {
-        const char* stop = find_line_end(from, to);
-        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
-        from = stop + 2;
-    }
-    return from;
+    int unbounded = INT_MAX;
+    return verbatim_lines(run_end, to, unbounded);
 }
 
 // Takes the line end at stop (in the buffer) as read. CR LF is one line end;
@@ -213,12 +210,6 @@ std::string_view next_line(Slot& s) {
         stop = find_line_end(begin, end);
     }
     return s.spill;
-}
-
-std::string_view trim_right(std::string_view line) {
-    std::size_t size = line.size();
-    while (size > 0 && line[size - 1] == ' ') --size;
-    return line.substr(0, size);
 }
 
 // Writes a piece into the buffer if it fits, else the buffer goes out first
@@ -298,7 +289,7 @@ std::string_view file_read_line_view(int slot) {
 }
 
 std::string_view file_read_line_trimmed(int slot) {
-    return file_slots::trim_right(file_read_line_view(slot));
+    return text_trim_right(file_read_line_view(slot));
 }
 
 int file_write_line(int slot, std::string_view text) {

@@ -22,7 +22,7 @@ int claim(const std::string& folder) {
     file_failure::clear_path();
     std::string target;
     os::Info info;
-    if (!os::final_path(folder, target) || !os::path_info(target, info)) {
+    if (!os::final_info(folder, target, info)) {
         file_failure::note_system();
         file_failure::note_path("lock the folder", folder);
         return FOLDER_FAILED;
@@ -32,7 +32,7 @@ int claim(const std::string& folder) {
     for (const Claim& held : g_claims)
         if (held.device == info.device && held.file == info.file) return FOLDER_CLAIMED;
     os::Handle held = os::NO_HANDLE;
-    switch (os::lock_folder(target, held)) {
+    switch (os::lock_folder(target, info, held)) {
     case os::Lock::taken:
         g_claims.push_back({held, info.device, info.file});
         return FOLDER_CLAIMED;

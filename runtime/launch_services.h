@@ -1,6 +1,6 @@
 // What the platform tells about starting the program from the desktop: the
-// user's documents folder, the folder of the files installed with the
-// program, and making a folder.
+// user's documents folder and the folder of the files installed with the
+// program.
 #pragma once
 
 #include "runtime/path.h"
@@ -14,7 +14,3 @@ Path user_documents_folder();
 // (/usr/share/telvor for /usr/bin/telvor), the program's own folder on
 // Windows. Empty when the program's own path is unknown.
 Path installed_data_folder();
-// Makes the folder (its parent must exist); nonzero when a folder of that
-// name exists afterwards, made now or before. A failure leaves its reason
-// for file_failure_reason.
-int directory_create(const Path& path);

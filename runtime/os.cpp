@@ -13,7 +13,7 @@ const char* const CALL_NAMES[CALL_COUNT + 1] = {
     "rename", "remove", "remove_folder", "sync_folder", "set_owner", "set_mode",
     "list_attributes", "get_attribute", "set_attribute", "remove_attribute", "may_write",
     "lock_folder", "unlock_folder", "final_path", "list_folder", "current_folder",
-    "change_folder", "any call"};
+    "change_folder", "make_folder", "any call"};
 
 long long g_uses[CALL_COUNT + 1] = {};
 long g_last_error = 0;
@@ -155,9 +155,9 @@ bool remove_attribute(Handle handle, const std::string& name) {
 
 bool may_write(const std::string& path) { return !strikes(MAY_WRITE) && checked(calls().may_write(path)); }
 
-Lock lock_folder(const std::string& folder, Handle& held) {
+Lock lock_folder(const std::string& folder, const Info& info, Handle& held) {
     if (strikes(LOCK_FOLDER)) return Lock::failed;
-    const Lock lock = calls().lock_folder(folder, held);
+    const Lock lock = calls().lock_folder(folder, info, held);
     checked(lock == Lock::taken);
     return lock;
 }
@@ -182,6 +182,12 @@ bool change_folder(const std::string& path) {
     return !strikes(CHANGE_FOLDER) && checked(calls().change_folder(path));
 }
 
+bool make_folder(const std::string& path) { return !strikes(MAKE_FOLDER) && checked(calls().make_folder(path)); }
+
+bool final_info(const std::string& path, std::string& target, Info& info) {
+    return final_path(path, target) && path_info(target, info);
+}
+
 std::vector<std::string> command_line_tokens(const std::string& line) {
     std::vector<std::string> tokens;
     std::size_t pos = 0;
@@ -201,6 +207,11 @@ std::vector<std::string> command_line_tokens(const std::string& line) {
         }
     }
     return tokens;
+}
+
+bool is_absolute(const std::string& path) {
+    if (!path.empty() && is_separator(path.front())) return true;
+    return is_drive(path) && path.size() >= 3 && is_separator(path[2]);
 }
 
 std::string parent_of(const std::string& path) {

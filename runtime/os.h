@@ -95,14 +95,17 @@ struct Calls {
     bool (*remove_attribute)(Handle handle, const std::string& name);
     // Whether this process may write the entry (a folder: create names in it).
     bool (*may_write)(const std::string& path);
-    // Takes a folder's lock for this process; held until unlock_folder.
-    Lock (*lock_folder)(const std::string& folder, Handle& held);
+    // Takes the lock of a folder (info: what path_info told of it) for this
+    // process; held until unlock_folder.
+    Lock (*lock_folder)(const std::string& folder, const Info& info, Handle& held);
     bool (*unlock_folder)(Handle held);
     // The entry a path finally names, links followed (it need not exist).
     bool (*final_path)(const std::string& path, std::string& target);
     bool (*list_folder)(const std::string& folder, std::vector<std::string>& names);
     bool (*current_folder)(std::string& path);
     bool (*change_folder)(const std::string& path);
+    // Makes a folder (its parent must exist).
+    bool (*make_folder)(const std::string& path);
 };
 
 // A platform's table, from entries named sys_open, sys_read and so on.
@@ -113,7 +116,7 @@ struct Calls {
             sys_set_owner, sys_set_mode, sys_list_attributes, sys_get_attribute,              \
             sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
             sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
-            sys_change_folder                                                                 \
+            sys_change_folder, sys_make_folder                                                \
     }
 
 // The entries by number, for counting and for the fault seam.
@@ -123,7 +126,7 @@ enum Call : int {
     READ, WRITE, SYNC, CLOSE, TRUNCATE, HANDLE_INFO, PATH_INFO, RENAME, REMOVE, REMOVE_FOLDER,
     SYNC_FOLDER, SET_OWNER, SET_MODE, LIST_ATTRIBUTES, GET_ATTRIBUTE, SET_ATTRIBUTE,
     REMOVE_ATTRIBUTE, MAY_WRITE, LOCK_FOLDER, UNLOCK_FOLDER, FINAL_PATH, LIST_FOLDER,
-    CURRENT_FOLDER, CHANGE_FOLDER,
+    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER,
     CALL_COUNT
 };
 // The name of an entry ("write", "rename", ...).
@@ -185,12 +188,15 @@ bool get_attribute(Handle handle, const std::string& name, std::string& value);
 bool set_attribute(Handle handle, const std::string& name, const std::string& value);
 bool remove_attribute(Handle handle, const std::string& name);
 bool may_write(const std::string& path);
-Lock lock_folder(const std::string& folder, Handle& held);
+Lock lock_folder(const std::string& folder, const Info& info, Handle& held);
 bool unlock_folder(Handle held);
 bool final_path(const std::string& path, std::string& target);
 bool list_folder(const std::string& folder, std::vector<std::string>& names);
 bool current_folder(std::string& path);
 bool change_folder(const std::string& path);
+bool make_folder(const std::string& path);
+// The entry a path finally names (final_path) and what it is (path_info).
+bool final_info(const std::string& path, std::string& target, Info& info);
 
 // The fault seam.
 enum class Fault : unsigned char {
@@ -211,6 +217,9 @@ void reset_uses();
 std::string parent_of(const std::string& path);
 std::string name_of(const std::string& path);
 std::string join(const std::string& folder, const std::string& name);
+// Whether a name leads from a root ("/x", "\x", "C:\x"), not from the
+// current folder.
+bool is_absolute(const std::string& path);
 // Whether two names are the same name in one folder (on Windows letter
 // case ignored as the file system ignores it).
 bool same_name(const std::string& a, const std::string& b);

@@ -178,13 +178,10 @@ Text text_fold_ascii(const Text& text) {
     return result;
 }
 
-Text text_trim_right(Text&& text) {
+std::string_view text_trim_right(std::string_view text) {
     const std::size_t last = text.find_last_not_of(' ');
-    text.resize(last == Text::npos ? 0 : last + 1);
-    return std::move(text);
+    return text.substr(0, last == std::string_view::npos ? 0 : last + 1);
 }
-
-Text text_trim_right(const Text& text) { return text_trim_right(Text(text)); }
 
 Text text_lower(const Text& text) {
     return map_bytes(text, case_tables().lower);

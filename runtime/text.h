@@ -32,9 +32,8 @@ inline unsigned char text_fold_ascii(unsigned char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }
 Text text_fold_ascii(const Text& text);
-// Removes the trailing run of spaces (0x20 only).
-Text text_trim_right(Text&& text);  // trims in place
-Text text_trim_right(const Text& text);
+// The text without its trailing run of spaces (0x20 only).
+std::string_view text_trim_right(std::string_view text);
 // Letter case in Windows-1252, accented letters included.
 Text text_lower(const Text& text);
 Text text_upper(const Text& text);

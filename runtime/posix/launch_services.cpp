@@ -2,15 +2,12 @@
 // the package installs beside the program's bin folder.
 #include "runtime/launch_services.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include "runtime/file_failure.h"
 #include "runtime/os.h"
 
 #ifndef TELVOR_DATA_FROM_PROGRAM
@@ -31,13 +28,4 @@ Path installed_data_folder() {
     if (length <= 0 || static_cast<std::size_t>(length) >= program.size()) return Path();
     program.resize(static_cast<std::size_t>(length));
     return Path{os::join(os::parent_of(program), TELVOR_DATA_FROM_PROGRAM)};
-}
-
-int directory_create(const Path& path) {
-    if (::mkdir(path.native.c_str(), 0777) == 0) return 1;
-    const int error = errno;
-    struct stat info;
-    if (error == EEXIST && ::stat(path.native.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 1;
-    file_failure::note_code(error == EEXIST ? ENOTDIR : error);
-    return 0;
 }

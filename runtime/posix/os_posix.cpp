@@ -232,7 +232,7 @@ bool sys_may_write(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), wanted, AT_EACCESS) == 0;
 }
 
-os::Lock sys_lock_folder(const std::string& folder, Handle& held) {
+os::Lock sys_lock_folder(const std::string& folder, const os::Info&, Handle& held) {
     const int fd = open_fd(folder, O_RDONLY | O_DIRECTORY);
     if (fd < 0) return os::Lock::failed;
     if (retrying([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0) {
@@ -314,6 +314,8 @@ bool sys_current_folder(std::string& path) {
 }
 
 bool sys_change_folder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
+bool sys_make_folder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 #include <cwchar>
 #include <string>
 
-#include "runtime/file_failure.h"
 #include "runtime/os.h"
 #include "runtime/win32/win32_io.h"
 
@@ -34,16 +33,4 @@ Path installed_data_folder() {
         }
         program.resize(program.size() * 2);  // cut short: try a larger buffer
     }
-}
-
-int directory_create(const Path& path) {
-    const std::wstring name = telvor_win32::system_path(path.native);
-    if (::CreateDirectoryW(name.c_str(), nullptr)) return 1;
-    const DWORD error = ::GetLastError();
-    const DWORD attributes = ::GetFileAttributesW(name.c_str());
-    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return 1;
-    file_failure::note_code(static_cast<long>(error));
-    return 0;
 }

@@ -190,13 +190,7 @@ bool sys_may_write(const std::string&) { return true; }
 // handles of a process that ends, however it ends. The global namespace
 // spans the sessions of one machine; where it is refused the session's own
 // serves.
-os::Lock sys_lock_folder(const std::string& folder, Handle& held) {
-    os::Info info;
-    if (!sys_path_info(folder, info)) return os::Lock::failed;
-    if (info.kind == os::Kind::missing) {
-        ::SetLastError(ERROR_PATH_NOT_FOUND);
-        return os::Lock::failed;
-    }
+os::Lock sys_lock_folder(const std::string&, const os::Info& info, Handle& held) {
     wchar_t name[96];
     for (const wchar_t* space : {L"Global\\", L"Local\\"}) {
         std::swprintf(name, std::size(name), L"%lsTELVOR-folder-%08lx-%016llx", space,
@@ -269,6 +263,8 @@ bool sys_current_folder(std::string& path) {
 bool sys_change_folder(const std::string& path) {
     return ::SetCurrentDirectoryW(telvor_win32::wide(path).c_str()) != 0;
 }
+
+bool sys_make_folder(const std::string& path) { return ::CreateDirectoryW(system_path(path).c_str(), nullptr) != 0; }
 
 }  // namespace
 

@@ -26,7 +26,8 @@ TEST(Text, CutFindReplaceRemoveTrim) {
              {text_remove_all("Das Erste ARD HD", "ard", true), "Das Erste  HD"},
              {text_remove_all("x\xC4y", "\xE4", true), "x\xC4y"},  // 'Ä' is not 'ä'
              {text_remove_all("a@b", "A`B", true), "a@b"},        // '@' is not '`'
-             {text_trim_right("abc \t "), "abc \t"}, {text_trim_right("   "), ""}, {text_trim_right(" a "), " a"}})
+             {Text(text_trim_right("abc \t ")), "abc \t"}, {Text(text_trim_right("   ")), ""},
+             {Text(text_trim_right(" a ")), " a"}})
         EXPECT_EQ(got, want);
     for (auto [text, pattern, start, want] : std::initializer_list<std::tuple<Text, Text, int, int>>{
              {"abcabc", "c", 4, 6}, {"abcabc", "abc", 2, 4}, {"abc", "a", 0, 1}, {"abc", "a", -5, 1},
@@ -55,8 +56,7 @@ TEST(Text, EveryByteThroughUpperAndLower) {
     EXPECT_EQ(text_upper(others), others);
 }
 
-// Both forms of the trim: a named text goes through the copying one, a
-// temporary through the one that trims in place.
+// The trim of a named and of a temporary text.
 TEST(Text, TrimRightOfNamedAndTemporaryTexts) {
     for (const Text& named : {Text("abc \t "), Text("\t a\t  "), Text("  "), Text("")}) {
         const Text want = named.substr(0, named.find_last_not_of(' ') + 1);

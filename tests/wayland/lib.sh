@@ -68,6 +68,13 @@ CONFIG
     wait_until 20 "the Wayland display" wayland_socket
     export WAYLAND_DISPLAY=$(basename "$(wayland_socket)") SWAYSOCK=$(sway_socket)
     wait_until 10 "sway's answer" as_user swaymsg -t get_version
+    # This sway has no keyboard of its own: every wtype brings one and takes
+    # it away as it ends, and with the seat's last keyboard gone each client
+    # loses the keyboard focus and the clipboard's offer with it. A resident
+    # virtual keyboard keeps the seat as a user's desktop has it.
+    background /dev/null wtype -s 600000 -m shift
+    has_keyboard() { [[ $(swaymsg -t get_inputs | jq '[.[] | select(.type == "keyboard")] | length') -gt 0 ]]; }
+    wait_until 10 "the resident keyboard" has_keyboard
 }
 swaymsg() { as_user swaymsg "$@"; }
 
