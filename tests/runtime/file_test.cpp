@@ -208,19 +208,6 @@ TEST_F(Files, EntriesAndSameFiles) {
     EXPECT_EQ(file_same(at("sub/a"), at("a")), 0);
 }
 
-// A read that fails counts as the end of the file, and close reports it
-// with the system's reason.
-TEST_F(Files, ReadErrorIsReportedByClose) {
-    write_bytes(dir.file("e"), "one\r\ntwo\r\n");
-    ASSERT_NE(file_open_read(1, at("e")), 0);
-    os::fault_at(os::READ, 1);
-    EXPECT_NE(file_at_end(1), 0);
-    EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_close(1), 0);
-    char expected[256];
-    EXPECT_EQ(file_failure_reason(), os::error_text(os::error_code(os::Error::io), expected, sizeof expected));
-}
-
 TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
     EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
     EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);

@@ -27,7 +27,7 @@ TEST(Text, CutFindReplaceRemoveTrim) {
              {text_remove_all("x\xC4y", "\xE4", true), "x\xC4y"},  // 'Ä' is not 'ä'
              {text_remove_all("a@b", "A`B", true), "a@b"},        // '@' is not '`'
              {Text(text_trim_right("abc \t ")), "abc \t"}, {Text(text_trim_right("   ")), ""},
-             {Text(text_trim_right(" a ")), " a"}})
+             {Text(text_trim_right(" a ")), " a"}, {text_spaces(3), "   "}, {text_spaces(-2), ""}})
         EXPECT_EQ(got, want);
     for (auto [text, pattern, start, want] : std::initializer_list<std::tuple<Text, Text, int, int>>{
              {"abcabc", "c", 4, 6}, {"abcabc", "abc", 2, 4}, {"abc", "a", 0, 1}, {"abc", "a", -5, 1},
@@ -54,19 +54,6 @@ TEST(Text, EveryByteThroughUpperAndLower) {
     EXPECT_EQ(others.size(), 255u - 2 * 60u);  // sharp s, the multiplication and division signs among them
     EXPECT_EQ(text_lower(others), others);
     EXPECT_EQ(text_upper(others), others);
-}
-
-// The trim of a named and of a temporary text.
-TEST(Text, TrimRightOfNamedAndTemporaryTexts) {
-    for (const Text& named : {Text("abc \t "), Text("\t a\t  "), Text("  "), Text("")}) {
-        const Text want = named.substr(0, named.find_last_not_of(' ') + 1);
-        EXPECT_EQ(text_trim_right(named), want);
-        EXPECT_EQ(text_trim_right(Text(named)), want);
-    }
-    EXPECT_EQ(text_spaces(3), "   ");
-    EXPECT_EQ(text_spaces(-2), "");
-    EXPECT_TRUE(text_equal("abc", "abc"));
-    EXPECT_FALSE(text_equal("abc", "ABC"));
 }
 
 // The in-place pass over a text that is given away must equal the copying

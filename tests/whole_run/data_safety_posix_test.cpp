@@ -1,16 +1,11 @@
 // Whole runs on POSIX systems that must leave the user's files alone:
-// another run holding the folder or the Event file, names outside
-// Windows-1252 beside decoys whose names show the same, and a FIFO picked
-// in the dialog.
+// another run holding the folder or the Event file, and names outside
+// Windows-1252 beside decoys whose names show the same.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "run/run_state.h"
 #include "run/views.h"
@@ -99,18 +94,6 @@ TEST(DataSafety, NamesOutsideWindows1252AreUsedAsGiven) {
               std::string::npos)
         << created;
     EXPECT_EQ(snapshot(decoy), decoys);
-}
-
-// The dialog's answer names a FIFO: it is no new file, so nothing is
-// created or written into it; it cannot be read.
-TEST(DataSafety, DialogOnAFifoWritesNothing) {
-    ScratchDir dir;
-    ASSERT_EQ(::mkfifo(dir.file("pipe.telvor").c_str(), 0600), 0);
-    Outcome run = telvor(dir.path(), {}, dir.file("pipe.telvor"), ANSWER_YES);
-    EXPECT_EQ(run.status, EXIT_STEP_FAILED);
-    EXPECT_EQ(fs::status(dir.file("pipe.telvor")).type(), fs::file_type::fifo);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
-    EXPECT_FALSE(run.window.clipboard_cleared);
 }
 
 }  // namespace

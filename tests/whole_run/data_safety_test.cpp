@@ -1,6 +1,5 @@
 // Whole runs that must leave the user's files alone: TELVOR's own files named
-// as the Event file, leftovers of killed runs, and a clipboard whose text
-// held no Guide block.
+// as the Event file, and a clipboard whose text was not taken.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -56,21 +55,6 @@ TEST(DataSafety, TelvorsOwnFilesAreNoEventFiles) {
         const Lines refused = notice(c.shown, "Not reading...");
         EXPECT_EQ(run.window.lines_of(EVENT_VIEW), event_view(c.shown, refused + refused, false));
     }
-}
-
-// A killed replacement's temporary copy beside the Event file goes; copies
-// of other files and other names stay.
-TEST(DataSafety, LeftoverCopiesOfTheEventFileAreCleared) {
-    ScratchDir dir;
-    write_bytes(dir.file("epg.telvor"), OLD_FILE);
-    for (const char* name : {"epg.telvor.telvor-tmp-Ab12Cd", "other.telvor.telvor-tmp-Ab12Cd",
-                             "epg.telvor.telvor-tmp-Ab12"})
-        write_bytes(dir.file(name), OLD_FILE);
-    Outcome run = telvor(dir.path(), {"epg.telvor"}, "", ANSWER_NO);
-    EXPECT_EQ(run.status, EXIT_DONE);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("epg.telvor.telvor-tmp-Ab12Cd")));
-    EXPECT_TRUE(file_exists_on_disk(dir.file("other.telvor.telvor-tmp-Ab12Cd")));
-    EXPECT_TRUE(file_exists_on_disk(dir.file("epg.telvor.telvor-tmp-Ab12")));
 }
 
 // The clipboard loses only Guide text this run stored and converted, and

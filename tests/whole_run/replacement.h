@@ -1,7 +1,7 @@
 // Whole runs for the replacement tests: a Program directory with the sample
 // lists and an Event file in a folder of its own (on another file system
-// where asked), with a second name or not, an owner of its own and an
-// extended attribute where the system allows; the run's outcome, and the
+// where asked), with a second name or not, permission bits, an owner of
+// its own and an extended attribute where the system allows; the run's outcome, and the
 // whole states the Event file may be in.
 #pragma once
 
@@ -28,6 +28,7 @@ inline const std::string OLD_FILE =
     "04.12.2009 20:15 + Alt\r\nGenre: Krimi\r\nFall.\r\n\r\n"
     "04.12.2009 21:45 + Nachtcafe\r\nGenre: Talk\r\nGaeste.\r\n\r\n";
 inline const char* const ATTRIBUTE = "user.telvor-test";
+constexpr std::uint32_t MODE = 0604;  // where the system has permission bits
 enum : std::uint32_t { OTHER_OWNER = 4321 };
 
 struct Layout {
@@ -84,6 +85,7 @@ public:
         os::Handle handle;
         if (!os::open(event_path(), os::Open::write_existing, handle)) return;
         os::set_attribute(handle, ATTRIBUTE, "kept");
+        os::set_mode(handle, MODE);
         os::Info info;
         if (os::handle_info(handle, info) && info.owner == 0 && info.mode != 0)
             os::set_owner(handle, OTHER_OWNER, OTHER_OWNER);  // privileged: give it away

@@ -52,7 +52,8 @@ TEST_P(ReplacementFaults, EveryCallFailsOnceAndTheEventFileStaysWhole) {
         place.reset(list);
         whole.insert(place.run(ANSWER_YES).event_file);
     }
-    // The Event file keeps its second name, its attribute and its owner.
+    // The Event file keeps its second name, its attribute, its permission
+    // bits and its owner.
     os::Handle handle;
     ASSERT_TRUE(os::open(place.event_path(), os::Open::read, handle));
     std::string value;
@@ -63,6 +64,7 @@ TEST_P(ReplacementFaults, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     ASSERT_TRUE(os::handle_info(handle, info));
     os::close(handle);
     if (info.mode != 0) {
+        EXPECT_EQ(info.mode, MODE);
         EXPECT_NE(info.owner, 0u);
     }
 
