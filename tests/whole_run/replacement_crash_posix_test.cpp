@@ -1,6 +1,7 @@
 // A run killed at any of its system calls, while the Event file is renamed
 // over or rewritten in place: the next run puts back the old content of an
-// interrupted rewrite from its journal first, clears away what the killed
+// interrupted rewrite from its journal first (a journal it cannot read
+// fails the recovery and nothing is touched), clears away what the killed
 // run left, and ends as a lone run would, with nothing left behind.
 #include <gtest/gtest.h>
 
@@ -34,6 +35,18 @@ TEST_P(ReplacementCrash, EveryCallEndsTheProcessOnce) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status));
+        // A journal that cannot be read is not passed over: the recovery
+        // fails and leaves the Event file and the journal as they are.
+        const std::string journal = place.event_path() + ".telvor-journal";
+        if (fs::exists(journal)) {
+            const std::string killed = read_bytes(place.event_path());
+            Path used;
+            os::fault_at(os::READ, 1);
+            EXPECT_EQ(file_recover(Path{place.event_path()}, Path{place.program()}, used), RECOVERY_FAILED);
+            os::fault_clear();
+            EXPECT_EQ(read_bytes(place.event_path()), killed);
+            EXPECT_TRUE(fs::exists(journal));
+        }
         const Outcome next = place.run(ANSWER_YES);
         EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
         EXPECT_EQ(next.event_file, lone.event_file);
