@@ -16,39 +16,22 @@ template <typename F> void expect_all(F f, const Pairs& cases) {
 
 const ServiceNames no_names;
 
-TEST(GuideBlock, WorkedExampleAndItsParts) {
-    const Text weekday = weekday_line_prepared("Sa.05.12.2009 News", no_names);
-    const Text time = time_line_prepared("8:15 30 min. Info");
-    EXPECT_EQ(compose_event_line(weekday, time), "05.12.2009 08:15   News");
-    EXPECT_EQ(compose_genre_line(time), "Genre: Info");
-    EXPECT_EQ(compose_description_line("8:45 Text"), "Text");
-    // No Start time: the Event text moves left. It is cut at 200 characters.
-    EXPECT_EQ(compose_event_line("07.12.2009 Die Reise", ""), "07.12.2009    Die Reise");
-    EXPECT_EQ(compose_event_line(weekday_line_prepared("Sa.05.12.2009 " + Text(250, 'x'), no_names), time),
-              "05.12.2009 08:15   " + Text(200, 'x'));
+TEST(GuideBlock, EventGenreAndDescriptionLines) {
+    // (The Event line's cut at 200 characters, and its form without a Start
+    // time: the whole-run tests.)
     // One pass per abbreviation, in a fixed order: "So." before "Su." and
     // "Sa.", so what their removal joins into a "So." stays.
     EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x", no_names), "07.12.2009 So.x");
     EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSu.o.x", no_names), "07.12.2009 So.x");
-}
-
-TEST(GuideBlock, WeekdayLinesBeginWithAnAbbreviationInExactCase) {
-    for (const char* line : {"Sa. 1.1.2010 x", "Mo.", "Do.", "Su. x", "Th."})
-        EXPECT_TRUE(is_weekday_line(line)) << line;
-    for (const char* line : {"fr. 1.1.2010 x", "SA.", " Fr.", "Fr", "Sat. x", ""})
-        EXPECT_FALSE(is_weekday_line(line)) << line;
-}
-
-TEST(GuideBlock, GenreAndDescriptionLines) {
-    expect_all(compose_genre_line, {{"18:00 50 min. Sport", "Genre: Sport"},
-                                    {"18:00 50 min.", "Genre: "},
-                                    {"18:00 50 min. a min. b", "Genre: a min. b"},
+    for (const char* line : {"Sa. 1.1.2010 x", "Mo.", "Do.", "Su. x", "Th."}) EXPECT_TRUE(is_weekday_line(line)) << line;
+    for (const char* line : {"fr. 1.1.2010 x", "SA.", " Fr.", "Fr", "Sat. x", ""}) EXPECT_FALSE(is_weekday_line(line)) << line;
+    expect_all(compose_genre_line, {{"18:00 50 min.", "Genre: "}, {"18:00 50 min. a min. b", "Genre: a min. b"},
                                     {"18:00 50 min. a\\b\\", "Genre: ab"},
                                     {"18:00 N/A", "Genre: 0 N/A"},  // without "min.": from character 5
                                     {"", "Genre: "}});
     // Five characters go when the second is a colon, else six.
-    expect_all(compose_description_line, {{"8:45 Text", "Text"}, {"18:50 Alle", "Alle"},
-                                          {"18:50\tTab.", "Tab."}, {"8:45", ""}, {"abcdefg", "g"}});
+    expect_all(compose_description_line,
+               {{"8:45 Text", "Text"}, {"18:50 Alle", "Alle"}, {"18:50\tTab.", "Tab."}, {"8:45", ""}, {"abcdefg", "g"}});
 }
 
 TEST(ReadBackLine, SpacingRepairEventLineTestAndMarking) {
@@ -56,18 +39,16 @@ TEST(ReadBackLine, SpacingRepairEventLineTestAndMarking) {
     const auto repair = [&](const Text& line) { return Text(spacing_repair(line, changed)); };
     const auto mark = [&](const Text& line) { return Text(mark_event_line(line, changed)); };
     expect_all(repair, {{"05.12.2009 08:15    News", "05.12.2009 08:15   News"},
-                                {"05.12.2009 08:15 + a     b", "05.12.2009 08:15 + a    b"},
-                                {"05.12.2009 08:15   a b c d e f g h i j    k", "05.12.2009 08:15   a b c d e f g h i j   k"},
-                                {"05.12.2009 08:15  News", "05.12.2009 08:15   News"},
-                                {"a    b", "a      b"}});
+                        {"05.12.2009 08:15 + a     b", "05.12.2009 08:15 + a    b"},
+                        {"05.12.2009 08:15   a b c d e f g h i j    k", "05.12.2009 08:15   a b c d e f g h i j   k"},
+                        {"05.12.2009 08:15  News", "05.12.2009 08:15   News"}, {"a    b", "a      b"}});
     for (const char* line : {"05.12.2009 08:15   News", "05.12.2009 08:15", "xx.xxxxxxxxxx:"})
         EXPECT_TRUE(event_line::is_event_line(line)) << line;
     for (const char* line : {"05.12.2009 0815   News", "5.12.2009 08:15   News", "05.12.2009 08", ""})
         EXPECT_FALSE(event_line::is_event_line(line)) << line;
     expect_all(mark, {{"05.12.2009 08:15   A   B", "05.12.2009 08:15 + A   B"},
-                                 {"05.12.2009 08:15 + News", "05.12.2009 08:15 + News"},
-                                 {"05.12.2009 08:15", "05.12.2009 08:15"},
-                                 {"05.12.2009 20:52 -- >>> /X", "05.12.2009 20:52 -- >>> /X"}});
+                      {"05.12.2009 08:15 + News", "05.12.2009 08:15 + News"}, {"05.12.2009 08:15", "05.12.2009 08:15"},
+                      {"05.12.2009 20:52 -- >>> /X", "05.12.2009 20:52 -- >>> /X"}});
 }
 
 }  // namespace

@@ -19,10 +19,7 @@ using Lines = std::vector<Text>;
 
 class Files : public ::testing::Test {
 protected:
-    void TearDown() override {
-        file_close_all();
-        os::fault_clear();
-    }
+    void TearDown() override { file_close_all(); }
     Path at(const std::string& name) const { return Path{dir.file(name)}; }
     // The lines as a reading loop sees them; file_at_end must consume nothing.
     Lines lines_of(const std::string& bytes) {
@@ -50,20 +47,12 @@ TEST_F(Files, LineSplitting) {
     EXPECT_TRUE(lines_of("head\r\n" + big + "\r\ntail") == (Lines{"head", big, "tail"}));
 }
 
-// Two pieces per line (text, CR LF), each into the slot's buffer if it
-// fits, else the buffer goes out first and a piece of a whole buffer or
-// more directly.
-TEST_F(Files, WriteLineEndsInCrLfThroughTheBuffer) {
-    const std::string a(FILE_BUFFER_SIZE - 7, 'a'), d(FILE_BUFFER_SIZE, 'd');
-    const auto size = [&] { return static_cast<long long>(fs::file_size(dir.file("out"))); };
+// Every line written ends in CR LF: one whose text fills the buffer, one
+// longer than it.
+TEST_F(Files, WrittenLinesEndInCrLf) {
+    const std::string a(FILE_BUFFER_SIZE - 7, 'a'), d(FILE_BUFFER_SIZE + 1, 'd');
     ASSERT_NE(file_create(2, at("out")), 0);
-    EXPECT_EQ(file_write_line(2, ""), 2);
-    EXPECT_EQ(file_write_line(2, "abc"), 5);
-    EXPECT_EQ(size(), 0);
-    EXPECT_EQ(file_write_line(2, a), FILE_BUFFER_SIZE - 5);  // the text fills the buffer, CR LF does not fit
-    EXPECT_EQ(size(), FILE_BUFFER_SIZE);
-    EXPECT_EQ(file_write_line(2, d), FILE_BUFFER_SIZE + 2);
-    EXPECT_EQ(size(), 2 * FILE_BUFFER_SIZE + 2);
+    for (const std::string& line : {std::string(), std::string("abc"), a, d}) file_write_line(2, line);
     EXPECT_NE(file_close(2), 0);
     EXPECT_TRUE(read_bytes(dir.file("out")) == "\r\nabc\r\n" + a + "\r\n" + d + "\r\n");
 }
@@ -77,17 +66,15 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
         bytes += text + end;
         want += text.substr(0, text.find_last_not_of(' ') + 1) + "\r\n";
     };
-    const std::string nul(1, '\0');
+    const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0')};
     for (int i = 0; bytes.size() < 3 * FILE_BUFFER_SIZE; ++i) {
-        // Most lines in the form a copy keeps, some with trailing spaces.
-        const std::string text = std::string(static_cast<std::size_t>(i * 331 % 1000), 'x') +
-                                 (i % 7 ? "" : i % 3 ? "  " : " \t ") + std::string(static_cast<std::size_t>(i % 11 == 0), ' ');
-        const std::string ends[] = {"\r\n", "\n", "\r", nul};
-        add(text, i % 9 ? std::string("\r\n") : i % 4 == 3 ? nul : ends[i % 4]);
+        // Most lines in the form a copy keeps, some with trailing blanks.
+        add(std::string(static_cast<std::size_t>(i * 331 % 1000), 'x') + (i % 7 ? "" : i % 3 ? " " : " \t "),
+            i % 9 ? ends[0] : ends[i % 4]);
         if (i == 50 || i == 200) {
             add("a", "\r");
             add("", "\r\n");
-            add("b", nul);
+            add("b", ends[3]);
             add("", "\n");
         }
         // A CR LF split by the end of the first buffer, a CR alone that ends the second.
@@ -119,63 +106,48 @@ TEST_F(Files, SkipEmptyLineLeavesOtherLines) {
     EXPECT_EQ(file_skip_empty_line(1), 0);
 }
 
+// A failed open leaves the slot closed; a new file never goes over an
+// entry; a working file replaces an empty folder but not a full one.
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     write_bytes(dir.file("a"), "one\r\n");
-    for (int slot : {-1, int{FILE_SLOT_COUNT}}) {
-        EXPECT_EQ(file_open_read(slot, at("a")) + file_create(slot, at("b")), 0);
-        EXPECT_NE(file_at_end(slot), 0);
-        EXPECT_EQ(file_read_line(slot), "");
-        EXPECT_EQ(file_write_line(slot, "x"), 0);
-    }
-    EXPECT_FALSE(file_exists_on_disk(dir.file("b")));
     ASSERT_NE(file_open_read(1, at("a")), 0);
-    EXPECT_EQ(file_open_read(1, at("missing")), 0);  // leaves the slot closed
+    EXPECT_EQ(file_open_read(1, at("missing")), 0);
     EXPECT_FALSE(file_failure_reason().empty());
     EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_open_read(1, Path{dir.path()}), 0);  // a folder
     EXPECT_EQ(file_create(2, at("nofolder/x")), 0);
     EXPECT_EQ(file_write_line(2, "lost"), 0);
-    EXPECT_EQ(file_create(2, at("a")), 0);  // never over an existing file
+    EXPECT_EQ(file_create(2, at("a")), 0);
     EXPECT_EQ(read_bytes(dir.file("a")), "one\r\n");
     ASSERT_NE(file_create(2, at("c")), 0);
     file_write_line(2, "new");
-    ASSERT_NE(file_create(2, at("d")), 0);  // reopening writes the pending line
-    EXPECT_EQ(read_bytes(dir.file("c")), "new\r\n");
-}
-
-// A working file replaces whatever stands under its name; a file open in
-// another slot only loses that name.
-TEST_F(Files, WorkingFileReplacesWhateverStandsUnderItsName) {
-    write_bytes(dir.file("TELVOR.DAT"), "left over");
     fs::create_directory(dir.file("TELVOR.CLP"));
-    ASSERT_NE(file_create_working(2, at("TELVOR.DAT")), 0);
-    ASSERT_NE(file_create_working(3, at("TELVOR.CLP")), 0);
-    file_write_line(2, "two");
-    file_write_line(3, "three");
-    file_close_all();
-    EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "two\r\n");
-    EXPECT_EQ(read_bytes(dir.file("TELVOR.CLP")), "three\r\n");
-    fs::remove(dir.file("TELVOR.CLP"));
-    fs::create_directories(dir.file("TELVOR.CLP/inside"));
-    EXPECT_EQ(file_create_working(2, at("TELVOR.CLP")), 0);  // a folder that is not empty stays
-    EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.CLP/inside")));
+    ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);  // reopening writes the pending line
+    EXPECT_EQ(read_bytes(dir.file("c")), "new\r\n");
+    file_close(2);
+    EXPECT_TRUE(fs::is_regular_file(dir.file("TELVOR.CLP")));
+    fs::create_directories(dir.file("TELVOR.DAT/inside"));
+    EXPECT_EQ(file_create_working(2, at("TELVOR.DAT")), 0);
+    EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.DAT/inside")));
 }
 
+// Refused while the target is open in a slot (under any of its names) or
+// the working file is being written; the working file is moved otherwise.
 TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     const std::string old = "old 1\r\nold 2\r\n";
+    const Path journals{dir.path()};
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     write_bytes(dir.file("event.telvor"), old);
-    ASSERT_NE(file_open_read(1, at("event.telvor")), 0);
-    const Path journals{dir.path()};
+    fs::create_hard_link(dir.file("event.telvor"), dir.file("alias"));
+    ASSERT_NE(file_open_read(1, at("alias")), 0);
     EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
     file_close(1);
+    fs::remove(dir.file("alias"));
     ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor"), journals), 0);  // still being written
+    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor"), journals), 0);
     file_close(2);
     EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
-    EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
     // Nothing left to move: the message names the working file, not the target.
     EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
     EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
@@ -196,54 +168,14 @@ TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
     EXPECT_EQ(folder_entries(dir.path()), 4);
 }
 
-TEST_F(Files, EntriesAndSameFiles) {
-    write_bytes(dir.file("a"), "a");
+// Missing files are the same by their one name in one folder (a missing
+// TELVOR.CLP named as the Event file); the current directory is whole
+// however long.
+TEST_F(Files, SameFilesAndLongCurrentDirectory) {
     fs::create_directory(dir.file("sub"));
-    EXPECT_NE(file_entry_exists(at("a")), 0);
     EXPECT_NE(file_entry_exists(at("sub")), 0);
-    EXPECT_EQ(file_entry_exists(at("b")), 0);
-    EXPECT_NE(file_same(at("a"), at("sub/../a")), 0);
-    EXPECT_NE(file_same(at("b"), at("sub/../b")), 0);  // one name in one folder, not there
-    EXPECT_EQ(file_same(at("a"), at("b")), 0);
-    EXPECT_EQ(file_same(at("sub/a"), at("a")), 0);
-}
-
-TEST_F(Files, FolderLocksOfOneProcessDoNotExcludeEachOther) {
-    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
-    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
-    EXPECT_EQ(folder_lock_of_file(at("missing.telvor")), FOLDER_CLAIMED);
-    folder_locks_release();
-}
-
-// A command line as one text (Windows gives a process its own so) splits
-// into the program and its parameters.
-TEST(CommandLine, TokensAsTheProgramSplitsThem) {
-    using Tokens = std::vector<std::string>;
-    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
-             {"telvor.exe", {"telvor.exe"}},
-             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
-             {"t \"\" b", {"t", "", "b"}},
-             {"t \"open end", {"t", "open end"}},
-             {"t a\"b c\"", {"t", "a\"b", "c\""}},
-             {"t \"x y\"z", {"t", "x y", "z"}},
-             {"t tab\there", {"t", "tab\there"}},
-             {"t \"M\xC3\xA4rz \xE2\x82\xAC\"", {"t", "M\xC3\xA4rz \xE2\x82\xAC"}},
-             {"", {}}})
-        EXPECT_EQ(os::command_line_tokens(line), want);
-}
-
-// Parameters are the arguments as the system gave them, bytes that are no
-// UTF-8 included; the current directory is whole however long.
-TEST_F(Files, ParametersAndLongDirectoryAreKeptAsGiven) {
-    std::string program = "telvor", first = "M\xC3\xA4rz \xE2\x82\xAC.telvor", second = "ev\xE4.telvor";
-    char* argv[] = {program.data(), first.data(), second.data(), nullptr};
-    program_start(3, argv);
-    EXPECT_EQ(program_parameter(0).native, first);
-    EXPECT_EQ(program_parameter(1).native, second);
-    EXPECT_TRUE(program_parameter(2).empty());
-    EXPECT_EQ(path_display(program_parameter(0)), "M\xE4rz \x80.telvor");
-    EXPECT_EQ(path_display(program_parameter(1)), "ev?.telvor");
-
+    EXPECT_NE(file_same(at("b"), at("sub/../b")), 0);
+    EXPECT_EQ(file_same(at("sub/b"), at("b")), 0);
     const fs::path saved = fs::current_path();
     const std::string part(120, 'd'),
         deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
@@ -251,6 +183,18 @@ TEST_F(Files, ParametersAndLongDirectoryAreKeptAsGiven) {
     EXPECT_NE(directory_set_current(Path{deep}), 0);
     EXPECT_EQ(fs::path(directory_get_current().native), fs::path(deep));  // longer than 254 bytes
     fs::current_path(saved);
+}
+
+// A command line as one text (Windows gives a process its own so) splits
+// into the program and its parameters.
+TEST(CommandLine, TokensAsTheProgramSplitsThem) {
+    using Tokens = std::vector<std::string>;
+    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
+             {"telvor.exe", {"telvor.exe"}}, {"t \"\" b", {"t", "", "b"}}, {"t \"open end", {"t", "open end"}},
+             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
+             {"t a\"b c\"", {"t", "a\"b", "c\""}}, {"t \"x y\"z", {"t", "x y", "z"}}, {"t tab\there", {"t", "tab\there"}},
+             {"t \"M\xC3\xA4rz \xE2\x82\xAC\"", {"t", "M\xC3\xA4rz \xE2\x82\xAC"}}, {"", {}}})
+        EXPECT_EQ(os::command_line_tokens(line), want);
 }
 
 }  // namespace
