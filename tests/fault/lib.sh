@@ -1,17 +1,17 @@
 # Fault-test helpers: Program directories with the sample lists, generated
-# Event files and Guide texts, runs of the real program, and shared checks.
+# Event files and Guide texts, runs of telvor-scripted, and shared checks.
 set -euo pipefail
 export LC_ALL=C
 : "${TELVOR_SCRIPTED:?}" "${TELVOR_SAMPLES_DIR:?}"
-work=$(mktemp -d) failures=0 on_exit=:
-trap 'eval "$on_exit" || true; chmod -R u+rwX "$work" || true; rm -rf "$work"' EXIT
+work=$(mktemp -d) failures=0 tool=$TELVOR_SCRIPTED as=()
+trap 'chmod -R u+rwX "$work" || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 finish() { ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }; echo "all checks passed"; }
 
-new_folder() {  # name [parent]: a Program directory with the sample lists
-    mkdir -p "${2:-$work}/$1"
-    cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "${2:-$work}/$1"
-    echo "${2:-$work}/$1"
+new_folder() {  # name: a Program directory with the sample lists
+    mkdir -p "$work/$1"
+    cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$work/$1"
+    echo "$work/$1"
 }
 make_events() {  # path, count: a finished run's Event file, half marked, CR LF
     awk -v n="$2" 'BEGIN {
@@ -25,24 +25,23 @@ make_guide() {  # path, count: Guide text already normalised; the Event file gro
     awk -v n="$2" 'BEGIN { for (i = 0; i < n; i++)
         printf "Sa.05.12.2009 Neue Sendung %d\r\n18:00 50 min. Sport\r\n18:50 Alle Spiele.\r\n\r\n", i }' >"$1"
 }
-run() {  # name, folder, answer: one run on events.telvor with $work/guide.txt, the tool alone
-    # under the file-size limit $limit (KiB) if set; its stdout goes to $work/NAME.out, its
-    # stderr to $work/NAME.err, its exit status to $work/NAME.rc
-    (cd "$2" && ulimit -f "${limit:-$(ulimit -f)}" && { "$TELVOR_SCRIPTED" --param events.telvor \
-        --clipboard "$work/guide.txt" --answer "$3" 2>"$work/$1.err"; echo $? >"$work/$1.rc"; }) |
-        cat >"$work/$1.out" || true
+run() {  # name, folder, answer [option...]: one run of ${as[@]} $tool in the folder with the
+    # clipboard $work/guide.txt (options: --param events.telvor), under the address-space limit
+    # $kib (KiB) if set; its stdout, stderr and exit status go to $work/NAME.out, .err and .rc
+    local name=$1 dir=$2 answer=$3 rc=0
+    shift 3
+    (($#)) || set -- --param events.telvor
+    (cd "$dir" && ulimit -v "${kib:-unlimited}" && exec "${as[@]}" "$tool" "$@" --clipboard "$work/guide.txt" \
+        --answer "$answer" >"$work/$name.out" 2>"$work/$name.err") || rc=$?
+    echo "$rc" >"$work/$name.rc"
 }
-expect_status() {  # name, status: the run ended with that exit status
-    [[ $(cat "$work/$1.rc" 2>/dev/null) == "$2" ]] || fail "$1: exit status $(cat "$work/$1.rc" 2>/dev/null), not $2"
+expect() {  # name, status, kept|emptied: the run's exit status and what became of the clipboard
+    [[ $(cat "$work/$1.rc") == "$2" ]] || fail "$1: exit status $(cat "$work/$1.rc"), not $2"
+    grep -qx "\[clipboard\] $3" "$work/$1.out" || fail "$1: the clipboard was not $3"
 }
-expect_kept() {  # name, folder, original: Event file byte-identical, clipboard kept, no working file
-    cmp -s "$3" "$2/events.telvor" || fail "$1: the Event file changed"
-    expect_status "$1" 1
-    grep -qx '\[clipboard\] kept' "$work/$1.out" || fail "$1: the clipboard was not kept"
-    no_working_files "$1" "$2"
-}
-no_working_files() {  # name, folder
-    local left
-    left=$(ls -A "$2" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-tmp-' || true)
-    [[ -z $left ]] || fail "$1: working files left: $left"
+no_working_files() {  # name, folder...
+    local name=$1 left
+    shift
+    left=$(ls -A "$@" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-|\.journal$' || true)
+    [[ -z $left ]] || fail "$name: working files left: $left"
 }

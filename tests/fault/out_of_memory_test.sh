@@ -9,34 +9,30 @@ dir=$(new_folder oom)
 make_events "$work/s0" 100000
 make_guide "$work/guide.txt" 2000
 { cat "$work/s0" "$work/guide.txt"; printf '\r\n'; } >"$work/s1"
-for answer in no yes; do
+for s in s2:no s3:yes; do
     cp "$work/s0" "$dir/events.telvor"
-    run "reference-$answer" "$dir" "$answer"
-    cp "$dir/events.telvor" "$work/s-$answer"
+    run "reference-${s#*:}" "$dir" "${s#*:}"
+    cp "$dir/events.telvor" "$work/${s%:*}"
 done
-mv "$work/s-no" "$work/s2" && mv "$work/s-yes" "$work/s3"
 declare -A state seen
 for s in s0 s1 s2 s3; do state[$(md5sum <"$work/$s")]=$s; done
 midway=0
 for ((kib = 16000; kib <= 96000; kib += 4000)); do
     cp "$work/s0" "$dir/events.telvor"
-    name="limit-$kib"
-    rc=0
-    (cd "$dir" && ulimit -v "$kib" && exec "$TELVOR_SCRIPTED" --param events.telvor \
-        --clipboard "$work/guide.txt" --answer yes >"$work/$name.out" 2>"$work/$name.err") || rc=$?
-    s=${state[$(md5sum <"$dir/events.telvor")]:-none}
+    run "limit-$kib" "$dir" yes
+    rc=$(cat "$work/limit-$kib.rc") s=${state[$(md5sum <"$dir/events.telvor")]:-none}
     seen[$rc-$s]=$((${seen[$rc-$s]:-0} + 1))
-    no_working_files "$name" "$dir"
+    no_working_files "limit-$kib" "$dir"
     case $rc in
-        0) [[ $s == s3 ]] || fail "$name: a whole run left the Event file in state $s" ;;
+        0) [[ $s == s3 ]] || fail "limit-$kib: a whole run left the Event file in state $s" ;;
         5)
-            [[ $s != none ]] || fail "$name: the Event file is none of the states"
+            [[ $s != none ]] || fail "limit-$kib: the Event file is none of the states"
             [[ $s == s1 || $s == s2 ]] && midway=$((midway + 1))
-            [[ $(cat "$work/$name.err") == "telvor: out of memory; the run stopped, the Event file is whole" ]] ||
-                fail "$name: stderr: $(head -c 300 "$work/$name.err")"
-            grep -qx '\[clipboard\] kept' "$work/$name.out" || fail "$name: the clipboard was not kept"
+            [[ $(cat "$work/limit-$kib.err") == "telvor: out of memory; the run stopped, the Event file is whole" ]] ||
+                fail "limit-$kib: stderr: $(head -c 300 "$work/limit-$kib.err")"
+            expect "limit-$kib" 5 kept
             ;;
-        *) fail "$name: exit status $rc" ;;
+        *) fail "limit-$kib: exit status $rc" ;;
     esac
 done
 for key in "${!seen[@]}"; do echo "status-state $key: ${seen[$key]}"; done | sort

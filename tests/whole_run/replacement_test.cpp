@@ -1,0 +1,261 @@
+// Whole runs whose system calls fail or end the process, the Event file
+// renamed over or rewritten in place (it has a second name), on one file
+// system and on two. Each call that reads, writes, flushes, closes, creates,
+// renames, cuts or gives a file its owner, bits or attributes fails once, at
+// each of its uses in turn; a run is killed at each of its calls, and the
+// next run must put back an interrupted rewrite and end as a lone run would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "run/run_state.h"
+#include "runtime/file.h"
+#include "runtime/os.h"
+#include "runtime/scripted/scripted_window.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A finished run's Event file: every record marked.
+const std::string OLD_FILE =
+    "04.12.2009 20:15 + Alt\r\nGenre: Krimi\r\nFall.\r\n\r\n"
+    "04.12.2009 21:45 + Nachtcafe\r\nGenre: Talk\r\nGaeste.\r\n\r\n";
+const char* const ATTRIBUTE = "user.telvor-test";
+constexpr std::uint32_t MODE = 0604;  // where the system has permission bits
+constexpr std::uint32_t OTHER_OWNER = 4321;
+
+struct Layout {
+    std::string name;
+    bool second_name = false;        // a hard link: the file is rewritten in place
+    bool other_file_system = false;  // the Program directory on another file system
+};
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
+
+struct Outcome {
+    int status = -1;
+    std::string event_file, errors;  // errors: what the run wrote to stderr
+    bool cleared = false;
+    std::vector<std::string> leftovers;  // working files, temporary files, journals
+};
+
+// A Program directory with the sample lists and an Event file in a folder of
+// its own, made anew for every run.
+class Place {
+public:
+    explicit Place(const Layout& layout) : setup_(layout) {
+        program_ = fs::canonical(program_dir_.path()).string() + directory_separator();
+        events_ = fs::canonical(events_dir_.path()).string() + directory_separator();
+#ifndef _WIN32
+        if (layout.other_file_system) {  // on a memory file system
+            program_ = "/dev/shm/" + fs::path(events_).parent_path().filename().string() + "-program/";
+            fs::create_directories(program_);
+        }
+#endif
+    }
+    ~Place() {
+        std::error_code ignored;
+        if (setup_.other_file_system) fs::remove_all(program_, ignored);
+    }
+    bool apart() const {  // the two folders on different file systems
+        os::Info a, b;
+        return os::path_info(program_, a) && os::path_info(events_, b) && a.device != b.device;
+    }
+    std::string event_path() const { return events_ + "epg.telvor"; }
+
+    // The lists (but the one left out), the old Event file and its second
+    // name, permission bits, attribute, and an owner of its own where the
+    // test may give it away.
+    void reset(const std::string& left_out = "") const {
+        for (const std::string& folder : {program_, events_})
+            for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
+        for (const char* name : {"TELVOR.filter", "TELVOR.service"})
+            if (name != left_out) write_bytes(program_ + name, sample_bytes(name));
+        write_bytes(event_path(), OLD_FILE);
+        if (setup_.second_name) fs::create_hard_link(event_path(), events_ + "second.telvor");
+        os::Handle handle;
+        if (!os::open(event_path(), os::Open::write_existing, handle)) return;
+        os::set_attribute(handle, ATTRIBUTE, "kept");
+        os::set_mode(handle, MODE);
+        os::Info info;
+        if (os::handle_info(handle, info) && info.owner == 0 && info.mode != 0)
+            os::set_owner(handle, OTHER_OWNER, OTHER_OWNER);
+        os::close(handle);
+    }
+
+    // One run with the sample Guide text in the clipboard; the uses of the
+    // system calls are counted from its start.
+    Outcome run(int answer) const {
+        os::reset_uses();
+        Outcome outcome;
+        ScriptedWindow window;
+        window.answer = answer;
+        window.clipboard_has_text = true;
+        window.clipboard = sample_bytes("guide-webif.txt");
+        ::testing::internal::CaptureStderr();
+        outcome.status = run_in_folder(program_, window, {event_path()});
+        outcome.errors = ::testing::internal::GetCapturedStderr();
+        os::fault_clear();
+        outcome.event_file = read_bytes(event_path());
+        outcome.cleared = window.clipboard_cleared;
+        for (const std::string& folder : {program_, events_})
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                const std::string name = entry.path().filename().string();
+                if (name == "TELVOR.CLP" || name == "TELVOR.DAT" || name.find(".telvor-") != std::string::npos ||
+                    name.ends_with(".journal"))
+                    outcome.leftovers.push_back(name);
+            }
+        if (setup_.second_name && read_bytes(events_ + "second.telvor") != outcome.event_file)
+            outcome.leftovers.push_back("second.telvor differs");
+        return outcome;
+    }
+
+    Layout setup_;
+    ScratchDir program_dir_, events_dir_;
+    std::string program_, events_;
+};
+
+const int FAILING_CALLS[] = {os::READ,      os::WRITE,    os::SYNC,           os::CLOSE,         os::CREATE,
+                             os::RENAME,    os::TRUNCATE, os::SYNC_FOLDER,    os::SET_OWNER,     os::SET_MODE,
+                             os::LIST_ATTRIBUTES, os::GET_ATTRIBUTE, os::SET_ATTRIBUTE, os::REMOVE_ATTRIBUTE};
+
+class Replacement : public ::testing::TestWithParam<Layout> {};
+
+// The Event file holds one of the whole states a run passes through, the run
+// ends with the status of a failed step and one line naming the file,
+// nothing of the run is left behind, and the clipboard is emptied only
+// where its Guide text was converted.
+TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
+    const Place place(GetParam());
+    if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
+
+    // The states: old, old with the Guide text, converted, converted and
+    // marked. (Old with the Guide text and marked, after a failed
+    // conversion, is old again: marking keeps only Event records.) A list
+    // that cannot be read is an empty list.
+    place.reset();
+    const Outcome marked = place.run(ANSWER_YES);
+    ASSERT_EQ(marked.status, EXIT_DONE) << marked.errors;
+    ASSERT_TRUE(marked.leftovers.empty()) << marked.leftovers[0];
+    long long counts[os::CALL_COUNT];
+    for (const int call : FAILING_CALLS) counts[call] = os::uses(call);
+    place.reset();
+    const std::string converted = place.run(ANSWER_NO).event_file;
+    std::set<std::string> whole = {OLD_FILE, converted, marked.event_file};
+    // Three working files, and what each of the three replacements creates.
+    const long long per_replacement = (counts[os::CREATE] - 3) / 3;
+    place.reset();
+    os::fault_at(os::CREATE, 1 + per_replacement + 1);  // the conversion's working file
+    const std::string captured = place.run(ANSWER_NO).event_file;
+    whole.insert(captured);
+    ASSERT_EQ(whole.size(), 4u);
+    for (const char* list : {"TELVOR.filter", "TELVOR.service"}) {
+        place.reset(list);
+        whole.insert(place.run(ANSWER_YES).event_file);
+    }
+    // The Event file keeps its second name, its attribute, its permission
+    // bits and its owner.
+    os::Handle handle;
+    ASSERT_TRUE(os::open(place.event_path(), os::Open::read, handle));
+    std::string value;
+    os::Info info;
+    if (os::get_attribute(handle, ATTRIBUTE, value)) {
+        EXPECT_EQ(value, "kept");
+    }
+    ASSERT_TRUE(os::handle_info(handle, info));
+    os::close(handle);
+    if (info.mode != 0) {
+        EXPECT_EQ(info.mode, MODE);
+        EXPECT_NE(info.owner, 0u);
+    }
+
+    int faults = 0;
+    for (const int call : FAILING_CALLS) {
+        for (long long nth = 1; nth <= counts[call]; ++nth, ++faults) {
+            SCOPED_TRACE(std::string(os::call_name(call)) + " #" + std::to_string(nth));
+            place.reset();
+            os::fault_at(call, nth);
+            const Outcome run = place.run(ANSWER_YES);
+            EXPECT_EQ(run.status, EXIT_STEP_FAILED);
+            EXPECT_EQ(whole.count(run.event_file), 1u);
+            // One line on stderr that names one of the two folders.
+            ASSERT_TRUE(std::count(run.errors.begin(), run.errors.end(), '\n') == 1 && run.errors.ends_with("\n"))
+                << run.errors;
+            EXPECT_TRUE(run.errors.starts_with("telvor: cannot ")) << run.errors;
+            const auto names = [&](const std::string& folder) {
+                return run.errors.find(folder.substr(0, folder.size() - 1)) != std::string::npos;
+            };
+            EXPECT_TRUE(names(place.program_) || names(place.events_)) << run.errors;
+            EXPECT_TRUE(run.leftovers.empty()) << run.leftovers[0];
+            if (run.cleared) {
+                EXPECT_TRUE(run.event_file != OLD_FILE && run.event_file != captured);
+            }
+        }
+    }
+    EXPECT_GT(faults, 30);
+}
+
+#ifndef _WIN32
+// The next run puts back the old content of an interrupted rewrite from its
+// journal (a journal it cannot read fails the recovery, and nothing is
+// touched), clears away what the killed run left, and ends as a lone run.
+TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
+    const Place place(GetParam());
+    if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
+    place.reset();
+    const Outcome lone = place.run(ANSWER_YES);
+    ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
+    const long long calls = os::uses(os::CALL_COUNT);
+    int restored = 0;
+    for (long long nth = 1; nth <= calls; ++nth) {
+        SCOPED_TRACE("killed at call #" + std::to_string(nth));
+        place.reset();
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            os::fault_at(os::CALL_COUNT, nth, os::Fault::crash);
+            place.run(ANSWER_YES);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const std::string journal = place.event_path() + ".telvor-journal";
+        if (fs::exists(journal)) {
+            const std::string killed = read_bytes(place.event_path());
+            Path used;
+            os::fault_at(os::READ, 1);
+            EXPECT_EQ(file_recover(Path{place.event_path()}, Path{place.program_}, used), RECOVERY_FAILED);
+            os::fault_clear();
+            EXPECT_EQ(read_bytes(place.event_path()), killed);
+            EXPECT_TRUE(fs::exists(journal));
+        }
+        const Outcome next = place.run(ANSWER_YES);
+        EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
+        EXPECT_EQ(next.event_file, lone.event_file);
+        EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
+        if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
+    }
+    // Kills in the middle of the three rewrites in place left a journal.
+    if (GetParam().second_name) {
+        EXPECT_GT(restored, 10);
+    }
+}
+#endif
+
+INSTANTIATE_TEST_SUITE_P(Setups, Replacement,
+                         ::testing::Values(Layout{"Rename", false, false}, Layout{"InPlace", true, false},
+                                           Layout{"RenameAcross", false, true},
+                                           Layout{"InPlaceAcross", true, true}),
+                         [](const auto& param_info) { return param_info.param.name; });
+
+}  // namespace
