@@ -1,17 +1,10 @@
-# Helpers shared by the desktop end-to-end tests of every platform. Sourced
-# by tests/e2e/lib.sh (the Linux program on X11), tests/wine/lib.sh
-# (telvor.exe under Wine) and tests/wayland/lib.sh (the Linux program under
-# sway), which set PLATFORM first and then add what is their own:
-#   exec_program ARG...  replaces the calling (sub)shell with the program
-#   clip                 prints the clipboard's text
-#   win TITLE [PID]      prints the id of the shown window of that title
-#   screenshot FILE      saves the screen as a PNG
-#   cleanup_platform     ends what the platform started besides PIDS
-#                        (optional; non-zero fails the test)
-# They may set WORK_PATH (the Program directory's place in the scratch
-# folder) beforehand, and WAIT_EXIT and WAIT_WINDOW (seconds) afterwards.
-# The scratch folder holds a Program directory with the sample lists;
-# everything started (PIDS) is ended on exit; E2E_KEEP=1 keeps the folder.
+# Helpers of the desktop end-to-end tests, sourced by the lib.sh of
+# tests/e2e/ (X11), tests/wine/ and tests/wayland/, which set PLATFORM first
+# and then define the platform's exec_program, start_display, copy_file
+# (OWNER: the clipboard's owner), clip, win TITLE [PID], xdo ID key|type
+# ARG, close ID, check_windows MAIN QUESTION and screenshot. The scratch
+# folder holds a Program directory (WORK) with the sample lists; everything
+# started (PIDS) is ended on exit; E2E_KEEP=1 keeps the folder.
 set -euo pipefail
 export LC_ALL=C
 : "${PLATFORM:?}" "${TELVOR_BIN:?}" "${TELVOR_BUILD_DIR:?}" "${TELVOR_SAMPLES_DIR:?}"
@@ -19,6 +12,7 @@ export LC_ALL=C
 QUESTION='TELVOR Version 0.38w (x86)'
 MAIN="$QUESTION - DreamBox Gemini Project Image e1 + e2 - I-Explorer, FireFox, Opera"
 DIALOG='Bitte Datei zum Laden auswählen'
+MAIN_TITLE=$MAIN QUESTION_TITLE=$QUESTION
 NAME=$(basename "$0" _test.sh) PIDS=() PID=
 WAIT_EXIT=15 WAIT_WINDOW=30
 DIR=$(mktemp -d "${TMPDIR:-/tmp}/telvor-$PLATFORM-$NAME.XXXXXX")
@@ -52,17 +46,30 @@ wait_until() {  # seconds, what, command...: polls the command every 0.1 s
     shift 2
     until "$@" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $what"; sleep 0.1; done
 }
+# A path as the program is given it and shows it.
+native_path() { echo "$1"; }
 
-# The Guide text sample as UTF-8 (the form a browser copies) plus extra bytes
-# ($1, printf escapes), in $DIR/guide: what the clipboard is to offer.
+start_session() { start_display && copy_guide; }   # the display, the Guide text copied
+# The Guide text sample as UTF-8 (the form a browser copies) plus extra
+# bytes ($1, printf escapes), or any text, on the clipboard; the silent
+# owner answers no request.
 make_guide() {
     { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"
 }
+copy_guide() { make_guide "${1:-}" && copy_file "$DIR/guide"; }
+copy_text() { printf '%s' "$1" >"$DIR/copied" && copy_file "$DIR/copied"; }
+copy_guide_silent() { copy_guide && kill -STOP "$OWNER"; }
 clip_is() { clip | cmp -s - "$1"; }   # file: the clipboard holds its bytes
-clip_is_guide() { clip_is "$DIR/guide"; }
-clip_has() { [[ $(clip) == *"$1"* ]]; }
-clip_kept() { clip_is_guide || fail "the clipboard lost the Guide text $*"; }
+clip_kept() { clip_is "$DIR/guide" || fail "the clipboard lost the Guide text $*"; }
 clip_empty() { [[ -z $(clip) ]]; }
+# box_text WINDOW: the title and text of a message box, copied with Ctrl+C.
+box_text() {
+    xdo "$1" key ctrl+c
+    sleep 0.5   # taken over before a stopped owner is asked
+    has_title() { [[ $(clip) == *"$QUESTION_TITLE"* ]]; }
+    wait_until 10 "the box's text on the clipboard" has_title
+    clip
+}
 
 start() {  # the program [ARG...] in the Program directory; PID is its id
     (cd "$WORK" && exec_program "$@") >"$DIR/telvor.out" 2>"$DIR/telvor.err" &

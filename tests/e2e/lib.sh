@@ -6,7 +6,4 @@ PLATFORM=e2e
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/x11.sh"
 export XDG_CONFIG_HOME=$DIR/config
-
 exec_program() { exec "$TELVOR_BIN" "$@"; }
-# A path as the program is given it and shows it: as it is.
-native_path() { echo "$1"; }

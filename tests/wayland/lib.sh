@@ -1,10 +1,8 @@
-# Desktop end-to-end helpers on Wayland: the real telvor on Qt's Wayland
-# platform under a private headless sway (pixman renderer, no input devices),
-# driven like a user: wl-copy/wl-paste for the clipboard, wtype to type,
-# swaymsg to find, focus and close windows, grim for screenshots. sway will
-# not run as root: run as root, the test makes a user of its own for the
-# session and removes it again. What all desktop tests share is in
-# tests/desktop/lib.sh.
+# The desktop tests' helpers on Wayland (tests/desktop/lib.sh): the real
+# telvor on Qt's Wayland platform under a private headless sway, driven with
+# wl-copy/wl-paste, wtype and swaymsg. Sourced by the tests here and, with
+# the argument wayland, by tests/desktop/answers_test.sh. sway will not run
+# as root: run as root, the test makes a user for the session and removes it.
 PLATFORM=wayland WORK_PATH=home/work TEST_USER=
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 HOME_DIR=$DIR/home
@@ -17,8 +15,6 @@ cleanup_platform() {
     for _ in 1 2 3 4 5; do userdel "$TEST_USER" 2>/dev/null && break; sleep 1; done
     ! id "$TEST_USER" &>/dev/null || { echo "could not remove the user $TEST_USER" >&2; return 1; }
 }
-
-# The session's user: a new system user when run as root, else whoever runs.
 if [[ $(id -u) == 0 ]]; then
     TEST_USER=telvor-wl-$$
     for _ in 1 2 3 4 5; do
@@ -29,36 +25,28 @@ if [[ $(id -u) == 0 ]]; then
     chmod 711 "$DIR"
     chown -R "$TEST_USER:" "$HOME_DIR" "$RUN"
 fi
-# The program as the user can run it.
-install -m 755 "$TELVOR_BIN" "$DIR/telvor"
-# as_user COMMAND...: runs it as the session's user, in the session's
-# environment; exec_as_user does the same in place of the calling (sub)shell,
-# so that a background job's id is the command's own.
-exec_as_user() {
+install -m 755 "$TELVOR_BIN" "$DIR/telvor"   # where the user can run it
+exec_as_user() {  # command...: in place of the (sub)shell, as the user, in the session's environment
     local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$HOME_DIR" LC_ALL=C
         XDG_RUNTIME_DIR="$RUN" XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_SESSION_TYPE=wayland)
     # Set once sway runs (sway itself must not find them set, not even empty).
     if [[ -n ${SWAYSOCK:-} ]]; then env+=(WAYLAND_DISPLAY="$WAYLAND_DISPLAY" SWAYSOCK="$SWAYSOCK"); fi
-    if [[ -n $TEST_USER ]]; then
-        exec setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --clear-groups -- "${env[@]}" "$@"
-    fi
-    exec "${env[@]}" "$@"
+    exec ${TEST_USER:+setpriv --reuid=$TEST_USER --regid=$TEST_USER --clear-groups --} "${env[@]}" "$@"
 }
 as_user() { (exec_as_user "$@"); }
 background() {  # log file, command...: as the user, in the background
     (exec_as_user "${@:2}") <&0 >"$1" 2>&1 &
     PIDS+=($!)
 }
-exec_program() { exec_as_user "$DIR/telvor" "$@"; }
+exec_program() {  # the Program directory handed to the user first
+    [[ -z $TEST_USER ]] || chown -R "$TEST_USER:" "$WORK"
+    exec_as_user "$DIR/telvor" "$@"
+}
 
 # Headless sway with the given extra configuration lines ($1).
-start_sway() {
-    cat >"$DIR/sway.config" <<CONFIG
-xwayland disable
-output HEADLESS-1 resolution 1280x1024 position 0 0
-focus_follows_mouse no
-${1:-}
-CONFIG
+start_display() {
+    printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x1024 position 0 0\nfocus_follows_mouse no\n%s\n' \
+        "${1:-}" >"$DIR/sway.config"
     chmod 644 "$DIR/sway.config"
     background "$DIR/sway.log" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         sway --config "$DIR/sway.config"
@@ -77,35 +65,12 @@ CONFIG
     wait_until 10 "the resident keyboard" has_keyboard
 }
 swaymsg() { as_user swaymsg "$@"; }
-
-# The clipboard: the Guide text sample as UTF-8 plus extra bytes ($1), or
-# any text (copy_text), offered by a wl-copy (OWNER) until something else
-# takes the clipboard.
-copy_guide() {
-    make_guide "${1:-}"
-    copy_file "$DIR/guide"
-}
-copy_text() { printf '%s' "$1" >"$DIR/copied" && copy_file "$DIR/copied"; }
-copy_file() {
+copy_file() {  # offered by a wl-copy until something else takes the clipboard
     background /dev/null wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"
     OWNER=${PIDS[-1]}
     wait_until 10 "wl-copy" clip_is "$1"
 }
 clip() { as_user timeout 10 wl-paste --no-newline 2>/dev/null || true; }
-
-give() {  # paths...: hands files made here to the session's user
-    if [[ -n $TEST_USER ]]; then chown -R "$TEST_USER:" "$@"; fi
-}
-# A second TELVOR in a folder of its own, showing its open-file dialog: a
-# window of another program to move the focus to. Sets OTHER (its pid).
-start_other() {
-    mkdir -p "$HOME_DIR/other"
-    cp "$WORK"/TELVOR.{filter,service} "$HOME_DIR/other/"
-    give "$HOME_DIR/other"
-    (cd "$HOME_DIR/other" && exec_program) >"$DIR/other.out" 2>&1 &
-    OTHER=$!
-    PIDS+=($OTHER)
-}
 
 # Windows by their exact title, from sway's tree: id, focused, pid, title.
 windows() {
@@ -116,14 +81,25 @@ win() {  # title [pid]: the window of that process (telvor's own by default)
     windows | awk -F '\t' -v t="$1" -v p="${2:-$PID}" '$4 == t && $3 == p { print $1; exit }'
 }
 focused() { windows | awk -F '\t' '$2 == "true" { print $4; exit }'; }
+is_focused() { [[ $(windows | awk -F '\t' -v id="$1" '$1 == id { print $2 }') == true ]]; }
 focus() { swaymsg "[con_id=$1] focus" >/dev/null; }
 close() { swaymsg "[con_id=$1] kill" >/dev/null; }
-# key KEY...: focuses the window ($1) and presses the keys with wtype, whose
-# virtual keyboard needs a moment before its first key counts.
-key() {
+# xdo ID key|type KEY|TEXT: focuses the window, then presses the key (as
+# xdotool names it: Return, alt+n) or types with wtype, whose keyboard needs
+# a moment before its first key counts.
+xdo() {
     focus "$1"
     wait_until 5 "window $1 to get the focus" is_focused "$1"
-    as_user wtype -s 1500 "${@:2}"
+    if [[ $2 == type ]]; then as_user wtype -s 1500 "$3"
+    elif [[ $3 == *+* ]]; then as_user wtype -s 1500 -M "${3%+*}" -k "${3#*+}" -m "${3%+*}"
+    else as_user wtype -s 1500 -k "$3"; fi
 }
-is_focused() { [[ $(windows | awk -F '\t' -v id="$1" '$1 == id { print $2 }') == true ]]; }
 screenshot() { as_user grim "$HOME_DIR/shot.png" && cp "$HOME_DIR/shot.png" "$1"; }
+# The question in front; the main window names TELVOR's desktop entry,
+# through which the compositor finds its icon.
+check_windows() {
+    [[ $(focused) == "$QUESTION" ]] || fail "the question is not in front: $(windows)"
+    local app_id
+    app_id=$(swaymsg -t get_tree | jq -r --argjson id "$1" '.. | objects | select(.id? == $id) | .app_id')
+    [[ -f $TELVOR_SOURCE_DIR/packaging/$app_id.desktop.in ]] || fail "app_id '$app_id' names no desktop entry"
+}

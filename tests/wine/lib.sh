@@ -1,7 +1,6 @@
-# Desktop end-to-end helpers for the Windows build: the real telvor.exe under
-# Wine on a private Xvfb + openbox (tests/desktop/x11.sh; Wine shares the X
-# clipboard), in a scratch Program directory, driven like a user. Sourced,
-# with the argument wine, by the desktop scenarios in tests/desktop/.
+# The desktop tests' helpers for telvor.exe under Wine on X11
+# (tests/desktop/x11.sh). Sourced by the tests here and, with the argument
+# wine, by the desktop scenarios in tests/desktop/.
 : "${TELVOR_SOURCE_DIR:?}" "${TELVOR_WINEPREFIX:?}" "${TELVOR_DESKTOP_HELPER:?}"
 # The desktop tests share one Wine prefix of their own (ctest runs them one
 # at a time): Wine's clipboard bridge lives as long as the prefix's server
@@ -25,7 +24,8 @@ cleanup_platform() {
     wineserver -w 2>/dev/null || true
 }
 # The Guide text on the clipboard from a Windows program that hands it over
-# only when asked (telvor-desktop-helper), which is then stopped.
+# only when asked (telvor-desktop-helper), which is then stopped: a hung
+# Windows owner (for a stopped X owner, Wine's clipboard bridge answers).
 copy_guide_silent() {
     make_guide
     wine "$TELVOR_DESKTOP_HELPER" own-clipboard "$(native_path "$DIR/guide")" >"$DIR/owner.out" 2>&1 &
