@@ -17,8 +17,11 @@ template <typename F> void expect_all(F f, const Pairs& cases) {
 const ServiceNames no_names;
 
 TEST(GuideBlock, EventGenreAndDescriptionLines) {
-    // (The Event line's cut at 200 characters, and its form without a Start
-    // time: the whole-run tests.)
+    // The Event line: date, Start time (what stands there, a time or not),
+    // the empty mark, the title cut at 200 characters.
+    expect_all([](const Text& title) { return compose_event_line("07.12.2009 " + title, "09:05 30 min."); },
+               {{"Reise", "07.12.2009 09:05   Reise"}, {Text(250, 'x'), "07.12.2009 09:05   " + Text(200, 'x')}});
+    EXPECT_EQ(compose_event_line("07.12.2009 Reise", "N/A"), "07.12.2009 N/A   Reise");
     // One pass per abbreviation, in a fixed order: "So." before "Su." and
     // "Sa.", so what their removal joins into a "So." stays.
     EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSa.o.x", no_names), "07.12.2009 So.x");
