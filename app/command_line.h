@@ -54,17 +54,18 @@ inline const char* command_line_usage() {
            "  5  out of memory\n";
 }
 
-// Reads argv; exists tells whether a directory entry of that name exists.
-// The first of --help, --version or an unknown option decides; after "--"
-// every argument is a file name. One Event file at most.
-inline CommandLine command_line_parse(int argc, const char* const* argv,
+// Reads the arguments, the program path first; exists tells whether a
+// directory entry of that name exists. The first of --help, --version or an
+// unknown option decides; after "--" every argument is a file name. One
+// Event file at most.
+inline CommandLine command_line_parse(const std::vector<std::string>& arguments,
                                       const std::function<bool(const std::string&)>& exists) {
     CommandLine result;
-    result.run_arguments.emplace_back(argc > 0 && argv[0] != nullptr ? argv[0] : "telvor");
+    result.run_arguments.push_back(arguments.empty() ? "telvor" : arguments.front());
     std::vector<std::string> files;
     bool options_end = false;
-    for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
-        const std::string argument = argv[i];
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (!options_end && argument == "--") {
             options_end = true;
             continue;

@@ -12,17 +12,15 @@ const char* const LISTS[] = {"TELVOR.service", "TELVOR.filter"};
 
 Path joined(const Path& folder, const std::string& name) { return Path{os::join(folder.native, name)}; }
 
-std::string reason() { return file_failure_reason(); }
-
 // Copies the installed list of that name into folder, where none exists.
 // Returns a note on what failed, or the empty text.
 std::string put_in_list(const Path& folder, const Path& installed, const std::string& name) {
     const Path target = joined(folder, name);
     if (file_entry_exists(target)) return "";
     const Path source = joined(installed, name);
-    if (!file_open_read(LIST_SLOT, source)) return "no " + name + " to start with: " + source.native + ": " + reason();
+    if (!file_open_read(LIST_SLOT, source)) return "no " + name + " to start with: " + source.native + ": " + file_failure_reason();
     if (!file_create(DATA_SLOT, target)) {
-        const std::string note = "cannot make " + target.native + ": " + reason();
+        const std::string note = "cannot make " + target.native + ": " + file_failure_reason();
         file_close(LIST_SLOT);
         return note;
     }
@@ -30,7 +28,7 @@ std::string put_in_list(const Path& folder, const Path& installed, const std::st
     const bool read = file_close(LIST_SLOT) != 0;
     if (file_close(DATA_SLOT) && read) return "";
     // Half a list would stay half: gone, it is put in whole next time.
-    const std::string note = "cannot copy " + source.native + " to " + target.native + ": " + reason();
+    const std::string note = "cannot copy " + source.native + " to " + target.native + ": " + file_failure_reason();
     file_delete(target);
     return note;
 }
@@ -50,10 +48,10 @@ void enter_documents_folder(Launch& launch) {
         }
         return;
     }
-    launch.notes.push_back("cannot use " + folder.native + " (" + reason() + "): TELVOR runs in " +
+    launch.notes.push_back("cannot use " + folder.native + " (" + file_failure_reason() + "): TELVOR runs in " +
                            documents.native);
     if (!directory_set_current(documents))
-        launch.notes.push_back("cannot enter " + documents.native + " either: " + reason());
+        launch.notes.push_back("cannot enter " + documents.native + " either: " + file_failure_reason());
 }
 
 }  // namespace
@@ -68,7 +66,7 @@ Launch launch_enter_folder(const std::vector<std::string>& run_arguments) {
     }
     std::string& file = launch.run_arguments[1];
     if (!directory_set_current(Path{os::parent_of(file)})) {
-        launch.notes.push_back("cannot enter the folder of " + file + ": " + reason());
+        launch.notes.push_back("cannot enter the folder of " + file + ": " + file_failure_reason());
         return launch;
     }
     if (!os::is_absolute(file)) file = os::name_of(file);  // from inside its folder

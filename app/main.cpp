@@ -31,11 +31,7 @@ int main(int argc, char** argv) {
     // command line), the program path first.
     std::vector<std::string> given = os::process_arguments(argc, argv);
     given.insert(given.begin(), argc > 0 && argv != nullptr && argv[0] != nullptr ? argv[0] : "telvor");
-    std::vector<const char*> given_argv;
-    for (const std::string& argument : given) given_argv.push_back(argument.c_str());
-    given_argv.push_back(nullptr);
-    const CommandLine command =
-        command_line_parse(static_cast<int>(given.size()), given_argv.data(), entry_exists);
+    const CommandLine command = command_line_parse(given, entry_exists);
     switch (command.action) {
         case CommandLine::Action::help:
             return print(stdout, command_line_usage());

@@ -26,15 +26,15 @@ void refuse_busy(const char* what, const Path& path) {
     run_set_exit_status(EXIT_BUSY);
 }
 
-// Shows why the run leaves a folder or the Event file alone (said on stderr
-// already): the run ends without having changed anything.
-void refuse_unusable() {
-    const Path folder = file_failure_path();
+// Shows why the run leaves a folder it cannot lock (locking) or the Event
+// file alone (said on stderr already): the run ends without having changed
+// anything.
+void refuse_unusable(bool locking) {
     const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_reason()));
-    const bool locking = !folder.empty() && Text(file_failure_doing()).starts_with("lock");
     const Text text =
-        locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" + path_display(folder) +
-                      "\n" + reason + "\n" + translate("TELVOR must be able to read and write the folder.")
+        locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" +
+                      path_display(file_failure_path()) + "\n" + reason + "\n" +
+                      translate("TELVOR must be able to read and write the folder.")
                 : translate("TELVOR leaves this Event file alone:") + "\n" + g_run.event_file_name + "\n" + reason;
     show_stop_message(g_run.version_text, text);
 }
@@ -46,7 +46,7 @@ void main_sequence() {
         return;
     case FOLDER_FAILED:
         run_file_step_failed("lock the folder", g_run.program_directory);
-        refuse_unusable();
+        refuse_unusable(true);
         return;
     default:
         break;
@@ -68,20 +68,22 @@ void main_sequence() {
     read_filter_file();
     read_service_file();
 
-    switch (choose_event_file()) {
+    const Choice choice = choose_event_file();
+    switch (choice) {
     case Choice::cancelled:
         return;
     case Choice::busy:
         refuse_busy("on this Event file", g_run.event_file_path);
         return;
-    case Choice::unusable:
-        refuse_unusable();
+    case Choice::lock_failed:
+    case Choice::restore_failed:
+        refuse_unusable(choice == Choice::lock_failed);
         return;
     case Choice::chosen:
         break;
     }
     // The Service list made ready once for the capture and the conversion.
-    const ServiceNames services = service_names_prepare(g_run.service_list, g_run.service_count);
+    const ServiceNames services = service_names_prepare(g_run.service_list);
     const bool guide_text_taken = capture_guide_text(services);
     const bool guide_text_converted = convert_event_file(services);
     ask_end_of_run_question();

@@ -15,10 +15,9 @@
 
 namespace {
 
-// The weekday abbreviations a Weekday line begins with ...
-const char* const WEEKDAYS[] = {"Fr.", "Sa.", "Mo.", "So.", "Di.", "Mi.", "Do.", "Su.", "Tu.", "We.", "Th."};
-// ... and the order in which they are then removed from it: one pass each,
-// so what one removal joins can be removed by a later one.
+// The weekday abbreviations a Weekday line begins with, in the order in
+// which they are then removed from it: one pass each, so what one removal
+// joins can be removed by a later one.
 const char* const WEEKDAY_REMOVAL_ORDER[] = {"So.", "Su.", "Mo.", "Di.", "Tu.", "Mi.",
                                              "We.", "Do.", "Th.", "Fr.", "Sa."};
 
@@ -113,7 +112,7 @@ bool has_space_run(std::string_view line, std::size_t n) {
 
 bool is_weekday_line(std::string_view line) {
     if (line.size() < 3 || line[2] != '.') return false;
-    for (const char* abbreviation : WEEKDAYS)
+    for (const char* abbreviation : WEEKDAY_REMOVAL_ORDER)
         if (line[0] == abbreviation[0] && line[1] == abbreviation[1]) return true;
     return false;
 }
@@ -153,12 +152,12 @@ Text time_line_prepared(std::string_view time_line) {
 
 Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line) {
     using namespace event_line;
-    const std::string_view date = field(prepared_weekday_line, DATE_START, DATE_WIDTH);
-    const std::string_view time = field(prepared_time_line, 1, TIME_WIDTH);
-    const std::string_view title = field(prepared_weekday_line, DATE_START + DATE_WIDTH, NEW_TITLE_WIDTH);
+    const std::string_view day = date(prepared_weekday_line);
+    const std::string_view clock = field(prepared_time_line, 1, TIME_WIDTH);
+    const std::string_view text = field(prepared_weekday_line, DATE_START + DATE_WIDTH, NEW_TITLE_WIDTH);
     Text line;
-    line.reserve(date.size() + time.size() + MARK_EMPTY.size() + title.size());
-    line.append(date).append(time).append(MARK_EMPTY).append(title);
+    line.reserve(day.size() + clock.size() + MARK_EMPTY.size() + text.size());
+    line.append(day).append(clock).append(MARK_EMPTY).append(text);
     return line;
 }
 
@@ -184,7 +183,7 @@ Text compose_description_line(std::string_view description_line) {
 
 bool convert_event_file(const ServiceNames& services) {
     if (!begin_data_file_pass()) return false;
-    Conversion c{services, filter_index_build(g_run.filter_list, g_run.filter_count), {}, {}};
+    Conversion c{services, filter_index_build(g_run.filter_list), {}, {}};
     while (!file_at_end(EVENT_SLOT)) {
         const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
         if (is_weekday_line(line))

@@ -30,8 +30,8 @@ Choice claim_event_file() {
     case FOLDER_BUSY:
         return Choice::busy;
     case FOLDER_FAILED:
-        run_file_step_failed("lock the folder of", g_run.event_file_path);
-        return Choice::unusable;
+        run_file_step_failed("lock the folder", g_run.event_file_path);
+        return Choice::lock_failed;
     default:
         break;
     }
@@ -43,7 +43,7 @@ Choice claim_event_file() {
         break;
     case RECOVERY_FAILED:
         run_file_step_failed("restore the old content of", g_run.event_file_path);
-        return Choice::unusable;
+        return Choice::restore_failed;
     default:
         break;
     }

@@ -6,14 +6,14 @@
 #include "runtime/path.h"
 #include "runtime/text.h"
 
-enum class Choice { chosen, cancelled, busy, unusable };
+enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed };
 
 // Fixes the Event file: the first program parameter, else the file picked
 // or named in the open-file dialog. The folder that holds it is claimed for
-// this run (busy when another run holds it, unusable when it cannot be
+// this run (busy when another run holds it, lock_failed when it cannot be
 // locked), cleared of the leftovers of killed replacements, and an
 // interrupted rewrite of the Event file is undone from its journal
-// (unusable when that fails). A name under which nothing exists gets the
+// (restore_failed when that fails). A name under which nothing exists gets the
 // extension ".telvor" (unless it has it) and is created with the New-file
 // header.
 Choice choose_event_file();

@@ -19,7 +19,6 @@ namespace event_line {
 enum : int {
     DATE_START = 1,
     DATE_WIDTH = 11,
-    TIME_START = 12,
     TIME_WIDTH = 5,
     MARK_START = 17,
     MARK_WIDTH = 3,
@@ -42,7 +41,6 @@ constexpr std::string_view field(std::string_view line, int start, std::size_t w
 }
 
 constexpr std::string_view date(std::string_view line) { return field(line, DATE_START, DATE_WIDTH); }
-constexpr std::string_view time(std::string_view line) { return field(line, TIME_START, TIME_WIDTH); }
 constexpr std::string_view mark(std::string_view line) { return field(line, MARK_START, MARK_WIDTH); }
 // The whole title (the Event text).
 constexpr std::string_view title(std::string_view line) {

@@ -102,19 +102,19 @@ void store_make_room(EventStore& store) {
 
 }  // namespace
 
-FilterIndex filter_index_build(const std::vector<Text>& terms, int count) {
+FilterIndex filter_index_build(const std::vector<Text>& terms) {
     FilterIndex index;
     index.term_ends.assign(1, 0);
     std::size_t bytes = 0;
-    for (int i = 0; i < count; ++i) bytes += terms[static_cast<std::size_t>(i)].size();
+    for (const Text& term : terms) bytes += term.size();
     std::size_t size = 16;
     while (size < 2 * bytes + 2) size <<= 1;
     index.edge_keys.assign(size, 0);
     index.edge_nodes.assign(size, 0);
     const std::size_t mask = size - 1;
-    for (int t = 0; t < count; ++t) {
+    for (std::size_t t = 0; t < terms.size(); ++t) {
         std::int32_t node = 0;
-        for (unsigned char byte : terms[static_cast<std::size_t>(t)]) {
+        for (unsigned char byte : terms[t]) {
             const std::uint64_t key = edge_key(node, byte);
             std::size_t i = edge_slot(index, key);
             while (index.edge_keys[i] != 0 && index.edge_keys[i] != key) i = (i + 1) & mask;

@@ -19,8 +19,8 @@ struct FilterIndex {
     std::vector<unsigned char> term_ends;  // node ends a Filter term
 };
 
-// The Filter test's lookup over terms[0 .. count - 1].
-FilterIndex filter_index_build(const std::vector<Text>& terms, int count);
+// The Filter test's lookup over the terms.
+FilterIndex filter_index_build(const std::vector<Text>& terms);
 // Hit when the Event text begins with a Filter term (exact, case-sensitive).
 bool filter_test(const FilterIndex& index, std::string_view event_line);
 

@@ -292,10 +292,10 @@ Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
 
 }  // namespace
 
-ServiceNames service_names_prepare(const std::vector<Text>& list, int count) {
+ServiceNames service_names_prepare(const std::vector<Text>& list) {
     ServiceNames names;
     std::vector<std::pair<std::uint64_t, std::int32_t>> four, eight;
-    for (int i = 0; i < count; ++i) {
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(list.size()); ++i) {
         const Text& entry = list[static_cast<std::size_t>(i)];
         names.folded.push_back(text_fold_ascii(entry));
         const Text& folded = names.folded.back();
@@ -376,10 +376,13 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
 }
 
 Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {
-    return by_line(weekday_line, names, [&](std::string_view piece, Scratch& s, Text& out) {
-        s.first.clear();
-        append_spaces(piece, false, s.first);
-        remove_names(s.first, names, s);
-        append_date_rows(s.first, out);
-    });
+    // One piece: a Weekday line is one line, and cutting a text into its
+    // lines only spares the steps work, it never changes their result.
+    Scratch s;
+    append_spaces(weekday_line, false, s.first);
+    remove_names(s.first, names, s);
+    Text out;
+    out.reserve(s.first.size() + 8);
+    append_date_rows(s.first, out);
+    return out;
 }

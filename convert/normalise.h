@@ -26,7 +26,7 @@ struct PrefixTable {
 // (A-Z onto a-z) and found by their first four bytes (entries of four to
 // seven bytes) or eight bytes (longer ones).
 struct ServiceNames {
-    std::vector<Text> folded;              // entries 0 .. count - 1, in list order
+    std::vector<Text> folded;              // the entries, in list order
     std::vector<std::int32_t> short_ones;  // entries of one to three bytes
     PrefixTable by_four, by_eight;
     std::vector<std::uint64_t> first_two;  // their first two bytes, in every letter case
@@ -35,8 +35,7 @@ struct ServiceNames {
     bool line_by_line = true;
 };
 
-// The Service list's entries 0 .. count - 1.
-ServiceNames service_names_prepare(const std::vector<Text>& list, int count);
+ServiceNames service_names_prepare(const std::vector<Text>& list);
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
 // then "\t" become a space, backslashes go, the Date table, then the

@@ -13,12 +13,6 @@ namespace {
 
 const int SHORTEST_ENTRY = 3;  // shorter lines are not entries
 
-// Stores an entry at index, growing the list as needed.
-void store_entry(std::vector<Text>& list, int index, const Text& entry) {
-    if (index >= static_cast<int>(list.size())) list.resize(static_cast<size_t>(index) + 1);
-    list[static_cast<size_t>(index)] = entry;
-}
-
 // The entries of the list file open in LIST_SLOT, in file order: its lines
 // without their trailing blanks, less those shorter than an entry.
 //
@@ -70,11 +64,10 @@ void closing_lines(int view, const Text& name) {
 
 void read_filter_file() {
     if (!open_list_file(FILTER_VIEW, g_run.filter_file_path, "TELVOR.filter")) return;
-    for (const Text& term : read_entries()) {
-        store_entry(g_run.filter_list, g_run.filter_count, term);
+    g_run.filter_list = read_entries();
+    for (const Text& term : g_run.filter_list) {
         g_run.last_shown_text = term;
         view_add(FILTER_VIEW, term);
-        g_run.filter_count++;
     }
     if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.filter_file_path);
     closing_lines(FILTER_VIEW, "TELVOR.filter");
@@ -83,24 +76,22 @@ void read_filter_file() {
 
 void read_service_file() {
     if (!open_list_file(SERVICE_VIEW, g_run.service_file_path, "TELVOR.service")) return;
-    for (Text name : read_entries()) {
+    std::vector<Text>& names = g_run.service_list;
+    names = read_entries();
+    for (Text& name : names) {
         name += ' ';
-        store_entry(g_run.service_list, g_run.service_count, name);
         view_add(SERVICE_VIEW, name);
-        g_run.service_count++;
     }
+    const int last = static_cast<int>(names.size()) - 1;
 
     // The view shows the names ascending, in place of the file order, below
     // its four start lines.
-    sort_texts(g_run.service_list, SORT_IGNORE_CASE, 0, g_run.service_count - 1);
-    for (int i = 0; i < g_run.service_count; ++i)
-        list_set_line(SERVICE_VIEW, FIRST_SERVICE_LINE + i, g_run.service_list[static_cast<size_t>(i)]);
-    g_run.last_shown_text = g_run.service_count > 0
-                                ? g_run.service_list[static_cast<size_t>(g_run.service_count - 1)]
-                                : Text();
+    sort_texts(names, SORT_IGNORE_CASE, 0, last);
+    for (int i = 0; i <= last; ++i) list_set_line(SERVICE_VIEW, FIRST_SERVICE_LINE + i, names[static_cast<size_t>(i)]);
+    g_run.last_shown_text = names.empty() ? Text() : names.back();
 
     // Removal runs in descending order: every name before the names it begins with.
-    sort_texts(g_run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, g_run.service_count - 1);
+    sort_texts(names, SORT_DESCENDING | SORT_IGNORE_CASE, 0, last);
     if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.service_file_path);
     closing_lines(SERVICE_VIEW, "TELVOR.service");
     view_show_last_shown(SERVICE_VIEW);

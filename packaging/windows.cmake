@@ -26,10 +26,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/win32/telvor.rc TARGET_D
   PROPERTIES OBJECT_DEPENDS ${TELVOR_ICO})
 
 # The texts that go with telvor.exe, with Windows line ends for Notepad.
-foreach(text runtime/win32/README-Windows.txt:README.txt LICENSE:LICENSE.txt)
-  string(REPLACE ":" ";" text ${text})
-  list(GET text 0 source)
-  list(GET text 1 target)
+foreach(source target IN ZIP_LISTS "runtime/win32/README-Windows.txt;LICENSE" "README.txt;LICENSE.txt")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
   file(READ ${CMAKE_SOURCE_DIR}/${source} content)
   # Written only when it changes, so that the installer is not made anew.
@@ -42,13 +39,10 @@ if(NOT TELVOR_WIXL)
   return()
 endif()
 # wixl finds the files by paths relative to the folder it runs in.
-foreach(file TELVOR_SERVICE:${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.service
-             TELVOR_FILTER:${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.filter
-             TELVOR_README:${generated}/README.txt TELVOR_LICENSE:${generated}/LICENSE.txt
-             TELVOR_ICO:${TELVOR_ICO})
-  string(REPLACE ":" ";" file ${file})
-  list(GET file 0 name)
-  list(GET file 1 path)
+set(msi_names TELVOR_SERVICE TELVOR_FILTER TELVOR_README TELVOR_LICENSE TELVOR_ICO)
+set(msi_paths ${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.service ${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.filter
+  ${generated}/README.txt ${generated}/LICENSE.txt ${TELVOR_ICO})
+foreach(name path IN ZIP_LISTS msi_names msi_paths)
   list(APPEND msi_inputs ${path})
   file(RELATIVE_PATH ${name} ${CMAKE_BINARY_DIR} ${path})
 endforeach()

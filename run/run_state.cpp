@@ -78,10 +78,10 @@ void run_step_failed_with(const char* doing, const Path& path, const Text& reaso
 }
 
 void run_show_failed_steps() {
-    if (g_run.failed_steps_shown == g_run.failed_steps.size()) return;
+    if (g_run.failed_steps.empty()) return;
     Text message = translate("TELVOR could not complete these steps:");
-    for (; g_run.failed_steps_shown < g_run.failed_steps.size(); ++g_run.failed_steps_shown)
-        message += "\n" + g_run.failed_steps[g_run.failed_steps_shown];
+    for (const Text& step : g_run.failed_steps) message += "\n" + step;
+    g_run.failed_steps.clear();
     show_stop_message(g_run.version_text, message);
 }
 

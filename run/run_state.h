@@ -32,8 +32,6 @@ enum : int { SEPARATOR_LENGTH = 102 };
 enum : int { CLIPBOARD_WAIT_MS = 5000 };
 
 struct RunState {
-    int filter_count = 0;
-    int service_count = 0;
 
     Path event_file_path;
     Text event_file_name;          // the Event file path as views and files show it
@@ -49,14 +47,13 @@ struct RunState {
     Text last_shown_text;
     int end_of_run_answer = 0;     // the question's button code, 0 until it is answered
 
-    std::vector<Text> filter_list;   // entries 0 .. filter_count - 1
-    std::vector<Text> service_list;  // entries 0 .. service_count - 1, sorted for removal
+    std::vector<Text> filter_list;
+    std::vector<Text> service_list;  // sorted for removal
 
     ClipboardReading clipboard_capture;  // what the capture read from the clipboard
-    // The failed steps, one line each in the desktop's language, and how
-    // many of them the user has been shown.
+    // The failed steps not yet shown to the user, one line each in the
+    // desktop's language.
     std::vector<Text> failed_steps;
-    std::size_t failed_steps_shown = 0;
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;

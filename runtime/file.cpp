@@ -27,7 +27,7 @@ void copy_into(char* buffer, std::size_t size, const char* text) {
     buffer[size - 1] = '\0';
 }
 
-file_slots::Identity identity_of(const os::Info& info) { return {info.device, info.file}; }
+using file_slots::identity_of;
 
 // What a path finally names, links followed; kind missing when nothing.
 bool final_info(const std::string& path, os::Info& info) {

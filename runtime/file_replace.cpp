@@ -15,6 +15,7 @@
 // an interrupted rewrite puts the old content back first (file_recover).
 #include "runtime/file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -39,7 +40,7 @@ constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 
 enum class Step { done, cannot, failed };
 
-file_slots::Identity identity_of(const os::Info& info) { return {info.device, info.file}; }
+using file_slots::identity_of;
 
 // A name cut to at most room bytes, never inside a UTF-8 sequence.
 std::string cut_name(std::string name, std::size_t room) {
@@ -186,9 +187,8 @@ Step give_identity(os::Handle handle, const std::string& target, const os::Info&
             return refused_or_failed(target);
     }
     for (const std::string& name : present) {
-        bool kept = false;
-        for (const std::string& other : wanted) kept = kept || other == name;
-        if (!kept && !os::remove_attribute(handle, name)) return refused_or_failed(target);
+        if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && !os::remove_attribute(handle, name))
+            return refused_or_failed(target);
     }
     if (!source.close()) return refused_or_failed(target);
     return Step::done;
@@ -307,27 +307,27 @@ bool write_journal(const Replacement& r, const std::string& journal) {
     return false;
 }
 
+enum class Header { ours, foreign, unreadable };
+
 // Reads a journal's first bytes into start and its header; the length of
-// the header and of the old content. False when the file is no journal of
-// target (or cannot be read: failed tells).
-bool read_journal_header(os::Handle journal, const std::string& target, std::string& start,
-                         std::size_t& header_size, std::uint64_t& content_size, bool& failed_read) {
+// the header and of the old content where it is a journal of target.
+Header read_journal_header(os::Handle journal, const std::string& target, std::string& start,
+                           std::size_t& header_size, std::uint64_t& content_size) {
     start.assign(target.size() + 64, '\0');
     std::size_t have = 0;
-    failed_read = !read_fully(journal, start.data(), start.size(), have);
-    if (failed_read) return false;
+    if (!read_fully(journal, start.data(), start.size(), have)) return Header::unreadable;
     start.resize(have);
     const std::string head = std::string(JOURNAL_MAGIC) + "\n" + target + "\n";
-    if (start.compare(0, head.size(), head) != 0) return false;
+    if (start.compare(0, head.size(), head) != 0) return Header::foreign;
     const std::size_t end = start.find('\n', head.size());
-    if (end == std::string::npos || end == head.size()) return false;
+    if (end == std::string::npos || end == head.size()) return Header::foreign;
     content_size = 0;
     for (std::size_t i = head.size(); i < end; ++i) {
-        if (start[i] < '0' || start[i] > '9') return false;
+        if (start[i] < '0' || start[i] > '9') return Header::foreign;
         content_size = content_size * 10 + static_cast<std::uint64_t>(start[i] - '0');
     }
     header_size = end + 1;
-    return true;
+    return Header::ours;
 }
 
 // Puts the old content a journal holds back into target, then removes the
@@ -339,11 +339,13 @@ int restore_from_journal(const std::string& journal, const std::string& target) 
     std::string start;
     std::size_t header_size = 0;
     std::uint64_t content_size = 0;
-    bool failed_read = false;
     if (!os::open(journal, os::Open::read, in.handle) || !os::handle_info(in.handle, info))
         return failed_restore("read the journal", journal);
-    if (!read_journal_header(in.handle, target, start, header_size, content_size, failed_read))
-        return failed_read ? failed_restore("read the journal", journal) : 0;
+    switch (read_journal_header(in.handle, target, start, header_size, content_size)) {
+    case Header::ours: break;
+    case Header::foreign: return 0;
+    case Header::unreadable: return failed_restore("read the journal", journal);
+    }
     if (info.size != header_size + content_size) {
         file_failure::note("the journal is incomplete");
         file_failure::note_path("restore the old content of", target);

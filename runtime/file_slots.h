@@ -15,6 +15,7 @@ struct Identity {
     std::uint64_t file = 0;    // the file on it
     bool operator==(const Identity&) const = default;
 };
+inline Identity identity_of(const os::Info& info) { return {info.device, info.file}; }
 
 enum class Mode { reading, writing };
 

@@ -6,14 +6,14 @@
 
 #include "runtime/file.h"
 #include "runtime/file_failure.h"
+#include "runtime/file_slots.h"
 #include "runtime/os.h"
 
 namespace {
 
 struct Claim {
     os::Handle held;
-    std::uint64_t device;
-    std::uint64_t file;
+    file_slots::Identity folder;
 };
 
 std::vector<Claim> g_claims;
@@ -29,12 +29,13 @@ int claim(const std::string& folder) {
     }
     // Where no folder is, nothing can be written, and nothing needs keeping.
     if (info.kind != os::Kind::folder) return FOLDER_CLAIMED;
-    for (const Claim& held : g_claims)
-        if (held.device == info.device && held.file == info.file) return FOLDER_CLAIMED;
+    const file_slots::Identity identity = file_slots::identity_of(info);
+    for (const Claim& claimed : g_claims)
+        if (claimed.folder == identity) return FOLDER_CLAIMED;
     os::Handle held = os::NO_HANDLE;
     switch (os::lock_folder(target, info, held)) {
     case os::Lock::taken:
-        g_claims.push_back({held, info.device, info.file});
+        g_claims.push_back({held, identity});
         return FOLDER_CLAIMED;
     case os::Lock::busy:
         return FOLDER_BUSY;

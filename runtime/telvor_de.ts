@@ -32,10 +32,6 @@
         <translation>kann den Ordner %1 nicht sperren: %2</translation>
     </message>
     <message>
-        <source>cannot lock the folder of %1: %2</source>
-        <translation>kann den Ordner von %1 nicht sperren: %2</translation>
-    </message>
-    <message>
         <source>cannot rewrite %1: %2</source>
         <translation>kann %1 nicht neu schreiben: %2</translation>
     </message>

@@ -108,15 +108,6 @@ Text text_mid(const Text& text, int start, int n) {
     return text.substr(first, count);
 }
 
-int text_find(const Text& text, const Text& pattern, int start) {
-    if (text.empty() || pattern.empty()) return 0;
-    std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-    if (first >= text.size()) return 0;
-    std::size_t found = text.find(pattern, first);
-    if (found == Text::npos) return 0;
-    return to_int(found + 1);
-}
-
 std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from) {
     if (from > text.size() || text.size() - from < pattern.size()) return Text::npos;
 #ifdef __GLIBC__
@@ -189,10 +180,6 @@ Text text_lower(const Text& text) {
 
 Text text_upper(const Text& text) {
     return map_bytes(text, case_tables().upper);
-}
-
-Text text_spaces(int n) {
-    return Text(to_size(n), ' ');
 }
 
 bool text_equal(const Text& a, const Text& b) {

@@ -15,10 +15,8 @@ int text_length(const Text& text);
 Text text_left(const Text& text, int n);
 Text text_right(const Text& text, int n);
 Text text_mid(const Text& text, int start, int n);
-// Position of the first occurrence of pattern at or after start, 0 if none.
-int text_find(const Text& text, const Text& pattern, int start);
-// The same 0-based for the passes: the first occurrence of a pattern that is
-// not empty at or after index from, or Text::npos.
+// The first occurrence of a pattern that is not empty at or after index
+// from, or Text::npos.
 std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from);
 // Left-to-right, non-overlapping, case-sensitive; replacements are not rescanned.
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement);
@@ -37,8 +35,6 @@ std::string_view text_trim_right(std::string_view text);
 // Letter case in Windows-1252, accented letters included.
 Text text_lower(const Text& text);
 Text text_upper(const Text& text);
-// n spaces; none for n below 1.
-Text text_spaces(int n);
 // The same length and the same bytes; letter case counts.
 bool text_equal(const Text& a, const Text& b);
 

@@ -2,9 +2,20 @@
 
 #include <vector>
 
+#include "runtime/codepage.h"
 #include "runtime/text_arena.h"
 
 namespace {
+
+// The program's messages in German: English text, then the translation in
+// UTF-8, made from runtime/telvor_de.ts by the build.
+struct Translation {
+    const char* english;
+    const char* german;
+};
+constexpr Translation GERMAN[] = {
+#include "telvor_de.inc"
+};
 
 WindowServices* installed = nullptr;
 
@@ -21,7 +32,6 @@ struct ListLines {
 std::vector<ListLines> g_lists;
 
 ListLines* lines_of(int number) {
-    if (installed == nullptr) return nullptr;
     for (ListLines& list : g_lists)
         if (list.number == number) return &list;
     return nullptr;
@@ -39,9 +49,8 @@ bool is_line(const ListLines& list, int line) {
 // The first of the lines equal to text with letter case ignored in
 // Windows-1252; -1 when there is none.
 int find_line(const ListLines& list, const Text& text) {
-    // Only lines of the same length need a look at their bytes.
     for (std::size_t i = 0; i < list.lines.size(); ++i)
-        if (list.lines[i].size() == text.size() && text_equal_ignore_case(list.lines[i], text))
+        if (text_equal_ignore_case(list.lines[i], text))
             return static_cast<int>(i);
     return -1;
 }
@@ -53,7 +62,7 @@ const char* const CLIPBOARD_SILENT =
 const char* const CLIPBOARD_NO_FOCUS = "TELVOR's window did not get the keyboard focus";
 const char* const CLIPBOARD_HELD_OPEN = "another program keeps the clipboard open";
 
-std::uint64_t clipboard_fingerprint(const std::string& content) { return text_hash(content); }
+std::uint64_t clipboard_fingerprint(std::string_view content) { return text_hash(content); }
 
 void window_services_install(WindowServices* services) {
     installed = services;
@@ -90,10 +99,7 @@ int list_add_line(int number, int position, std::string_view text) {
     if (position < 0 || position > count || !installed->list_add_line(number, position, text))
         return 0;
     const std::string_view kept = text_arena_add(list->bytes, text);
-    if (position == count)
-        list->lines.push_back(kept);
-    else
-        list->lines.insert(list->lines.begin() + position, kept);
+    list->lines.insert(list->lines.begin() + position, kept);
     return 1;
 }
 
@@ -142,9 +148,12 @@ ClipboardReading clipboard_get_text(int milliseconds) {
     return nothing;
 }
 
-int clipboard_clear() { return installed ? installed->clipboard_clear() : 0; }
-
-Text translate(const Text& text) { return installed ? installed->translate(text) : text; }
+Text translate(const Text& text) {
+    if (!installed || !installed->prefers_german()) return text;
+    for (const Translation& translation : GERMAN)
+        if (text == translation.english) return cp1252_from_utf8(translation.german);
+    return text;
+}
 
 bool clipboard_holds(const ClipboardReading& captured, const ClipboardReading& now) {
     if (!captured.read) return false;

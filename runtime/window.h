@@ -46,7 +46,7 @@ struct ClipboardReading {
 };
 
 // A 64-bit fingerprint of a text (text_hash of its bytes).
-std::uint64_t clipboard_fingerprint(const std::string& content);
+std::uint64_t clipboard_fingerprint(std::string_view content);
 
 // Why a clipboard read failed, as the window services say it.
 extern const char* const CLIPBOARD_SILENT;      // the owner did not hand over its text in time
@@ -98,9 +98,9 @@ public:
     // The platform's count of clipboard changes; 0 where it keeps none.
     virtual unsigned long long clipboard_sequence() = 0;
     virtual int clipboard_clear() = 0;
-    // A message the program adds (none of its fixed texts) in the desktop's
-    // language; the text as it is where that language has no translation.
-    virtual Text translate(const Text& text) = 0;
+    // Whether the desktop's language for the program's own messages is
+    // German.
+    virtual bool prefers_german() = 0;
     // Waits for the next window event; WINDOW_EVENT_CLOSE for a close request.
     virtual int window_wait_event() = 0;
 };
@@ -123,7 +123,7 @@ public:
     ClipboardReading clipboard_get_text(int milliseconds) override;                         \
     unsigned long long clipboard_sequence() override;                                       \
     int clipboard_clear() override;                                                         \
-    Text translate(const Text& text) override;                                              \
+    bool prefers_german() override;                                                         \
     int window_wait_event() override
 
 
@@ -159,7 +159,9 @@ void show_stop_message(const Text& title, const Text& text);
 Path choose_file_to_open(const Text& title, const Path& default_path, const Text& pattern,
                          int pattern_index);
 ClipboardReading clipboard_get_text(int milliseconds);
-int clipboard_clear();
+// A message the program adds (none of its fixed texts) in the desktop's
+// language: German where the desktop prefers it and a translation exists,
+// else the text as it is.
 Text translate(const Text& text);
 
 // Whether the clipboard still holds what captured read: the count of

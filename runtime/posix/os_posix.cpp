@@ -175,19 +175,27 @@ bool sys_set_mode(Handle handle, std::uint32_t mode) {
     return ::fchmod(fd_of(handle), static_cast<mode_t>(mode)) == 0;
 }
 
+// Asks get for the size of a value, then for the value; again where it
+// grew in between.
+template <class Get>
+bool sized_read(Get get, std::string& value) {
+    for (;;) {
+        const ssize_t size = get(nullptr, 0);
+        if (size < 0) return false;
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = get(value.data(), value.size());
+        if (got < 0 && errno == ERANGE) continue;
+        if (got < 0) return false;
+        value.resize(static_cast<std::size_t>(got));
+        return true;
+    }
+}
+
 bool sys_list_attributes(Handle handle, std::vector<std::string>& names) {
     names.clear();
     std::string buffer;
-    for (;;) {
-        const ssize_t size = ::flistxattr(fd_of(handle), nullptr, 0);
-        if (size < 0) return errno == ENOTSUP;  // a file system without them has none
-        buffer.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::flistxattr(fd_of(handle), buffer.data(), buffer.size());
-        if (got < 0 && errno == ERANGE) continue;  // grew in between
-        if (got < 0) return false;
-        buffer.resize(static_cast<std::size_t>(got));
-        break;
-    }
+    const auto list = [&](char* into, std::size_t size) { return ::flistxattr(fd_of(handle), into, size); };
+    if (!sized_read(list, buffer)) return errno == ENOTSUP;  // a file system without them has none
     for (std::size_t start = 0; start < buffer.size();) {
         const std::size_t end = buffer.find('\0', start);
         const std::size_t stop = end == std::string::npos ? buffer.size() : end;
@@ -198,16 +206,8 @@ bool sys_list_attributes(Handle handle, std::vector<std::string>& names) {
 }
 
 bool sys_get_attribute(Handle handle, const std::string& name, std::string& value) {
-    for (;;) {
-        const ssize_t size = ::fgetxattr(fd_of(handle), name.c_str(), nullptr, 0);
-        if (size < 0) return false;
-        value.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::fgetxattr(fd_of(handle), name.c_str(), value.data(), value.size());
-        if (got < 0 && errno == ERANGE) continue;
-        if (got < 0) return false;
-        value.resize(static_cast<std::size_t>(got));
-        return true;
-    }
+    const auto get = [&](char* into, std::size_t size) { return ::fgetxattr(fd_of(handle), name.c_str(), into, size); };
+    return sized_read(get, value);
 }
 
 bool sys_set_attribute(Handle handle, const std::string& name, const std::string& value) {

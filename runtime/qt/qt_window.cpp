@@ -47,10 +47,6 @@
 #include "runtime/qt/qt_text.h"
 #include "runtime/qt/x11_clipboard.h"
 
-// The program's German messages, compiled from runtime/telvor_de.ts by the
-// build (a Qt translation file).
-extern const unsigned char telvor_de_qm[];
-extern const std::size_t telvor_de_qm_size;
 
 namespace {
 
@@ -62,8 +58,6 @@ constexpr int CLIPBOARD_FOCUS_WAIT_MS = 1000;
 // Qt gives up on a clipboard owner that does not answer and hands over no
 // text; a read that took this long and gave nothing met such an owner.
 constexpr auto SILENT_OWNER_SIGN = std::chrono::milliseconds(500);
-// The context of the program's messages in its translations.
-constexpr char TRANSLATION_CONTEXT[] = "TELVOR";
 
 // ---------------------------------------------------------------------------
 // Qt's diagnostics while the window system starts. The platforms are tried
@@ -248,7 +242,6 @@ public:
 private:
     void start_window_system();
     void load_qt_translations();
-    void load_program_translation();
     bool on_x11() const;
     bool focus_gives_clipboard() const;
     void close_window();
@@ -267,7 +260,6 @@ private:
     std::vector<char*> qt_argv_;
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QTranslator> qt_translator_;
-    std::unique_ptr<QTranslator> program_translator_;
 
     bool have_display_ = false;
     Text no_display_reason_;
@@ -297,7 +289,6 @@ QtWindowServices::QtWindowServices(int argc, char** argv) {
     start_window_system();
     if (have_display_) {
         load_qt_translations();
-        load_program_translation();
     }
 }
 
@@ -314,18 +305,14 @@ void QtWindowServices::load_qt_translations() {
     qt_translator_ = std::move(translator);
 }
 
-// The program's own messages in German where the desktop's first language
-// that has them, English included, is German.
-void QtWindowServices::load_program_translation() {
+// German where the desktop's first language that the program's messages
+// have, English included, is German.
+bool QtWindowServices::prefers_german() {
     for (const QString& language : QLocale().uiLanguages()) {
-        if (language.startsWith(QLatin1String("en"))) return;
-        if (!language.startsWith(QLatin1String("de"))) continue;
-        auto translator = std::make_unique<QTranslator>();
-        if (!translator->load(telvor_de_qm, static_cast<int>(telvor_de_qm_size))) return;
-        QCoreApplication::installTranslator(translator.get());
-        program_translator_ = std::move(translator);
-        return;
+        if (language.startsWith(QLatin1String("en"))) return false;
+        if (language.startsWith(QLatin1String("de"))) return true;
     }
+    return false;
 }
 
 // Starts Qt on the window system of the session. Where none can be reached
@@ -383,7 +370,6 @@ void QtWindowServices::start_window_system() {
 
 QtWindowServices::~QtWindowServices() {
     close_window();
-    program_translator_.reset();
     qt_translator_.reset();
     application_.reset();
     qInstallMessageHandler(previous_handler);
@@ -543,9 +529,8 @@ QWidget* QtWindowServices::dialog_owner() const {
     return nullptr;
 }
 
-// A message box with the buttons of flags (OK; OK and Cancel; Yes, No and
-// Cancel; Yes and No) and the stop icon when flags ask for it; the first
-// button is the default.
+// A message box with the buttons of flags (Yes, No and Cancel, or OK alone)
+// and the stop icon when flags ask for it; the first button is the default.
 int QtWindowServices::message_box(const Text& title, const Text& text, int flags) {
     if (!have_display_) return ANSWER_CANCEL;
 
@@ -558,16 +543,16 @@ int QtWindowServices::message_box(const Text& title, const Text& text, int flags
     box.setTextFormat(Qt::PlainText);
     box.setText(message);
     box.setIcon((flags & ASK_ICON_STOP) != 0 ? QMessageBox::Critical : QMessageBox::NoIcon);
+    const bool question = (flags & 0xF) == ASK_YES_NO_CANCEL;
     // A message's lines can be selected with the mouse and copied.
-    if ((flags & 0xF) == ASK_OK) box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (!question) box.setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     struct Button {
         QMessageBox::StandardButton kind;
         int answer;
     };
-    // The two button sets of window.h: Yes, No and Cancel, or OK alone.
     const std::vector<Button> buttons =
-        (flags & 0xF) == ASK_YES_NO_CANCEL
+        question
             ? std::vector<Button>{{QMessageBox::Yes, ANSWER_YES}, {QMessageBox::No, ANSWER_NO},
                                   {QMessageBox::Cancel, ANSWER_CANCEL}}
             : std::vector<Button>{{QMessageBox::Ok, ANSWER_OK}};
@@ -704,7 +689,8 @@ ClipboardReading QtWindowServices::clipboard_get_text(int milliseconds) {
     }
     reading.read = true;
     reading.text = qt_text_to_cp1252(text, true);
-    reading.fingerprint = clipboard_fingerprint(text.toUtf8().toStdString());
+    const QByteArray utf8 = text.toUtf8();
+    reading.fingerprint = clipboard_fingerprint(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     return reading;
 }
 
@@ -720,11 +706,6 @@ int QtWindowServices::clipboard_clear() {
     // an event: a process that ends first would lose it.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return 1;
-}
-
-Text QtWindowServices::translate(const Text& text) {
-    const QByteArray source = qt_text_from_cp1252(text).toUtf8();
-    return qt_text_to_cp1252(QCoreApplication::translate(TRANSLATION_CONTEXT, source.constData()));
 }
 
 int QtWindowServices::window_wait_event() {

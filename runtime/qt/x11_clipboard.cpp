@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include <QString>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -18,22 +20,6 @@ struct Free {
 };
 template <class T>
 using Owned = std::unique_ptr<T, Free>;
-
-// ISO 8859-1 bytes (the STRING target) as UTF-8.
-std::string utf8_from_latin1(const char* bytes, std::size_t size) {
-    std::string text;
-    text.reserve(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte < 0x80) {
-            text += static_cast<char>(byte);
-        } else {
-            text += static_cast<char>(0xC0 | (byte >> 6));
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
-}
 
 // A connection of its own to the display, with an invisible window that
 // receives the clipboard's text in one of its properties.
@@ -180,30 +166,24 @@ X11ClipboardText x11_clipboard_read(Clock::time_point deadline) {
     }
     if (!display.server_time(deadline, result.time)) return result;
 
-    // The text in UTF-8 where the owner offers it, else in ISO 8859-1.
-    std::string bytes;
-    switch (transfer(display, display.atom("UTF8_STRING"), result.time, deadline, bytes)) {
-    case Transfer::done:
-        result.utf8 = std::move(bytes);
-        result.answered = true;
-        return result;
-    case Transfer::silent:
-        return result;
-    case Transfer::refused:
-        break;
+    // The text in UTF-8 where the owner offers it, else in ISO 8859-1 (the
+    // STRING target).
+    for (const xcb_atom_t target : {display.atom("UTF8_STRING"), xcb_atom_t{XCB_ATOM_STRING}}) {
+        std::string bytes;
+        switch (transfer(display, target, result.time, deadline, bytes)) {
+        case Transfer::done:
+            result.utf8 = target == XCB_ATOM_STRING
+                              ? QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString()
+                              : std::move(bytes);
+            result.answered = true;
+            return result;
+        case Transfer::silent:
+            return result;
+        case Transfer::refused:
+            break;
+        }
     }
-    bytes.clear();
-    switch (transfer(display, XCB_ATOM_STRING, result.time, deadline, bytes)) {
-    case Transfer::done:
-        result.utf8 = utf8_from_latin1(bytes.data(), bytes.size());
-        result.answered = true;
-        return result;
-    case Transfer::silent:
-        return result;
-    case Transfer::refused:
-        result.answered = true;  // no text on the clipboard
-        return result;
-    }
+    result.answered = true;  // no text on the clipboard
     return result;
 }
 

@@ -130,7 +130,7 @@ ClipboardReading ScriptedWindow::clipboard_get_text(int /*milliseconds*/) {
 
 unsigned long long ScriptedWindow::clipboard_sequence() { return 0; }
 
-Text ScriptedWindow::translate(const Text& text) { return text; }
+bool ScriptedWindow::prefers_german() { return german; }
 
 int ScriptedWindow::clipboard_clear() {
     clipboard_cleared = true;

@@ -34,6 +34,7 @@ public:
     bool clipboard_has_text = false;
     Text clipboard;                 // what the clipboard holds while it has text
     bool clipboard_silent = false;  // its owner never hands the text over
+    bool german = false;            // the desktop speaks German
     std::optional<Text> later_copy; // copied by the user while the question is open
     Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
     int answer = ANSWER_CANCEL;     // the button chosen in the question

@@ -26,11 +26,6 @@ constexpr std::size_t MAX_TRANSFER = 1u << 30;
 HANDLE handle_of(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 Handle from_handle(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
 
-bool is_missing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
-           error == ERROR_BAD_PATHNAME;
-}
-
 bool sys_open(const std::string& path, os::Open how, Handle& handle) {
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
     DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
@@ -113,7 +108,7 @@ bool sys_path_info(const std::string& path, os::Info& info) {
                                         OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        if (!is_missing(::GetLastError())) return false;
+        if (os::error_kind(static_cast<long>(::GetLastError())) != os::Error::missing) return false;
         info = os::Info{};
         return true;
     }
@@ -126,10 +121,11 @@ bool sys_path_info(const std::string& path, os::Info& info) {
 
 bool sys_rename(const std::string& from, const std::string& to) {
     // ReplaceFileW wants to know the folders.
-    std::wstring source = telvor_win32::full_path(system_path(from)),
-                 target = telvor_win32::full_path(system_path(to));
-    if (source.empty()) source = system_path(from);
-    if (target.empty()) target = system_path(to);
+    const auto full = [](const std::string& path) {
+        const std::wstring name = system_path(path), whole = telvor_win32::full_path(name);
+        return whole.empty() ? name : whole;
+    };
+    const std::wstring source = full(from), target = full(to);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

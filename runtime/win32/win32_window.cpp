@@ -39,24 +39,25 @@ constexpr wchar_t MAIN_CLASS[] = L"TELVOR.MainWindow";
 // Characters the open-file dialog's name field may take (the classic limit
 // of 260 is not kept: long paths work).
 constexpr std::size_t FILE_NAME_BUFFER = 32768;
-// The clipboard may be held by another program for a moment.
-constexpr int CLIPBOARD_TRIES = 10;
+// The clipboard may be held by another program for a moment: it is asked
+// for again every CLIPBOARD_RETRY_MS, when it is to be emptied for
+// CLIPBOARD_CLEAR_WAIT at most.
 constexpr DWORD CLIPBOARD_RETRY_MS = 20;
+constexpr auto CLIPBOARD_CLEAR_WAIT = std::chrono::milliseconds(200);
 // A read gives itself up this much before the time it was given, so that
 // its own verdict arrives in time.
 constexpr auto CLIPBOARD_READ_MARGIN = std::chrono::milliseconds(100);
 
 using Clock = std::chrono::steady_clock;
 
-// The program's messages in German: English text, then the translation in
-// UTF-8, made from runtime/telvor_de.ts by the build.
-struct Translation {
-    const char* english;
-    const char* german;
-};
-constexpr Translation GERMAN[] = {
-#include "telvor_de.inc"
-};
+// Opens the clipboard, as often as it is found held open until the deadline.
+bool open_clipboard(Clock::time_point deadline) {
+    for (;;) {
+        if (::OpenClipboard(nullptr)) return true;
+        if (Clock::now() >= deadline) return false;
+        ::Sleep(CLIPBOARD_RETRY_MS);
+    }
+}
 
 constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                              WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
@@ -107,7 +108,6 @@ private:
     HWND dialog_owner() const;
     std::vector<HWND> disable_other_windows(HWND owner) const;
     static void enable_again(const std::vector<HWND>& windows);
-    bool open_clipboard() const;
     static ClipboardReading read_clipboard(Clock::time_point deadline);
 
     HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
@@ -370,16 +370,7 @@ Path Win32WindowServices::choose_file_to_open(const Text& title, const Path& def
     return Path{telvor_win32::native_of(buffer.data(), std::wcslen(buffer.data()))};
 }
 
-bool Win32WindowServices::open_clipboard() const {
-    for (int attempt = 0; attempt < CLIPBOARD_TRIES; ++attempt) {
-        if (::OpenClipboard(nullptr)) return true;
-        ::Sleep(CLIPBOARD_RETRY_MS);
-    }
-    return false;
-}
-
-// Reads the clipboard's text, opening it as often as it is found held
-// open until the deadline. Runs on a thread of its own.
+// Reads the clipboard's text. Runs on a thread of its own.
 ClipboardReading Win32WindowServices::read_clipboard(Clock::time_point deadline) {
     ClipboardReading reading;
     // An owner that hands its text over only when asked for it would keep
@@ -398,12 +389,9 @@ ClipboardReading Win32WindowServices::read_clipboard(Clock::time_point deadline)
             return reading;
         }
     }
-    while (!::OpenClipboard(nullptr)) {
-        if (Clock::now() >= deadline) {
-            reading.failure = CLIPBOARD_HELD_OPEN;
-            return reading;
-        }
-        ::Sleep(CLIPBOARD_RETRY_MS);
+    if (!open_clipboard(deadline)) {
+        reading.failure = CLIPBOARD_HELD_OPEN;
+        return reading;
     }
     std::u16string text;
     bool handed_over = true;
@@ -468,17 +456,11 @@ ClipboardReading Win32WindowServices::clipboard_get_text(int milliseconds) {
 
 unsigned long long Win32WindowServices::clipboard_sequence() { return ::GetClipboardSequenceNumber(); }
 
-// The program's messages in German where the user's language of the
-// Windows interface is German.
-Text Win32WindowServices::translate(const Text& text) {
-    if (PRIMARYLANGID(::GetUserDefaultUILanguage()) != LANG_GERMAN) return text;
-    for (const Translation& translation : GERMAN)
-        if (text == translation.english) return cp1252_from_utf8(translation.german);
-    return text;
-}
+// German where the user's language of the Windows interface is German.
+bool Win32WindowServices::prefers_german() { return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_GERMAN; }
 
 int Win32WindowServices::clipboard_clear() {
-    if (!open_clipboard()) return 0;
+    if (!open_clipboard(Clock::now() + CLIPBOARD_CLEAR_WAIT)) return 0;
     const bool emptied = ::EmptyClipboard() != 0;
     ::CloseClipboard();
     return emptied ? 1 : 0;

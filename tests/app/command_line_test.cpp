@@ -41,12 +41,11 @@ TEST(CommandLine, ActionsRunArgumentsAndErrors) {
         {{"a", "--", "-b"}, Action::usage_error, {"one Event file at most, 2 given"}},
         {{"--", "a", "b", "c"}, Action::usage_error, {"one Event file at most, 3 given"}}};
     for (const auto& c : cases) {
-        std::vector<const char*> argv{"/usr/bin/telvor"};
-        for (const std::string& arg : c.args) argv.push_back(arg.c_str());
-        argv.push_back(nullptr);
+        Strings arguments = {"/usr/bin/telvor"};
+        arguments.insert(arguments.end(), c.args.begin(), c.args.end());
         const std::set<std::string> entries(c.exists ? c.args.begin() : c.args.end(), c.args.end());
-        const CommandLine line = command_line_parse(static_cast<int>(argv.size() - 1), argv.data(),
-                                                    [&](const std::string& name) { return entries.count(name) > 0; });
+        const CommandLine line =
+            command_line_parse(arguments, [&](const std::string& name) { return entries.count(name) > 0; });
         SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
         EXPECT_EQ(line.action, c.action);
         EXPECT_FALSE(line.launch);

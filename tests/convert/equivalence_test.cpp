@@ -64,7 +64,7 @@ TEST(Equivalence, ServiceNameRemovalIsOnePassPerEntry) {
         Text text = pick(0, 3) ? text_of_names(names, pick(0, 16)) : random_text(NAME_BYTES, 0, 60);
         while (round < 3 && text.size() < 60000)
             text += random_text("ab\r\n", 1, 9) + text_of_names(names, 2);
-        const ServiceNames prepared = service_names_prepare(names, static_cast<int>(names.size()));
+        const ServiceNames prepared = service_names_prepare(names);
         ASSERT_EQ(service_name_removal(text, prepared), literal_names(text, names)) << "text '" << text << "'";
     }
 }
@@ -80,14 +80,14 @@ Text literal_date_table(Text text) {
 TEST(Equivalence, NormalisationIsOnePassPerStepAndDateRow) {
     // Capture removes Service names after the Date rows, Line before them;
     // only Capture makes a blank and a tab one blank.
-    const ServiceNames abc = service_names_prepare({"ABC "}, 1);
+    const ServiceNames abc = service_names_prepare({"ABC "});
     EXPECT_EQ(capture_normalisation("Mo. 6.1.2010\tABC x", abc), "Mo.06.01.2010 x");
     EXPECT_EQ(capture_normalisation(". ABC 5. a \tb", abc), ". 5. a b");
     EXPECT_EQ(line_normalisation(". ABC 5. a \tb", abc), ".05. a  b");
     const std::vector<Text> names = {"ab. 1 ", "b.1 ", "AB ", ".\t ", "a\r\n "};
     for (int round = 0; round < 20000; ++round) {
         const std::vector<Text> used(names.begin(), names.begin() + pick(0, round % 2 ? 4 : 5));
-        const ServiceNames prepared = service_names_prepare(used, static_cast<int>(used.size()));
+        const ServiceNames prepared = service_names_prepare(used);
         const Text text = random_text(". .123019\t\\ab\r\n", 0, 30);
         const Text capture = literal_names(
             literal_date_table(text_remove_all(text_replace_all(text_replace_all(text, " \t", " "), "\t", " "), "\\", false)),
@@ -99,7 +99,7 @@ TEST(Equivalence, NormalisationIsOnePassPerStepAndDateRow) {
     }
 }
 
-TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheFirstFilterCountTerms) {
+TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheTerms) {
     int hits = 0, misses = 0;
     for (int round = 0; round < 2000; ++round) {
         // Terms beginning one another, some longer than any Event text, rarely empty.
@@ -111,9 +111,7 @@ TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheFirstFilterCountTerms) {
                             : kind == 2 ? text_left(any_of(terms), pick(1, 3))
                                         : any_of(terms) + text);
         }
-        std::vector<Text> list = terms;
-        list.push_back("a");  // beyond the count: no term
-        const FilterIndex index = filter_index_build(list, static_cast<int>(terms.size()));
+        const FilterIndex index = filter_index_build(terms);
         for (int event = 0; event < 20; ++event) {
             Text line = random_text("0123456789.: +", 0, 19);
             if (pick(0, 4)) line = text_left(line + Text(19, ' '), 19) + random_text("aAb ", 0, 8);

@@ -36,8 +36,8 @@ ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
     return window;
 }
 
-Lines filter_entries() { return Lines(g_run.filter_list.begin(), g_run.filter_list.begin() + g_run.filter_count); }
-Lines service_entries() { return Lines(g_run.service_list.begin(), g_run.service_list.begin() + g_run.service_count); }
+Lines filter_entries() { return g_run.filter_list; }
+Lines service_entries() { return g_run.service_list; }
 
 // Filter entries: three characters or more once trailing blanks go, any line
 // end. Service entries with their blank, the list descending, the view
@@ -53,7 +53,7 @@ TEST(Lists, EntriesAndViews) {
     EXPECT_EQ(service_entries(), (Lines{"zdf ", "Arte ", "ARD "}));
     EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {"ARD ", "Arte ", "zdf "}));
     EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", {}, true));
-    EXPECT_EQ(g_run.filter_count, 0);
+    EXPECT_TRUE(g_run.filter_list.empty());
 }
 
 TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
@@ -84,9 +84,9 @@ TEST(Lists, LongFilesKeepEveryEntryAndTheFilterViewScrolls) {
     }
     const ScriptedWindow window =
         read_lists({{"TELVOR.filter", filter + "term 20\r\n"}, {"TELVOR.service", service}});
-    EXPECT_EQ(g_run.filter_count, 10006);
+    EXPECT_EQ(g_run.filter_list.size(), 10006u);
     EXPECT_EQ(g_run.filter_list[10004], "Term 10004");
-    EXPECT_EQ(g_run.service_count, 10005);
+    EXPECT_EQ(g_run.service_list.size(), 10005u);
     EXPECT_EQ(window.lines_of(2).size(), 10005u + 7u);
     const ScriptedList& list = window.lists.at(0);
     ASSERT_EQ(list.lines[24], "Term 20");
