@@ -11,17 +11,15 @@ namespace {
 // A reading of utf8 (shown as shown), or with read false only the count of
 // changes the platform keeps (0: none).
 ClipboardReading read(const std::string& utf8, unsigned long long sequence = 0, const Text& shown = "") {
-    ClipboardReading reading;
-    reading.read = true;
-    reading.text = shown.empty() ? utf8 : shown;
-    reading.fingerprint = clipboard_fingerprint(utf8);
-    reading.sequence = sequence;
-    return reading;
+    ClipboardReading r;
+    r.read = true, r.text = shown.empty() ? utf8 : shown, r.fingerprint = clipboard_fingerprint(utf8);
+    r.sequence = sequence;
+    return r;
 }
 ClipboardReading count_only(unsigned long long sequence) {
-    ClipboardReading reading;
-    reading.sequence = sequence;
-    return reading;
+    ClipboardReading r;
+    r.sequence = sequence;
+    return r;
 }
 
 // Without a count of changes (X11, Wayland) the text read again decides,

@@ -31,14 +31,13 @@ TEST(Date, AgreesWithDayByDayCalendar) {
 #ifndef _WIN32  // TZ rules as POSIX writes them; the Windows clock: the whole-run header test
 // The value is the wall-clock time, daylight-saving hour included.
 TEST(Date, NowIsTheLocalWallClock) {
-    const char* old = getenv("TZ");
-    const std::string saved = old ? old : "";
+    const std::string saved = getenv("TZ") ? getenv("TZ") : "";
     setenv("TZ", "XST-1XDT-2,0/0,J365/25", 1);  // daylight-saving time (UTC+2) all year
     tzset();
     const time_t before = time(nullptr);
     const DateValue now = date_now();
     const time_t after = time(nullptr);
-    old ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+    saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
     tzset();
     EXPECT_GE(now - 7200, before);
     EXPECT_LE(now - 7200, after);

@@ -1,8 +1,6 @@
-// The file layer on Windows: sharing between the File slots and other
-// opens, replacement (attributes and creation time kept, read-only targets
-// and files held elsewhere refused, across volumes by a copy), names
-// outside Windows-1252, the command line as the process got it, and folder
-// locks between processes.
+// The file layer on Windows: sharing modes, replacement (attributes kept,
+// protected and held targets refused, across volumes), names outside
+// Windows-1252, the process's command line, folder locks between processes.
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "runtime/os.h"
 #include "runtime/win32/win32_io.h"
@@ -26,7 +25,6 @@ const std::string FOLDER = "\xC5\x81\xC3\xB3\x64\xC5\xBA", EMOJI_NAME = "\xF0\x9
 HANDLE open_with(const std::string& path, DWORD access, DWORD share) {
     return ::CreateFileW(wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
 }
-// Whether another program could open the file so.
 bool others_may_open(const std::string& path, DWORD access) {
     const HANDLE h = open_with(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     return h != INVALID_HANDLE_VALUE && ::CloseHandle(h);
@@ -35,8 +33,7 @@ bool set_attributes(const std::string& path, DWORD attributes) {
     return ::SetFileAttributesW(wide(path).c_str(), attributes);
 }
 
-// This test program again, with the given arguments and an environment
-// variable set; the process handle, to wait for or end.
+// This test program again, with the given arguments and an environment variable set.
 HANDLE start_child(const std::wstring& arguments, const wchar_t* variable, const std::wstring& value) {
     wchar_t self[MAX_PATH * 4];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
@@ -53,8 +50,8 @@ HANDLE start_child(const std::wstring& arguments, const wchar_t* variable, const
     return process.hProcess;
 }
 DWORD exit_code_of(HANDLE process) {
-    ::WaitForSingleObject(process, 60000);
     DWORD code = 1;
+    ::WaitForSingleObject(process, 60000);
     ::GetExitCodeProcess(process, &code);
     ::CloseHandle(process);
     return code;
@@ -73,9 +70,8 @@ protected:
     ScratchDir dir;
 };
 
-// A file written in a slot is opened nowhere else; a file read in a slot
-// may be read elsewhere but not written, deleted or replaced; a working file
-// written elsewhere is not complete.
+// A file written in a slot is opened nowhere else; one read in a slot only
+// read elsewhere; a working file written elsewhere is not complete.
 TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
     ASSERT_NE(file_create(2, at("w")), 0);
     EXPECT_EQ(file_open_read(1, at("w")), 0);
@@ -104,33 +100,45 @@ TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
     EXPECT_EQ(read_bytes(dir.file("r")), "new\r\n");
 }
 
-// The new content keeps the old file's attributes and creation time; a
-// read-only file, and one another program holds without sharing deletion,
-// are refused and the working file stays, but a read-only file under a
-// working file's own name goes.
+// The new content keeps the old file's attributes and creation time, in
+// its folder and on another volume (under Wine: /dev/shm, copied beside the
+// target), and nothing else is left; a read-only target and one held without
+// sharing deletion are refused, the working file kept; a read-only file
+// under a working file's own name goes.
 TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
-    const std::string target = dir.file("event.telvor");
-    write_bytes(target, "old\r\n");
-    const FILETIME created{0x12345678, 0x01D00000};
-    const HANDLE h = open_with(target, FILE_WRITE_ATTRIBUTES, 0);
-    ASSERT_TRUE(h != INVALID_HANDLE_VALUE && ::SetFileTime(h, &created, nullptr, nullptr));
-    ::CloseHandle(h);
-    ASSERT_TRUE(set_attributes(target, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    // Wine keeps no creation time of its own on Linux file systems.
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
-    const bool creation_time_kept = data.ftCreationTime.dwLowDateTime == created.dwLowDateTime;
-    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    ASSERT_TRUE(replace(target));
-    EXPECT_EQ(read_bytes(target), "new\r\n");
-    EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
-    ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
-    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
-    if (creation_time_kept) {
-        EXPECT_EQ(data.ftCreationTime.dwLowDateTime, created.dwLowDateTime);
-        EXPECT_EQ(data.ftCreationTime.dwHighDateTime, created.dwHighDateTime);
+    std::vector<std::string> folders = {dir.path()};
+    const std::string shm = "Z:\\dev\\shm\\telvor-test-" + std::to_string(::GetCurrentProcessId()) + "\\";
+    os::Info here, there;
+    if (os::path_info(dir.path(), here) && os::path_info("Z:\\dev\\shm", there) && here.device != there.device &&
+        ::CreateDirectoryW(wide(shm).c_str(), nullptr))
+        folders.push_back(shm);
+    for (const std::string& folder : folders) {
+        SCOPED_TRACE(folder);
+        const std::string target = folder + "event.telvor";
+        write_bytes(target, "old\r\n");
+        const FILETIME created{0x12345678, 0x01D00000};
+        const HANDLE h = open_with(target, FILE_WRITE_ATTRIBUTES, 0);
+        ASSERT_TRUE(h != INVALID_HANDLE_VALUE && ::SetFileTime(h, &created, nullptr, nullptr));
+        ::CloseHandle(h);
+        ASSERT_TRUE(set_attributes(target, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+        // Wine keeps no creation time of its own on Linux file systems.
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
+        const bool creation_time_kept = folder == dir.path() && ::CompareFileTime(&data.ftCreationTime, &created) == 0;
+        write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
+        ASSERT_TRUE(replace(target));
+        EXPECT_EQ(read_bytes(target), "new\r\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(wide(folder))), {}), 1);
+        EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
+        ASSERT_TRUE(::GetFileAttributesExW(wide(target).c_str(), GetFileExInfoStandard, &data));
+        EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+        if (creation_time_kept) {
+            EXPECT_EQ(::CompareFileTime(&data.ftCreationTime, &created), 0);
+        }
     }
+    if (folders.size() > 1) fs::remove_all(fs::path(wide(shm)));
 
+    const std::string target = dir.file("event.telvor");
     write_bytes(dir.file("TELVOR.DAT"), "newer\r\n");
     const HANDLE holder = open_with(target, GENERIC_READ, FILE_SHARE_READ);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -148,29 +156,7 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
     set_attributes(target, FILE_ATTRIBUTE_NORMAL);
 }
 
-// Onto another volume (under Wine: drive Z: on a file system of its own)
-// the working file is copied beside the target and moved over it.
-TEST_F(Win32Files, ReplaceOntoAnotherVolumeCopies) {
-    const std::string shm = "Z:\\dev\\shm";
-    os::Info here, there;
-    if (!os::path_info(dir.path(), here) || !os::path_info(shm, there) || here.device == there.device)
-        GTEST_SKIP() << "no second volume to copy to";
-    const std::string folder = shm + "\\telvor-test-" + std::to_string(::GetCurrentProcessId());
-    ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), nullptr));
-    const std::string target = folder + "\\event.telvor";
-    write_bytes(target, "old\r\n");
-    ASSERT_TRUE(set_attributes(target, FILE_ATTRIBUTE_HIDDEN));
-    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    EXPECT_TRUE(replace(target));
-    EXPECT_EQ(read_bytes(target), "new\r\n");
-    EXPECT_TRUE(::GetFileAttributesW(wide(target).c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("TELVOR.DAT")));
-    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(wide(folder))), {}), 1);
-    fs::remove_all(fs::path(wide(folder)));
-}
-
-// Names outside Windows-1252 work as any other: a folder "Łódź", a file
-// with an emoji, the current directory there.
+// Names outside Windows-1252 work as any other, the current directory too.
 TEST_F(Win32Files, NamesOutsideWindows1252) {
     const std::string folder = dir.file(FOLDER), file = folder + "\\" + EMOJI_NAME;
     ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), nullptr));
@@ -191,8 +177,7 @@ TEST_F(Win32Files, NamesOutsideWindows1252) {
     ASSERT_NE(directory_set_current(saved), 0);
 }
 
-// program_start with the process's own arguments reads its UTF-16 command
-// line; a vector made by the caller is used as given.
+// program_start with the process's own arguments reads its UTF-16 command line.
 TEST(Win32CommandLine, ParametersOfTheProcessComeFromItsCommandLine) {
     wchar_t expected[1024];
     if (::GetEnvironmentVariableW(L"TELVOR_CHILD_PARAMETERS", expected, 1024) > 0) {
@@ -210,8 +195,8 @@ TEST(Win32CommandLine, ParametersOfTheProcessComeFromItsCommandLine) {
     EXPECT_EQ(exit_code_of(child), 0u);
 }
 
-// A folder claimed by another process is busy, by any path to it, until that
-// process ends, even when it is killed.
+// A folder claimed by another process is busy, by any path to it, until
+// that process ends, even when killed.
 TEST_F(Win32Files, FolderLockExcludesOtherProcessesUntilTheyEnd) {
     if (const char* folder = std::getenv("TELVOR_CHILD_LOCK")) {
         ASSERT_EQ(folder_lock(Path{folder}), FOLDER_CLAIMED);

@@ -1,4 +1,4 @@
-// Text primitives at their edges, and the Windows-1252 conversion.
+// Text primitives at their edges, and the Windows-1252 conversions.
 #include "runtime/codepage.h"
 #include "runtime/text.h"
 
@@ -12,19 +12,12 @@ namespace {
 
 using Cases = std::initializer_list<std::pair<Text, Text>>;
 
-TEST(Text, CutFindReplaceRemoveTrim) {
+// The primitives the conversion uses (text_mid, text_left and
+// text_remove_all serve only as the equivalence test's reference).
+TEST(Text, RightReplaceTrim) {
     for (auto [got, want] : Cases{
-             {text_mid("0123456789", 3, 4), "2345"}, {text_mid("abc", 0, 2), "ab"},
-             {text_mid("abc", -7, 2), "ab"}, {text_mid("abc", 2, 200), "bc"}, {text_mid("abc", 4, 1), ""},
-             {text_mid("abc", 1, -3), ""}, {text_left("abc", -1), ""}, {text_left("abc", 5), "abc"},
-             {text_right("abc", -1), ""}, {text_right("abc", 2), "bc"}, {text_right("abc", 5), "abc"},
-             {text_replace_all("aaaa", "aa", "a"), "aa"}, {text_replace_all("aaa", "aa", "b"), "ba"},
-             {text_replace_all("aa", "a", "aa"), "aaaa"}, {text_replace_all("x      y", "   ", " + "), "x +  + y"},
-             {text_replace_all("abcabc", "b", ""), "acac"}, {text_replace_all("abc", "", "y"), "abc"},
-             {text_remove_all("a\\b\\\\z", "\\", false), "abz"}, {text_remove_all("ZDF zdf", "zdf", false), "ZDF "},
-             {text_remove_all("Das Erste ARD HD", "ard", true), "Das Erste  HD"},
-             {text_remove_all("x\xC4y", "\xE4", true), "x\xC4y"},  // 'Ä' is not 'ä'
-             {text_remove_all("a@b", "A`B", true), "a@b"},        // '@' is not '`'
+             {text_right("abc", 2), "bc"}, {text_right("abc", 5), "abc"}, {text_replace_all("aaa", "aa", "b"), "ba"},
+             {text_replace_all("aa", "a", "aa"), "aaaa"}, {text_replace_all("abcabc", "b", ""), "acac"},
              {Text(text_trim_right("abc \t ")), "abc \t"}, {Text(text_trim_right("   ")), ""},
              {Text(text_trim_right(" a ")), " a"}})
         EXPECT_EQ(got, want);
@@ -69,16 +62,14 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
                            "\u02DC", "\u2122", "\u0161", "\u203A", "\u0153", nullptr, "\u017E", "\u0178"};
     for (int b = 0x80; b < 0xA0; ++b) {
         const char* known = row[b - 0x80];
-        std::string utf8 = known ? std::string(known) : std::string{'\xC2', static_cast<char>(b)};
-        EXPECT_EQ(cp1252_to_utf8(Text(1, static_cast<char>(b))), utf8) << b;
-        EXPECT_EQ(cp1252_from_utf8(utf8), Text(1, static_cast<char>(b))) << b;
+        EXPECT_EQ(cp1252_from_utf8(known ? known : std::string{'\xC2', static_cast<char>(b)}), Text(1, char(b))) << b;
     }
-    // Unmappable and malformed input gives '?'; a 0 byte ends the text.
+    // Unmappable and malformed input (overlong forms at their upper edge) gives '?'; a 0 byte ends the text.
     for (auto [utf8, want] : Cases{
              {"a\u4E2Db", "a?b"}, {"\U0001F600!", "?!"}, {"\u0100\u20AC", "?\x80"}, {"a\x80z", "a?z"},
              {"\xC3", "?"}, {"\xE2\x82z", "??z"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80", "???"},
-             {"\xF4\x90\x80\x80", "????"}, {"\xE0\x80\xAF", "???"}, {"\xE0\x9F\xBF", "???"},
-             {"\xF0\x80\x80\xAF", "????"}, {"\xF0\x8F\xBF\xBF", "????"}, {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
+             {"\xF4\x90\x80\x80", "????"}, {"\xE0\x9F\xBF", "???"}, {"\xF0\x8F\xBF\xBF", "????"},
+             {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
         EXPECT_EQ(cp1252_from_utf8(utf8), want);
     // A system's reason: UTF-8 where it is that, else Windows-1252 already.
     EXPECT_EQ(cp1252_from_utf8_or_cp1252("verf\xC3\xBCgbar \xE2\x80\x93"), "verf\xFCgbar \x96");
