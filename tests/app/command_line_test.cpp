@@ -26,18 +26,15 @@ TEST(CommandLine, ActionsRunArgumentsAndErrors) {
         bool exists = false;  // every argument names an existing entry
     } cases[] = {
         {{"--help"}, Action::help, {}, true}, {{"-h"}, Action::help, {}}, {{"--version"}, Action::version, {}, true},
-        {{"-V"}, Action::version, {}}, {{"week.telvor", "--help"}, Action::help, {}},
-        {{"-V", "--help"}, Action::version, {}}, {{"a", "b", "-h"}, Action::help, {}},
+        {{"-V"}, Action::version, {}}, {{"-V", "--help"}, Action::version, {}}, {{"a", "b", "-h"}, Action::help, {}},
         {{"-x"}, Action::usage_error, {"unknown option '-x'"}}, {{"-"}, Action::usage_error, {"unknown option '-'"}},
         {{"--helpme"}, Action::usage_error, {"unknown option '--helpme'"}},
         {{"-hV"}, Action::usage_error, {"unknown option '-hV'"}},
         {{"-x", "--help"}, Action::usage_error, {"unknown option '-x'"}},
         {{"-woche.telvor"}, Action::run, {"-woche.telvor"}, true}, {{}, Action::run, {}},
-        {{"week 49.telvor"}, Action::run, {"week 49.telvor"}}, {{"./--help"}, Action::run, {"./--help"}},
         {{"--", "--help"}, Action::run, {"--help"}}, {{"--", "--"}, Action::run, {"--"}},
-        {{"week.telvor", "--"}, Action::run, {"week.telvor"}}, {{"--"}, Action::run, {}},
+        {{"week.telvor", "--"}, Action::run, {"week.telvor"}},
         {{""}, Action::run, {""}},  // the run itself reports an empty name
-        {{"a.telvor", "b.telvor"}, Action::usage_error, {"one Event file at most, 2 given"}},
         {{"a", "--", "-b"}, Action::usage_error, {"one Event file at most, 2 given"}},
         {{"--", "a", "b", "c"}, Action::usage_error, {"one Event file at most, 3 given"}}};
     for (const auto& c : cases) {

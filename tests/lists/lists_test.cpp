@@ -36,24 +36,37 @@ ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
     return window;
 }
 
-Lines filter_entries() { return g_run.filter_list; }
-Lines service_entries() { return g_run.service_list; }
-
 // Filter entries: three characters or more once trailing blanks go, any line
 // end. Service entries with their blank, the list descending, the view
-// ascending. A missing file is an empty list.
+// ascending. A missing file is an empty list. Long files keep every entry;
+// the Filter view is scrolled to the first line equal to the last term, case
+// ignored.
 TEST(Lists, EntriesAndViews) {
     auto window = read_lists({{"TELVOR.filter", "AB\r\nABC\rAB \r\n  AB\0ab\t\n\r\n   \nTatort"s}});
     const Lines stored = {"ABC", "  AB", "ab\t", "Tatort"};
-    EXPECT_EQ(filter_entries(), stored);
+    EXPECT_EQ(g_run.filter_list, stored);
     EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", stored));
     EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {}, true));
     EXPECT_EQ(g_run.last_shown_text, "Tatort");  // a missing Service file leaves it
     window = read_lists({{"TELVOR.service", "zdf\r\nARD\r\nArte\r\n"}});
-    EXPECT_EQ(service_entries(), (Lines{"zdf ", "Arte ", "ARD "}));
+    EXPECT_EQ(g_run.service_list, (Lines{"zdf ", "Arte ", "ARD "}));
     EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {"ARD ", "Arte ", "zdf "}));
     EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", {}, true));
     EXPECT_TRUE(g_run.filter_list.empty());
+    std::string filter, service;
+    for (int i = 0; i < 10005; ++i) {
+        filter += "Term " + std::to_string(i) + "\r\n";
+        service += "channel" + std::to_string(i) + "\r\n";
+    }
+    window = read_lists({{"TELVOR.filter", filter + "term 20\r\n"}, {"TELVOR.service", service}});
+    EXPECT_EQ(g_run.filter_list.size(), 10006u);
+    EXPECT_EQ(g_run.filter_list[10004], "Term 10004");
+    EXPECT_EQ(g_run.service_list.size(), 10005u);
+    EXPECT_EQ(window.lines_of(2).size(), 10005u + 7u);
+    const ScriptedList& list = window.lists.at(0);
+    ASSERT_EQ(list.lines[24], "Term 20");
+    EXPECT_EQ(list.top, 24 - list.visible_rows() + 1);
+    EXPECT_EQ(list.selection, -1);
 }
 
 TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
@@ -63,35 +76,15 @@ TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
     const std::string utf8 = "Die gro\xC3\x9F" "e Reise\r\n\xC3\x84rger\r\n\xC3\xA4" "b\r\n";
     for (const std::string& filter : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
         read_lists({{"TELVOR.filter", filter}});
-        EXPECT_EQ(filter_entries(), (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
+        EXPECT_EQ(g_run.filter_list, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
     }
     // The mark goes with the first line's start; characters Windows-1252
     // lacks show as '?'.
     read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\n"}});
-    EXPECT_EQ(service_entries(), (Lines{"ZDF ", "?\xF3" "d? TV "}));
+    EXPECT_EQ(g_run.service_list, (Lines{"ZDF ", "?\xF3" "d? TV "}));
     // One byte that is no UTF-8 makes the whole file Windows-1252.
     read_lists({{"TELVOR.filter", "\xC3\x84rger\r\nS\xFC" "d\r\n"}});
-    EXPECT_EQ(filter_entries(), (Lines{"\xC3\x84rger", "S\xFC" "d"}));
-}
-
-// Long files keep every entry; the Filter view is scrolled to the first
-// line equal to the last term, case ignored.
-TEST(Lists, LongFilesKeepEveryEntryAndTheFilterViewScrolls) {
-    std::string filter, service;
-    for (int i = 0; i < 10005; ++i) {
-        filter += "Term " + std::to_string(i) + "\r\n";
-        service += "channel" + std::to_string(i) + "\r\n";
-    }
-    const ScriptedWindow window =
-        read_lists({{"TELVOR.filter", filter + "term 20\r\n"}, {"TELVOR.service", service}});
-    EXPECT_EQ(g_run.filter_list.size(), 10006u);
-    EXPECT_EQ(g_run.filter_list[10004], "Term 10004");
-    EXPECT_EQ(g_run.service_list.size(), 10005u);
-    EXPECT_EQ(window.lines_of(2).size(), 10005u + 7u);
-    const ScriptedList& list = window.lists.at(0);
-    ASSERT_EQ(list.lines[24], "Term 20");
-    EXPECT_EQ(list.top, 24 - list.visible_rows() + 1);
-    EXPECT_EQ(list.selection, -1);
+    EXPECT_EQ(g_run.filter_list, (Lines{"\xC3\x84rger", "S\xFC" "d"}));
 }
 
 }  // namespace
