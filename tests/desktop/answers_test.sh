@@ -1,62 +1,75 @@
 #!/usr/bin/env bash
-# The answers, the Guide text on the clipboard: Yes (Return, the default)
-# marks every Event line " + ", No (Alt+N) leaves them unmarked; both empty
-# the clipboard and leave the program running until its window is closed
-# (twice: harmless). Later: a text copied while the question is open
-# survives No and the end. Cancel, by Esc and by the question's close box:
-# the program ends with its window, the events stored unmarked, the
-# clipboard kept. The Event file is named by its full path in the
-# platform's form or by its name, in turns. The Guide text has no-break
-# spaces, an en dash and a euro sign (in Windows-1252), an arrow and a
-# character beyond 16 bits (not), and a 0 byte that ends it: the block
-# behind is not taken. Then a stopped clipboard owner is given up on: the
-# box of failed steps comes within 8 s, with the line stderr has; No keeps
-# the clipboard; status 1.
+# The answers, the Guide text on the clipboard: Yes (Return) marks every
+# Event line " + ", No (Alt+N) does not; both empty the clipboard and leave
+# the program running until its window is closed (twice: harmless). Later: a
+# text copied while the question is open survives No and the end. Cancel (Esc,
+# the question's close box) ends the program, events stored unmarked, the
+# clipboard kept. The Event file is named by its full path in the platform's
+# form, by its name, or typed into the open-file dialog. The Guide text has
+# Windows-1252 characters and others, and a 0 byte that ends it. Then the
+# dialog makes a new file, or is cancelled: the program ends changing
+# nothing. Last, a stopped clipboard owner: within 8 s the box of failed
+# steps says what stderr says; No keeps the clipboard; status 1.
 # Argument: e2e (X11), wine (telvor.exe under Wine) or wayland (under sway).
 source "$(dirname "$0")/../${1:?which desktop: e2e, wine or wayland}/lib.sh"
 extra='Sa. 12.12.2009\t3sat\tKunst\xc2\xa0am\xc2\xa0Abend \xe2\x80\x93 Preis 5\xc2\xa0\xe2\x82\xac \xe2\x86\x92 Finale \xf0\x9f\x8e\xac\r\n'\
 '20:15\t30 min.\tKultur\r\n20:45\t\xc3\x9cber Kunst.\r\n\0Mo. 14.12.2009\tarte\tVerborgen\r\n20:15\t30 min.\tKultur\r\n20:45\tNichts.\r\n'
 start_display
+named() { start && dialog=$(wait_win "$DIALOG") && shot dialog && xdo "$dialog" type "$1" && xdo "$dialog" key Return; }
 ev="$WORK/woche 49.telvor"
 for answer in Yes No Later Escape close-box; do
     copy_guide "$extra"
-    printf '04.12.2009 20:15   Krimi-Abend\r\nGenre: Krimi\r\nAlter Fall.\r\n\r\n' >"$ev"
-    if [[ $answer == @(Yes|Later|Escape) ]]; then start "$(native_path "$ev")"; else start "${ev##*/}"; fi
+    printf "$OLD_EVENT" >"$ev"
+    case $answer in
+        Yes | Later | Escape) start "$(native_path "$ev")" ;;
+        No) start "${ev##*/}" ;;
+        close-box) named 'woche 49' ;;
+    esac
     question=$(wait_win "$QUESTION")
     main=$(win "$MAIN")
     [[ -n $main ]] || fail "$answer: no main window while the question is open"
     case $answer in
         Yes) shot question && xdo "$question" key Return ;;
         No) check_windows "$main" "$question" && xdo "$question" key alt+n ;;
-        Later) copy_text "Notiz nach der Frage" && xdo "$question" key alt+n ;;
+        Later) printf 'Notiz nach der Frage' >"$DIR/copied" && copy_file "$DIR/copied" && xdo "$question" key alt+n ;;
         Escape) xdo "$question" key Escape ;;
         close-box) close "$question" ;;
     esac
-    mark='   '
-    if [[ $answer == @(Escape|close-box) ]]; then
-        wait_exit
-        clip_kept "after $answer"
-    else
-        if [[ $answer == Later ]]; then
-            still_open 2
-            clip_is "$DIR/copied" || fail "the later copy is gone: '$(clip)'"
-        else
-            wait_until 15 "the clipboard to be emptied" clip_empty
-            still_open 1
-        fi
-        close "$main"
-        [[ $answer != No ]] || close "$main" 2>/dev/null || true
-        wait_exit
-        [[ $answer != Later ]] || clip_is "$DIR/copied" || fail "the later copy is gone after the end: '$(clip)'"
-        [[ $answer != Yes ]] || mark=' + '
-    fi
-    expect "$ev" starts "04.12.2009 20:15${mark}Krimi-Abend\r\nGenre: Krimi\r\nAlter Fall.\r\n\r\n"
+    case $answer in
+        Escape | close-box) wait_exit && clip_kept "after $answer" ;;
+        *)  if [[ $answer == Later ]]; then still_open 2 && clip_is "$DIR/copied" || fail "the later copy is gone: '$(clip)'"
+            else wait_until 15 "the clipboard to be emptied" clip_empty && still_open 1; fi
+            close "$main"
+            [[ $answer != No ]] || close "$main" 2>/dev/null || true
+            wait_exit
+            [[ $answer != Later ]] || clip_is "$DIR/copied" || fail "the later copy is gone after the end: '$(clip)'" ;;
+    esac
+    mark='   ' && [[ $answer != Yes ]] || mark=' + '
+    expect "$ev" starts "${OLD_EVENT/   /$mark}"
     expect "$ev" has "\r\n06.12.2009 20:15${mark}Tatort: T\xf6dliche Tarnung\r\nGenre: Krimi\r\nKommissar Lannert ermittelt im Stuttgarter Hafen.\r\n\r\n"
     expect "$ev" has "\r\n12.12.2009 20:15${mark}Kunst am Abend \x96 Preis 5 \x80 ? Finale ?\r\nGenre: Kultur\r\n\xdcber Kunst.\r\n"
     for bytes in Verborgen '\xc3' '\xa0'; do expect "$ev" lacks "$bytes"; done
     awk -v m="$mark" 'substr($0, 3, 1) == "." && substr($0, 14, 1) == ":" { n++; if (substr($0, 17, 3) != m) bad++ }
         END { exit !(n == 10 && !bad) }' "$ev" || fail "$answer: not ten Event lines, each marked '$mark'"
 done
+
+named Neu
+xdo "$(wait_win "$QUESTION")" key Escape
+wait_exit
+new=$WORK/Neu.telvor   # the Creation line: stamp, the path in upper case, the fixed words
+re=$'^[0-3][0-9]\\.[01][0-9]\\.[0-9]{4} [0-2][0-9]:[0-5][0-9] -- >>> (.*)\r$'
+want=$(native_path "$new")
+[[ -f $new && $(head -n 1 "$new") =~ $re && ${BASH_REMATCH[1]} == "${want^^} <<< -- File new created..." ]] ||
+    fail "Creation line: $(head -n 1 "$new" 2>&1)"
+expect "$new" has ' <<< -- File new created...\r\nGenre: created...\r\nDescription created...\r\n\r\n'
+expect "$new" has '06.12.2009 20:15   Tatort: T\xf6dliche Tarnung\r\n'
+[[ ! -e $WORK/Neu && ! -e "$WORK/woche 49" ]] || fail "a file without the extension was made"
+before=$(ls -l --time-style=+%s.%N "$WORK")
+start
+xdo "$(wait_win "$DIALOG")" key Escape
+wait_exit   # not held by a question
+[[ $(ls -l --time-style=+%s.%N "$WORK") == "$before" ]] || fail "the cancelled run changed the Program directory"
+clip_kept "after the cancelled dialog"
 
 copy_guide_silent
 begun=$(date +%s%N)
@@ -70,10 +83,7 @@ lines=$(box_text "$box" | tr -d '\r' | grep '^cannot ')
     fail "box '$lines', stderr '$(cat "$DIR/telvor.err")'"
 kill -CONT "$OWNER"
 copied=$(clip)
-xdo "$box" key Return
-other() { [[ -n $(win "$QUESTION") && $(win "$QUESTION") != "$box" ]]; }
-wait_until 10 "the question after the box" other
-xdo "$(win "$QUESTION")" key alt+n
+xdo "$(after_box "$box")" key alt+n
 still_open 1
 [[ $(clip) == "$copied" ]] || fail "the clipboard was emptied after a failed read"
 close "$(win "$MAIN")"

@@ -1,30 +1,26 @@
-# Helpers of the desktop end-to-end tests, sourced by the lib.sh of
-# tests/e2e/ (X11), tests/wine/ and tests/wayland/, which set PLATFORM first
-# and then define the platform's exec_program, start_display, copy_file
-# (OWNER: the clipboard's owner), clip, win TITLE [PID], xdo ID key|type
-# ARG, close ID, check_windows MAIN QUESTION and screenshot. The scratch
-# folder holds a Program directory (WORK) with the sample lists; everything
-# started (PIDS) is ended on exit; E2E_KEEP=1 keeps the folder.
+# Helpers of the desktop tests, sourced by the lib.sh of tests/e2e/ (X11),
+# tests/wine/ and tests/wayland/, which set PLATFORM and define exec_program,
+# start_display, offer FILE (the clipboard's owner, spawned), clip, win TITLE
+# [PID] (the shown window of that exact title), xdo ID key|type ARG, close ID,
+# check_windows MAIN QUESTION and screenshot. Everything spawned (PIDS) ends
+# on exit; E2E_KEEP=1 keeps the scratch folder.
 set -euo pipefail
 export LC_ALL=C
 : "${PLATFORM:?}" "${TELVOR_BIN:?}" "${TELVOR_BUILD_DIR:?}" "${TELVOR_SAMPLES_DIR:?}"
-# The windows' exact titles: the question, the main window, the dialog.
 QUESTION='TELVOR Version 0.38w (x86)'
 MAIN="$QUESTION - DreamBox Gemini Project Image e1 + e2 - I-Explorer, FireFox, Opera"
 DIALOG='Bitte Datei zum Laden auswählen'
-MAIN_TITLE=$MAIN QUESTION_TITLE=$QUESTION
+OLD_EVENT='04.12.2009 20:15   Krimi-Abend\r\nGenre: Krimi\r\nAlter Fall.\r\n\r\n'
 NAME=$(basename "$0" _test.sh) PIDS=() PID=
 WAIT_EXIT=15 WAIT_WINDOW=30
 DIR=$(mktemp -d "${TMPDIR:-/tmp}/telvor-$PLATFORM-$NAME.XXXXXX")
-WORK=$DIR/${WORK_PATH:-work} RUN=$DIR/run
+WORK=$DIR/${WORK_PATH:-work} RUN=$DIR/run LISTS="$DIR/Sendungen 2009"
 
 cleanup_platform() { :; }
 cleanup() {
     local rc=$? i
     for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
-        kill "${PIDS[i]}" 2>/dev/null || true
-        kill -CONT "${PIDS[i]}" 2>/dev/null || true   # a stopped one ends too
-        wait "${PIDS[i]}" 2>/dev/null || true
+        { kill "${PIDS[i]}"; kill -CONT "${PIDS[i]}"; wait "${PIDS[i]}"; } 2>/dev/null || true   # a stopped one too
     done
     cleanup_platform || rc=1
     if [[ -n ${E2E_KEEP:-} ]]; then echo "kept: $DIR"; else rm -rf "$DIR"; fi
@@ -35,54 +31,41 @@ trap 'exit 130' INT TERM
 mkdir -p "$WORK" "$TELVOR_BUILD_DIR/screenshots" && mkdir -m 700 "$RUN"
 cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$WORK/" && chmod u+w "$WORK"/TELVOR.*
 
-fail() {
-    echo "FAIL [$PLATFORM $NAME]: $*" >&2
-    if [[ -s $DIR/telvor.err ]]; then cat "$DIR/telvor.err" >&2; fi
-    exit 1
-}
+fail() { echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null; exit 1; }
 pass() { echo "PASS $PLATFORM $NAME"; }
 wait_until() {  # seconds, what, command...: polls the command every 0.1 s
     local tries=$(($1 * 10)) what=$2
     shift 2
     until "$@" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $what"; sleep 0.1; done
 }
-# A path as the program is given it and shows it.
-native_path() { echo "$1"; }
+spawn() { "${@:2}" <&0 >"$1" 2>&1 & PIDS+=($!); }   # log, command...: in the background
+native_path() { echo "$1"; }   # a path as the program is given it and shows it
 
-start_session() { start_display && copy_guide; }   # the display, the Guide text copied
-# The Guide text sample as UTF-8 (the form a browser copies) plus extra
-# bytes ($1, printf escapes), or any text, on the clipboard; the silent
-# owner answers no request.
-make_guide() {
-    { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"
-}
+start_session() { start_display && copy_guide; }
+# The Guide text sample as UTF-8 (as a browser copies it) plus extra bytes ($1, printf escapes).
+make_guide() { { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"; }
+copy_file() { offer "$1" && OWNER=${PIDS[-1]} && wait_until 10 "the clipboard's owner" clip_is "$1"; }
 copy_guide() { make_guide "${1:-}" && copy_file "$DIR/guide"; }
-copy_text() { printf '%s' "$1" >"$DIR/copied" && copy_file "$DIR/copied"; }
-copy_guide_silent() { copy_guide && kill -STOP "$OWNER"; }
-clip_is() { clip | cmp -s - "$1"; }   # file: the clipboard holds its bytes
+copy_guide_silent() { copy_guide && kill -STOP "$OWNER"; }   # an owner that answers no request
+clip_is() { clip | cmp -s - "$1"; }
 clip_kept() { clip_is "$DIR/guide" || fail "the clipboard lost the Guide text $*"; }
 clip_empty() { [[ -z $(clip) ]]; }
-# box_text WINDOW: the title and text of a message box, copied with Ctrl+C.
-box_text() {
-    xdo "$1" key ctrl+c
-    sleep 0.5   # taken over before a stopped owner is asked
-    has_title() { [[ $(clip) == *"$QUESTION_TITLE"* ]]; }
-    wait_until 10 "the box's text on the clipboard" has_title
+box_text() {  # WINDOW: the message box's title and text, copied with Ctrl+C
+    xdo "$1" key ctrl+c && sleep 0.5   # taken over before a stopped owner is asked
+    wait_until 10 "the box's text on the clipboard" eval '[[ $(clip) == *"$QUESTION"* ]]'
     clip
 }
 
 start() {  # the program [ARG...] in the Program directory; PID is its id
     (cd "$WORK" && exec_program "$@") >"$DIR/telvor.out" 2>"$DIR/telvor.err" &
-    PID=$!
-    PIDS+=($PID)
+    PID=$! && PIDS+=($PID)
 }
 alive() { local s; s=$(cat "/proc/$1/stat" 2>/dev/null) && [[ ${s##*) } != Z* ]]; }
 running() { alive "$PID"; }
 ended() { ! running; }
 wait_exit() {  # [status]: the program ends with it (0) and leaves no working file
     wait_until "$WAIT_EXIT" "telvor to end" ended
-    local rc=0
-    wait "$PID" || rc=$?
+    local rc=0 && wait "$PID" || rc=$?
     ((rc == ${1:-0})) || fail "exit code $rc"
     [[ ! -e $WORK/TELVOR.CLP && ! -e $WORK/TELVOR.DAT ]] || fail "a working file was left"
 }
@@ -95,18 +78,25 @@ wait_win() {  # title [pid]: prints the window's id once that process shows it
     done
     echo "$id"
 }
-still_open() {  # after $1 seconds the program and its main window are still there
-    sleep "$1"
-    running && [[ -n $(win "$MAIN") ]] || fail "telvor ended before its window was closed"
+after_box() {  # BOX: answers the box of failed steps and prints the question that follows
+    local box=$1
+    xdo "$box" key Return
+    wait_until 10 "the question after the box" eval '[[ -n $(win "$QUESTION") && $(win "$QUESTION") != "$box" ]]'
+    win "$QUESTION"
 }
+still_open() { sleep "$1" && running && [[ -n $(win "$MAIN") ]] || fail "telvor ended before its window was closed"; }
 shot() { screenshot "$TELVOR_BUILD_DIR/screenshots/$PLATFORM-$NAME-$1.png"; }
 expect() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n)
     local c e
-    c=$(cat "$1"; echo x) e=$(printf "$3x")
-    e=${e%x}
-    case $2 in
-        has) [[ $c == *"$e"* ]] ;;
-        lacks) [[ $c != *"$e"* ]] ;;
-        starts) [[ $c == "$e"* ]] ;;
-    esac || fail "${1##*/}: $2 '$3' expected"
+    c=$(cat "$1"; echo x) e=$(printf "$3x") && e=${e%x}
+    case $2 in has) [[ $c == *"$e"* ]] ;; lacks) [[ $c != *"$e"* ]] ;; starts) [[ $c == "$e"* ]] ;; esac ||
+        fail "${1##*/}: $2 '$3' expected"
+}
+# An Event file in a folder with lists; the run on it, cancelled, took those lists.
+make_lists() { mkdir "$LISTS" && cp "$WORK"/TELVOR.{filter,service} "$LISTS/" && : >"$LISTS/woche.telvor"; }
+lists_taken() {
+    xdo "$(wait_win "$QUESTION")" key Escape
+    WORK=$LISTS wait_exit
+    expect "$LISTS/woche.telvor" has '07.12.2009 19:45   Journal\r\n'
+    expect "$LISTS/woche.telvor" lacks 'Tagesschau'
 }

@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
-# The real copy from a real browser: the receiver's programme guide page
-# (tests/data/guide-page.html) opened in Firefox ESR on the private display,
-# all of it selected and copied with the keyboard as a user does (Ctrl+A,
-# Ctrl+C), Firefox staying open as the clipboard's owner. telvor takes it,
-# answer Yes: the Event file holds exactly the page's events, marked, and the
+# The receiver's guide page (tests/data/guide-page.html) in Firefox ESR,
+# copied with Ctrl+A, Ctrl+C, Firefox staying the clipboard's owner; answer
+# Yes: the Event file holds exactly the page's events, marked, and the
 # clipboard is emptied.
 source "$(dirname "$0")/lib.sh"
 start_display
-# A fresh profile that shows the page alone (no welcome or default-browser tab).
 mkdir "$DIR/firefox" && printf 'user_pref("%s", %s);\n' browser.shell.checkDefaultBrowser false \
     browser.startup.homepage_override.mstone '"ignore"' browser.aboutwelcome.enabled false >"$DIR/firefox/user.js"
-firefox-esr --no-remote --new-instance --profile "$DIR/firefox" "file://$TELVOR_SAMPLES_DIR/guide-page.html" \
-    >"$DIR/firefox.log" 2>&1 &
-PIDS+=($!)
-# Found by its class: xdotool cannot read the title's umlauts in the C locale.
+spawn "$DIR/firefox.log" firefox-esr --no-remote --new-instance --profile "$DIR/firefox" "file://$TELVOR_SAMPLES_DIR/guide-page.html"
 page() {
     browser=$(xdotool search --onlyvisible --classname '^Navigator$' | tail -n 1) &&
         [[ -n $browser && $(xdotool getwindowname "$browser") == "EPG - Das Erste HD"* ]]
@@ -40,6 +34,6 @@ printf '%b' "05.12.2009 18:00 + Sportschau\r\nGenre: Fu\xdfball-Bundesliga \x96 
     "07.12.2009 09:05 + Dvo?\xe1k in ?\xf3d?\r\nGenre: Musik\r\nSinfonie \x84Aus der Neuen Welt\x93, live.\r\n\r\n" >"$DIR/want"
 cmp -s "$ev" "$DIR/want" || fail "the Event file differs from the page's records:
 $(diff <(od -An -c "$ev") <(od -An -c "$DIR/want"))"
-wmctrl -i -c "$(win "$MAIN")"
+close "$(win "$MAIN")"
 wait_exit
 pass

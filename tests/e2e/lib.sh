@@ -1,7 +1,5 @@
-# Desktop end-to-end helpers for the Linux program: the real telvor on a
-# private Xvfb + openbox (tests/desktop/x11.sh), in a scratch Program
-# directory, driven like a user. Sourced by the tests here and, with the
-# argument e2e, by the desktop scenarios in tests/desktop/.
+# The Linux program on X11, for the tests here and, with the argument e2e,
+# the scenarios in tests/desktop/.
 PLATFORM=e2e
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/x11.sh"

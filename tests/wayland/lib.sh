@@ -1,26 +1,21 @@
-# The desktop tests' helpers on Wayland (tests/desktop/lib.sh): the real
-# telvor on Qt's Wayland platform under a private headless sway, driven with
-# wl-copy/wl-paste, wtype and swaymsg. Sourced by the tests here and, with
-# the argument wayland, by tests/desktop/answers_test.sh. sway will not run
-# as root: run as root, the test makes a user for the session and removes it.
+# The Linux program on Qt's Wayland platform under a private headless sway
+# (wl-copy/wl-paste, wtype, swaymsg), for the tests here and, with the
+# argument wayland, tests/desktop/answers_test.sh. sway will not run as
+# root: as root, the test makes a user for the session and removes it.
 PLATFORM=wayland WORK_PATH=home/work TEST_USER=
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 HOME_DIR=$DIR/home
 
 cleanup_platform() {
     [[ -n $TEST_USER ]] || return 0
-    # Whatever the session's user still runs was started here.
-    local pid
+    local pid   # whatever the session's user still runs was started here
     for pid in $(pgrep -u "$TEST_USER"); do kill -KILL "$pid" 2>/dev/null || true; done
     for _ in 1 2 3 4 5; do userdel "$TEST_USER" 2>/dev/null && break; sleep 1; done
     ! id "$TEST_USER" &>/dev/null || { echo "could not remove the user $TEST_USER" >&2; return 1; }
 }
 if [[ $(id -u) == 0 ]]; then
     TEST_USER=telvor-wl-$$
-    for _ in 1 2 3 4 5; do
-        useradd --system --no-create-home --home-dir "$HOME_DIR" --shell /usr/sbin/nologin "$TEST_USER" 2>/dev/null && break
-        sleep 1
-    done
+    for _ in 1 2 3 4 5; do useradd -r -M -d "$HOME_DIR" -s /usr/sbin/nologin "$TEST_USER" 2>/dev/null && break; sleep 1; done
     id "$TEST_USER" &>/dev/null || fail "could not make a user for sway"
     chmod 711 "$DIR"
     chown -R "$TEST_USER:" "$HOME_DIR" "$RUN"
@@ -34,70 +29,48 @@ exec_as_user() {  # command...: in place of the (sub)shell, as the user, in the 
     exec ${TEST_USER:+setpriv --reuid=$TEST_USER --regid=$TEST_USER --clear-groups --} "${env[@]}" "$@"
 }
 as_user() { (exec_as_user "$@"); }
-background() {  # log file, command...: as the user, in the background
-    (exec_as_user "${@:2}") <&0 >"$1" 2>&1 &
-    PIDS+=($!)
-}
-exec_program() {  # the Program directory handed to the user first
-    [[ -z $TEST_USER ]] || chown -R "$TEST_USER:" "$WORK"
-    exec_as_user "$DIR/telvor" "$@"
-}
+exec_program() { [[ -z $TEST_USER ]] || chown -R "$TEST_USER:" "$WORK"; exec_as_user "$DIR/telvor" "$@"; }
 
-# Headless sway with the given extra configuration lines ($1).
-start_display() {
+start_display() {  # [extra configuration lines]
     printf 'xwayland disable\noutput HEADLESS-1 resolution 1280x1024 position 0 0\nfocus_follows_mouse no\n%s\n' \
         "${1:-}" >"$DIR/sway.config"
     chmod 644 "$DIR/sway.config"
-    background "$DIR/sway.log" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    spawn "$DIR/sway.log" exec_as_user env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
         sway --config "$DIR/sway.config"
-    sway_socket() { compgen -G "$RUN/sway-ipc.*.sock"; }
-    wait_until 20 "sway" sway_socket
-    wayland_socket() { compgen -G "$RUN/wayland-[0-9]"; }
-    wait_until 20 "the Wayland display" wayland_socket
-    export WAYLAND_DISPLAY=$(basename "$(wayland_socket)") SWAYSOCK=$(sway_socket)
+    wait_until 20 "sway's sockets" eval 'compgen -G "$RUN/sway-ipc.*.sock" && compgen -G "$RUN/wayland-[0-9]"'
+    export WAYLAND_DISPLAY=$(basename "$(compgen -G "$RUN/wayland-[0-9]")") SWAYSOCK=$(compgen -G "$RUN/sway-ipc.*.sock")
     wait_until 10 "sway's answer" as_user swaymsg -t get_version
-    # This sway has no keyboard of its own: every wtype brings one and takes
-    # it away as it ends, and with the seat's last keyboard gone each client
-    # loses the keyboard focus and the clipboard's offer with it. A resident
-    # virtual keyboard keeps the seat as a user's desktop has it.
-    background /dev/null wtype -s 600000 -m shift
-    has_keyboard() { [[ $(swaymsg -t get_inputs | jq '[.[] | select(.type == "keyboard")] | length') -gt 0 ]]; }
-    wait_until 10 "the resident keyboard" has_keyboard
+    # Every wtype brings a keyboard and takes it away as it ends; with the
+    # seat's last keyboard gone each client loses the keyboard focus and the
+    # clipboard's offer with it. A resident virtual keyboard keeps the seat.
+    spawn /dev/null exec_as_user wtype -s 600000 -m shift
+    wait_until 10 "the resident keyboard" eval 'swaymsg -t get_inputs | jq -e "any(.[]; .type == \"keyboard\")"'
 }
 swaymsg() { as_user swaymsg "$@"; }
-copy_file() {  # offered by a wl-copy until something else takes the clipboard
-    background /dev/null wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"
-    OWNER=${PIDS[-1]}
-    wait_until 10 "wl-copy" clip_is "$1"
-}
+offer() { spawn /dev/null exec_as_user wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"; }
 clip() { as_user timeout 10 wl-paste --no-newline 2>/dev/null || true; }
 
-# Windows by their exact title, from sway's tree: id, focused, pid, title.
-windows() {
+windows() {  # from sway's tree: id, focused, pid, title
     swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "con" or .type? == "floating_con")
         | select(.name != null) | "\(.id)\t\(.focused)\t\(.pid)\t\(.name)"'
 }
 win() {  # title [pid]: the window of that process (telvor's own by default)
     windows | awk -F '\t' -v t="$1" -v p="${2:-$PID}" '$4 == t && $3 == p { print $1; exit }'
 }
-focused() { windows | awk -F '\t' '$2 == "true" { print $4; exit }'; }
-is_focused() { [[ $(windows | awk -F '\t' -v id="$1" '$1 == id { print $2 }') == true ]]; }
+focused() { windows | awk -F '\t' -v id="${1:-}" '$2 == "true" { print id == "" ? $4 : $1; exit }'; }
 focus() { swaymsg "[con_id=$1] focus" >/dev/null; }
 close() { swaymsg "[con_id=$1] kill" >/dev/null; }
-# xdo ID key|type KEY|TEXT: focuses the window, then presses the key (as
-# xdotool names it: Return, alt+n) or types with wtype, whose keyboard needs
-# a moment before its first key counts.
+# xdo ID key|type KEY|TEXT, keys named as xdotool names them (Return, alt+n);
+# wtype's keyboard needs a moment before its first key counts.
 xdo() {
     focus "$1"
-    wait_until 5 "window $1 to get the focus" is_focused "$1"
+    wait_until 5 "window $1 to get the focus" eval '[[ $(focused id) == '"$1"' ]]'
     if [[ $2 == type ]]; then as_user wtype -s 1500 "$3"
     elif [[ $3 == *+* ]]; then as_user wtype -s 1500 -M "${3%+*}" -k "${3#*+}" -m "${3%+*}"
     else as_user wtype -s 1500 -k "$3"; fi
 }
 screenshot() { as_user grim "$HOME_DIR/shot.png" && cp "$HOME_DIR/shot.png" "$1"; }
-# The question in front; the main window names TELVOR's desktop entry,
-# through which the compositor finds its icon.
-check_windows() {
+check_windows() {  # the question in front; the main window's app_id names TELVOR's desktop entry (its icon)
     [[ $(focused) == "$QUESTION" ]] || fail "the question is not in front: $(windows)"
     local app_id
     app_id=$(swaymsg -t get_tree | jq -r --argjson id "$1" '.. | objects | select(.id? == $id) | .app_id')

@@ -1,7 +1,7 @@
 // The Windows side of the desktop tests under Wine:
-//   own-clipboard FILE  puts the text of FILE (UTF-8) on the clipboard to be
-//       handed over only when asked (delayed rendering), prints "ready" and
-//       answers until ended; stopped, it is an owner that does not answer.
+//   own-clipboard FILE  puts the text of FILE (UTF-16LE) on the clipboard, to
+//       be handed over only when asked (delayed rendering), and prints
+//       "ready"; stopped, it is an owner that does not answer.
 //   window-text TITLE  prints the texts of the controls of the shown window
 //       of that title (a message box's message, its buttons), one a line.
 #include <windows.h>
@@ -15,39 +15,22 @@
 
 namespace {
 
-std::wstring text;
-
-void render() {
-    const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory == nullptr) return;
-    std::memcpy(::GlobalLock(memory), text.c_str(), size);
-    ::GlobalUnlock(memory);
-    if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr) ::GlobalFree(memory);
-}
+std::string text;  // UTF-16LE, ended by a 0 character
 
 LRESULT CALLBACK owner_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
-    switch (message) {
-    case WM_RENDERFORMAT:
-        render();
-        return 0;
-    case WM_RENDERALLFORMATS:
-        if (::OpenClipboard(window)) {
-            render();
-            ::CloseClipboard();
-        }
-        return 0;
-    default:
-        return ::DefWindowProcW(window, message, w, l);
-    }
+    if (message != WM_RENDERFORMAT) return ::DefWindowProcW(window, message, w, l);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size());
+    if (memory == nullptr) return 0;
+    std::memcpy(::GlobalLock(memory), text.data(), text.size());
+    ::GlobalUnlock(memory);
+    if (::SetClipboardData(CF_UNICODETEXT, memory) == nullptr) ::GlobalFree(memory);
+    return 0;
 }
 
 int own_clipboard(const wchar_t* file) {
     std::ifstream in(file, std::ios::binary);
-    const std::string utf8{std::istreambuf_iterator<char>(in), {}};
-    const int length = static_cast<int>(utf8.size());
-    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0)));
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, text.data(), static_cast<int>(text.size()));
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    text.append(2, '\0');
     WNDCLASSW kind{};
     kind.lpfnWndProc = owner_procedure;
     kind.lpszClassName = L"TELVOR.TestClipboardOwner";
@@ -75,8 +58,7 @@ BOOL CALLBACK print_text(HWND control, LPARAM) {
 }
 
 int window_text(const wchar_t* title) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, nullptr, title)) != nullptr) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, nullptr, title)) != nullptr;) {
         if (!::IsWindowVisible(window)) continue;
         ::EnumChildWindows(window, print_text, 0);
         return 0;

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine, in a prefix of its own, installed per
-# user (msiexec /i /qn): the Start-menu shortcut starts TELVOR in
-# Documents\TELVOR, made and given the installed lists; the .telvor file
-# type has the program's icon, and its Open command (read and run here:
-# Wine's "start" ignores per-user classes) runs TELVOR in the Event file's
-# folder with the lists there; TELVOR is among the installed programs.
-# Uninstalled (msiexec /x /qn), nothing of it is left.
+# The Windows installer under Wine, per user in a prefix of its own: the
+# Start-menu shortcut starts TELVOR in Documents\TELVOR, given the installed
+# lists; the .telvor type has the program's icon, and its Open command (run
+# here: Wine's "start" ignores per-user classes) runs TELVOR in the file's
+# folder with the lists there; TELVOR is listed as installed. Uninstalled,
+# nothing of it is left.
 source "$(dirname "$0")/lib.sh"
 msi=$(echo "$(dirname "$TELVOR_BIN")"/telvor-*.msi)
 [[ -f $msi ]] || fail "no installer beside $TELVOR_BIN"
@@ -14,13 +13,13 @@ export HOME=$DIR/home WINEPREFIX=$DIR/wineprefix
 mkdir -p "$HOME"
 start_session
 users=$WINEPREFIX/drive_c/users/$(id -un)
-# The user's files and registry keys (less Wine's own) and the installed
-# programs; Windows Installer's own empty folder and keys may stay.
+# The user's files and registry keys (less Wine's) and the installed programs.
 snapshot() {
     (cd "$users" && find . | sort)
     wine reg query 'HKCU\Software' /s 2>/dev/null | tr -d '\r' | grep '^HKEY' | grep -v '^HKEY_CURRENT_USER\\Software\\Wine' | sort
     wine uninstaller --list 2>/dev/null | tr -d '\r'
 }
+# Windows Installer's own empty folder and keys may stay.
 installer_own='^(\./AppData/Roaming/Microsoft/Installer|HKEY_CURRENT_USER\\Software\\Microsoft\\Installer(\\(Features|Products|UpgradeCodes))?)$'
 before=$(snapshot)
 wine msiexec /i "$(native_path "$msi")" /qn >"$DIR/msiexec.log" 2>&1 || fail "msiexec /i: $(<"$DIR/msiexec.log")"
@@ -34,36 +33,28 @@ type=$(registered .telvor)
 icon=$(registered "$type\\DefaultIcon")
 [[ -n $type && $icon == *'\telvor.exe"'* ]] || fail ".telvor is '$type', its icon '$icon'"
 command=$(registered "$type\\shell\\open\\command")
-
-# The shortcut, as the Start menu starts it ("start" does not wait for the
-# program: its window tells).
 documents=$(readlink -f "$users/Documents")
 wine start /unix "$shortcut" >"$DIR/telvor.out" 2>"$DIR/telvor.err" || fail "start TELVOR.lnk"
 shown() { [[ -n $(win "$1") ]]; }
 wait_until "$WAIT_WINDOW" "the open-file dialog" shown "$DIALOG"
-cmp "$documents/TELVOR/TELVOR.service" "$TELVOR_SOURCE_DIR/packaging/TELVOR.service" ||
-    fail "Documents\\TELVOR has not the installed TELVOR.service"
-[[ -f $documents/TELVOR/TELVOR.filter ]] || fail "Documents\\TELVOR has no TELVOR.filter"
+for list in TELVOR.service TELVOR.filter; do
+    cmp "$documents/TELVOR/$list" "$TELVOR_SOURCE_DIR/packaging/$list" || fail "Documents\\TELVOR has not the installed $list"
+done
 xdo "$(win "$DIALOG")" key Escape
 wait_until "$WAIT_EXIT" "telvor to end" eval '! shown "$DIALOG" && ! shown "$MAIN"'
 
-lists="$DIR/Sendungen 2009"
-mkdir "$lists" && cp "$WORK"/TELVOR.{filter,service} "$lists/" && : >"$lists/woche.telvor"
+make_lists
 [[ $command == *'%1'* ]] || fail "the Open command '$command' takes no file"
-command=${command//%1/$(native_path "$lists/woche.telvor")}
+command=${command//%1/$(native_path "$LISTS/woche.telvor")}
 args=()
 while [[ $command =~ ^[[:space:]]*(\"([^\"]*)\"|([^[:space:]\"]+))(.*)$ ]]; do
     args+=("${BASH_REMATCH[2]}${BASH_REMATCH[3]}")
     command=${BASH_REMATCH[4]}
 done
 [[ ${args[0]} == *'\telvor.exe' ]] || fail "the Open command runs '${args[0]}'"
-wine "${args[@]}" >"$DIR/telvor.out" 2>"$DIR/telvor.err" &
-PID=$!
-PIDS+=($PID)
-xdo "$(wait_win "$QUESTION")" key Escape
-WORK=$lists wait_exit
-expect "$lists/woche.telvor" has '07.12.2009 19:45   Journal\r\n'   # its channel names gone
-expect "$lists/woche.telvor" lacks 'Tagesschau'                     # its filter terms applied
+exec_program() { cd / && exec wine "${args[@]}"; }
+start
+lists_taken
 
 wine msiexec /x "$(native_path "$msi")" /qn >"$DIR/msiexec.log" 2>&1 || fail "msiexec /x: $(<"$DIR/msiexec.log")"
 rm -r "$documents/TELVOR"  # the user's own folder, which the uninstall keeps
