@@ -1,5 +1,5 @@
-# Fault-test helpers: Program directories with the sample lists, generated
-# Event files and Guide texts, runs of telvor-scripted, and shared checks.
+# Fault-test helpers: Program directories, generated Event files and Guide
+# texts, runs of telvor-scripted and their checks.
 set -euo pipefail
 export LC_ALL=C
 : "${TELVOR_SCRIPTED:?}" "${TELVOR_SAMPLES_DIR:?}"
@@ -7,12 +7,7 @@ work=$(mktemp -d) failures=0 tool=$TELVOR_SCRIPTED as=()
 trap 'chmod -R u+rwX "$work" || true; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 finish() { ((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }; echo "all checks passed"; }
-
-new_folder() {  # name: a Program directory with the sample lists
-    mkdir -p "$work/$1"
-    cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$work/$1"
-    echo "$work/$1"
-}
+new_folder() { mkdir -p "$work/$1" && cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$work/$1" && echo "$work/$1"; }
 make_events() {  # path, count: a finished run's Event file, half marked, CR LF
     awk -v n="$2" 'BEGIN {
         printf "01.12.2009 10:00 -- >>> EVENTS.TELVOR <<< -- File new created...\r\nGenre: created...\r\nDescription created...\r\n\r\n"
@@ -25,9 +20,8 @@ make_guide() {  # path, count: Guide text already normalised; the Event file gro
     awk -v n="$2" 'BEGIN { for (i = 0; i < n; i++)
         printf "Sa.05.12.2009 Neue Sendung %d\r\n18:00 50 min. Sport\r\n18:50 Alle Spiele.\r\n\r\n", i }' >"$1"
 }
-run() {  # name, folder, answer [option...]: one run of ${as[@]} $tool in the folder with the
-    # clipboard $work/guide.txt (options: --param events.telvor), under the address-space limit
-    # $kib (KiB) if set; its stdout, stderr and exit status go to $work/NAME.out, .err and .rc
+run() {  # name, folder, answer [option...]: ${as[@]} $tool in the folder on the clipboard $work/guide.txt
+    # (options: --param events.telvor), under ulimit -v $kib if set; output to $work/NAME.out, .err, .rc
     local name=$1 dir=$2 answer=$3 rc=0
     shift 3
     (($#)) || set -- --param events.telvor
@@ -40,8 +34,7 @@ expect() {  # name, status, kept|emptied: the run's exit status and what became 
     grep -qx "\[clipboard\] $3" "$work/$1.out" || fail "$1: the clipboard was not $3"
 }
 no_working_files() {  # name, folder...
-    local name=$1 left
-    shift
-    left=$(ls -A "$@" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-|\.journal$' || true)
-    [[ -z $left ]] || fail "$name: working files left: $left"
+    local left
+    left=$(ls -A "${@:2}" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-|\.journal$' || true)
+    [[ -z $left ]] || fail "$1: working files left: $left"
 }

@@ -8,9 +8,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const ScratchDir folder;  // removed when the fuzzer exits normally
     const std::string problem = whole_run(data, size, folder.path());
-    if (!problem.empty()) {
-        std::fprintf(stderr, "telvor fuzz: %s\n", problem.c_str());
-        std::abort();
-    }
-    return 0;
+    if (problem.empty()) return 0;
+    std::fprintf(stderr, "telvor fuzz: %s\n", problem.c_str());
+    std::abort();
 }

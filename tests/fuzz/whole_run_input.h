@@ -22,12 +22,10 @@ inline std::string whole_run(const std::uint8_t* data, std::size_t size, const s
         cut = count < 3 ? input.find("\x01\x02", from) : std::string::npos;  // the last part runs to the end
         parts[count++] = input.substr(from, cut - from);
     }
-    const std::string names[] = {"events.telvor", "", "TELVOR.filter", "TELVOR.service", "TELVOR.CLP",
-                                 "TELVOR.DAT"};
-    for (int i : {0, 2, 3, 4, 5}) {
-        ::unlink((folder + names[i]).c_str());
+    const std::string names[] = {"events.telvor", "", "TELVOR.filter", "TELVOR.service", "TELVOR.CLP", "TELVOR.DAT"};
+    for (int i : {0, 2, 3, 4, 5}) ::unlink((folder + names[i]).c_str());
+    for (int i : {0, 2, 3})
         if (i < count) write_bytes(folder + names[i], parts[i]);
-    }
     ScriptedWindow window;
     window.clipboard_has_text = count > 1;
     window.clipboard = parts[1];

@@ -1,10 +1,7 @@
-// One complete run in the current directory with scripted window services:
-//
-//   telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] --answer yes|no|cancel
-//
-// Prints every message box ([message] and its text) and whether the
-// clipboard was emptied ([clipboard] emptied or kept); exits with the run's
-// exit status, or 2 on a bad command line.
+// telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] [--answer yes|no]: one complete
+// run in the current directory with scripted window services (answered Cancel unless told). Prints
+// every message box ([message] TEXT) and whether the clipboard was emptied ([clipboard] emptied or
+// kept); exits with the run's exit status, or 2 on a bad command line.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -17,26 +14,24 @@
 
 int main(int argc, char** argv) {
     ScriptedWindow window;
-    std::vector<char*> program_arguments = {argv[0]};
-    bool answered = false, bad = argc % 2 == 0;  // options come in pairs
+    std::vector<char*> arguments = {argv[0]};
+    bool bad = argc % 2 == 0;  // options come in pairs
     for (int i = 1; i + 1 < argc && !bad; i += 2) {
         const std::string option = argv[i], value = argv[i + 1];
         std::ifstream in(option == "--clipboard" ? value : "", std::ios::binary);
-        if (option == "--param") program_arguments.push_back(argv[i + 1]);
+        if (option == "--param") arguments.push_back(argv[i + 1]);
         else if (option == "--choose") window.chosen_path = Path{value};
-        else if (option == "--clipboard" && in) window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
-        else if (option == "--answer" && (value == "yes" || value == "no" || value == "cancel"))
-            window.answer = value == "yes" ? ANSWER_YES : value == "no" ? ANSWER_NO : ANSWER_CANCEL;
+        else if (in) window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
+        else if (option == "--answer" && (value == "yes" || value == "no"))
+            window.answer = value == "yes" ? ANSWER_YES : ANSWER_NO;
         else bad = true;
-        window.clipboard_has_text |= option == "--clipboard";
-        answered |= option == "--answer";
+        window.clipboard_has_text |= in.is_open();
     }
-    if (bad || !answered) {
-        std::fputs("usage: telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] "
-                   "--answer yes|no|cancel\n", stderr);
+    if (bad) {
+        std::fputs("telvor-scripted: bad command line\n", stderr);
         return 2;
     }
-    program_start(static_cast<int>(program_arguments.size()), program_arguments.data());
+    program_start(static_cast<int>(arguments.size()), arguments.data());
     const int code = telvor_run(window);
     for (const Text& message : window.messages) std::printf("[message] %s\n", message.c_str());
     std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");

@@ -4,67 +4,59 @@
 #include "runtime/file.h"
 #include "runtime/scripted/scripted_window.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <stdexcept>
+
+namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
     static std::mt19937_64 random{std::random_device{}()};
-    const auto base = std::filesystem::temp_directory_path();
+    std::error_code error;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::filesystem::path folder = base / ("telvor-test-" + std::to_string(random() % 1000000000));
-        std::error_code error;
-        if (std::filesystem::create_directory(folder, error)) path_ = folder.string() + directory_separator();
+        const fs::path folder = fs::temp_directory_path() / ("telvor-test-" + std::to_string(random() % 1000000000));
+        if (fs::create_directory(folder, error)) path_ = folder.string() + directory_separator();
     }
     if (path_.empty()) throw std::runtime_error("no scratch folder could be made");
 }
 
 ScratchDir::~ScratchDir() {
     std::error_code ignored;
-    // Read-only folders made by a test must not stop the clean-up.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    // Folders a test made read-only must not stop the clean-up.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
+         it.increment(ignored)) {
         if (it->is_directory(ignored) && !it->is_symlink(ignored))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 std::string read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 bool file_exists_on_disk(const std::string& path) {
     std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+    return fs::exists(fs::symlink_status(path, ignored));
 }
 
 long folder_entries(const std::string& folder) {
-    return static_cast<long>(std::distance(std::filesystem::directory_iterator(folder), {}));
+    return static_cast<long>(std::distance(fs::directory_iterator(folder), {}));
 }
 
-std::string sample_bytes(const std::string& name) {
-    return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name);
-}
+std::string sample_bytes(const std::string& name) { return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name); }
 
-int run_in_folder(const std::string& folder, ScriptedWindow& window,
-                  const std::vector<std::string>& arguments) {
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::vector<std::string>& arguments) {
+    const auto previous = fs::current_path();
+    fs::current_path(folder);
     std::vector<std::string> words = {"telvor"};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -72,14 +64,13 @@ int run_in_folder(const std::string& folder, ScriptedWindow& window,
     argv.push_back(nullptr);
     program_start(static_cast<int>(words.size()), argv.data());
     const int status = telvor_run(window);
-    std::filesystem::current_path(previous);
+    fs::current_path(previous);
     return status;
 }
 
 namespace expect {
 
-const std::string SEPARATOR(102, '=');
-const std::string CREDIT = "TELVOR - made by the TELVOR developers";
+const std::string SEPARATOR(102, '='), CREDIT = "TELVOR - made by the TELVOR developers";
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -91,9 +82,8 @@ Lines notice(const std::string& name, const std::string& what) {
 }
 
 Lines list_view(const std::string& file, const Lines& entries, bool unread) {
-    const Lines start = Lines{CREDIT, SEPARATOR} + notice(file, "reading...");
-    if (unread) return start + entries + notice(file, "Not reading...");
-    return start + entries + Lines{SEPARATOR} + notice(file, "reading complete...");
+    const Lines start = Lines{CREDIT, SEPARATOR} + notice(file, "reading...") + entries;
+    return unread ? start + notice(file, "Not reading...") : start + Lines{SEPARATOR} + notice(file, "reading complete...");
 }
 
 Lines event_view(const std::string& name, const Lines& body, bool closed) {

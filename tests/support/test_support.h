@@ -7,9 +7,8 @@
 
 #include "runtime/path.h"
 
-// A fresh empty folder below the system's temporary folder, removed (with
-// everything in it) when the object goes out of scope. path() ends in the
-// platform's directory separator.
+// A fresh empty folder below the system's temporary folder, removed with all
+// in it at the end of its scope; path() ends in the directory separator.
 class ScratchDir {
 public:
     ScratchDir();
@@ -26,26 +25,20 @@ private:
 std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
-// The number of entries in a folder.
 long folder_entries(const std::string& folder);
 // A file of the sample folder (Windows-1252, CR LF), as bytes.
 std::string sample_bytes(const std::string& name);
 
 class ScriptedWindow;
 
-// One whole run in folder (its Program directory) with the given window
-// services and program arguments (as the system passes them). The current
-// directory is restored afterwards. Returns the run's exit status.
+// One whole run in folder (its Program directory): its exit status. The
+// current directory is restored after.
 int run_in_folder(const std::string& folder, ScriptedWindow& window,
                   const std::vector<std::string>& arguments = {});
 
-// Expected view lines.
-namespace expect {
+namespace expect {  // the lines the views are expected to show
 
 using Lines = std::vector<std::string>;
-
-extern const std::string SEPARATOR;  // 102 "="
-extern const std::string CREDIT;     // the Author credit line
 
 Lines operator+(Lines a, const Lines& b);
 // "File: >>> name <<< what" and the Separator line.
