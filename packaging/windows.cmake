@@ -26,7 +26,9 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/win32/telvor.rc TARGET_D
   PROPERTIES OBJECT_DEPENDS ${TELVOR_ICO})
 
 # The texts that go with telvor.exe, with Windows line ends for Notepad.
-foreach(source target IN ZIP_LISTS "runtime/win32/README-Windows.txt;LICENSE" "README.txt;LICENSE.txt")
+set(text_sources runtime/win32/README-Windows.txt LICENSE)
+set(text_targets README.txt LICENSE.txt)
+foreach(source target IN ZIP_LISTS text_sources text_targets)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
   file(READ ${CMAKE_SOURCE_DIR}/${source} content)
   # Written only when it changes, so that the installer is not made anew.
