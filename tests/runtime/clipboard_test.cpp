@@ -8,25 +8,14 @@
 
 namespace {
 
-// A reading of utf8 (shown as shown), or with read false only the count of
-// changes the platform keeps (0: none).
+// A reading of utf8, shown in Windows-1252 as shown; sequence: the platform's count of changes (0: none).
 ClipboardReading read(const std::string& utf8, unsigned long long sequence = 0, const Text& shown = "") {
-    ClipboardReading r;
-    r.read = true, r.text = shown.empty() ? utf8 : shown, r.fingerprint = clipboard_fingerprint(utf8);
-    r.sequence = sequence;
-    return r;
+    return {true, shown.empty() ? utf8 : shown, clipboard_fingerprint(utf8), sequence, ""};
 }
-ClipboardReading count_only(unsigned long long sequence) {
-    ClipboardReading r;
-    r.sequence = sequence;
-    return r;
-}
+ClipboardReading count_only(unsigned long long sequence) { return {false, "", 0, sequence, ""}; }
 
-// Without a count of changes (X11, Wayland) the text read again decides,
-// down to characters Windows-1252 cannot show and to its length; with one
-// (Windows) an unchanged count holds without a second read, and after a
-// change the same text still does. A clipboard that cannot be read again,
-// or a capture that read nothing, never holds it.
+// Without a count of changes (X11, Wayland) the whole text read again decides; with one (Windows) an
+// unchanged count, or the same text after a change. Nothing holds what could not be read.
 TEST(ClipboardHolds, TheSameTextOrAnUnchangedCount) {
     const ClipboardReading captured = read("Sa. 5.12.2009\tTatort\r\n"), counted = read("Sa. 5.12.2009", 41);
     EXPECT_TRUE(clipboard_holds(captured, read("Sa. 5.12.2009\tTatort\r\n")));
@@ -35,11 +24,12 @@ TEST(ClipboardHolds, TheSameTextOrAnUnchangedCount) {
     EXPECT_FALSE(clipboard_holds(read(std::string("a\0", 2)), read("a")));
     EXPECT_FALSE(clipboard_holds(captured, ClipboardReading{}));
     EXPECT_FALSE(clipboard_holds(ClipboardReading{}, ClipboardReading{}));
+    EXPECT_FALSE(clipboard_holds(count_only(41), count_only(41)));
     EXPECT_TRUE(clipboard_holds(counted, count_only(41)));
     EXPECT_FALSE(clipboard_holds(counted, count_only(42)));
     EXPECT_TRUE(clipboard_holds(counted, read("Sa. 5.12.2009", 43)));
     EXPECT_FALSE(clipboard_holds(counted, read("Notiz", 43)));
-    EXPECT_FALSE(clipboard_holds(read("Sa. 5.12.2009", 0), count_only(0)));
+    EXPECT_FALSE(clipboard_holds(read("Sa. 5.12.2009"), count_only(0)));
 }
 
 }  // namespace

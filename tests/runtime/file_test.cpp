@@ -1,16 +1,15 @@
-// Line files in File slots, the replacement of a file by a working file,
-// and the process services; on POSIX systems also working files for their
-// user alone, a write cut short and a folder lock through a link. (Planted
-// links and FIFOs, bits and owners kept: the whole-run and fault tests.)
+// Line files in File slots, replacing a file by a working file, process services; on POSIX also
+// private working files, a write cut short, a folder lock through a link. (Links, FIFOs: fault tests.)
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
 
-#include "runtime/os.h"
-
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "runtime/os.h"
+#include "support/test_support.h"
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,8 +19,6 @@
 #include "support/lock_holder_posix.h"
 #endif
 
-#include "support/test_support.h"
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -29,10 +26,7 @@ using Lines = std::vector<Text>;
 
 class Files : public ::testing::Test {
 protected:
-    void TearDown() override {
-        file_close_all();
-        folder_locks_release();
-    }
+    void TearDown() override { file_close_all(), folder_locks_release(); }
     Path at(const std::string& name) const { return Path{dir.file(name)}; }
     // The lines as a reading loop sees them; file_at_end must consume nothing.
     Lines lines_of(const std::string& bytes) {
@@ -59,9 +53,7 @@ TEST_F(Files, LineSplitting) {
         EXPECT_TRUE(lines_of(bytes) == want) << bytes.size();
 }
 
-// A line copied across equals the line read, trimmed and written, also
-// where it runs over the end of the reading buffer or is longer than the
-// writing one, ends in a CR there or ends in a CR, a 0 byte or an LF alone.
+// A line copied across equals the line read, trimmed and written, whatever its end and the buffers'.
 TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     std::string bytes, want;
     const auto add = [&](const std::string& text, const std::string& end) {
@@ -72,13 +64,8 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     for (int i = 0; bytes.size() < 4 * FILE_BUFFER_SIZE; ++i) {
         add(std::string(static_cast<std::size_t>(i * 331 % 1000), 'x') + (i % 7 ? "" : i % 3 ? " " : " \t "),
             i % 9 ? ends[0] : ends[i % 4]);
-        if (i == 50 || i == 200) {
-            add("a", "\r");
-            add("", "\r\n");
-            add("b", ends[3]);
-            add("", "\n");
-        }
-        // A CR LF split by the end of the first buffer, a CR alone that ends the second.
+        if (i == 50 || i == 200) add("a", "\r"), add("", "\r\n"), add("b", ends[3]), add("", "\n");
+        // A CR LF split by the end of the first buffer, a CR alone ending the second, a line longer than one.
         if (i == 60) add(std::string(FILE_BUFFER_SIZE - 1 - bytes.size(), 'y'), "\r\n");
         if (i == 61) add(std::string(2 * FILE_BUFFER_SIZE - 1 - bytes.size(), 'z'), "\r");
         if (i == 62) add(std::string(FILE_BUFFER_SIZE + 1, 'd'), "\r\n");
@@ -91,7 +78,6 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     file_copy_lines(1, 2, -1);
     EXPECT_NE(file_at_end(1), 0);
     file_copy_lines(1, 2, 2);  // at the end: empty lines
-    file_close(1);
     EXPECT_NE(file_close(2), 0);
     EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n\r\n");
 }
@@ -120,8 +106,7 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.DAT/inside")));
 }
 
-// Refused while the target is open in a slot (under any of its names) or
-// the working file is being written; the working file is moved otherwise.
+// Refused while the target is open in a slot (by any name) or the working file being written.
 TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     const std::string old = "old 1\r\nold 2\r\n";
     const Path journals{dir.path()};
@@ -144,8 +129,7 @@ TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     EXPECT_EQ(folder_entries(dir.path()), 2);
 }
 
-// Only the temporary files of the file's own patterns go: its name or its
-// journal's, ".telvor-tmp-" and six characters.
+// Only temporary files of the file's own patterns go: its or its journal's name, ".telvor-tmp-", six characters.
 TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
     for (const char* name : {"e.telvor", "e.telvor.telvor-tmp-a1B2c3", "e.telvor.telvor-tmp-a1B2c",
                              "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3",
@@ -158,24 +142,21 @@ TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
     EXPECT_EQ(folder_entries(dir.path()), 4);
 }
 
-// Missing files are the same by their one name in one folder; the current
-// directory is whole however long.
+// Missing files are the same by one name in one folder; a long current directory comes back whole.
 TEST_F(Files, SameFilesAndLongCurrentDirectory) {
     fs::create_directory(dir.file("sub"));
     EXPECT_NE(file_entry_exists(at("sub")), 0);
     EXPECT_NE(file_same(at("b"), at("sub/../b")), 0);
     EXPECT_EQ(file_same(at("sub/b"), at("b")), 0);
     const fs::path saved = fs::current_path();
-    const std::string part(120, 'd'),
-        deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
+    const std::string part(120, 'd'), deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
     fs::create_directories(deep);
     EXPECT_NE(directory_set_current(Path{deep}), 0);
     EXPECT_EQ(fs::path(directory_get_current().native), fs::path(deep));  // longer than 254 bytes
     fs::current_path(saved);
 }
 
-// How Windows splits a process's command line; the process's own (empty
-// and UTF-8 parameters, a quote inside one, a tab): Win32CommandLine.
+// How Windows splits a command line; the process's own: Win32CommandLine.
 TEST(CommandLine, TokensAsTheProgramSplitsThem) {
     using Tokens = std::vector<std::string>;
     for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
@@ -186,8 +167,7 @@ TEST(CommandLine, TokensAsTheProgramSplitsThem) {
 }
 
 #ifndef _WIN32
-// A working file is made anew for its user alone, whatever the umask; a new
-// file only where no entry is, a dangling link included.
+// A working file is made anew for its user alone, whatever the umask; a new file not even over a dangling link.
 TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     write_bytes(dir.file("TELVOR.DAT"), "left over by a killed run");
     ASSERT_EQ(::chmod(dir.file("TELVOR.DAT").c_str(), 0644), 0);
@@ -202,8 +182,7 @@ TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     EXPECT_FALSE(file_exists_on_disk(dir.file("elsewhere")));
 }
 
-// A direct write cut short by the file-size limit (real only in a child) is
-// reported by the close.
+// A direct write cut short by the file-size limit (set in a child) is reported by the close.
 TEST_F(Files, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -220,8 +199,7 @@ TEST_F(Files, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
     EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
 }
 
-// A folder another process holds is busy also by a link from elsewhere to a
-// file in it. (The lock by the folder itself: the whole-run and fault tests.)
+// A folder another process holds is busy also by a link from elsewhere to a file in it.
 TEST_F(Files, FolderLockOfAFileFollowsLinks) {
     ScratchDir elsewhere;
     write_bytes(dir.file("e.telvor"), "");

@@ -1,6 +1,4 @@
-// The partition sort as the lists use it (whole list, case ignored, both
-// ways): the order it gives to ties, and random lists, which come out
-// ordered and as a permutation.
+// The partition sort as the lists use it (whole list, case ignored, both ways).
 #include "runtime/sort.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +24,7 @@ TEST(Sort, Ties) {
     }
 }
 
-// Small alphabet full of case duplicates and equal names; bytes unsigned, a
-// prefix first, A-Z as a-z.
+// Many case duplicates and equal names; bytes unsigned, a prefix first, A-Z as a-z.
 TEST(Sort, RandomListsComeOutOrderedAndPermuted) {
     std::mt19937 rng(20260512);
     const std::string alphabet = "aAbB zZ[_\xE4";

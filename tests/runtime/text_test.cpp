@@ -12,8 +12,7 @@ namespace {
 
 using Cases = std::initializer_list<std::pair<Text, Text>>;
 
-// The primitives the conversion uses (text_mid, text_left and
-// text_remove_all serve only as the equivalence test's reference).
+// What the conversion uses (text_mid, text_left, text_remove_all: the equivalence test).
 TEST(Text, RightReplaceTrim) {
     for (auto [got, want] : Cases{
              {text_right("abc", 2), "bc"}, {text_right("abc", 5), "abc"}, {text_replace_all("aaa", "aa", "b"), "ba"},
@@ -32,15 +31,13 @@ TEST(Text, EveryByteThroughUpperAndLower) {
                        "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF"
                        "\xF0\xF1\xF2\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFE";
     Text others;  // sharp s, the multiplication and division signs among them
-    for (int b = 1; b < 256; ++b)
-        if (upper.find(static_cast<char>(b)) == Text::npos && lower.find(static_cast<char>(b)) == Text::npos)
-            others += static_cast<char>(b);
+    for (char b = 1; b != 0; ++b)
+        if ((upper + lower).find(b) == Text::npos) others += b;
     EXPECT_EQ(text_lower(upper + lower + others), lower + lower + others);
     EXPECT_EQ(text_upper(upper + lower + others), upper + upper + others);
 }
 
-// The in-place pass over a text that is given away must equal the copying
-// pass over a named one, for replacements shorter, as long and longer.
+// The in-place pass (a text given away) equals the copying one, for any replacement length.
 TEST(Text, ReplaceAllInPlaceEqualsTheCopyingPass) {
     std::minstd_rand rng(12345);
     const auto random_text = [&](std::uint_fast32_t max) {
@@ -64,7 +61,7 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
         const char* known = row[b - 0x80];
         EXPECT_EQ(cp1252_from_utf8(known ? known : std::string{'\xC2', static_cast<char>(b)}), Text(1, char(b))) << b;
     }
-    // Unmappable and malformed input (overlong forms at their upper edge) gives '?'; a 0 byte ends the text.
+    // Unmappable and malformed input (overlong forms at their upper edge) is '?'; a 0 byte ends the text.
     for (auto [utf8, want] : Cases{
              {"a\u4E2Db", "a?b"}, {"\U0001F600!", "?!"}, {"\u0100\u20AC", "?\x80"}, {"a\x80z", "a?z"},
              {"\xC3", "?"}, {"\xE2\x82z", "??z"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80", "???"},
@@ -77,8 +74,7 @@ TEST(Codepage, SpecialRowUnmappableMalformedAndZero) {
     EXPECT_EQ(cp1252_from_utf8_or_cp1252(std::string("T\xE4ter\0x", 7)), "T\xE4ter");
 }
 
-// The Windows boundary: UTF-16 to the program's bytes and back. Names keep
-// every unit, a lone surrogate included; texts become Windows-1252.
+// UTF-16 at the Windows boundary: names keep every unit, a lone surrogate too; texts become Windows-1252.
 TEST(Codepage, Utf16NamesAndTexts) {
     const std::u16string name = u"\u0141\u00F3d\u017A\\\U0001F600 M\u00E4rz";
     EXPECT_EQ(wtf8_from_utf16(name), "\xC5\x81\xC3\xB3" "d\xC5\xBA\\\xF0\x9F\x98\x80 M\xC3\xA4rz");
