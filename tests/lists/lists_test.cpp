@@ -28,7 +28,7 @@ ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
 // entries: the list descending, the view ascending. Long files keep every
 // entry; the Filter view shows the first line equal to the last term, case
 // ignored.
-TEST(Lists, EntriesAndViews) {
+TEST(Lists, EntriesViewsAndEncodings) {
     auto window = read_lists({{"TELVOR.filter", "AB\r\nABC\rAB \r\n  AB\0ab\t\n\r\n   \nTatort"s}});
     const Lines stored = {"ABC", "  AB", "ab\t", "Tatort"};
     EXPECT_EQ(g_run.filter_list, stored);
@@ -54,14 +54,11 @@ TEST(Lists, EntriesAndViews) {
     ASSERT_EQ(list.lines[24], "Term 20");
     EXPECT_EQ(list.top, 24 - list.visible_rows() + 1);
     EXPECT_EQ(list.selection, -1);
-}
-
-TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
-    // The same words as a Windows-1252 editor and a UTF-8 editor save them.
+    // UTF-8 files, with or without a byte order mark, read as their Windows-1252 form.
     const std::string windows1252 = "Die gro\xDF" "e Reise\r\n\xC4rger\r\n\xE4" "b\r\n";
     const std::string utf8 = "Die gro\xC3\x9F" "e Reise\r\n\xC3\x84rger\r\n\xC3\xA4" "b\r\n";
-    for (const std::string& filter : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
-        read_lists({{"TELVOR.filter", filter}});
+    for (const std::string& bytes : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
+        read_lists({{"TELVOR.filter", bytes}});
         EXPECT_EQ(g_run.filter_list, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
     }
     // Characters Windows-1252 lacks show as '?'.
