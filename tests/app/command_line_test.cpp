@@ -1,6 +1,6 @@
 // The desktop program's command line: which arguments answer at once, which
-// are usage errors, and what the run is started with. (--launch: the
-// launcher test.)
+// are usage errors, and what the run is started with (--launch: the
+// launcher test).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -14,10 +14,9 @@ namespace {
 using Action = CommandLine::Action;
 using Strings = std::vector<std::string>;
 
-// The first of --help, --version or an unknown option decides, whatever
-// follows, even where a file of that name exists; an unknown option that
-// names an existing file is that file; after "--" or as a path a file named
-// like an option is the Event file; one Event file at most.
+// The first of --help, --version or an unknown option decides, even where a
+// file of that name exists, unless the option names an existing file; after
+// "--" a file named like an option is the Event file.
 TEST(CommandLine, ActionsRunArgumentsAndErrors) {
     const struct {
         Strings args;
@@ -37,19 +36,16 @@ TEST(CommandLine, ActionsRunArgumentsAndErrors) {
         {{""}, Action::run, {""}},  // the run itself reports an empty name
         {{"a", "--", "-b"}, Action::usage_error, {"one Event file at most, 2 given"}},
         {{"--", "a", "b", "c"}, Action::usage_error, {"one Event file at most, 3 given"}}};
+    const auto with_program = [](Strings s) { s.insert(s.begin(), "/usr/bin/telvor"); return s; };
     for (const auto& c : cases) {
-        Strings arguments = {"/usr/bin/telvor"};
-        arguments.insert(arguments.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
         const std::set<std::string> entries(c.exists ? c.args.begin() : c.args.end(), c.args.end());
         const CommandLine line =
-            command_line_parse(arguments, [&](const std::string& name) { return entries.count(name) > 0; });
-        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
+            command_line_parse(with_program(c.args), [&](const std::string& name) { return entries.count(name) > 0; });
         EXPECT_EQ(line.action, c.action);
         EXPECT_FALSE(line.launch);
-        Strings run = {"/usr/bin/telvor"};
-        run.insert(run.end(), c.run.begin(), c.run.end());
         if (c.action == Action::run) {
-            EXPECT_EQ(line.run_arguments, run);
+            EXPECT_EQ(line.run_arguments, with_program(c.run));
         } else if (c.action == Action::usage_error) {
             EXPECT_EQ(line.error, c.run.at(0));
         }

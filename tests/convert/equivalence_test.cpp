@@ -1,8 +1,5 @@
-// The fast event tests and normalisation against the plain algorithms they
-// stand for, on random cases built to hit the edges: one text_replace_all
-// pass per step and Date table row (so the order of steps and rows shows),
-// one text_remove_all pass per Service name, a first-match walk over the
-// Filter list, a walk over the stored events.
+// The fast normalisation, Filter and Repeat tests against the plain passes
+// and walks they stand for, on random cases built to hit the edges.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -24,18 +21,17 @@ Text random_text(const std::string& alphabet, int min_length, int max_length) {
     for (int i = pick(min_length, max_length); i > 0; --i) text += any_of(alphabet);
     return text;
 }
-Text flip_case(Text text) {  // some ASCII letters in the other case
+Text flip_case(Text text) {
     for (char& c : text)
         if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z' && pick(0, 1)) c = static_cast<char>(c ^ 0x20);
     return text;
 }
 
-// Letters, their ASCII neighbours, bytes above 0x7F whose low seven bits are
-// letters (0xC1, 0xE1) or that differ only in bit 5 (0xC4, 0xE4), a tab.
+// Letters, their ASCII neighbours, high bytes that are letters in their low
+// seven bits or differ only in bit 5, a tab.
 const std::string NAME_BYTES = "abAB @[`{\xC1\xE1\xC4\xE4\t";
 
-// Names whole, in other case, or split by another name so that they only
-// come into being when that one is removed.
+// Names whole, in other case, or split by a name whose removal makes them.
 Text text_of_names(const std::vector<Text>& names, int pieces) {
     Text text;
     for (; pieces > 0; --pieces) {
@@ -64,12 +60,10 @@ TEST(Equivalence, ServiceNameRemovalIsOnePassPerEntry) {
         Text text = pick(0, 3) ? text_of_names(names, pick(0, 16)) : random_text(NAME_BYTES, 0, 60);
         while (round < 3 && text.size() < 60000)
             text += random_text("ab\r\n", 1, 9) + text_of_names(names, 2);
-        const ServiceNames prepared = service_names_prepare(names);
-        ASSERT_EQ(service_name_removal(text, prepared), literal_names(text, names)) << "text '" << text << "'";
+        ASSERT_EQ(service_name_removal(text, service_names_prepare(names)), literal_names(text, names)) << "'" << text << "'";
     }
 }
 
-// The steps one after another, as written down.
 Text literal_date_table(Text text) {
     for (int n = 1; n <= 31; ++n)
         text = text_replace_all(text, ". " + std::to_string(n) + ".", (n < 10 ? ".0" : ".") + std::to_string(n) + ".");
@@ -78,8 +72,7 @@ Text literal_date_table(Text text) {
 }
 
 TEST(Equivalence, NormalisationIsOnePassPerStepAndDateRow) {
-    // Capture removes Service names after the Date rows, Line before them;
-    // only Capture makes a blank and a tab one blank.
+    // Capture removes Service names after the Date rows, Line before them.
     const std::vector<Text> names = {"ab. 1 ", "b.1 ", "AB ", ".\t ", "a\r\n "};
     for (int round = 0; round < 20000; ++round) {
         const std::vector<Text> used(names.begin(), names.begin() + pick(0, round % 2 ? 4 : 5));
@@ -134,8 +127,7 @@ TEST(Equivalence, RepeatTestIsTheWalkOverTheStoredEvents) {
             Text line = pick(0, 1) ? "05.12.2009 08:15" : "06.12.2009 20:15";
             line += pick(0, 1) ? "   " : " + ";
             line = pick(0, 9) == 0 ? text_left(line, pick(0, 19)) : line + any_of(texts) + (pick(0, 1) ? "" : std::to_string(step));
-            // Every stored event compared on text_mid (line, 20, 200), and the
-            // empty slots of the store, which equal the empty text.
+            // The store's empty slots equal the empty text.
             const Text probe = text_mid(line, 20, 200);
             bool expected = probe.empty();
             for (const Text& slot : stored) expected |= text_mid(slot, 20, 200) == probe;

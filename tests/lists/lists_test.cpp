@@ -2,12 +2,9 @@
 // order of the Service list and of its view, and the views' lines.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
-#include "lists/lists.h"
 #include "run/run_state.h"
-#include "run/views.h"
 #include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 
@@ -17,31 +14,21 @@ using Lines = std::vector<Text>;
 using namespace std::string_literals;
 using expect::list_view;
 
-// Reads both list files made from the given bytes in a fresh Program
-// directory, into views made as a run makes them.
+// Reads the list files given in a fresh Program directory: the open-file
+// dialog is cancelled, so the run ends after reading them.
 ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
     ScratchDir dir;
     for (const auto& [name, bytes] : files) write_bytes(dir.file(name), bytes);
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
     ScriptedWindow window;
-    window_services_install(&window);
-    run_start_up();
-    main_window_open();
-    views_create();
-    read_filter_file();
-    read_service_file();
-    window_services_install(nullptr);
-    std::filesystem::current_path(previous);
+    run_in_folder(dir.path(), window);
     return window;
 }
 
-// Filter entries: three characters or more once trailing blanks go, any line
-// end. Service entries with their blank, the list descending, the view
-// ascending. A missing file is an empty list. Long files keep every entry;
-// the Filter view is scrolled to the first line equal to the last term, case
+// Filter entries: three characters or more without trailing blanks. Service
+// entries: the list descending, the view ascending. Long files keep every
+// entry; the Filter view shows the first line equal to the last term, case
 // ignored.
-TEST(Lists, EntriesAndViews) {
+TEST(Lists, EntriesViewsAndEncodings) {
     auto window = read_lists({{"TELVOR.filter", "AB\r\nABC\rAB \r\n  AB\0ab\t\n\r\n   \nTatort"s}});
     const Lines stored = {"ABC", "  AB", "ab\t", "Tatort"};
     EXPECT_EQ(g_run.filter_list, stored);
@@ -67,19 +54,14 @@ TEST(Lists, EntriesAndViews) {
     ASSERT_EQ(list.lines[24], "Term 20");
     EXPECT_EQ(list.top, 24 - list.visible_rows() + 1);
     EXPECT_EQ(list.selection, -1);
-}
-
-TEST(Lists, Utf8FilesWithOrWithoutByteOrderMarkReadAsTheirWindows1252Form) {
-    // "Die große Reise", "Ärger" and a two-letter line, the same words as
-    // a Windows-1252 editor and a UTF-8 editor save them.
+    // UTF-8 files, with or without a byte order mark, read as their Windows-1252 form.
     const std::string windows1252 = "Die gro\xDF" "e Reise\r\n\xC4rger\r\n\xE4" "b\r\n";
     const std::string utf8 = "Die gro\xC3\x9F" "e Reise\r\n\xC3\x84rger\r\n\xC3\xA4" "b\r\n";
-    for (const std::string& filter : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
-        read_lists({{"TELVOR.filter", filter}});
+    for (const std::string& bytes : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
+        read_lists({{"TELVOR.filter", bytes}});
         EXPECT_EQ(g_run.filter_list, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
     }
-    // The mark goes with the first line's start; characters Windows-1252
-    // lacks show as '?'.
+    // Characters Windows-1252 lacks show as '?'.
     read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\n"}});
     EXPECT_EQ(g_run.service_list, (Lines{"ZDF ", "?\xF3" "d? TV "}));
     // One byte that is no UTF-8 makes the whole file Windows-1252.

@@ -1,6 +1,5 @@
-// Replays the fuzzer's seed corpus through a whole run with the fuzz
-// target's checks, and every input kept in tests/fuzz/regressions/ (an input
-// the fuzzer fails on belongs there once the fault is mended).
+// The fuzzer's seed corpus and tests/fuzz/regressions/ (where an input the
+// fuzzer fails on goes once the fault is mended) through the fuzz target's checks.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,9 +1,6 @@
-// Whole runs whose system calls fail or end the process, the Event file
-// renamed over or rewritten in place (it has a second name), on one file
-// system and on two. Each call that reads, writes, flushes, closes, creates,
-// renames, cuts or gives a file its owner, bits or attributes fails once, at
-// each of its uses in turn; a run is killed at each of its calls, and the
-// next run must put back an interrupted rewrite and end as a lone run would.
+// Whole runs whose file calls fail once, at each of their uses in turn, or
+// end the process at each call; the Event file renamed over or rewritten in
+// place (it has a second name), on one file system and on two.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,15 +41,13 @@ void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 struct Outcome {
     int status = -1;
-    std::string event_file, errors;  // errors: what the run wrote to stderr
+    std::string event_file, errors;  // errors: the run's stderr
     bool cleared = false;
     std::vector<std::string> leftovers;  // working files, temporary files, journals
 };
 
-// A Program directory with the sample lists and an Event file in a folder of
-// its own, made anew for every run.
-class Place {
-public:
+// A Program directory, and the Event file in a folder of its own.
+struct Place {
     explicit Place(const Layout& layout) : setup_(layout) {
         program_ = fs::canonical(program_dir_.path()).string() + directory_separator();
         events_ = fs::canonical(events_dir_.path()).string() + directory_separator();
@@ -73,9 +68,8 @@ public:
     }
     std::string event_path() const { return events_ + "epg.telvor"; }
 
-    // The lists (but the one left out), the old Event file and its second
-    // name, permission bits, attribute, and an owner of its own where the
-    // test may give it away.
+    // The sample lists but the one left out; the old Event file with its
+    // second name, bits, attribute and an owner of its own where possible.
     void reset(const std::string& left_out = "") const {
         for (const std::string& folder : {program_, events_})
             for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
@@ -93,8 +87,7 @@ public:
         os::close(handle);
     }
 
-    // One run with the sample Guide text in the clipboard; the uses of the
-    // system calls are counted from its start.
+    // One run with the sample Guide text; the calls are counted from its start.
     Outcome run(int answer) const {
         os::reset_uses();
         Outcome outcome;
@@ -131,18 +124,15 @@ const int FAILING_CALLS[] = {os::READ,      os::WRITE,    os::SYNC,           os
 
 class Replacement : public ::testing::TestWithParam<Layout> {};
 
-// The Event file holds one of the whole states a run passes through, the run
-// ends with the status of a failed step and one line naming the file,
-// nothing of the run is left behind, and the clipboard is emptied only
-// where its Guide text was converted.
+// The Event file holds one of the whole states a run passes through, one
+// line on stderr names a folder, nothing is left behind, and the clipboard
+// is emptied only where its Guide text was converted.
 TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     const Place place(GetParam());
     if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
 
-    // The states: old, old with the Guide text, converted, converted and
-    // marked. (Old with the Guide text and marked, after a failed
-    // conversion, is old again: marking keeps only Event records.) A list
-    // that cannot be read is an empty list.
+    // Old, old with the Guide text, converted, marked (marking keeps only
+    // Event records), and marked with a list that could not be read.
     place.reset();
     const Outcome marked = place.run(ANSWER_YES);
     ASSERT_EQ(marked.status, EXIT_DONE) << marked.errors;
@@ -163,22 +153,18 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
         place.reset(list);
         whole.insert(place.run(ANSWER_YES).event_file);
     }
-    // The Event file keeps its second name, its attribute, its permission
-    // bits and its owner.
+    // The Event file keeps its attribute, permission bits and owner.
     os::Handle handle;
     ASSERT_TRUE(os::open(place.event_path(), os::Open::read, handle));
     std::string value;
     os::Info info;
-    if (os::get_attribute(handle, ATTRIBUTE, value)) {
-        EXPECT_EQ(value, "kept");
-    }
+    EXPECT_TRUE(!os::get_attribute(handle, ATTRIBUTE, value) || value == "kept") << value;
     ASSERT_TRUE(os::handle_info(handle, info));
     os::close(handle);
-    if (info.mode != 0) {
-        EXPECT_EQ(info.mode, MODE);
-        EXPECT_NE(info.owner, 0u);
-    }
+    EXPECT_TRUE(info.mode == 0 || (info.mode == MODE && info.owner != 0)) << info.mode << " " << info.owner;
 
+    const std::string folders[] = {place.program_.substr(0, place.program_.size() - 1),
+                                   place.events_.substr(0, place.events_.size() - 1)};
     int faults = 0;
     for (const int call : FAILING_CALLS) {
         for (long long nth = 1; nth <= counts[call]; ++nth, ++faults) {
@@ -188,27 +174,20 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
             const Outcome run = place.run(ANSWER_YES);
             EXPECT_EQ(run.status, EXIT_STEP_FAILED);
             EXPECT_EQ(whole.count(run.event_file), 1u);
-            // One line on stderr that names one of the two folders.
-            ASSERT_TRUE(std::count(run.errors.begin(), run.errors.end(), '\n') == 1 && run.errors.ends_with("\n"))
-                << run.errors;
-            EXPECT_TRUE(run.errors.starts_with("telvor: cannot ")) << run.errors;
-            const auto names = [&](const std::string& folder) {
-                return run.errors.find(folder.substr(0, folder.size() - 1)) != std::string::npos;
-            };
-            EXPECT_TRUE(names(place.program_) || names(place.events_)) << run.errors;
+            const std::string& e = run.errors;  // one line that names one of the folders
+            ASSERT_TRUE(std::count(e.begin(), e.end(), '\n') == 1 && e.ends_with("\n") &&
+                        e.starts_with("telvor: cannot ") && (e.find(folders[0]) != e.npos || e.find(folders[1]) != e.npos))
+                << e;
             EXPECT_TRUE(run.leftovers.empty()) << run.leftovers[0];
-            if (run.cleared) {
-                EXPECT_TRUE(run.event_file != OLD_FILE && run.event_file != captured);
-            }
+            EXPECT_TRUE(!run.cleared || (run.event_file != OLD_FILE && run.event_file != captured));
         }
     }
     EXPECT_GT(faults, 30);
 }
 
 #ifndef _WIN32
-// The next run puts back the old content of an interrupted rewrite from its
-// journal (a journal it cannot read fails the recovery, and nothing is
-// touched), clears away what the killed run left, and ends as a lone run.
+// The next run puts back an interrupted rewrite from its journal (one it
+// cannot read fails the recovery, touching nothing) and ends as a lone run.
 TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
     const Place place(GetParam());
     if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
@@ -245,17 +224,13 @@ TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
         EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
         if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
     }
-    // Kills in the middle of the three rewrites in place left a journal.
-    if (GetParam().second_name) {
-        EXPECT_GT(restored, 10);
-    }
+    EXPECT_TRUE(!GetParam().second_name || restored > 10) << restored;  // kills inside rewrites in place
 }
 #endif
 
 INSTANTIATE_TEST_SUITE_P(Setups, Replacement,
                          ::testing::Values(Layout{"Rename", false, false}, Layout{"InPlace", true, false},
-                                           Layout{"RenameAcross", false, true},
-                                           Layout{"InPlaceAcross", true, true}),
+                                           Layout{"RenameAcross", false, true}, Layout{"InPlaceAcross", true, true}),
                          [](const auto& param_info) { return param_info.param.name; });
 
 }  // namespace
