@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# An Event file of 100,000 records, 2,000 new blocks. Two runs started at
-# random offsets (two Event files in one Program directory; one Event file
-# from two): each file ends as a lone run leaves it, or unchanged with the
-# clipboard kept and the refusal shown. Address-space limits from too small
-# for any run to enough for a whole one: a run out of memory ends with its
-# status and one line on stderr, keeps the clipboard, and leaves its Event
-# file whole, in a state a run passes through (old, old + Guide text,
-# converted, marked), some midway. No run leaves a working file.
+# An Event file of 100,000 records, 2,000 new blocks. Two runs at random offsets (two
+# Event files in one Program directory; one Event file from two): each file ends as a
+# lone run leaves it or untouched by a refused run. Under address-space limits a run out
+# of memory keeps the clipboard and leaves the Event file whole in a state a run passes
+# through (old, old + Guide text, converted, marked). No run leaves a working file.
 source "$(dirname "$0")/lib.sh"
 make_events "$work/s0" 100000
 make_guide "$work/guide.txt" 2000
@@ -24,8 +21,7 @@ run again "$dir" yes
 cmp -s "$work/s3" "$dir/events.telvor" || fail "a lone run on its own result changed it"
 
 outcome() {  # name, what is held: done, refused (status 4, clipboard kept, the message, one line on stderr) or broken
-    local rc out=$work/$1.out
-    rc=$(cat "$work/$1.rc")
+    local rc=$(cat "$work/$1.rc") out=$work/$1.out
     if [[ $rc == 0 ]] && grep -qx '\[clipboard\] emptied' "$out"; then echo done
     elif [[ $rc == 4 ]] && grep -qx '\[clipboard\] kept' "$out" && [[ $(wc -l <"$work/$1.err") == 1 ]] &&
         grep -qx "\[message\] TELVOR is already running $2:" "$out"; then echo refused
@@ -40,8 +36,7 @@ for ((i = 1; i <= ${TELVOR_TRIES:-40}; i++)); do
             held="on this Event file" && mkdir "$q/e"
         for f in "${files[@]}"; do cp "$work/s0" "$f"; done
         run "$kind-$i-1" "${folders[0]}" yes --param "${files[0]}" &
-        ms=$((RANDOM % (run_ms + 50)))
-        sleep "$((ms / 1000)).$(printf %03d $((ms % 1000)))"
+        sleep "$((RANDOM % (run_ms + 50)))e-3"
         run "$kind-$i-2" "${folders[1]}" yes --param "${files[1]}" &
         wait
         r=("$(outcome "$kind-$i-1" "$held")" "$(outcome "$kind-$i-2" "$held")")

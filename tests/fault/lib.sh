@@ -1,5 +1,4 @@
-# Fault-test helpers: Program directories, generated Event files and Guide
-# texts, runs of telvor-scripted and their checks.
+# Fault-test helpers: Program directories, Event files, Guide texts, runs of telvor-scripted.
 set -euo pipefail
 export LC_ALL=C
 : "${TELVOR_SCRIPTED:?}" "${TELVOR_SAMPLES_DIR:?}"
@@ -20,21 +19,19 @@ make_guide() {  # path, count: Guide text already normalised; the Event file gro
     awk -v n="$2" 'BEGIN { for (i = 0; i < n; i++)
         printf "Sa.05.12.2009 Neue Sendung %d\r\n18:00 50 min. Sport\r\n18:50 Alle Spiele.\r\n\r\n", i }' >"$1"
 }
-run() {  # name, folder, answer [option...]: ${as[@]} $tool in the folder on the clipboard $work/guide.txt
-    # (options: --param events.telvor), under ulimit -v $kib if set; output to $work/NAME.out, .err, .rc
-    local name=$1 dir=$2 answer=$3 rc=0
-    shift 3
-    (($#)) || set -- --param events.telvor
-    (cd "$dir" && ulimit -v "${kib:-unlimited}" && exec "${as[@]}" "$tool" "$@" --clipboard "$work/guide.txt" \
-        --answer "$answer" >"$work/$name.out" 2>"$work/$name.err") || rc=$?
-    echo "$rc" >"$work/$name.rc"
+run() {  # name, folder, answer [option...]: ${as[@]} $tool in the folder, under ulimit -v $kib if set,
+    # on the clipboard $work/guide.txt (options: --param events.telvor); output in $work/NAME.out, .err, .rc
+    local rc=0
+    (($# > 3)) || set -- "$@" --param events.telvor
+    (cd "$2" && ulimit -v "${kib:-unlimited}" && exec "${as[@]}" "$tool" "${@:4}" --clipboard "$work/guide.txt" \
+        --answer "$3" >"$work/$1.out" 2>"$work/$1.err") || rc=$?
+    echo "$rc" >"$work/$1.rc"
 }
 expect() {  # name, status, kept|emptied: the run's exit status and what became of the clipboard
     [[ $(cat "$work/$1.rc") == "$2" ]] || fail "$1: exit status $(cat "$work/$1.rc"), not $2"
     grep -qx "\[clipboard\] $3" "$work/$1.out" || fail "$1: the clipboard was not $3"
 }
 no_working_files() {  # name, folder...
-    local left
-    left=$(ls -A "${@:2}" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-|\.journal$' || true)
+    local left=$(ls -A "${@:2}" | grep -E '^TELVOR\.(CLP|DAT)$|\.telvor-|\.journal$' || true)
     [[ -z $left ]] || fail "$1: working files left: $left"
 }

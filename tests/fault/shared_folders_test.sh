@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# As root: a write-protected Event file is refused; a link, hard link or
-# FIFO under a working file's name loses only that name; an Event file given
-# as a link is followed. As users without privileges: a shared Event file
-# keeps owner, group, bits, ACL, attributes and names; one in a folder the
-# user may not write is rewritten in place; a write-only file or a FIFO
-# picked in the dialog is no new file; unreadable folders are refused.
+# Event files and working-file names that are links, FIFOs, write-protected
+# or shared between users; folders that may be written but not read.
 source "$(dirname "$0")/lib.sh"
 [[ $(id -u) == 0 ]] || { echo "SKIP: acting as other users needs root"; exit 0; }
-# Names, owners, bits, sizes and contents below the paths given.
 snapshot() { find "$@" -printf '%p %u:%g %m %s\n' | sort; find "$@" -type f -readable -exec md5sum {} + | sort; }
 A=4001 B=4002 TV=4242   # the owner, the other user, their shared group
 make_guide "$work/guide.txt" 20
@@ -17,6 +12,8 @@ run reference "$dir" yes
 expect reference 0 emptied
 cp "$dir/events.telvor" "$work/events.ref"
 
+# As root: a write-protected Event file is refused; a link, hard link or FIFO
+# under a working file's name loses only that name; an Event file as a link is followed.
 dir=$(new_folder readonly) && cp "$work/events.orig" "$dir/events.telvor" && chmod 444 "$dir/events.telvor"
 before=$(snapshot "$dir")
 run readonly "$dir" yes   # Yes: every step that writes tries
@@ -44,12 +41,9 @@ run link-event "$dir" yes
 
 tool=$work/telvor-scripted
 cp "$TELVOR_SCRIPTED" "$tool" && chmod 755 "$work" "$tool" && chmod 644 "$work/guide.txt"
-program() { new_folder "$2" && chown -R "$1:$1" "$work/$2"; }  # user, name: a Program directory of the user's
-as() {  # user, name, Program directory, option...: one run as that user (member of the group)
-    as=(setpriv --reuid="$1" --regid="$1" --groups="$TV")
-    run "$2" "$3" yes "${@:4}"
-    as=()
-}
+# program USER NAME: a Program directory of the user's; as USER NAME FOLDER OPTION...: a run as that user
+program() { new_folder "$2" && chown -R "$1:$1" "$work/$2"; }
+as() { as=(setpriv --reuid="$1" --regid="$1" --groups="$TV"); run "$2" "$3" yes "${@:4}"; as=(); }
 shared() {  # path, owner, mode: an Event file of 50 events in a new folder
     mkdir "${1%/*}" && chown "$2" "${1%/*}" && chmod "$3" "${1%/*}"
     make_events "$1" 50 && chown "$2" "$1" && chmod 666 "$1"
@@ -57,13 +51,11 @@ shared() {  # path, owner, mode: an Event file of 50 events in a new folder
 identity() { stat -c '%u:%g %a' "$1"; getfacl -cp "$1"; getfattr --absolute-names -d "$1"; }
 expect_new() {  # name, file: the run went through and the file holds the old and the new events
     expect "$1" 0 emptied
-    grep -q $'^05.12.2009 18:00 + Neue Sendung 19\r$' "$2" || fail "$1: the new events are missing"
-    grep -q $'^Genre: Krimi\r$' "$2" || fail "$1: the old events are missing"
+    grep -q $'^05.12.2009 18:00 + Neue Sendung 19\r$' "$2" && grep -q $'^Genre: Krimi\r$' "$2" || fail "$1: events missing"
 }
 pa=$(program $A a) pb=$(program $B b)
 
-# A group folder: the owner's file, read and written by the other user
-# through an access control list; the group has no access of its own.
+# The owner's file in a group folder, written by the other user through an ACL alone.
 tv=$work/tv/e.telvor
 shared "$tv" $A:$TV 2775 && chmod 664 "$tv"
 setfacl -m u:$B:rw-,g::---,m::rw- "$tv" || fail "setfacl: no access control lists here"
@@ -73,15 +65,13 @@ as $B other-user "$pb" --param "$tv"   # not the owner: rewritten in place
 expect_new other-user "$tv"
 [[ $(identity "$tv") == "$kept" ]] || fail "other-user: identity changed: $(identity "$tv")"
 inode=$(stat -c %i "$tv")
-exec 3<"$tv"  # the old file's number is not given to a new one meanwhile
-as $A owner "$pa" --param "$tv"        # the owner: a rename that keeps it all
-exec 3<&-
+# The owner: a rename that keeps it all (fd 3: the old number is not given to the new file).
+as $A owner "$pa" --param "$tv" 3<"$tv"
 expect owner 0 emptied
 [[ $(identity "$tv") == "$kept" ]] || fail "owner: identity changed: $(identity "$tv")"
 [[ $(stat -c %i "$tv") != "$inode" ]] || fail "owner: rewritten in place, not renamed"
 
-# A writable file in a folder its user may not write: rewritten in place,
-# the journal meanwhile in the Program directory.
+# A writable file in a folder its user may not write: rewritten in place, the journal in the Program directory.
 shared "$work/ro/e.telvor" $A:$A 755
 as $B readonly-folder "$pb" --param "$work/ro/e.telvor"
 expect_new readonly-folder "$work/ro/e.telvor"
@@ -89,9 +79,8 @@ expect_new readonly-folder "$work/ro/e.telvor"
 no_working_files shared "$work/tv" "$pa" "$pb"
 
 # A file the user may write but not read, and a FIFO, picked in the dialog.
-u=$(program $B unreadable)
-cp "$work/events.orig" "$u/secret.telvor" && chown $B:$B "$u/secret.telvor" && chmod 200 "$u/secret.telvor"
-mkfifo -m 600 "$u/pipe.telvor" && chown $B:$B "$u/pipe.telvor"
+u=$(new_folder unreadable) && cp "$work/events.orig" "$u/secret.telvor" && mkfifo "$u/pipe.telvor"
+chown -R $B:$B "$u" && chmod 200 "$u/secret.telvor" && chmod 600 "$u/pipe.telvor"
 before=$(snapshot "$u")
 for name in secret pipe; do
     as $B "$name" "$u" --choose "$u/$name.telvor"
@@ -105,13 +94,12 @@ done
 p311=$(program $B p311) && chmod 311 "$p311"
 shared "$work/drop/e.telvor" $A:$A 733
 before=$(snapshot "$p311" "$work/drop" "$pb")
-as $B unreadable-program "$p311" --param "$work/ro/e.telvor"
-as $B unreadable-drop "$pb" --param "$work/drop/e.telvor"
-[[ $(snapshot "$p311" "$work/drop" "$pb") == "$before" ]] || fail "refused runs changed files"
-for pair in "unreadable-program $p311/" "unreadable-drop $work/drop"; do
-    set -- $pair
+for args in "unreadable-program $p311 $work/ro/e.telvor $p311/" "unreadable-drop $pb $work/drop/e.telvor $work/drop"; do
+    set -- $args
+    as $B "$1" "$2" --param "$3"
     expect "$1" 1 kept
     grep -q '^\[message\] TELVOR cannot lock this folder' "$work/$1.out" || fail "$1: no message box"
-    grep -q "^telvor: cannot lock the folder $2: Permission denied" "$work/$1.err" || fail "$1: stderr: $(cat "$work/$1.err")"
+    grep -q "^telvor: cannot lock the folder $4: Permission denied" "$work/$1.err" || fail "$1: stderr: $(cat "$work/$1.err")"
 done
+[[ $(snapshot "$p311" "$work/drop" "$pb") == "$before" ]] || fail "refused runs changed files"
 finish

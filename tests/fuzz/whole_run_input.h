@@ -1,7 +1,6 @@
-// One whole run answered Yes on files made from a byte string, cut at each
-// "\x01\x02" into the Event file, the clipboard's Guide text, TELVOR.filter
-// and TELVOR.service (a missing part: no file or no clipboard text). Returns
-// "" when the finished run has every property checked below, else the fault.
+// One whole run answered Yes on a byte string cut at each "\x01\x02" into the Event file, the
+// clipboard's Guide text, TELVOR.filter and TELVOR.service (a missing part: no file or no clipboard
+// text). Returns "" when the finished run has every property checked below, else the fault.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,6 @@
-// telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] [--answer yes|no]: one complete
-// run in the current directory with scripted window services (answered Cancel unless told). Prints
-// every message box ([message] TEXT) and whether the clipboard was emptied ([clipboard] emptied or
-// kept); exits with the run's exit status, or 2 on a bad command line.
+// telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] [--answer yes|no]: one whole run
+// in the current directory with scripted window services (answer Cancel unless told). Prints each
+// message box ([message] TEXT) and [clipboard] emptied|kept; exits with the run's status, 2 on a bad command line.
 #include <cstdio>
 #include <fstream>
 #include <iterator>

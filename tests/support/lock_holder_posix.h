@@ -1,6 +1,5 @@
-// Another process holding a folder's lock, for the POSIX tests: a child that
-// claims the folder and holds it until the object is destroyed (the child
-// is killed; the system drops its lock); held() tells whether it claimed it.
+// Another process holding a folder's lock until destroyed (the child is
+// killed, the system drops its lock); held(): the child claimed it.
 #pragma once
 
 #include <csignal>
@@ -23,8 +22,7 @@ public:
         }
         char byte = 0;
         held_ = pid_ > 0 && ::read(ready[0], &byte, 1) == 1 && byte == 'y';
-        ::close(ready[0]);
-        ::close(ready[1]);
+        for (const int fd : ready) ::close(fd);
     }
     ~LockHolder() {
         if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);

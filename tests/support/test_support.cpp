@@ -23,14 +23,11 @@ ScratchDir::ScratchDir() {
 }
 
 ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    // Folders a test made read-only must not stop the clean-up.
+    std::error_code ignored;  // folders a test made read-only must not stop the clean-up
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
-         it.increment(ignored)) {
+    for (fs::recursive_directory_iterator it(path_, ignored), end; it != end; it.increment(ignored))
         if (it->is_directory(ignored) && !it->is_symlink(ignored))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
     fs::remove_all(path_, ignored);
 }
 
@@ -39,9 +36,7 @@ std::string read_bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void write_bytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool file_exists_on_disk(const std::string& path) {
     std::error_code ignored;
@@ -57,12 +52,11 @@ std::string sample_bytes(const std::string& name) { return read_bytes(std::strin
 int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::vector<std::string>& arguments) {
     const auto previous = fs::current_path();
     fs::current_path(folder);
-    std::vector<std::string> words = {"telvor"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> words = arguments;
+    words.insert(words.begin(), "telvor");
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    program_start(static_cast<int>(words.size()), argv.data());
+    program_start(static_cast<int>(argv.size()), argv.data());
     const int status = telvor_run(window);
     fs::current_path(previous);
     return status;
@@ -70,7 +64,7 @@ int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::
 
 namespace expect {
 
-const std::string SEPARATOR(102, '='), CREDIT = "TELVOR - made by the TELVOR developers";
+static const std::string SEPARATOR(102, '='), CREDIT = "TELVOR - made by the TELVOR developers";
 
 Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());

@@ -1,5 +1,5 @@
-// Helpers shared by the test programs: scratch folders, whole-file bytes,
-// whole runs, and the lines the three views are expected to show.
+// Helpers of the test programs: scratch folders, file bytes, whole runs, and
+// the lines the three views are expected to show.
 #pragma once
 
 #include <string>
@@ -7,8 +7,8 @@
 
 #include "runtime/path.h"
 
-// A fresh empty folder below the system's temporary folder, removed with all
-// in it at the end of its scope; path() ends in the directory separator.
+// A fresh empty folder, removed with all in it at the end of its scope;
+// path() ends in the directory separator.
 class ScratchDir {
 public:
     ScratchDir();
@@ -26,27 +26,21 @@ std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
 long folder_entries(const std::string& folder);
-// A file of the sample folder (Windows-1252, CR LF), as bytes.
-std::string sample_bytes(const std::string& name);
+std::string sample_bytes(const std::string& name);  // a file of tests/data, as bytes
 
 class ScriptedWindow;
-
-// One whole run in folder (its Program directory): its exit status. The
-// current directory is restored after.
+// One whole run with folder as the Program directory: its exit status.
 int run_in_folder(const std::string& folder, ScriptedWindow& window,
                   const std::vector<std::string>& arguments = {});
 
 namespace expect {  // the lines the views are expected to show
 
 using Lines = std::vector<std::string>;
-
 Lines operator+(Lines a, const Lines& b);
-// "File: >>> name <<< what" and the Separator line.
-Lines notice(const std::string& name, const std::string& what);
-// The Filter or Service view: start lines, entries, closing lines, or the
-// lines of a list file that could not be read.
+Lines notice(const std::string& name, const std::string& what);  // "File: >>> name <<< what", Separator
+// The Filter or Service view; unread: the lines of a list file that could not be read.
 Lines list_view(const std::string& file, const Lines& entries, bool unread = false);
-// The Event view: its head lines, body, then the closing lines (if closed).
+// The Event view: head lines, body, then the closing lines if closed.
 Lines event_view(const std::string& name, const Lines& body, bool closed = true);
 
 }  // namespace expect
