@@ -1,15 +1,8 @@
 #!/usr/bin/env bash
-# The answers, the Guide text on the clipboard: Yes (Return) marks every
-# Event line " + ", No (Alt+N) does not; both empty the clipboard and leave
-# the program running until its window is closed (twice: harmless). Later: a
-# text copied while the question is open survives No and the end. Cancel (Esc,
-# the question's close box) ends the program, events stored unmarked, the
-# clipboard kept. The Event file is named by its full path in the platform's
-# form, by its name, or typed into the open-file dialog. The Guide text has
-# Windows-1252 characters and others, and a 0 byte that ends it. Then the
-# dialog makes a new file, or is cancelled: the program ends changing
-# nothing. Last, a stopped clipboard owner: within 8 s the box of failed
-# steps says what stderr says; No keeps the clipboard; status 1.
+# Yes marks the events, No and Later (a newer copy survives) not; Yes and No
+# empty the clipboard, Esc and the close box end the program keeping it. The
+# Event file named by path, by name or in the dialog, which can make one or be
+# cancelled. An owner that does not answer: a box within 8 s; status 1.
 # Argument: e2e (X11), wine (telvor.exe under Wine) or wayland (under sway).
 source "$(dirname "$0")/../${1:?which desktop: e2e, wine or wayland}/lib.sh"
 extra='Sa. 12.12.2009\t3sat\tKunst\xc2\xa0am\xc2\xa0Abend \xe2\x80\x93 Preis 5\xc2\xa0\xe2\x82\xac \xe2\x86\x92 Finale \xf0\x9f\x8e\xac\r\n'\
@@ -26,8 +19,7 @@ for answer in Yes No Later Escape close-box; do
         close-box) named 'woche 49' ;;
     esac
     question=$(wait_win "$QUESTION")
-    main=$(win "$MAIN")
-    [[ -n $main ]] || fail "$answer: no main window while the question is open"
+    main=$(win "$MAIN") && [[ -n $main ]] || fail "$answer: no main window while the question is open"
     case $answer in
         Yes) shot question && xdo "$question" key Return ;;
         No) check_windows "$main" "$question" && xdo "$question" key alt+n ;;
@@ -40,13 +32,14 @@ for answer in Yes No Later Escape close-box; do
         *)  if [[ $answer == Later ]]; then still_open 2 && clip_is "$DIR/copied" || fail "the later copy is gone: '$(clip)'"
             else wait_until 15 "the clipboard to be emptied" clip_empty && still_open 1; fi
             close "$main"
-            [[ $answer != No ]] || close "$main" 2>/dev/null || true
+            [[ $answer != No ]] || close "$main" 2>/dev/null || true   # a second close is harmless
             wait_exit
             [[ $answer != Later ]] || clip_is "$DIR/copied" || fail "the later copy is gone after the end: '$(clip)'" ;;
     esac
     mark='   ' && [[ $answer != Yes ]] || mark=' + '
     expect "$ev" starts "${OLD_EVENT/   /$mark}"
     expect "$ev" has "\r\n06.12.2009 20:15${mark}Tatort: T\xf6dliche Tarnung\r\nGenre: Krimi\r\nKommissar Lannert ermittelt im Stuttgarter Hafen.\r\n\r\n"
+    # Windows-1252 where it can, '?' where not; the 0 byte ends the text.
     expect "$ev" has "\r\n12.12.2009 20:15${mark}Kunst am Abend \x96 Preis 5 \x80 ? Finale ?\r\nGenre: Kultur\r\n\xdcber Kunst.\r\n"
     for bytes in Verborgen '\xc3' '\xa0'; do expect "$ev" lacks "$bytes"; done
     awk -v m="$mark" 'substr($0, 3, 1) == "." && substr($0, 14, 1) == ":" { n++; if (substr($0, 17, 3) != m) bad++ }
@@ -56,7 +49,7 @@ done
 named Neu
 xdo "$(wait_win "$QUESTION")" key Escape
 wait_exit
-new=$WORK/Neu.telvor   # the Creation line: stamp, the path in upper case, the fixed words
+new=$WORK/Neu.telvor
 re=$'^[0-3][0-9]\\.[01][0-9]\\.[0-9]{4} [0-2][0-9]:[0-5][0-9] -- >>> (.*)\r$'
 want=$(native_path "$new")
 [[ -f $new && $(head -n 1 "$new") =~ $re && ${BASH_REMATCH[1]} == "${want^^} <<< -- File new created..." ]] ||
@@ -67,7 +60,7 @@ expect "$new" has '06.12.2009 20:15   Tatort: T\xf6dliche Tarnung\r\n'
 before=$(ls -l --time-style=+%s.%N "$WORK")
 start
 xdo "$(wait_win "$DIALOG")" key Escape
-wait_exit   # not held by a question
+wait_exit
 [[ $(ls -l --time-style=+%s.%N "$WORK") == "$before" ]] || fail "the cancelled run changed the Program directory"
 clip_kept "after the cancelled dialog"
 

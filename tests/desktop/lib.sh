@@ -1,9 +1,7 @@
-# Helpers of the desktop tests, sourced by the lib.sh of tests/e2e/ (X11),
-# tests/wine/ and tests/wayland/, which set PLATFORM and define exec_program,
-# start_display, offer FILE (the clipboard's owner, spawned), clip, win TITLE
-# [PID] (the shown window of that exact title), xdo ID key|type ARG, close ID,
-# check_windows MAIN QUESTION and screenshot. Everything spawned (PIDS) ends
-# on exit; E2E_KEEP=1 keeps the scratch folder.
+# Helpers of the desktop tests. The lib.sh of tests/e2e/, tests/wine/ and
+# tests/wayland/ set PLATFORM and define exec_program, start_display, offer
+# FILE, clip, win TITLE [PID], xdo ID key|type ARG, close ID, check_windows
+# and screenshot. E2E_KEEP=1 keeps the scratch folder.
 set -euo pipefail
 export LC_ALL=C
 : "${PLATFORM:?}" "${TELVOR_BIN:?}" "${TELVOR_BUILD_DIR:?}" "${TELVOR_SAMPLES_DIR:?}"
@@ -33,16 +31,15 @@ cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$WORK/" && chmod u+w "$WORK"/T
 
 fail() { echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null; exit 1; }
 pass() { echo "PASS $PLATFORM $NAME"; }
-wait_until() {  # seconds, what, command...: polls the command every 0.1 s
-    local tries=$(($1 * 10)) what=$2
-    shift 2
-    until "$@" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $what"; sleep 0.1; done
+wait_until() {  # seconds, what, command...
+    local tries=$(($1 * 10))
+    until "${@:3}" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $2"; sleep 0.1; done
 }
 spawn() { "${@:2}" <&0 >"$1" 2>&1 & PIDS+=($!); }   # log, command...: in the background
-native_path() { echo "$1"; }   # a path as the program is given it and shows it
+native_path() { echo "$1"; }
 
 start_session() { start_display && copy_guide; }
-# The Guide text sample as UTF-8 (as a browser copies it) plus extra bytes ($1, printf escapes).
+# The Guide text as a browser copies it (UTF-8), plus $1 (printf escapes).
 make_guide() { { iconv -f WINDOWS-1252 -t UTF-8 "$TELVOR_SAMPLES_DIR/guide-webif.txt"; printf "${1:-}"; } >"$DIR/guide"; }
 copy_file() { offer "$1" && OWNER=${PIDS[-1]} && wait_until 10 "the clipboard's owner" clip_is "$1"; }
 copy_guide() { make_guide "${1:-}" && copy_file "$DIR/guide"; }
@@ -62,9 +59,8 @@ start() {  # the program [ARG...] in the Program directory; PID is its id
 }
 alive() { local s; s=$(cat "/proc/$1/stat" 2>/dev/null) && [[ ${s##*) } != Z* ]]; }
 running() { alive "$PID"; }
-ended() { ! running; }
 wait_exit() {  # [status]: the program ends with it (0) and leaves no working file
-    wait_until "$WAIT_EXIT" "telvor to end" ended
+    wait_until "$WAIT_EXIT" "telvor to end" eval '! running'
     local rc=0 && wait "$PID" || rc=$?
     ((rc == ${1:-0})) || fail "exit code $rc"
     [[ ! -e $WORK/TELVOR.CLP && ! -e $WORK/TELVOR.DAT ]] || fail "a working file was left"
@@ -92,7 +88,7 @@ expect() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n)
     case $2 in has) [[ $c == *"$e"* ]] ;; lacks) [[ $c != *"$e"* ]] ;; starts) [[ $c == "$e"* ]] ;; esac ||
         fail "${1##*/}: $2 '$3' expected"
 }
-# An Event file in a folder with lists; the run on it, cancelled, took those lists.
+# An Event file in a folder with lists of its own, which the run must take.
 make_lists() { mkdir "$LISTS" && cp "$WORK"/TELVOR.{filter,service} "$LISTS/" && : >"$LISTS/woche.telvor"; }
 lists_taken() {
     xdo "$(wait_win "$QUESTION")" key Escape

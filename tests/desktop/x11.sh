@@ -1,10 +1,9 @@
-# The X11 side of tests/e2e/ and tests/wine/: a private Xvfb + openbox, xclip,
-# xdotool, wmctrl. Keys go to a window activated first: with `xdotool key
-# --window` the release would go astray once the window is gone.
+# The X11 side of tests/e2e/ and tests/wine/: Xvfb, openbox, xclip, xdotool.
+# Keys go to a window activated first: with `xdotool key --window` a key's
+# release would go astray once the window is gone.
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE DISPLAY
 export XDG_RUNTIME_DIR=$RUN
-ACTIVATE_PAUSE=0   # seconds between activating a window and its keys
-prepare_session() { :; }   # what the platform makes ready with the display
+prepare_session() { :; }
 start_display() {
     spawn "$DIR/xvfb.log" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$DIR/displayfd"
     wait_until 20 Xvfb test -s "$DIR/displayfd"
@@ -15,8 +14,7 @@ start_display() {
 }
 offer() { spawn /dev/null xclip -quiet -selection clipboard -i "$1"; }
 clip() { timeout 10 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
-# xdotool cannot match titles beyond ASCII in the C locale: xprop reads them.
-win() {
+win() {  # xdotool cannot match titles beyond ASCII in the C locale: xprop reads them
     local id
     for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
         [[ $(LC_ALL=C.UTF-8 xprop -notype -id "$id" _NET_WM_NAME 2>/dev/null) == "_NET_WM_NAME = \"$1\"" ]] && echo "$id" && return
@@ -25,19 +23,17 @@ win() {
 }
 xdo() {
     wait_until 10 "window $1 to become active" xdotool windowactivate --sync "$1"
-    sleep "$ACTIVATE_PAUSE"
+    sleep "${ACTIVATE_PAUSE:-0}"
     xdotool "$2" --clearmodifiers --delay 50 "${@:3}"
 }
 close() { wmctrl -i -c "$1"; }
 screenshot() { import -window root "$1"; }
-# The main window, measured from the X side: a client area of exactly
-# 644 x 495 that cannot change, centred with its frame.
-check_windows() {
+check_windows() {  # MAIN: a client area of exactly 644 x 495 that cannot change, centred with its frame
     local main=$1 hints
     hints=$(xprop -id "$main" WM_NORMAL_HINTS _NET_WM_ALLOWED_ACTIONS)
     [[ $hints == *"minimum size: 644 by 495"*"maximum size: 644 by 495"* && $hints != *MAXIMIZE* ]] ||
         fail "the window can change its size: $hints"
-    geometry() {  # frame position and size, and where it would be centred
+    geometry() {
         local info l r t b
         info=$(xwininfo -id "$main")
         read -r l r t b < <(xprop -id "$main" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The real process without a display: --help and --version answer on stdout
-# with status 0, an unknown option is a usage error (two lines on stderr,
-# status 2), all without the window system. A run does not abort: one line
-# on stderr naming the display it lacks, status 3, nothing on stdout.
-# Nothing touches a file. (Which arguments mean what: tests/app/.)
+# The real process without a display: the status, stdout and stderr of
+# --help, --version, a usage error and a run lacking its display; no file touched.
 source "$(dirname "$0")/lib.sh"
 printf "$OLD_EVENT" >"$WORK/week.telvor"
 snapshot() { ls -lA --time-style=+%s.%N "$WORK" && md5sum "$WORK"/*; }
@@ -21,7 +18,7 @@ answers 0 '^telvor [0-9]+\.[0-9]+$' '' 0 --version
 answers 2 '' "^telvor: unknown option '-x'$" 2 -x
 answers 2 '' "^Try 'telvor --help'" 2 -x
 for args in week.telvor '' '-- --help'; do answers 3 '' '^telvor: .*DISPLAY' 1 $args; done
-number=250   # a display number no server answers
+number=250
 while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
 DISPLAY=:$number answers 3 '' "^telvor: .*:$number" 1 week.telvor
 pass

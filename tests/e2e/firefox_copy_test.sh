@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
-# The receiver's guide page (tests/data/guide-page.html) in Firefox ESR,
-# copied with Ctrl+A, Ctrl+C, Firefox staying the clipboard's owner; answer
-# Yes: the Event file holds exactly the page's events, marked, and the
-# clipboard is emptied.
+# The guide page copied in Firefox ESR (which stays the clipboard's owner),
+# answered Yes: exactly the page's events, marked; the clipboard emptied.
 source "$(dirname "$0")/lib.sh"
 start_display
 mkdir "$DIR/firefox" && printf 'user_pref("%s", %s);\n' browser.shell.checkDefaultBrowser false \
     browser.startup.homepage_override.mstone '"ignore"' browser.aboutwelcome.enabled false >"$DIR/firefox/user.js"
 spawn "$DIR/firefox.log" firefox-esr --no-remote --new-instance --profile "$DIR/firefox" "file://$TELVOR_SAMPLES_DIR/guide-page.html"
-page() {
-    browser=$(xdotool search --onlyvisible --classname '^Navigator$' | tail -n 1) &&
-        [[ -n $browser && $(xdotool getwindowname "$browser") == "EPG - Das Erste HD"* ]]
-}
+page() { browser=$(xdotool search --onlyvisible --classname '^Navigator$' | tail -n 1) &&
+    [[ -n $browser && $(xdotool getwindowname "$browser") == "EPG - Das Erste HD"* ]]; }
 wait_until 60 "Firefox to show the page" page
 xdo "$browser" key ctrl+a
 xdo "$browser" key ctrl+c

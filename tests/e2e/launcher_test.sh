@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The menu entry as installed (cmake --install), its Exec line run as a menu
-# or file manager would: without a file TELVOR runs in ~/TELVOR, made with
-# the installed lists, its window showing an icon; a later start puts back a
-# missing list only. On an Event file, it runs in that file's folder with
-# the lists there.
+# The installed menu entry's Exec line: without a file TELVOR runs in
+# ~/TELVOR, made with the installed lists (a missing one put back, a changed
+# one kept), its window showing an icon; on an Event file, in its folder.
 source "$(dirname "$0")/lib.sh"
 cmake --install "$TELVOR_BUILD_DIR" --prefix "$DIR/prefix" >/dev/null || fail "cmake --install"
 exec_line=$(sed -n 's/^Exec=//p' "$DIR/prefix/share/applications/telvor.desktop")
@@ -13,20 +11,18 @@ mkdir -p "$HOME"
 start_session
 exec_program() { cd / && exec "$DIR/prefix/bin/telvor" --launch "$@"; }
 folder() { readlink "/proc/$PID/cwd"; }
+cancelled() { xdo "$(wait_win "$DIALOG")" key Escape && WORK=$HOME/TELVOR wait_exit; }
+installed=$DIR/prefix/share/telvor
 start
-dialog=$(wait_win "$DIALOG")
+wait_win "$DIALOG" >/dev/null
 [[ $(folder) == "$HOME/TELVOR" ]] || fail "started in '$(folder)'"
 [[ $(xprop -id "$(win "$MAIN")" -notype -f _NET_WM_ICON 32c _NET_WM_ICON) == *[=,]' 16, 16, '* ]] ||
     fail "the window shows no icon"
-xdo "$dialog" key Escape
-wait_until 15 "telvor to end" ended
-installed=$DIR/prefix/share/telvor
-cmp -s "$installed/TELVOR.service" "$HOME/TELVOR/TELVOR.service" && cmp -s "$installed/TELVOR.filter" "$HOME/TELVOR/TELVOR.filter" ||
-    fail "~/TELVOR has not the installed lists"
+cancelled
+for list in TELVOR.service TELVOR.filter; do cmp -s "$installed/$list" "$HOME/TELVOR/$list" || fail "~/TELVOR has not the installed $list"; done
 printf 'ZDF\r\n' >"$HOME/TELVOR/TELVOR.filter" && rm "$HOME/TELVOR/TELVOR.service"
 start
-xdo "$(wait_win "$DIALOG")" key Escape
-wait_until 15 "telvor to end" ended
+cancelled
 [[ $(<"$HOME/TELVOR/TELVOR.filter") == $'ZDF\r' ]] || fail "a list the user made was changed"
 cmp -s "$installed/TELVOR.service" "$HOME/TELVOR/TELVOR.service" || fail "a missing list was not put back"
 make_lists

@@ -1,14 +1,12 @@
-# The Linux program on Qt's Wayland platform under a private headless sway
-# (wl-copy/wl-paste, wtype, swaymsg), for the tests here and, with the
-# argument wayland, tests/desktop/answers_test.sh. sway will not run as
-# root: as root, the test makes a user for the session and removes it.
+# The Linux program on a private headless sway (wl-copy, wtype, swaymsg).
+# sway will not run as root: as root, a user is made for the session.
 PLATFORM=wayland WORK_PATH=home/work TEST_USER=
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 HOME_DIR=$DIR/home
 
 cleanup_platform() {
     [[ -n $TEST_USER ]] || return 0
-    local pid   # whatever the session's user still runs was started here
+    local pid
     for pid in $(pgrep -u "$TEST_USER"); do kill -KILL "$pid" 2>/dev/null || true; done
     for _ in 1 2 3 4 5; do userdel "$TEST_USER" 2>/dev/null && break; sleep 1; done
     ! id "$TEST_USER" &>/dev/null || { echo "could not remove the user $TEST_USER" >&2; return 1; }
@@ -21,7 +19,7 @@ if [[ $(id -u) == 0 ]]; then
     chown -R "$TEST_USER:" "$HOME_DIR" "$RUN"
 fi
 install -m 755 "$TELVOR_BIN" "$DIR/telvor"   # where the user can run it
-exec_as_user() {  # command...: in place of the (sub)shell, as the user, in the session's environment
+exec_as_user() {  # command...: as the user, in the session's environment
     local env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$HOME_DIR" LC_ALL=C
         XDG_RUNTIME_DIR="$RUN" XDG_CONFIG_HOME="$HOME_DIR/.config" XDG_SESSION_TYPE=wayland)
     # Set once sway runs (sway itself must not find them set, not even empty).
@@ -40,9 +38,8 @@ start_display() {  # [extra configuration lines]
     wait_until 20 "sway's sockets" eval 'compgen -G "$RUN/sway-ipc.*.sock" && compgen -G "$RUN/wayland-[0-9]"'
     export WAYLAND_DISPLAY=$(basename "$(compgen -G "$RUN/wayland-[0-9]")") SWAYSOCK=$(compgen -G "$RUN/sway-ipc.*.sock")
     wait_until 10 "sway's answer" as_user swaymsg -t get_version
-    # Every wtype brings a keyboard and takes it away as it ends; with the
-    # seat's last keyboard gone each client loses the keyboard focus and the
-    # clipboard's offer with it. A resident virtual keyboard keeps the seat.
+    # Each wtype's keyboard goes as it ends, and with the seat's last keyboard
+    # every client's focus and clipboard offer: a resident keyboard keeps the seat.
     spawn /dev/null exec_as_user wtype -s 600000 -m shift
     wait_until 10 "the resident keyboard" eval 'swaymsg -t get_inputs | jq -e "any(.[]; .type == \"keyboard\")"'
 }
@@ -50,19 +47,15 @@ swaymsg() { as_user swaymsg "$@"; }
 offer() { spawn /dev/null exec_as_user wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"; }
 clip() { as_user timeout 10 wl-paste --no-newline 2>/dev/null || true; }
 
-windows() {  # from sway's tree: id, focused, pid, title
+windows() {  # id, focused, pid, title
     swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "con" or .type? == "floating_con")
         | select(.name != null) | "\(.id)\t\(.focused)\t\(.pid)\t\(.name)"'
 }
-win() {  # title [pid]: the window of that process (telvor's own by default)
-    windows | awk -F '\t' -v t="$1" -v p="${2:-$PID}" '$4 == t && $3 == p { print $1; exit }'
-}
+win() { windows | awk -F '\t' -v t="$1" -v p="${2:-$PID}" '$4 == t && $3 == p { print $1; exit }'; }  # title [pid]
 focused() { windows | awk -F '\t' -v id="${1:-}" '$2 == "true" { print id == "" ? $4 : $1; exit }'; }
 focus() { swaymsg "[con_id=$1] focus" >/dev/null; }
 close() { swaymsg "[con_id=$1] kill" >/dev/null; }
-# xdo ID key|type KEY|TEXT, keys named as xdotool names them (Return, alt+n);
-# wtype's keyboard needs a moment before its first key counts.
-xdo() {
+xdo() {  # keys named as xdotool names them; wtype's keyboard needs a moment before its first key counts
     focus "$1"
     wait_until 5 "window $1 to get the focus" eval '[[ $(focused id) == '"$1"' ]]'
     if [[ $2 == type ]]; then as_user wtype -s 1500 "$3"

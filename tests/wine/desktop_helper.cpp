@@ -1,9 +1,6 @@
-// The Windows side of the desktop tests under Wine:
-//   own-clipboard FILE  puts the text of FILE (UTF-16LE) on the clipboard, to
-//       be handed over only when asked (delayed rendering), and prints
-//       "ready"; stopped, it is an owner that does not answer.
-//   window-text TITLE  prints the texts of the controls of the shown window
-//       of that title (a message box's message, its buttons), one a line.
+// own-clipboard FILE: offers the UTF-16LE text of FILE, rendered only when
+//     asked, and prints "ready" (stopped, an owner that does not answer).
+// window-text TITLE: the texts of the shown window's controls, one a line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,7 +12,7 @@
 
 namespace {
 
-std::string text;  // UTF-16LE, ended by a 0 character
+std::string text;
 
 LRESULT CALLBACK owner_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message != WM_RENDERFORMAT) return ::DefWindowProcW(window, message, w, l);
@@ -74,6 +71,5 @@ int main() {
     const std::wstring command = argc == 3 ? argv[1] : L"";
     if (command == L"own-clipboard") return own_clipboard(argv[2]);
     if (command == L"window-text") return window_text(argv[2]);
-    std::fputs("usage: telvor-desktop-helper own-clipboard FILE | window-text TITLE\n", stderr);
     return 2;
 }

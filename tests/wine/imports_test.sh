@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# telvor.exe stands alone: it imports only DLLs that come with Windows (no
-# libstdc++, libgcc or winpthread DLL beside it).
+# telvor.exe imports only DLLs that come with Windows.
 set -euo pipefail
 : "${TELVOR_BIN:?}"
 allowed='^(kernel32|user32|gdi32|comdlg32|comctl32|shell32|advapi32|ole32|uxtheme|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+)\.dll$'
