@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# A Guide text handed over in pieces (INCR), as browsers hand over large
+# texts: the run takes all of it. An owner that stops after the first step
+# of such a transfer: the box of failed steps within 8 s, status 1, the
+# Event file as it was and the clipboard left with its owner.
+source "$(dirname "$0")/lib.sh"
+: "${TELVOR_X11_OWNER:?}"
+start_display
+make_guide
+for i in $(seq 300); do printf 'Zeile %d, nur damit der Text in vielen Teilen kommt.\r\n' "$i"; done >>"$DIR/guide"
+printf 'Sa. 12.12.2009\tZDF\tLetzte Sendung\r\n20:15\t30 min.\tShow\r\n20:45\tGanz am Ende.\r\n' >>"$DIR/guide"
+ev=$WORK/woche.telvor
+own() { spawn "$DIR/owner.log" "$TELVOR_X11_OWNER" "$DIR/guide" "$DIR/owner" "$@"; OWNER=${PIDS[-1]}; wait_until 10 "the clipboard's owner" grep -q held "$DIR/owner"; }
+
+own
+printf "$OLD_EVENT" >"$ev"
+start "$ev"
+xdo "$(wait_win "$QUESTION")" key Return
+wait_until 15 "the clipboard to be emptied" grep -q lost "$DIR/owner"
+close "$(win "$MAIN")"
+wait_exit
+expect "$ev" has '\r\n06.12.2009 20:15 + Tatort: T\xf6dliche Tarnung\r\n'
+expect "$ev" has '\r\n12.12.2009 20:15 + Letzte Sendung\r\nGenre: Show\r\nGanz am Ende.\r\n\r\n'
+kill "$OWNER"
+
+own --stall
+printf "$OLD_EVENT" >"$ev"
+begun=$(date +%s%N)
+start "$ev"
+box=$(wait_win "$QUESTION")
+took=$((($(date +%s%N) - begun) / 1000000))
+((took < 8000)) || fail "the box came after $took ms"
+[[ $(cat "$DIR/telvor.err") == 'telvor: cannot read the clipboard: '* ]] || fail "stderr '$(cat "$DIR/telvor.err")'"
+xdo "$(after_box "$box")" key alt+n
+still_open 1
+close "$(win "$MAIN")"
+wait_exit 1
+grep -q held "$DIR/owner" || fail "the clipboard was taken from its owner"
+expect "$ev" starts "$OLD_EVENT"
+expect "$ev" lacks 'Tatort'
+pass
