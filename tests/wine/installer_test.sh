@@ -7,9 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 msi=$(echo "$(dirname "$TELVOR_BIN")"/telvor-*.msi)
 [[ -f $msi ]] || fail "no installer beside $TELVOR_BIN"
-wrestool -x -t 14 "$TELVOR_BIN" | grep -q . || fail "telvor.exe has no icon resource"
+(($(wrestool -x -t 14 "$TELVOR_BIN" | wc -c) > 0)) || fail "telvor.exe has no icon resource"
 # Wine scales a program the same whether it declares its DPI awareness or not.
-wrestool -x --raw -t 24 "$TELVOR_BIN" | grep -q '<dpiAwareness[^>]*>PerMonitorV2' || fail "telvor.exe declares no DPI awareness"
+[[ $(wrestool -x --raw -t 24 "$TELVOR_BIN") == *'<dpiAwareness '*'>PerMonitorV2'* ]] || fail "telvor.exe declares no DPI awareness"
 export HOME=$DIR/home WINEPREFIX=$DIR/wineprefix
 mkdir -p "$HOME"
 start_session
@@ -30,7 +30,7 @@ installed=$users/AppData/Local/Programs/TELVOR
 grep -aq 'Programs\\TELVOR\\README.txt' "${shortcut%.lnk} user's guide.lnk" || fail "no Start-menu shortcut to the guide"
 wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -q '|TELVOR$' || fail "TELVOR is not among the installed programs"
 size=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
-    awk '/^HKEY/ { s = "" } $1 == "Size" { s = $3 } $1 == "DisplayName" && $3 == "TELVOR" { t = 1 } t && s != "" { print s; exit }')
+    awk '/^HKEY/ { s = t = "" } $1 == "Size" { s = $3 } $1 == "DisplayName" && $3 == "TELVOR" { t = 1 } t && s != "" { size = s } END { print size }')
 [[ $size == $((($(cat "$installed"/* | wc -c) + 1023) / 1024)) ]] || fail "the installed programs' entry has the size '$size'"
 registered() { wine reg query "HKCU\\Software\\Classes\\$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'; }
 type=$(registered .telvor)
