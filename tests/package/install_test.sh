@@ -50,7 +50,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$DIR/displayfd" 2>/dev/
 wait_for() { local tries=300; until "${@:2}" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $1 $(cat "$DIR/open.log" 2>/dev/null)"; sleep 0.1; done; }
 wait_for Xvfb test -s "$DIR/displayfd"
 export DISPLAY=:$(tr -dc 0-9 <"$DIR/displayfd")
-question() { xdotool search --onlyvisible --name '^TELVOR Version 0\.38w \(x86\)$' | head -n 1 | grep .; }
+question() { local id; id=$(xdotool search --onlyvisible --name '^TELVOR Version 0\.38w \(x86\)$') && echo "${id%%$'\n'*}"; }
 for opener in xdg-open 'gio open'; do
     rm -rf "$HOME/TELVOR"
     $opener "$DIR/some.telvor" >"$DIR/open.log" 2>&1 & started=$!
