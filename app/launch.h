@@ -3,13 +3,18 @@
 // Windows all run "telvor --launch [EVENT-FILE]", which puts TELVOR into
 // the folder its lists belong to before the run starts:
 //
-// - opened on an Event file, into that file's folder;
-// - without one, into the TELVOR folder of the user's documents (~/TELVOR,
-//   Documents\TELVOR), made if missing. A list missing there is put in
-//   from the installed ones (TELVOR.service with the channel names guides
-//   show most, an empty TELVOR.filter); a list that exists is never
+// - without an Event file, into the TELVOR folder of the user's documents
+//   (~/TELVOR, Documents\TELVOR), made if missing. A list missing there is
+//   put in from the installed ones (TELVOR.service with the channel names
+//   guides show most, an empty TELVOR.filter); a list that exists is never
 //   touched. Where that folder cannot be made, TELVOR runs in the
-//   documents folder itself.
+//   documents folder itself;
+// - opened on an Event file whose folder holds a list (TELVOR.filter or
+//   TELVOR.service), into that folder;
+// - opened on one in a folder without lists (Downloads, a USB stick), into
+//   the TELVOR folder as above, with the file named by its full path: the
+//   run takes the user's lists. Where the TELVOR folder cannot be used, into
+//   the file's folder.
 #pragma once
 
 #include <string>

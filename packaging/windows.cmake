@@ -22,8 +22,9 @@ add_custom_command(OUTPUT ${TELVOR_ICO}
   DEPENDS ${icon_pngs} ${largest} VERBATIM)
 add_custom_target(telvor_icon DEPENDS ${TELVOR_ICO})
 add_dependencies(telvor telvor_icon)
+# windres tells no dependencies: the icon and the manifest are named here.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/win32/telvor.rc TARGET_DIRECTORY telvor
-  PROPERTIES OBJECT_DEPENDS ${TELVOR_ICO})
+  PROPERTIES OBJECT_DEPENDS "${TELVOR_ICO};${CMAKE_SOURCE_DIR}/runtime/win32/telvor.manifest")
 
 # The texts that go with telvor.exe, with Windows line ends for Notepad.
 set(text_sources runtime/win32/README-Windows.txt LICENSE)
@@ -44,6 +45,11 @@ endif()
 set(msi_names TELVOR_SERVICE TELVOR_FILTER TELVOR_README TELVOR_LICENSE TELVOR_ICO)
 set(msi_paths ${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.service ${CMAKE_CURRENT_SOURCE_DIR}/TELVOR.filter
   ${generated}/README.txt ${generated}/LICENSE.txt ${TELVOR_ICO})
+# The installed files, whose size the entry among the installed programs
+# carries (the icon is kept by the installer, not installed).
+set(installed_files $<TARGET_FILE:telvor> ${msi_paths})
+list(REMOVE_ITEM installed_files ${TELVOR_ICO})
+list(JOIN installed_files "|" installed_files)
 foreach(name path IN ZIP_LISTS msi_names msi_paths)
   list(APPEND msi_inputs ${path})
   file(RELATIVE_PATH ${name} ${CMAKE_BINARY_DIR} ${path})
@@ -53,7 +59,8 @@ configure_file(telvor.wxs.in ${CMAKE_CURRENT_BINARY_DIR}/telvor.wxs.configured @
 file(GENERATE OUTPUT ${generated}/telvor.wxs INPUT ${CMAKE_CURRENT_BINARY_DIR}/telvor.wxs.configured)
 set(msi ${CMAKE_BINARY_DIR}/telvor-${PROJECT_VERSION}.msi)
 add_custom_command(OUTPUT ${msi}
-  COMMAND ${TELVOR_WIXL} --arch x64 -o ${msi} ${generated}/telvor.wxs
+  COMMAND ${CMAKE_COMMAND} -DWIXL=${TELVOR_WIXL} -DWXS=${generated}/telvor.wxs -DMSI=${msi}
+          -DFILES=${installed_files} -P ${CMAKE_CURRENT_SOURCE_DIR}/msi.cmake
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  DEPENDS telvor ${generated}/telvor.wxs ${msi_inputs} VERBATIM)
+  DEPENDS telvor ${generated}/telvor.wxs ${msi_inputs} ${CMAKE_CURRENT_SOURCE_DIR}/msi.cmake VERBATIM)
 add_custom_target(telvor_msi ALL DEPENDS ${msi})

@@ -9,6 +9,12 @@
 // Between window_open and the final wait the run takes no window events:
 // the window is shown at once, its gadgets are first drawn when a modal
 // dialog runs its message loop, and a close request waits in the queue.
+//
+// The program is aware of each monitor's DPI (telvor.manifest): the
+// positions and sizes the run gives are pixels at 96 DPI, scaled here, with
+// the font and the icons, to the DPI of the monitor the window is on, and
+// again when it moves to a monitor of another DPI. The system's message box
+// and open-file dialog scale themselves.
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -59,6 +65,84 @@ bool open_clipboard(Clock::time_point deadline) {
     }
 }
 
+// The DPI the run's positions and sizes are given in.
+constexpr int BASE_DPI = 96;
+// The icon resource (telvor.rc).
+constexpr WORD ICON_RESOURCE = 1;
+
+// The DPI calls of Windows 10 (1607) and later, looked up where they exist:
+// on Windows 7 and 8 the program is aware of the system's DPI alone.
+struct DpiCalls {
+    UINT(WINAPI* dpi_for_window)(HWND) = nullptr;
+    BOOL(WINAPI* adjust_window_rect)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+    BOOL(WINAPI* parameters_info)(UINT, UINT, PVOID, UINT, UINT) = nullptr;
+    int(WINAPI* system_metrics)(int, UINT) = nullptr;
+};
+
+template <typename Function>
+void look_up(HMODULE module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+const DpiCalls& dpi_calls() {
+    static const DpiCalls calls = [] {
+        DpiCalls found;
+        const HMODULE user = ::GetModuleHandleW(L"user32.dll");
+        if (user == nullptr) return found;
+        look_up(user, "GetDpiForWindow", found.dpi_for_window);
+        look_up(user, "AdjustWindowRectExForDpi", found.adjust_window_rect);
+        look_up(user, "SystemParametersInfoForDpi", found.parameters_info);
+        look_up(user, "GetSystemMetricsForDpi", found.system_metrics);
+        return found;
+    }();
+    return calls;
+}
+
+// The DPI of the system, which every monitor has before Windows 8.1.
+UINT system_dpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : BASE_DPI;
+}
+
+// The DPI of the monitor the window is on.
+UINT dpi_of(HWND window) {
+    const auto for_window = dpi_calls().dpi_for_window;
+    const UINT dpi = for_window != nullptr ? for_window(window) : 0;
+    return dpi != 0 ? dpi : system_dpi();
+}
+
+int scaled(int pixels, UINT dpi) { return ::MulDiv(pixels, static_cast<int>(dpi), BASE_DPI); }
+
+int system_metric(int index, UINT dpi) {
+    if (dpi_calls().system_metrics != nullptr) return dpi_calls().system_metrics(index, dpi);
+    return ::MulDiv(::GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(system_dpi()));
+}
+
+// The font of the system's message boxes at that DPI; null where the system
+// names none.
+HFONT message_font(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (dpi_calls().parameters_info != nullptr) {
+        if (!dpi_calls().parameters_info(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) return nullptr;
+    } else {
+        if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+        metrics.lfMessageFont.lfHeight =
+            ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(system_dpi()));
+    }
+    return ::CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+// The program's icon in the size the system shows at that DPI (SM_CXICON
+// or SM_CXSMICON).
+HICON program_icon(HINSTANCE instance, int size_metric, UINT dpi) {
+    const int size = system_metric(size_metric, dpi);
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON, size, size,
+                                           LR_DEFAULTCOLOR));
+}
+
 constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
                              WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 constexpr DWORD FRAME_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
@@ -103,6 +187,7 @@ private:
     void close_window();
     void remove_gadget(int number);
     HWND find_gadget(int number);
+    void fit_to_dpi(UINT dpi);
     int create_child(int number, DWORD ex_style, const wchar_t* kind, const Text& text,
                       DWORD style, int x, int y, int width, int height);
     HWND dialog_owner() const;
@@ -110,12 +195,23 @@ private:
     static void enable_again(const std::vector<HWND>& windows);
     static ClipboardReading read_clipboard(Clock::time_point deadline);
 
+    // A gadget, and where it goes at 96 DPI.
+    struct Gadget {
+        HWND window;
+        RECT place;
+    };
+
     HINSTANCE instance_ = ::GetModuleHandleW(nullptr);
-    HFONT font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     Text failure_reason_;
     HWND window_ = nullptr;
     HWND last_focus_ = nullptr;
-    std::map<int, HWND> gadgets_;  // list boxes and frames by number
+    std::map<int, Gadget> gadgets_;  // list boxes and frames by number
+    // The window's DPI, and its font and icons made for it (the font, where
+    // none can be made, the stock one, which is not deleted).
+    UINT dpi_ = BASE_DPI;
+    HFONT font_ = nullptr;
+    HICON big_icon_ = nullptr;
+    HICON small_icon_ = nullptr;
     // A close request waiting to be taken by window_wait_event; a second one
     // meanwhile is not queued again.
     bool close_requested_ = false;
@@ -157,6 +253,15 @@ LRESULT Win32WindowServices::handle(UINT message, WPARAM w, LPARAM l) {
         if (target != nullptr) ::SetFocus(target);
         return 0;
     }
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI: the place the system proposes,
+        // and everything inside scaled anew.
+        const auto* place = reinterpret_cast<const RECT*>(l);
+        ::SetWindowPos(window_, nullptr, place->left, place->top, place->right - place->left,
+                       place->bottom - place->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        fit_to_dpi(HIWORD(w));
+        return 0;
+    }
     default:
         return ::DefWindowProcW(window_, message, w, l);
     }
@@ -171,6 +276,37 @@ void Win32WindowServices::close_window() {
     }
     last_focus_ = nullptr;
     close_requested_ = false;
+    if (font_ != nullptr && font_ != ::GetStockObject(DEFAULT_GUI_FONT)) ::DeleteObject(font_);
+    for (HICON* icon : {&big_icon_, &small_icon_})
+        if (*icon != nullptr) ::DestroyIcon(*icon);
+    font_ = nullptr;
+    big_icon_ = small_icon_ = nullptr;
+}
+
+// Gives the window, its gadgets, their font and the icons the sizes of
+// that DPI.
+void Win32WindowServices::fit_to_dpi(UINT dpi) {
+    dpi_ = dpi;
+    const HFONT old_font = font_;
+    font_ = message_font(dpi);
+    if (font_ == nullptr) font_ = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    for (const auto& [number, gadget] : gadgets_) {
+        const RECT& r = gadget.place;
+        ::SetWindowPos(gadget.window, nullptr, scaled(r.left, dpi), scaled(r.top, dpi),
+                       scaled(r.right - r.left, dpi), scaled(r.bottom - r.top, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(gadget.window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    }
+    if (old_font != nullptr && old_font != ::GetStockObject(DEFAULT_GUI_FONT)) ::DeleteObject(old_font);
+    // The title bar and the task bar show the window's own icons.
+    const HICON big = program_icon(instance_, SM_CXICON, dpi);
+    const HICON small = program_icon(instance_, SM_CXSMICON, dpi);
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    for (HICON* icon : {&big_icon_, &small_icon_})
+        if (*icon != nullptr) ::DestroyIcon(*icon);
+    big_icon_ = big;
+    small_icon_ = small;
 }
 
 // There is one main window, whatever its number; opening again replaces it.
@@ -183,7 +319,10 @@ int Win32WindowServices::window_open(int /*number*/, int x, int y, int width, in
     kind.cbSize = sizeof kind;
     kind.lpfnWndProc = procedure;
     kind.hInstance = instance_;
-    kind.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    kind.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(ICON_RESOURCE));
+    kind.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(ICON_RESOURCE), IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXSMICON),
+                                                   ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     kind.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     kind.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     kind.lpszClassName = MAIN_CLASS;
@@ -192,10 +331,22 @@ int Win32WindowServices::window_open(int /*number*/, int x, int y, int width, in
         return 0;
     }
 
-    // Never resizable, never maximised.
-    const DWORD style = flags & ~DWORD{WINDOW_FLAG_CENTRE | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CHILD};
-    RECT outer{0, 0, width, height};
-    ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+    // Never resizable, never maximised. Made hidden where it is to be, then
+    // given the size its monitor's DPI asks for.
+    const DWORD style =
+        flags & ~DWORD{WINDOW_FLAG_CENTRE | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CHILD | WS_VISIBLE};
+    window_ = ::CreateWindowExW(0, MAIN_CLASS, wide_text(title).c_str(), style, x, y, width, height, nullptr,
+                                nullptr, instance_, this);
+    if (window_ == nullptr) {
+        failure_reason_ = telvor_win32::error_text(::GetLastError());
+        return 0;
+    }
+    const UINT dpi = dpi_of(window_);
+    RECT outer{0, 0, scaled(width, dpi), scaled(height, dpi)};
+    if (dpi_calls().adjust_window_rect != nullptr)
+        dpi_calls().adjust_window_rect(&outer, style, FALSE, 0, dpi);
+    else
+        ::AdjustWindowRectEx(&outer, style, FALSE, 0);
     const int outer_width = outer.right - outer.left;
     const int outer_height = outer.bottom - outer.top;
     if (flags & WINDOW_FLAG_CENTRE) {
@@ -204,12 +355,8 @@ int Win32WindowServices::window_open(int /*number*/, int x, int y, int width, in
         x = (screen_width - std::min(outer_width, screen_width)) / 2;
         y = (screen_height - std::min(outer_height, screen_height)) / 2;
     }
-    window_ = ::CreateWindowExW(0, MAIN_CLASS, wide_text(title).c_str(), style, x, y, outer_width,
-                                outer_height, nullptr, nullptr, instance_, this);
-    if (window_ == nullptr) {
-        failure_reason_ = telvor_win32::error_text(::GetLastError());
-        return 0;
-    }
+    ::SetWindowPos(window_, nullptr, x, y, outer_width, outer_height, SWP_NOZORDER | SWP_NOACTIVATE);
+    fit_to_dpi(dpi);
     // A close command the system menu offers is all it offers: no maximise,
     // no size.
     const HMENU menu = ::GetSystemMenu(window_, FALSE);
@@ -228,13 +375,13 @@ int Win32WindowServices::create_child(int number, DWORD ex_style, const wchar_t*
                                       int height) {
     if (window_ == nullptr) return 0;
     remove_gadget(number);
-    const HWND child = ::CreateWindowExW(ex_style, kind, wide_text(text).c_str(), style, x, y, width,
-                                         height, window_,
+    const HWND child = ::CreateWindowExW(ex_style, kind, wide_text(text).c_str(), style, scaled(x, dpi_),
+                                         scaled(y, dpi_), scaled(width, dpi_), scaled(height, dpi_), window_,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
                                          instance_, nullptr);
     if (child == nullptr) return 0;
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    gadgets_[number] = child;
+    gadgets_[number] = Gadget{child, RECT{x, y, x + width, y + height}};
     return 1;
 }
 
@@ -248,7 +395,7 @@ void Win32WindowServices::remove_gadget(int number) {
 // layer sees to that), so a list's number finds its list box.
 HWND Win32WindowServices::find_gadget(int number) {
     const auto found = gadgets_.find(number);
-    return found != gadgets_.end() ? found->second : nullptr;
+    return found != gadgets_.end() ? found->second.window : nullptr;
 }
 
 int Win32WindowServices::list_create(int number, int x, int y, int width, int height) {

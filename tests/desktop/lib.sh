@@ -90,9 +90,10 @@ expect() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n)
 }
 # An Event file in a folder with lists of its own, which the run must take.
 make_lists() { mkdir "$LISTS" && cp "$WORK"/TELVOR.{filter,service} "$LISTS/" && : >"$LISTS/woche.telvor"; }
-lists_taken() {
+lists_taken() {  # [EVENT-FILE PROGRAM-DIR]: Cancel, and the run took the lists of the sample
+    local file=${1:-$LISTS/woche.telvor}
     xdo "$(wait_win "$QUESTION")" key Escape
-    WORK=$LISTS wait_exit
-    expect "$LISTS/woche.telvor" has '07.12.2009 19:45   Journal\r\n'
-    expect "$LISTS/woche.telvor" lacks 'Tagesschau'
+    WORK=${2:-$LISTS} wait_exit
+    expect "$file" has '07.12.2009 19:45   Journal\r\n'
+    expect "$file" lacks 'Tagesschau'
 }

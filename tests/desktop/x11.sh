@@ -27,21 +27,23 @@ xdo() {
     xdotool "$2" --clearmodifiers --delay 50 "${@:3}"
 }
 close() { wmctrl -i -c "$1"; }
+frame_extents() { xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'; }   # MAIN: left right top bottom
 screenshot() { import -window root "$1"; }
-check_windows() {  # MAIN: a client area of exactly 644 x 495 that cannot change, centred with its frame
-    local main=$1 hints
+check_windows() {  # MAIN: a client area of exactly $CLIENT (644x495) that cannot change, centred with its frame
+    local main=$1 hints client=${CLIENT:-644x495}
+    local cw=${client%x*} ch=${client#*x}
     hints=$(xprop -id "$main" WM_NORMAL_HINTS _NET_WM_ALLOWED_ACTIONS)
-    [[ $hints == *"minimum size: 644 by 495"*"maximum size: 644 by 495"* && $hints != *MAXIMIZE* ]] ||
+    [[ $hints == *"minimum size: $cw by $ch"*"maximum size: $cw by $ch"* && $hints != *MAXIMIZE* ]] ||
         fail "the window can change its size: $hints"
     geometry() {
         local info l r t b
         info=$(xwininfo -id "$main")
-        read -r l r t b < <(xprop -id "$main" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-        x=$(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") - l)) w=$((644 + l + r))
-        y=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") - t)) h=$((495 + t + b))
+        read -r l r t b < <(frame_extents "$main")
+        x=$(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") - l)) w=$((cw + l + r))
+        y=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") - t)) h=$((ch + t + b))
         size=$(sed -n 's/^ *Width: //p; s/^ *Height: //p' <<<"$info" | paste -sd x)
-        [[ $size == 644x495 ]] && ((x == (1280 - w) / 2 && y == (1024 - h) / 2))
+        [[ $size == "$client" ]] && ((x == (1280 - w) / 2 && y == (1024 - h) / 2))
     }
     geometry || sleep 2
-    geometry || fail "client area $size, frame ${w}x$h at $x,$y: not 644x495 centred on 1280x1024"
+    geometry || fail "client area $size, frame ${w}x$h at $x,$y: not $client centred on 1280x1024"
 }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The installed menu entry's Exec line: without a file TELVOR runs in
 # ~/TELVOR, made with the installed lists (a missing one put back, a changed
-# one kept), its window showing an icon; on an Event file, in its folder.
+# one kept), its window showing an icon; on an Event file, in its folder
+# where that holds lists, else in ~/TELVOR with the file by its full path.
 source "$(dirname "$0")/lib.sh"
 cmake --install "$TELVOR_BUILD_DIR" --prefix "$DIR/prefix" >/dev/null || fail "cmake --install"
 exec_line=$(sed -n 's/^Exec=//p' "$DIR/prefix/share/applications/telvor.desktop")
-[[ $exec_line == "\"$DIR/prefix/bin/telvor\" --launch %f" ]] || fail "Exec=$exec_line"
+[[ $exec_line == 'telvor --launch %f' ]] || fail "Exec=$exec_line"
 export HOME=$DIR/home
 mkdir -p "$HOME"
 start_session
@@ -30,4 +31,11 @@ start "$LISTS/woche.telvor"
 wait_win "$QUESTION" >/dev/null
 [[ $(folder) == "$LISTS" ]] || fail "started in '$(folder)'"
 lists_taken
+cp "$WORK"/TELVOR.{filter,service} "$HOME/TELVOR/"
+downloads=$DIR/Downloads && mkdir "$downloads" && : >"$downloads/woche.telvor"
+start "${downloads#/}/woche.telvor"   # relative to /, where it starts
+wait_win "$QUESTION" >/dev/null
+[[ $(folder) == "$HOME/TELVOR" ]] || fail "on a file without lists beside it, started in '$(folder)'"
+lists_taken "$downloads/woche.telvor" "$HOME/TELVOR"
+[[ $(ls -A "$downloads") == woche.telvor ]] || fail "beside the Event file: $(ls -A "$downloads")"
 pass

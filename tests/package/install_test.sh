@@ -13,6 +13,7 @@ before=$(packages)
 DIR=$(mktemp -d "${TMPDIR:-/tmp}/telvor-package.XXXXXX")
 cleanup() {
     local rc=$? added
+    [[ -z ${xvfb:-} ]] || { kill "$xvfb" && wait "$xvfb"; } 2>/dev/null || true
     if installed; then apt purge telvor || rc=1; fi
     added=$(comm -13 <(cut -d' ' -f1 <<<"$before") <(packages | cut -d' ' -f1))
     if [[ -n $added ]]; then apt purge $added || rc=1; fi
@@ -31,7 +32,7 @@ ls /usr/bin/telvor /usr/share/applications/telvor.desktop /usr/share/icons/hicol
 MANWIDTH=80 man -l /usr/share/man/man1/telvor.1.gz 2>&1 >/dev/null | { ! grep .; } || fail "man -l warns"
 desktop-file-validate /usr/share/applications/telvor.desktop || fail "desktop-file-validate"
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/telvor.desktop)
-[[ $exec_line == '"/usr/bin/telvor" --launch %f' ]] || fail "Exec=$exec_line"
+[[ $exec_line == 'telvor --launch %f' ]] || fail "Exec=$exec_line"
 
 # No desktop environment named: xdg-mime's generic way.
 export HOME=$DIR/home XDG_CONFIG_HOME=$DIR/home/.config XDG_DATA_HOME=$DIR/home/.local/share
@@ -41,6 +42,26 @@ printf '05.12.2009 18:00   Sportschau\r\n' >"$DIR/some.telvor"
 [[ $(xdg-mime query filetype "$DIR/some.telvor") == application/x-telvor ]] || fail "xdg-mime query filetype"
 [[ $(xdg-mime query default application/x-telvor) == telvor.desktop ]] || fail "xdg-mime query default"
 
+# Opened as launchers open it: xdg-open's generic way runs the Exec line
+# itself, gio its own way. The file's folder holds no lists: TELVOR runs in
+# ~/TELVOR, made for it, on the file's full path, up to the question.
+export XDG_RUNTIME_DIR=$DIR/run && mkdir -m 700 "$XDG_RUNTIME_DIR"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$DIR/displayfd" 2>/dev/null & xvfb=$!
+wait_for() { local tries=300; until "${@:2}" >/dev/null 2>&1; do ((tries-- > 0)) || fail "timed out waiting for $1 $(cat "$DIR/open.log" 2>/dev/null)"; sleep 0.1; done; }
+wait_for Xvfb test -s "$DIR/displayfd"
+export DISPLAY=:$(tr -dc 0-9 <"$DIR/displayfd")
+question() { local id; id=$(xdotool search --onlyvisible --name '^TELVOR Version 0\.38w \(x86\)$') && echo "${id%%$'\n'*}"; }
+for opener in xdg-open 'gio open'; do
+    rm -rf "$HOME/TELVOR"
+    $opener "$DIR/some.telvor" >"$DIR/open.log" 2>&1 & started=$!
+    wait_for "$opener to show TELVOR's question" question
+    pid=$(xprop -id "$(question)" _NET_WM_PID | sed 's/.*= //')
+    [[ $(readlink "/proc/$pid/cwd") == "$HOME/TELVOR" && $(tr '\0' ' ' <"/proc/$pid/cmdline") == *" --launch $DIR/some.telvor " ]] ||
+        fail "$opener ran '$(tr '\0' ' ' <"/proc/$pid/cmdline")' in '$(readlink "/proc/$pid/cwd")': $(<"$DIR/open.log")"
+    kill "$pid" && wait_for "TELVOR to end" eval '! question' && { wait "$started" || true; }
+done
+
+rm -rf "$HOME/TELVOR"
 (unset DISPLAY WAYLAND_DISPLAY; cd / && telvor --launch) >"$DIR/launch.out" 2>&1 || true
 grep -q '^telvor: .*DISPLAY' "$DIR/launch.out" || fail "telvor --launch did not start the run: $(<"$DIR/launch.out")"
 cmp /usr/share/telvor/TELVOR.service "$HOME/TELVOR/TELVOR.service" || fail "~/TELVOR has not the installed TELVOR.service"

@@ -67,5 +67,5 @@ check_windows() {  # the question in front; the main window's app_id names TELVO
     [[ $(focused) == "$QUESTION" ]] || fail "the question is not in front: $(windows)"
     local app_id
     app_id=$(swaymsg -t get_tree | jq -r --argjson id "$1" '.. | objects | select(.id? == $id) | .app_id')
-    [[ -f $TELVOR_SOURCE_DIR/packaging/$app_id.desktop.in ]] || fail "app_id '$app_id' names no desktop entry"
+    [[ -f $TELVOR_SOURCE_DIR/packaging/$app_id.desktop ]] || fail "app_id '$app_id' names no desktop entry"
 }

@@ -1,6 +1,9 @@
 // own-clipboard FILE: offers the UTF-16LE text of FILE, rendered only when
 //     asked, and prints "ready" (stopped, an owner that does not answer).
 // window-text TITLE: the texts of the shown window's controls, one a line.
+// frame TITLE: the frame Windows has around the shown window's client area,
+//     in pixels: left, right, top, bottom (the window manager's own frame
+//     under Wine may differ).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -54,13 +57,29 @@ BOOL CALLBACK print_text(HWND control, LPARAM) {
     return TRUE;
 }
 
+HWND shown_window(const wchar_t* title) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, nullptr, title)) != nullptr && !::IsWindowVisible(window)) {}
+    return window;
+}
+
 int window_text(const wchar_t* title) {
-    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, nullptr, title)) != nullptr;) {
-        if (!::IsWindowVisible(window)) continue;
-        ::EnumChildWindows(window, print_text, 0);
-        return 0;
-    }
-    return 1;
+    const HWND window = shown_window(title);
+    if (window == nullptr) return 1;
+    ::EnumChildWindows(window, print_text, 0);
+    return 0;
+}
+
+int frame(const wchar_t* title) {
+    const HWND window = shown_window(title);
+    RECT outer, inner;
+    POINT origin{0, 0};
+    if (window == nullptr || !::GetWindowRect(window, &outer) || !::GetClientRect(window, &inner) ||
+        !::ClientToScreen(window, &origin))
+        return 1;
+    std::printf("%ld %ld %ld %ld\n", origin.x - outer.left, outer.right - origin.x - inner.right,
+                origin.y - outer.top, outer.bottom - origin.y - inner.bottom);
+    return 0;
 }
 
 }  // namespace
@@ -69,7 +88,10 @@ int main() {
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     const std::wstring command = argc == 3 ? argv[1] : L"";
+    // Pixels as the screen has them, whatever its DPI.
+    ::SetProcessDPIAware();
     if (command == L"own-clipboard") return own_clipboard(argv[2]);
     if (command == L"window-text") return window_text(argv[2]);
+    if (command == L"frame") return frame(argv[2]);
     return 2;
 }

@@ -20,4 +20,17 @@ copy_guide_silent() {
     kill -STOP "$OWNER"
 }
 # Wine's message boxes do not copy with Ctrl+C: their texts read on the Windows side.
+# The frame Windows has around the main window: the program centres that.
+frame_extents() { wine "$TELVOR_DESKTOP_HELPER" frame "$MAIN" | tr -d '\r'; }
 box_text() { printf '%s\n' "$QUESTION"; wine "$TELVOR_DESKTOP_HELPER" window-text "$QUESTION"; }
+# The window's icons as Wine hands them to the window manager: TELVOR's own
+# pictures (those of its icon resource), in these sizes.
+icons_are_telvors() {  # WINDOW SIZE...
+    local size
+    [[ $(xprop -id "$1" -notype -f _NET_WM_ICON 32c _NET_WM_ICON | sed 's/^[^=]*= //; s/, /\n/g') == "$(
+        for size in "${@:2}"; do
+            printf '%s\n' "$size" "$size"
+            convert "$TELVOR_BUILD_DIR/packaging/icons/telvor-$size.png" -depth 8 rgba:- | od -An -v -tu1 |
+                awk '{ for (i = 1; i <= NF; i += 4) printf "%.0f\n", $(i + 3) * 16777216 + $i * 65536 + $(i + 1) * 256 + $(i + 2) }'
+        done)" ]]
+}
