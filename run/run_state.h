@@ -54,6 +54,9 @@ struct RunState {
     // The failed steps not yet shown to the user, one line each in the
     // desktop's language.
     std::vector<Text> failed_steps;
+    // What the run did (Progress lines), shown at the end of the conversion
+    // and again after the Marking pass.
+    std::vector<Text> summary_lines;
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;

@@ -81,6 +81,8 @@ struct Folder {
 // filtered, service names cut out). The clipboard is emptied only of Guide
 // text this run stored and still there: not after Cancel, nor a text copied
 // while the question is open. A silent clipboard owner is a failed step.
+// The summary counts what the run added, filtered and found repeated, also
+// after the Marking pass, and says when the clipboard held no Guide text.
 TEST(WholeRun, AnswersAndTheClipboard) {
     const Lines records = {  // Event line, Genre line, Description line
         "05.12.2009 18:00 + Sportschau", "Genre: Sport", "Tore", "06.12.2009 20:15   Tatort", "Genre: Krimi", "Mord",
@@ -98,8 +100,8 @@ TEST(WholeRun, AnswersAndTheClipboard) {
         "TELVOR konnte diese Schritte nicht ausf\374hren:\nkann die Zwischenablage nicht lesen: das Programm, "
         "dem die Zwischenablage geh\366rt, hat ihren Text nicht rechtzeitig herausgegeben";
     for (const auto& [answer, kind] : std::vector<std::pair<int, std::string>>{
-             {NO, ""}, {CANCEL, ""}, {YES, ""}, {YES, "later copy"}, {NO, "no guide block"}, {NO, "silent"},
-             {NO, "German silent"}, {YES, "no window"}}) {
+             {NO, ""}, {CANCEL, ""}, {YES, ""}, {YES, "later copy"}, {NO, "no guide block"}, {YES, "empty"},
+             {NO, "silent"}, {NO, "German silent"}, {YES, "no window"}}) {
         SCOPED_TRACE(kind + " " + std::to_string(answer));
         Folder f;
         f.sample_lists();
@@ -111,23 +113,24 @@ TEST(WholeRun, AnswersAndTheClipboard) {
         s.clipboard_silent = kind.ends_with("silent");
         s.german = kind.starts_with("German");
         s.window_fails = kind == "no window";
-        const ScriptedWindow w = f.telvor(answer, copied, {"a b.telvor"}, "", s);
+        const ScriptedWindow w = f.telvor(answer, kind == "empty" ? std::nullopt : std::optional(copied), {"a b.telvor"}, "", s);
 
         const bool stored = kind.empty() || kind == "later copy", emptied = kind.empty() && answer != CANCEL;
         std::string after;
         Lines events;
         for (size_t i = 0; i < (stored ? records.size() : 6); i += 3) {
-            events.push_back(stored && answer == YES ? marked(records[i]) : records[i]);
+            events.push_back(answer == YES && kind != "no window" ? marked(records[i]) : records[i]);
             after += rec(events.back(), records[i + 1], records[i + 2]);
         }
         EXPECT_EQ(f.bytes("a b.telvor"), after);
         EXPECT_EQ(folder_entries(f.folder), 3);
-        if (stored) {
-            EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("a b.telvor", events));
-            EXPECT_EQ(w.lists.at(SERVICE_VIEW).top, 1);  // 9 rows: "ZDF HD " stands on line 9
-        }
+        const std::string clipboard = kind == "no guide block" ? "2 lines" : kind == "empty" ? "empty" : "not read";
+        const Lines summary = stored ? Lines{events_line(7, 3, 2)}
+                                     : Lines{"Clipboard: >>> " + clipboard + " <<< no guide text...", events_line(0, 0, 0)};
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), kind == "no window" ? Lines{} : event_view("a b.telvor", events, true, summary));
+        EXPECT_EQ(w.lists.empty() ? -1 : w.lists.at(SERVICE_VIEW).top, kind == "no window" ? -1 : 1);  // 9 rows: "ZDF HD " on line 9
         EXPECT_EQ(w.clipboard_cleared, emptied);
-        EXPECT_EQ(w.clipboard, emptied ? "" : kind == "later copy" ? "Notiz" : copied);
+        EXPECT_EQ(w.clipboard, emptied || kind == "empty" ? "" : kind == "later copy" ? "Notiz" : copied);
         EXPECT_EQ(w.questions_asked, 1);
         EXPECT_EQ(w.events_waited, answer == CANCEL || kind == "no window" ? 0 : 3);
         EXPECT_EQ(f.status, s.clipboard_silent ? EXIT_STEP_FAILED : kind == "no window" ? EXIT_NO_DISPLAY : EXIT_DONE);
@@ -164,7 +167,7 @@ TEST(WholeRun, EventFileChosenInTheDialog) {
         EXPECT_TRUE(typed == "sport" || first == header(start) || first == header(end)) << first;
         EXPECT_EQ(bytes, (typed == "sport" ? old : rec(first, "Genre: created...", "Description created...")) +
                              rec(event, "Genre: Info", "Text"));
-        EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(path, {first.substr(0, 130), event}));
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(path, {first.substr(0, 130), event}, true, {events_line(1, 0, 0)}));
         f.telvor(NO, guide, {path});
         f.telvor(NO, std::nullopt, {path});
         EXPECT_EQ(read_bytes(path), bytes);
@@ -188,7 +191,8 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
                         "07.12.2009 21:00   Film\tmit Tab", "08.12.2009 22:00   Letzter"};
     EXPECT_EQ(f.bytes(), rec(kept[0], "Genre: Sport", "Alle Spiele") + rec(kept[1], "", "Seite 2") +
                              rec(kept[2], "Genre: Spielfilm", "Ein Film.") + rec(kept[3], "", ""));
-    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", kept));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", kept, true,
+                                                 {"Clipboard: >>> empty <<< no guide text...", events_line(0, 1, 1)}));
 
     Folder g;
     write_bytes(g.file("epg.telvor"), "");
@@ -196,7 +200,7 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
                      "So. 6.12.2009\tDas Erste HD\tNews am Abend");
     const std::string cut = "06.12.2009    Das Erste HD News am Abend";  // no Start time
     EXPECT_EQ(g.bytes(), rec("05.12.2009 08:15   News", "Genre: Info", "Text") + rec(cut, "Genre: ", ""));
-    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", {"05.12.2009 08:15   News", cut}));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", {"05.12.2009 08:15   News", cut}, true, {events_line(2, 0, 0)}));
 }
 
 // A folder where a working file must be created: without TELVOR.DAT the
@@ -215,7 +219,8 @@ TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
         const Lines refused = notice("epg.telvor", "Not writing...");
         EXPECT_EQ(f.bytes(), clp ? old_file : old_file + appended);
         EXPECT_EQ(w.lines_of(EVENT_VIEW),
-                  clp ? event_view("epg.telvor", refused + old) : event_view("epg.telvor", refused, false));
+                  clp ? event_view("epg.telvor", refused + old, true, {events_line(0, 0, 0)})
+                      : event_view("epg.telvor", refused, false));
         EXPECT_EQ(w.clipboard, GUIDE);
         EXPECT_TRUE(fs::is_directory(f.file(name + "/kept")));
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
@@ -266,7 +271,7 @@ TEST(FailedSteps, EventFileThatCannotBeRead) {
 
 // 50001 records fill every slot the Event store was made with; past them
 // the Repeat test and the empty Event text still drop records. The view
-// (25 rows) is scrolled to the last event, also after the Marking pass.
+// (25 rows) is scrolled to the summary, also after the Marking pass.
 TEST(LongLists, EventStoreKeepsEveryEvent) {
     const std::string x(150, 'x');
     for (const int answer : {NO, YES}) {
@@ -284,7 +289,8 @@ TEST(LongLists, EventStoreKeepsEveryEvent) {
         ScriptedWindow w = f.telvor(answer, std::nullopt);
         const std::string last = "03.01.2010 12:00   Ende";
         EXPECT_TRUE(f.bytes() == expected + rec(answer == YES ? marked(last) : last, "G", "X"));  // no diff of large texts
-        EXPECT_EQ(w.lists.at(EVENT_VIEW).top, 4 + 50001 - 25 + 1);  // "Ende" on line 50005
+        // The summary's last line on the view's last row.
+        EXPECT_EQ(w.lists.at(EVENT_VIEW).top, static_cast<int>(w.lines_of(EVENT_VIEW).size()) - 25);
         const std::string first = "01.01.2010 10:00   Folge 0" + x;
         EXPECT_EQ(w.lines_of(EVENT_VIEW).at(4), (answer == YES ? marked(first) : first).substr(0, 130));
     }
