@@ -30,7 +30,7 @@ void refuse_busy(const char* what, const Path& path) {
 // file alone (said on stderr already): the run ends without having changed
 // anything.
 void refuse_unusable(bool locking) {
-    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_reason()));
+    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_plain_reason(g_run.event_file_path)));
     const Text text =
         locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" +
                       path_display(file_failure_path()) + "\n" + reason + "\n" +

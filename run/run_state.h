@@ -78,7 +78,8 @@ void run_start_up();
 // Fixes the Event file path and the name it is shown by.
 void run_set_event_file(const Path& path);
 // Reports a step that failed on path: one line on stderr with the system's
-// reason, the same line kept for the user (run_show_failed_steps), and the
+// reason, the same line in plain words kept for the user
+// (run_show_failed_steps; a line already kept is not said again), and the
 // exit status of a failed step unless one is set already.
 void run_step_failed(const char* doing, const Path& path);
 // The same for a step whose failure the file layer noted on another file

@@ -109,6 +109,12 @@ void folder_locks_release();
 
 // The system's reason for the last failed file operation, one line.
 Text file_failure_reason();
+// The same for the user: in plain words where the system's error is one of
+// the common causes ("it does not exist", "it is write-protected", "no
+// permission", "the file system is read-only", "the disk is full", "another
+// program has the file open"), else as above. path: the file the caller
+// named, looked at where no other file was noted (file_failure_path).
+Text file_failure_plain_reason(const Path& path);
 // Sets that reason, for a refusal of the program's own.
 void file_set_failure_reason(const Text& reason);
 // Where the last failure concerned another file than the one the caller

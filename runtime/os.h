@@ -136,8 +136,20 @@ const char* call_name(int call);
 extern const Calls SYSTEM_CALLS;
 Calls& calls();
 
+// What a failure means to the user, for the reason the file layer gives
+// in plain words; the platform maps its codes.
+enum class Cause : unsigned char {
+    other,             // none of these: the system's own words serve
+    missing,           // no such file or folder
+    denied,            // no permission (a write-protected file among them)
+    read_only_volume,  // the file system or medium takes no writes
+    full,              // no room left on the disk
+    in_use,            // another program has the file open
+};
+
 // What the platform says of its error codes.
 Error error_kind(long code);
+Cause error_cause(long code);
 // The platform's text for a code, one line, into buffer (without
 // allocating): Windows-1252 on Windows, the locale's encoding of the C
 // library elsewhere. Returns buffer.

@@ -135,5 +135,29 @@
         <source>no folder may take its journal</source>
         <translation>kein Ordner kann sein Journal aufnehmen</translation>
     </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>it is write-protected</source>
+        <translation>schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>no permission</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>das Dateisystem ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>another program has the file open</source>
+        <translation>ein anderes Programm hat die Datei geöffnet</translation>
+    </message>
 </context>
 </TS>

@@ -342,6 +342,17 @@ Error error_kind(long code) {
     }
 }
 
+Cause error_cause(long code) {
+    switch (code) {
+    case ENOENT: case ENOTDIR: return Cause::missing;
+    case EPERM: case EACCES: return Cause::denied;
+    case EROFS: return Cause::read_only_volume;
+    case ENOSPC: return Cause::full;
+    case EBUSY: case ETXTBSY: return Cause::in_use;
+    default: return Cause::other;
+    }
+}
+
 const char* error_text(long code, char* buffer, std::size_t size) {
     if (size == 0) return buffer;
     std::strncpy(buffer, std::strerror(static_cast<int>(code)), size - 1);

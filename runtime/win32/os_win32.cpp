@@ -290,6 +290,17 @@ Error error_kind(long code) {
     }
 }
 
+Cause error_cause(long code) {
+    switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return Cause::missing;
+    case ERROR_ACCESS_DENIED: case ERROR_PRIVILEGE_NOT_HELD: return Cause::denied;
+    case ERROR_WRITE_PROTECT: return Cause::read_only_volume;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return Cause::full;
+    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return Cause::in_use;
+    default: return Cause::other;
+    }
+}
+
 const char* error_text(long code, char* buffer, std::size_t size) {
     if (size == 0) return buffer;
     wchar_t text[512];

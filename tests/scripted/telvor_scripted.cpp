@@ -49,9 +49,13 @@ int usage_error(const std::string& why) {
     return 2;
 }
 
+// Prints a view's lines as they stand (no copy: a run that ran out of
+// memory is printed too).
 void print_view(const char* name, const ScriptedWindow& window, int view) {
     std::printf("[%s]\n", name);
-    for (const Text& line : window.lines_of(view)) {
+    const auto list = window.lists.find(view);
+    if (list == window.lists.end()) return;
+    for (const Text& line : list->second.lines) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     }
@@ -116,9 +120,12 @@ int main(int argc, char** argv) {
     print_view("service", window, SERVICE_VIEW);
     print_view("event", window, EVENT_VIEW);
     for (const Text& message : window.messages) {
-        std::string line;
-        for (const char c : message) line += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
-        std::printf("[message] %s\n", line.c_str());
+        std::fputs("[message] ", stdout);
+        for (const char c : message) {
+            if (c == '\n' || c == '\\') std::fputc('\\', stdout);
+            std::fputc(c == '\n' ? 'n' : c, stdout);
+        }
+        std::fputc('\n', stdout);
     }
     std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");
     std::printf("[asked] %s\n", window.questions_asked == 0 ? "never" : answer_name(window.answer));

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "run/run_state.h"
 #include "run/views.h"
@@ -232,16 +233,18 @@ TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
 }
 
 // Not Event files: a folder, a missing file beside a working copy, and
-// TELVOR's own files under any name. Both steps fail; nothing is touched.
+// TELVOR's own files under any name. Both steps fail, said once in plain
+// words; nothing is touched.
 TEST(FailedSteps, EventFileThatCannotBeRead) {
     Folder f;
-    for (const auto& [what, shown] : std::vector<std::pair<std::string, std::string>>{
-             {"folder", "epg.telvor"}, {"missing beside a working copy", "epg.telvor"},
+    const std::string own = "it is one of TELVOR's own files in the Program directory";
+    for (const auto& [what, shown, reason] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"folder", "epg.telvor", "it is a folder"}, {"missing beside a working copy", "epg.telvor", "it does not exist"},
 #ifndef _WIN32
-             {"service by a link", "service-link.telvor"},
+             {"service by a link", "service-link.telvor", own},
 #endif
-             {"filter by a hard link", "filter-copy.telvor"}, {"leftover working file", "TELVOR.DAT"},
-             {"filter picked in the dialog", f.file("TELVOR.filter")}}) {
+             {"filter by a hard link", "filter-copy.telvor", own}, {"leftover working file", "TELVOR.DAT", own},
+             {"filter picked in the dialog", f.file("TELVOR.filter"), own}}) {
         SCOPED_TRACE(what);
         for (const auto& entry : fs::directory_iterator(f.folder)) fs::remove_all(entry.path());
         if (what == "folder") fs::create_directory(f.file("epg.telvor"));
@@ -261,11 +264,29 @@ TEST(FailedSteps, EventFileThatCannotBeRead) {
         EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(shown, refused + refused, false));
         EXPECT_FALSE(w.clipboard_cleared);
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
-        const Lines b = box(w);
-        ASSERT_EQ(b.size(), 3u);
-        EXPECT_EQ(b[0], FAILED_STEPS);
-        EXPECT_EQ(b[1], b[2]);
-        EXPECT_TRUE(b[1].starts_with("cannot read " + shown + ": ") && !b[1].ends_with(": ")) << b[1];
+        EXPECT_EQ(box(w), (Lines{FAILED_STEPS, "cannot read " + shown + ": " + reason}));
+    }
+}
+
+// A write-protected Event file: the capture and the conversion are both
+// refused, said once, in English and in German. Nothing changes.
+TEST(FailedSteps, WriteProtectedEventFileSaidOnceInPlainWords) {
+    for (const bool german : {false, true}) {
+        SCOPED_TRACE(german);
+        Folder f;
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+        fs::permissions(f.file("epg.telvor"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        ScriptedWindow s;
+        s.german = german;
+        const ScriptedWindow w = f.telvor(NO, GUIDE, {"epg.telvor"}, "", s);
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_EQ(f.bytes(), OLD_FILE);
+        EXPECT_EQ(w.clipboard, GUIDE);
+        EXPECT_EQ(w.messages, (std::vector<Text>{german ? "TELVOR konnte diese Schritte nicht ausf\374hren:\n"
+                                                          "kann epg.telvor nicht ersetzen: schreibgesch\374tzt"
+                                                        : FAILED_STEPS + "\ncannot replace epg.telvor: it is write-protected"}));
+        fs::permissions(f.file("epg.telvor"), fs::perms::owner_write, fs::perm_options::add);
     }
 }
 
