@@ -38,9 +38,6 @@ void run_set_event_file(const Path& path) {
     g_run.event_file_name = path_display(path);
 }
 
-namespace {
-
-// The pattern with "%1" replaced by first and "%2" by second, in one pass.
 Text fill_in(const Text& pattern, const Text& first, const Text& second) {
     Text filled;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -52,6 +49,8 @@ Text fill_in(const Text& pattern, const Text& first, const Text& second) {
     }
     return filled;
 }
+
+namespace {
 
 // Reports a failed step: the system's reason on stderr, the user's (in the
 // desktop's language) in the box of failed steps. A failure said already

@@ -88,6 +88,8 @@ void run_step_failed(const char* doing, const Path& path);
 void run_file_step_failed(const char* doing, const Path& path);
 // The same with a reason of its own, and without a path where path is empty.
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason);
+// The pattern with "%1" replaced by first and "%2" by second, in one pass.
+Text fill_in(const Text& pattern, const Text& first, const Text& second);
 // Shows the failed steps the user has not been shown yet, in one message
 // box; nothing when there are none.
 void run_show_failed_steps();

@@ -7,10 +7,16 @@
 #include <filesystem>
 #include <optional>
 #include <tuple>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
+#include "runtime/os.h"
 #include "runtime/scripted/scripted_window.h"
 #include "runtime/text.h"
 #include "support/test_support.h"
@@ -36,6 +42,14 @@ Lines box(const ScriptedWindow& w) {
         if (c == '\n') lines.emplace_back();
         else lines.back() += c;
     return lines;
+}
+
+unsigned long long this_process() {
+#ifdef _WIN32
+    return static_cast<unsigned long long>(_getpid());
+#else
+    return static_cast<unsigned long long>(getpid());
+#endif
 }
 
 // Every entry below a folder with its bytes or its link's target.
@@ -287,6 +301,52 @@ TEST(FailedSteps, WriteProtectedEventFileSaidOnceInPlainWords) {
                                                           "kann epg.telvor nicht ersetzen: schreibgesch\374tzt"
                                                         : FAILED_STEPS + "\ncannot replace epg.telvor: it is write-protected"}));
         fs::permissions(f.file("epg.telvor"), fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+// An Event file open in an editor is left alone: a live swap or lock file
+// (its process runs here, or it does not say) ends the run with a box and
+// nothing touched; a stale one is mentioned and the run goes on.
+TEST(DataSafety, EventFileOpenInAnEditorIsLeftAlone) {
+    std::string host;
+    ASSERT_TRUE(os::host_name(host));
+    const unsigned long long alive = this_process(), gone = 2147483000;  // no process has that number
+    const auto vim = [&](unsigned long long process) {
+        std::string block(1024, '\0');
+        block.replace(0, 9, "b0VIM 9.0");
+        for (int i = 0; i < 4; ++i) block[24 + i] = static_cast<char>(process >> (8 * i));
+        block.replace(68, host.size(), host);
+        return block;
+    };
+    const std::string emacs = "anna@" + host + "." + std::to_string(alive) + ":1700000000";
+    for (const auto& [what, name, editor] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"live", ".epg.telvor.swp", "Vim"}, {"stale", ".epg.telvor.swo", "Vim"},
+             {"live", ".#epg.telvor", "Emacs"}, {"says nothing", ".epg.telvor.kate-swp", "Kate"}}) {
+        SCOPED_TRACE(name);
+        Folder f;
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+#ifndef _WIN32
+        if (editor == "Emacs") fs::create_symlink(emacs, f.file(name));
+#endif
+        if (editor != "Emacs" || !fs::is_symlink(f.file(name)))
+            write_bytes(f.file(name), editor == "Vim" ? vim(what == "live" ? alive : gone) : editor == "Emacs" ? emacs : "");
+        const auto before = snapshot(f.folder);
+        ::testing::internal::CaptureStderr();
+        const ScriptedWindow w = f.telvor(NO, GUIDE);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        if (what == "stale") {
+            EXPECT_EQ(f.status, EXIT_DONE);
+            EXPECT_EQ(f.bytes(), OLD_FILE + rec("05.12.2009 08:15   Neu", "Genre: Info", "Text"));
+            EXPECT_NE(errors.find("telvor: " + name + ": left by Vim, whose process 2147483000 no longer runs"), std::string::npos) << errors;
+            continue;
+        }
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_EQ(snapshot(f.folder), before);
+        EXPECT_EQ(w.clipboard, GUIDE);
+        EXPECT_EQ(w.questions_asked, 0);
+        EXPECT_EQ(w.messages, std::vector<Text>{"TELVOR leaves this Event file alone:\nepg.telvor\n" + editor +
+                                                " has it open (found " + name + ").\nSave and close the file in " +
+                                                editor + " first, then start TELVOR again."});
     }
 }
 
