@@ -129,7 +129,10 @@ bool file_editors_find(const Path& path, std::vector<EditorFile>& found) {
     if (!os::final_path(path.native, target)) return failed("read", path.native);
     const std::string folder = os::parent_of(target), name = os::name_of(target);
     std::vector<std::string> entries;
-    if (!os::list_folder(folder, entries)) return failed("look into the folder", folder);
+    if (!os::list_folder(folder, entries)) {
+        // Where no folder is, no editor has a file.
+        return os::last_error_kind() == os::Error::missing || failed("look into the folder", folder);
+    }
 
     // An open of the file that shares nothing (a sharing mode where the
     // system has them) refuses this one.
