@@ -30,7 +30,7 @@ void refuse_busy(const char* what, const Path& path) {
 // file alone (said on stderr already): the run ends without having changed
 // anything.
 void refuse_unusable(bool locking) {
-    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_reason()));
+    const Text reason = translate(cp1252_from_utf8_or_cp1252(file_failure_plain_reason(g_run.event_file_path)));
     const Text text =
         locking ? translate("TELVOR cannot lock this folder and leaves it alone:") + "\n" +
                       path_display(file_failure_path()) + "\n" + reason + "\n" +
@@ -71,6 +71,7 @@ void main_sequence() {
     const Choice choice = choose_event_file();
     switch (choice) {
     case Choice::cancelled:
+    case Choice::left_alone:  // the box said why
         return;
     case Choice::busy:
         refuse_busy("on this Event file", g_run.event_file_path);

@@ -24,6 +24,27 @@ bool holds_guide_block(std::string_view text) {
     return false;
 }
 
+// The number of lines of a text; a line end at its very end begins no line.
+std::size_t line_count(std::string_view text) {
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        ++lines;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return text.empty() || text.back() == '\r' || text.back() == '\n' ? lines : lines + 1;
+}
+
+// The summary line of a clipboard that held no Guide block: empty, not
+// read, or so many lines of other text.
+Text no_guide_text_line(const ClipboardReading& reading, std::string_view text) {
+    const std::size_t lines = line_count(text);
+    const Text what = !reading.read ? Text("not read")
+                      : lines == 0  ? Text("empty")
+                                    : std::to_string(lines) + (lines == 1 ? " line" : " lines");
+    return "Clipboard: >>> " + what + " <<< no guide text...";
+}
+
 }  // namespace
 
 bool capture_guide_text(const ServiceNames& services) {
@@ -34,6 +55,8 @@ bool capture_guide_text(const ServiceNames& services) {
     reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
     if (!reading.read) run_step_failed_with("read the clipboard", Path(), reading.failure);
     const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
+    const bool guide_blocks = holds_guide_block(guide_text);
+    if (!guide_blocks) g_run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
 
     bool readable = false;
     bool written_completely = false;
@@ -62,5 +85,5 @@ bool capture_guide_text(const ServiceNames& services) {
         event_view_failure_lines("Not reading...");
     else if (!stored)
         event_view_failure_lines("Not writing...");
-    return stored && holds_guide_block(guide_text);
+    return stored && guide_blocks;
 }

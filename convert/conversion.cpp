@@ -11,6 +11,7 @@
 #include "convert/event_line.h"
 #include "convert/events.h"
 #include "run/run_state.h"
+#include "run/views.h"
 #include "runtime/file.h"
 
 namespace {
@@ -45,7 +46,23 @@ struct Conversion {
     FilterIndex filter;
     EventStore store;
     Text repaired;  // a re-read line the spacing repair changed
+    // Events of Guide blocks written; events dropped by the Filter test and
+    // by the Repeat test, new and carried over alike.
+    long long added = 0, filtered = 0, repeated = 0;
 };
+
+// Whether the event is dropped, counted as filtered or as a repeat.
+bool dropped(Conversion& c, std::string_view event_line) {
+    if (filter_test(c.filter, event_line)) {
+        ++c.filtered;
+        return true;
+    }
+    if (repeat_test_or_store(c.store, event_line)) {
+        ++c.repeated;
+        return true;
+    }
+    return false;
+}
 
 // A Guide block: the Weekday line given, its Time line and Description line
 // still to be read.
@@ -56,8 +73,9 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
 
     // A dropped event leaves its Description line unread: the next
     // iteration meets it as a line of its own.
-    if (filter_test(c.filter, event_line) || repeat_test_or_store(c.store, event_line)) return;
+    if (dropped(c, event_line)) return;
 
+    ++c.added;
     show_event(event_line);
     file_write_line(DATA_SLOT, event_line);
     file_write_line(DATA_SLOT, compose_genre_line(time_line));
@@ -69,8 +87,7 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
 // two lines after it; everything else is dropped.
 void carry_over_line(Conversion& c, std::string_view line) {
     line = spacing_repair(line, c.repaired);
-    if (!event_line::is_event_line(line) || filter_test(c.filter, line) || repeat_test_or_store(c.store, line))
-        return;
+    if (!event_line::is_event_line(line) || dropped(c, line)) return;
 
     show_event(line);
     file_write_line(DATA_SLOT, line);
@@ -182,14 +199,22 @@ Text compose_description_line(std::string_view description_line) {
 }
 
 bool convert_event_file(const ServiceNames& services) {
-    if (!begin_data_file_pass()) return false;
-    Conversion c{services, filter_index_build(g_run.filter_list), {}, {}};
-    while (!file_at_end(EVENT_SLOT)) {
-        const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
-        if (is_weekday_line(line))
-            convert_guide_block(c, line);
-        else
-            carry_over_line(c, line);
+    bool replaced = false;
+    if (begin_data_file_pass()) {
+        Conversion c{services, filter_index_build(g_run.filter_list), {}, {}};
+        while (!file_at_end(EVENT_SLOT)) {
+            const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
+            if (is_weekday_line(line))
+                convert_guide_block(c, line);
+            else
+                carry_over_line(c, line);
+        }
+        replaced = end_data_file_pass();  // end of input
+        if (replaced)
+            g_run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
+                                          std::to_string(c.filtered) + " filtered, " +
+                                          std::to_string(c.repeated) + " repeated...");
     }
-    return end_data_file_pass();  // end of input
+    event_view_summary_lines();
+    return replaced;
 }

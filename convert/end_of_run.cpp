@@ -42,16 +42,18 @@ void marking_pass() {
     list_clear(EVENT_VIEW);
     event_view_head_lines();
 
-    if (!begin_data_file_pass()) return;
-    Text marked;
-    while (!file_at_end(EVENT_SLOT)) {
-        const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
-        if (!event_line::is_event_line(line)) continue;
-        const std::string_view event = mark_event_line(line, marked);
-        show_event(event);
-        file_write_line(DATA_SLOT, event);
-        file_copy_lines(EVENT_SLOT, DATA_SLOT, 3);
+    if (begin_data_file_pass()) {
+        Text marked;
+        while (!file_at_end(EVENT_SLOT)) {
+            const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
+            if (!event_line::is_event_line(line)) continue;
+            const std::string_view event = mark_event_line(line, marked);
+            show_event(event);
+            file_write_line(DATA_SLOT, event);
+            file_copy_lines(EVENT_SLOT, DATA_SLOT, 3);
+        }
+        end_data_file_pass();
     }
-
-    end_data_file_pass();
+    // What the run did stays in view.
+    event_view_summary_lines();
 }

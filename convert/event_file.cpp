@@ -1,6 +1,7 @@
 #include "convert/event_file.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "run/run_state.h"
 #include "run/views.h"
@@ -22,9 +23,45 @@ bool is_own_file(const Path& path) {
     return false;
 }
 
-// Claims the folder of the Event file for this run, clears it of what
-// replacements killed midway left, and puts back the old content of a
-// rewrite in place that was interrupted.
+// Whether an editor has the Event file open: its copy, saved later, would
+// undo the run. Then (or where that cannot be told) a box says so, and the
+// run leaves everything as it is. Swap and lock files of editors that no
+// longer run are only mentioned.
+bool open_in_editor() {
+    std::vector<EditorFile> editors;
+    if (!file_editors_find(g_run.event_file_path, editors)) {
+        run_file_step_failed("look for editors' files beside", g_run.event_file_path);
+        run_show_failed_steps();
+        return true;
+    }
+    const EditorFile* live = nullptr;
+    for (const EditorFile& editor : editors) {
+        if (editor.live) {
+            if (live == nullptr) live = &editor;
+        } else {
+            std::fprintf(stderr, "telvor: %s: left by %s, whose process %llu no longer runs; going on\n",
+                         editor.path.native.c_str(), editor.editor.c_str(), editor.process);
+        }
+    }
+    if (live == nullptr) return false;
+    std::fprintf(stderr, "telvor: %s is open in %s (%s); save and close it there first\n",
+                 g_run.event_file_path.native.c_str(), live->editor.c_str(), live->path.native.c_str());
+    Text text = translate("TELVOR leaves this Event file alone:") + "\n" + g_run.event_file_name + "\n";
+    if (live->editor == "another program")
+        text += translate("Another program has it open.") + "\n" +
+                translate("Save and close the file there first, then start TELVOR again.");
+    else
+        text += fill_in(translate("%1 has it open (found %2)."), live->editor, path_display(live->path)) + "\n" +
+                fill_in(translate("Save and close the file in %1 first, then start TELVOR again."), live->editor, "");
+    run_set_exit_status(EXIT_STEP_FAILED);
+    show_stop_message(g_run.version_text, text);
+    return true;
+}
+
+// Claims the folder of the Event file for this run, leaves a file open in
+// an editor alone, clears the folder of what replacements killed midway
+// left, and puts back the old content of a rewrite in place that was
+// interrupted.
 Choice claim_event_file() {
     switch (folder_lock_of_file(g_run.event_file_path)) {
     case FOLDER_BUSY:
@@ -35,6 +72,7 @@ Choice claim_event_file() {
     default:
         break;
     }
+    if (open_in_editor()) return Choice::left_alone;
     Path journal;
     switch (file_recover(g_run.event_file_path, g_run.program_directory, journal)) {
     case RECOVERY_RESTORED:

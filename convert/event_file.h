@@ -6,16 +6,17 @@
 #include "runtime/path.h"
 #include "runtime/text.h"
 
-enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed };
+enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed, left_alone };
 
 // Fixes the Event file: the first program parameter, else the file picked
 // or named in the open-file dialog. The folder that holds it is claimed for
 // this run (busy when another run holds it, lock_failed when it cannot be
 // locked), cleared of the leftovers of killed replacements, and an
 // interrupted rewrite of the Event file is undone from its journal
-// (restore_failed when that fails). A name under which nothing exists gets the
-// extension ".telvor" (unless it has it) and is created with the New-file
-// header.
+// (restore_failed when that fails). An Event file that an editor has open
+// is left alone, the box that says so shown (left_alone). A name under
+// which nothing exists gets the extension ".telvor" (unless it has it) and
+// is created with the New-file header.
 Choice choose_event_file();
 
 // The first line of the New-file header for a file of that name created at

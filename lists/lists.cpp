@@ -1,5 +1,6 @@
 #include "lists/lists.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "run/run_state.h"
@@ -14,15 +15,17 @@ namespace {
 const int SHORTEST_ENTRY = 3;  // shorter lines are not entries
 
 // The entries of the list file open in LIST_SLOT, in file order: its lines
-// without their trailing blanks, less those shorter than an entry.
+// without their trailing blanks, less those shorter than an entry. Entries
+// that Windows-1252 cannot hold are left out, each named on stderr and by
+// a line for the list's view in left_out.
 //
 // Lists are Windows-1252, but Linux editors and today's Notepad save UTF-8
 // by default. A file that is valid UTF-8 throughout and holds characters
 // beyond ASCII (a byte-order mark counts) is such a file: its lines are
-// converted to Windows-1252, the mark dropped, '?' for characters that
-// Windows-1252 lacks. Any other file is taken byte for byte; text in
-// Windows-1252 with a letter beyond ASCII is practically never valid UTF-8.
-std::vector<Text> read_entries() {
+// converted to Windows-1252, the mark dropped. Any other file is taken byte
+// for byte, whatever the order of its lines; text in Windows-1252 with a
+// letter beyond ASCII is practically never valid UTF-8.
+std::vector<Text> read_entries(const Text& name, std::vector<Text>& left_out) {
     std::vector<Text> lines;
     bool utf8 = true;
     bool beyond_ascii = false;
@@ -34,13 +37,25 @@ std::vector<Text> read_entries() {
         }
         lines.push_back(std::move(line));
     }
-    if (utf8 && beyond_ascii) {
-        static const Text BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-        if (lines.front().starts_with(BYTE_ORDER_MARK)) lines.front().erase(0, BYTE_ORDER_MARK.size());
-        for (Text& each : lines) each = cp1252_from_utf8(each);
+    std::vector<Text> entries;
+    static const Text BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+    if (utf8 && beyond_ascii && lines.front().starts_with(BYTE_ORDER_MARK))
+        lines.front().erase(0, BYTE_ORDER_MARK.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Text entry = utf8 && beyond_ascii ? cp1252_from_utf8(lines[i]) : lines[i];
+        if (text_length(entry) < SHORTEST_ENTRY) continue;
+        if (!utf8 || !beyond_ascii || cp1252_holds_utf8(lines[i])) {
+            entries.push_back(entry);
+            continue;
+        }
+        // Never "?" in place of what is missing: a term of three unknown
+        // letters would match every title that has three other ones.
+        const std::string number = std::to_string(i + 1);
+        std::fprintf(stderr, "telvor: %s, line %s: \"%s\" left out: Windows-1252 cannot hold it\n", name.c_str(),
+                     number.c_str(), lines[i].c_str());
+        left_out.push_back("Line " + number + ": >>> " + entry + " <<< left out, not Windows-1252...");
     }
-    std::erase_if(lines, [](const Text& each) { return text_length(each) < SHORTEST_ENTRY; });
-    return lines;
+    return entries;
 }
 
 // Opens a list file in LIST_SLOT, or shows "Not reading..." in its view. A
@@ -64,11 +79,13 @@ void closing_lines(int view, const Text& name) {
 
 void read_filter_file() {
     if (!open_list_file(FILTER_VIEW, g_run.filter_file_path, "TELVOR.filter")) return;
-    g_run.filter_list = read_entries();
+    std::vector<Text> left_out;
+    g_run.filter_list = read_entries("TELVOR.filter", left_out);
     for (const Text& term : g_run.filter_list) {
         g_run.last_shown_text = term;
         view_add(FILTER_VIEW, term);
     }
+    for (const Text& line : left_out) view_add(FILTER_VIEW, line);
     if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.filter_file_path);
     closing_lines(FILTER_VIEW, "TELVOR.filter");
     view_show_last_shown(FILTER_VIEW);
@@ -77,11 +94,14 @@ void read_filter_file() {
 void read_service_file() {
     if (!open_list_file(SERVICE_VIEW, g_run.service_file_path, "TELVOR.service")) return;
     std::vector<Text>& names = g_run.service_list;
-    names = read_entries();
+    std::vector<Text> left_out;
+    names = read_entries("TELVOR.service", left_out);
     for (Text& name : names) {
         name += ' ';
         view_add(SERVICE_VIEW, name);
     }
+    // Below the names, which are put in order in their place.
+    for (const Text& line : left_out) view_add(SERVICE_VIEW, line);
     const int last = static_cast<int>(names.size()) - 1;
 
     // The view shows the names ascending, in place of the file order, below

@@ -1,5 +1,6 @@
 #include "run/run_state.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "runtime/codepage.h"
@@ -37,9 +38,6 @@ void run_set_event_file(const Path& path) {
     g_run.event_file_name = path_display(path);
 }
 
-namespace {
-
-// The pattern with "%1" replaced by first and "%2" by second, in one pass.
 Text fill_in(const Text& pattern, const Text& first, const Text& second) {
     Text filled;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -52,10 +50,27 @@ Text fill_in(const Text& pattern, const Text& first, const Text& second) {
     return filled;
 }
 
+namespace {
+
+// Reports a failed step: the system's reason on stderr, the user's (in the
+// desktop's language) in the box of failed steps. A failure said already
+// and not yet shown is said once.
+void report_failed_step(const char* doing, const Path& path, const Text& reason, const Text& plain_reason) {
+    const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
+    const Text line =
+        fill_in(translate(pattern), path_display(path), translate(cp1252_from_utf8_or_cp1252(plain_reason)));
+    run_set_exit_status(EXIT_STEP_FAILED);
+    if (std::find(g_run.failed_steps.begin(), g_run.failed_steps.end(), line) != g_run.failed_steps.end()) return;
+    g_run.failed_steps.push_back(line);
+    // The path and the reason in the system's own bytes, as a terminal shows them.
+    std::fprintf(stderr, "telvor: cannot %s%s%s: %s\n", doing, path.empty() ? "" : " ", path.native.c_str(),
+                 reason.c_str());
+}
+
 }  // namespace
 
 void run_step_failed(const char* doing, const Path& path) {
-    run_step_failed_with(doing, path, file_failure_reason());
+    report_failed_step(doing, path, file_failure_reason(), file_failure_plain_reason(path));
 }
 
 void run_file_step_failed(const char* doing, const Path& path) {
@@ -67,14 +82,7 @@ void run_file_step_failed(const char* doing, const Path& path) {
 }
 
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason) {
-    // The path and the reason in the system's own bytes, as a terminal shows them.
-    std::fprintf(stderr, "telvor: cannot %s%s%s: %s\n", doing, path.empty() ? "" : " ",
-                 path.native.c_str(), reason.c_str());
-    // The same line for the user, in the desktop's language.
-    const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
-    g_run.failed_steps.push_back(fill_in(translate(pattern), path_display(path),
-                                         translate(cp1252_from_utf8_or_cp1252(reason))));
-    run_set_exit_status(EXIT_STEP_FAILED);
+    report_failed_step(doing, path, reason, reason);
 }
 
 void run_show_failed_steps() {

@@ -54,6 +54,9 @@ struct RunState {
     // The failed steps not yet shown to the user, one line each in the
     // desktop's language.
     std::vector<Text> failed_steps;
+    // What the run did (Progress lines), shown at the end of the conversion
+    // and again after the Marking pass.
+    std::vector<Text> summary_lines;
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;
@@ -75,7 +78,8 @@ void run_start_up();
 // Fixes the Event file path and the name it is shown by.
 void run_set_event_file(const Path& path);
 // Reports a step that failed on path: one line on stderr with the system's
-// reason, the same line kept for the user (run_show_failed_steps), and the
+// reason, the same line in plain words kept for the user
+// (run_show_failed_steps; a line already kept is not said again), and the
 // exit status of a failed step unless one is set already.
 void run_step_failed(const char* doing, const Path& path);
 // The same for a step whose failure the file layer noted on another file
@@ -84,6 +88,8 @@ void run_step_failed(const char* doing, const Path& path);
 void run_file_step_failed(const char* doing, const Path& path);
 // The same with a reason of its own, and without a path where path is empty.
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason);
+// The pattern with "%1" replaced by first and "%2" by second, in one pass.
+Text fill_in(const Text& pattern, const Text& first, const Text& second);
 // Shows the failed steps the user has not been shown yet, in one message
 // box; nothing when there are none.
 void run_show_failed_steps();

@@ -55,3 +55,13 @@ void event_view_failure_lines(const Text& what) {
     view_add(EVENT_VIEW, progress_file_line(g_run.event_file_name, what));
     view_add(EVENT_VIEW, g_run.separator_line);
 }
+
+void event_view_summary_lines() {
+    if (g_run.summary_lines.empty()) return;
+    for (const Text& line : g_run.summary_lines) view_add(EVENT_VIEW, line);
+    view_add(EVENT_VIEW, g_run.separator_line);
+    // The view stays where the Last shown text brought it, unless that
+    // leaves the summary below its visible rows.
+    list_set_selection(EVENT_VIEW, list_line_count(EVENT_VIEW) - 1);
+    list_set_selection(EVENT_VIEW, -1);
+}

@@ -36,6 +36,8 @@ Text progress_file_line(const Text& name, const Text& what);
 void event_view_head_lines();
 // The closing lines of a step that replaced the Event file.
 void event_view_closing_lines();
+// The run's summary lines (if any) and a Separator line, scrolled into view.
+void event_view_summary_lines();
 // The line and the Separator line of a step that could not read the Event
 // file ("Not reading...") or could not replace it ("Not writing...").
 void event_view_failure_lines(const Text& what);

@@ -112,6 +112,16 @@ Text cp1252_from_utf8(const std::string& utf8) {
     return result;
 }
 
+bool cp1252_holds_utf8(const std::string& utf8) {
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decode_utf8(utf8, pos, &cp);
+        if (length == 0 || codepoint_to_cp1252(cp) < 0) return false;
+        pos += length;
+    }
+    return true;
+}
+
 Text cp1252_from_utf8_or_cp1252(const std::string& text) {
     const Text head = text.substr(0, text.find('\0'));
     return utf8_is_valid(head) ? cp1252_from_utf8(head) : head;

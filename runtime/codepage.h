@@ -17,6 +17,8 @@ int codepoint_to_cp1252(char32_t codepoint);
 // UTF-8 -> Windows-1252; malformed UTF-8 bytes and unmappable characters
 // become '?'. The result ends at the first 0 byte.
 Text cp1252_from_utf8(const std::string& utf8);
+// True when every character of well-formed UTF-8 has a Windows-1252 form.
+bool cp1252_holds_utf8(const std::string& utf8);
 // A system's text (an error's reason) as Windows-1252: UTF-8 where it is
 // well-formed UTF-8, else taken to be Windows-1252 already. The result ends
 // at the first 0 byte.

@@ -18,6 +18,8 @@ namespace {
 char g_reason[256] = "";
 char g_doing[128] = "";
 char g_failed_path[4096] = "";
+// The system's error code behind g_reason; 0 for a reason of the program's own.
+long g_code = 0;
 
 // The arguments after the program path, as the system passed them.
 std::vector<std::string> g_parameters;
@@ -70,9 +72,15 @@ void remove_entry(const std::string& name) {
 
 namespace file_failure {
 
-void note(const char* reason) { copy_into(g_reason, sizeof g_reason, reason); }
+void note(const char* reason) {
+    copy_into(g_reason, sizeof g_reason, reason);
+    g_code = 0;
+}
 
-void note_code(long code) { os::error_text(code, g_reason, sizeof g_reason); }
+void note_code(long code) {
+    os::error_text(code, g_reason, sizeof g_reason);
+    g_code = code;
+}
 
 void note_system() { note_code(os::last_error()); }
 
@@ -89,6 +97,31 @@ void clear_path() {
 }  // namespace file_failure
 
 Text file_failure_reason() { return g_reason; }
+
+Text file_failure_plain_reason(const Path& path) {
+    switch (os::error_cause(g_code)) {
+    case os::Cause::missing:
+        return "it does not exist";
+    case os::Cause::denied: {
+        // Refused where the file itself takes no writes: write-protected.
+        const Path noted = file_failure_path();
+        os::Info info;
+        return final_info(noted.empty() ? path.native : noted.native, info) && info.kind == os::Kind::file &&
+                       info.read_only
+                   ? "it is write-protected"
+                   : "no permission";
+    }
+    case os::Cause::read_only_volume:
+        return "the file system is read-only";
+    case os::Cause::full:
+        return "the disk is full";
+    case os::Cause::in_use:
+        return "another program has the file open";
+    case os::Cause::other:
+        break;
+    }
+    return g_reason;
+}
 void file_set_failure_reason(const Text& reason) { file_failure::note(reason.c_str()); }
 const char* file_failure_doing() { return g_doing; }
 Path file_failure_path() { return Path{g_failed_path}; }

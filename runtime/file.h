@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "runtime/path.h"
 #include "runtime/text.h"
@@ -107,8 +108,31 @@ int folder_lock(const Path& folder);
 int folder_lock_of_file(const Path& path);
 void folder_locks_release();
 
+// An editor's claim on a file: its swap or lock file beside it, or (where
+// the system has sharing modes) an open that lets nobody else read it.
+struct EditorFile {
+    Text editor;        // "Vim", "Emacs", "LibreOffice", "Kate", "Microsoft Office", "another program"
+    Path path;          // the swap or lock file; the file itself for an open that shares nothing
+    bool live = true;   // its process runs, or the file does not say that it does not
+    unsigned long long process = 0;  // the process it names (0: none)
+};
+// Looks for the editors' claims on the file that path finally names (links
+// followed): Vim's swap files (.NAME.swp, .swo, ...), Emacs's lock
+// (.#NAME), LibreOffice's (.~lock.NAME#), Kate's (.NAME.kate-swp), on
+// Windows Office's owner file (~$NAME), and an open of the file that shares
+// nothing. Vim's and Emacs's files name a process and a machine: one whose
+// process no longer runs on this machine is not live. False when the
+// folder or the file could not be looked at (the failure kept).
+bool file_editors_find(const Path& path, std::vector<EditorFile>& found);
+
 // The system's reason for the last failed file operation, one line.
 Text file_failure_reason();
+// The same for the user: in plain words where the system's error is one of
+// the common causes ("it does not exist", "it is write-protected", "no
+// permission", "the file system is read-only", "the disk is full", "another
+// program has the file open"), else as above. path: the file the caller
+// named, looked at where no other file was noted (file_failure_path).
+Text file_failure_plain_reason(const Path& path);
 // Sets that reason, for a refusal of the program's own.
 void file_set_failure_reason(const Text& reason);
 // Where the last failure concerned another file than the one the caller

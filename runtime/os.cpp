@@ -13,7 +13,7 @@ const char* const CALL_NAMES[CALL_COUNT + 1] = {
     "rename", "remove", "remove_folder", "sync_folder", "set_owner", "set_mode",
     "list_attributes", "get_attribute", "set_attribute", "remove_attribute", "may_write",
     "lock_folder", "unlock_folder", "final_path", "list_folder", "current_folder",
-    "change_folder", "make_folder", "any call"};
+    "change_folder", "make_folder", "link_text", "process_running", "host_name", "any call"};
 
 long long g_uses[CALL_COUNT + 1] = {};
 long g_last_error = 0;
@@ -183,6 +183,16 @@ bool change_folder(const std::string& path) {
 }
 
 bool make_folder(const std::string& path) { return !strikes(MAKE_FOLDER) && checked(calls().make_folder(path)); }
+
+bool link_text(const std::string& path, std::string& text) {
+    return !strikes(LINK_TEXT) && checked(calls().link_text(path, text));
+}
+
+bool process_running(std::uint64_t process, bool& running) {
+    return !strikes(PROCESS_RUNNING) && checked(calls().process_running(process, running));
+}
+
+bool host_name(std::string& name) { return !strikes(HOST_NAME) && checked(calls().host_name(name)); }
 
 bool final_info(const std::string& path, std::string& target, Info& info) {
     return final_path(path, target) && path_info(target, info);

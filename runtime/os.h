@@ -106,6 +106,12 @@ struct Calls {
     bool (*change_folder)(const std::string& path);
     // Makes a folder (its parent must exist).
     bool (*make_folder)(const std::string& path);
+    // The text a symbolic link holds, as it stands.
+    bool (*link_text)(const std::string& path, std::string& text);
+    // Whether a process of that number runs on this machine.
+    bool (*process_running)(std::uint64_t process, bool& running);
+    // This machine's name on the network.
+    bool (*host_name)(std::string& name);
 };
 
 // A platform's table, from entries named sys_open, sys_read and so on.
@@ -116,7 +122,8 @@ struct Calls {
             sys_set_owner, sys_set_mode, sys_list_attributes, sys_get_attribute,              \
             sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
             sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
-            sys_change_folder, sys_make_folder                                                \
+            sys_change_folder, sys_make_folder, sys_link_text, sys_process_running,          \
+            sys_host_name                                                                     \
     }
 
 // The entries by number, for counting and for the fault seam.
@@ -126,7 +133,7 @@ enum Call : int {
     READ, WRITE, SYNC, CLOSE, TRUNCATE, HANDLE_INFO, PATH_INFO, RENAME, REMOVE, REMOVE_FOLDER,
     SYNC_FOLDER, SET_OWNER, SET_MODE, LIST_ATTRIBUTES, GET_ATTRIBUTE, SET_ATTRIBUTE,
     REMOVE_ATTRIBUTE, MAY_WRITE, LOCK_FOLDER, UNLOCK_FOLDER, FINAL_PATH, LIST_FOLDER,
-    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER,
+    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER, LINK_TEXT, PROCESS_RUNNING, HOST_NAME,
     CALL_COUNT
 };
 // The name of an entry ("write", "rename", ...).
@@ -136,8 +143,20 @@ const char* call_name(int call);
 extern const Calls SYSTEM_CALLS;
 Calls& calls();
 
+// What a failure means to the user, for the reason the file layer gives
+// in plain words; the platform maps its codes.
+enum class Cause : unsigned char {
+    other,             // none of these: the system's own words serve
+    missing,           // no such file or folder
+    denied,            // no permission (a write-protected file among them)
+    read_only_volume,  // the file system or medium takes no writes
+    full,              // no room left on the disk
+    in_use,            // another program has the file open
+};
+
 // What the platform says of its error codes.
 Error error_kind(long code);
+Cause error_cause(long code);
 // The platform's text for a code, one line, into buffer (without
 // allocating): Windows-1252 on Windows, the locale's encoding of the C
 // library elsewhere. Returns buffer.
@@ -195,6 +214,9 @@ bool list_folder(const std::string& folder, std::vector<std::string>& names);
 bool current_folder(std::string& path);
 bool change_folder(const std::string& path);
 bool make_folder(const std::string& path);
+bool link_text(const std::string& path, std::string& text);
+bool process_running(std::uint64_t process, bool& running);
+bool host_name(std::string& name);
 // The entry a path finally names (final_path) and what it is (path_info).
 bool final_info(const std::string& path, std::string& target, Info& info);
 

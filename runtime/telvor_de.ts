@@ -135,5 +135,49 @@
         <source>no folder may take its journal</source>
         <translation>kein Ordner kann sein Journal aufnehmen</translation>
     </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>it is write-protected</source>
+        <translation>schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>no permission</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>das Dateisystem ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>another program has the file open</source>
+        <translation>ein anderes Programm hat die Datei geöffnet</translation>
+    </message>
+    <message>
+        <source>cannot look into the folder %1: %2</source>
+        <translation>kann nicht in den Ordner %1 schauen: %2</translation>
+    </message>
+    <message>
+        <source>%1 has it open (found %2).</source>
+        <translation>%1 hat sie geöffnet (gefunden: %2).</translation>
+    </message>
+    <message>
+        <source>Save and close the file in %1 first, then start TELVOR again.</source>
+        <translation>Speichern und schließen Sie die Datei zuerst in %1, dann starten Sie TELVOR erneut.</translation>
+    </message>
+    <message>
+        <source>Another program has it open.</source>
+        <translation>Ein anderes Programm hat sie geöffnet.</translation>
+    </message>
+    <message>
+        <source>Save and close the file there first, then start TELVOR again.</source>
+        <translation>Speichern und schließen Sie die Datei zuerst dort, dann starten Sie TELVOR erneut.</translation>
+    </message>
 </context>
 </TS>

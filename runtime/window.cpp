@@ -127,6 +127,11 @@ void list_clear(int number) {
     list->lines = {};
 }
 
+int list_line_count(int number) {
+    const ListLines* list = lines_of(number);
+    return list == nullptr ? 0 : static_cast<int>(list->lines.size());
+}
+
 int ask_yes_no_cancel(const Text& title, const Text& text) {
     return installed ? installed->message_box(title, text, ASK_YES_NO_CANCEL) : ANSWER_CANCEL;
 }

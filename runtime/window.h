@@ -151,6 +151,8 @@ void list_set_selection(int number, int line);
 // Replaces an existing line in place; a line outside the list changes nothing.
 void list_set_line(int number, int line, std::string_view text);
 void list_clear(int number);
+// The number of lines of a list (0 for a gadget that is no list).
+int list_line_count(int number);
 // The End-of-run question: a message box with Yes, No and Cancel, Yes the
 // default, no icon; the code of the button chosen.
 int ask_yes_no_cancel(const Text& title, const Text& text);

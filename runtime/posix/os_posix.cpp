@@ -4,6 +4,7 @@
 #include "runtime/os.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 
@@ -317,6 +318,30 @@ bool sys_change_folder(const std::string& path) { return ::chdir(path.c_str()) =
 
 bool sys_make_folder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
+bool sys_link_text(const std::string& path, std::string& text) { return read_link(path, text); }
+
+bool sys_process_running(std::uint64_t process, bool& running) {
+    // 0 and numbers beyond a process number would signal process groups.
+    if (process == 0 || process > static_cast<std::uint64_t>(INT_MAX)) {
+        errno = EINVAL;
+        return false;
+    }
+    if (::kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM) {
+        running = true;  // there, whoever's it is
+        return true;
+    }
+    if (errno != ESRCH) return false;
+    running = false;
+    return true;
+}
+
+bool sys_host_name(std::string& name) {
+    char buffer[256] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0) return false;
+    name = buffer;
+    return true;
+}
+
 }  // namespace
 
 namespace os {
@@ -339,6 +364,17 @@ Error error_kind(long code) {
     case EWOULDBLOCK: return Error::busy;
     case EIO: return Error::io;
     default: return Error::other;
+    }
+}
+
+Cause error_cause(long code) {
+    switch (code) {
+    case ENOENT: case ENOTDIR: return Cause::missing;
+    case EPERM: case EACCES: return Cause::denied;
+    case EROFS: return Cause::read_only_volume;
+    case ENOSPC: return Cause::full;
+    case EBUSY: case ETXTBSY: return Cause::in_use;
+    default: return Cause::other;
     }
 }
 

@@ -262,6 +262,41 @@ bool sys_change_folder(const std::string& path) {
 
 bool sys_make_folder(const std::string& path) { return ::CreateDirectoryW(system_path(path).c_str(), nullptr) != 0; }
 
+// Editors keep no links as lock files here.
+bool sys_link_text(const std::string&, std::string&) {
+    ::SetLastError(ERROR_NOT_SUPPORTED);
+    return false;
+}
+
+bool sys_process_running(std::uint64_t process, bool& running) {
+    if (process == 0 || process > 0xFFFFFFFFu) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    const HANDLE handle = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
+    if (handle == nullptr) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INVALID_PARAMETER && error != ERROR_ACCESS_DENIED) return false;
+        running = error == ERROR_ACCESS_DENIED;  // a process of another user's, or none
+        return true;
+    }
+    DWORD code = 0;
+    const bool ok = ::GetExitCodeProcess(handle, &code) != 0;
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    ::SetLastError(error);
+    running = code == STILL_ACTIVE;
+    return ok;
+}
+
+bool sys_host_name(std::string& name) {
+    wchar_t buffer[256];
+    DWORD size = static_cast<DWORD>(std::size(buffer));
+    if (!::GetComputerNameExW(ComputerNameDnsHostname, buffer, &size)) return false;
+    name = native_of(buffer, size);
+    return true;
+}
+
 }  // namespace
 
 namespace os {
@@ -287,6 +322,17 @@ Error error_kind(long code) {
     case ERROR_LOCK_VIOLATION: return Error::busy;
     case ERROR_READ_FAULT: case ERROR_WRITE_FAULT: case ERROR_IO_DEVICE: case ERROR_CRC: return Error::io;
     default: return Error::other;
+    }
+}
+
+Cause error_cause(long code) {
+    switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return Cause::missing;
+    case ERROR_ACCESS_DENIED: case ERROR_PRIVILEGE_NOT_HELD: return Cause::denied;
+    case ERROR_WRITE_PROTECT: return Cause::read_only_volume;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return Cause::full;
+    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return Cause::in_use;
+    default: return Cause::other;
     }
 }
 

@@ -24,7 +24,7 @@ outcome() {  # name, what is held: done, refused (status 4, clipboard kept, the 
     local rc=$(cat "$work/$1.rc") out=$work/$1.out
     if [[ $rc == 0 ]] && grep -qx '\[clipboard\] emptied' "$out"; then echo done
     elif [[ $rc == 4 ]] && grep -qx '\[clipboard\] kept' "$out" && [[ $(wc -l <"$work/$1.err") == 1 ]] &&
-        grep -qx "\[message\] TELVOR is already running $2:" "$out"; then echo refused
+        grep -qF "[message] TELVOR is already running $2:\\n" "$out"; then echo refused
     else echo "broken (status $rc)"; fi
 }
 declare -A counts state

@@ -61,12 +61,20 @@ TEST(Lists, EntriesViewsAndEncodings) {
         read_lists({{"TELVOR.filter", bytes}});
         EXPECT_EQ(g_run.filter_list, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
     }
-    // Characters Windows-1252 lacks show as '?'.
-    read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\n"}});
-    EXPECT_EQ(g_run.service_list, (Lines{"ZDF ", "?\xF3" "d? TV "}));
-    // One byte that is no UTF-8 makes the whole file Windows-1252.
-    read_lists({{"TELVOR.filter", "\xC3\x84rger\r\nS\xFC" "d\r\n"}});
-    EXPECT_EQ(g_run.filter_list, (Lines{"\xC3\x84rger", "S\xFC" "d"}));
+    // Entries Windows-1252 cannot hold are left out (never "?" that would
+    // match other titles), each named once in its view, below the names.
+    const std::string left_out = " <<< left out, not Windows-1252...";
+    window = read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\nARD\r\n"},
+                         {"TELVOR.filter", "\xD0\xA8\xD0\xBE\xD1\x83\r\nS\xC3\xBC" "d\r\n\xD0\xA8\xD0\xBE\r\n"}});
+    EXPECT_EQ(g_run.service_list, (Lines{"ZDF ", "ARD "}));
+    EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {"ARD ", "ZDF ", "Line 2: >>> ?\xF3" "d? TV" + left_out}));
+    EXPECT_EQ(g_run.filter_list, (Lines{"S\xFC" "d"}));
+    EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", {"S\xFC" "d", "Line 1: >>> ???" + left_out}));
+    // One byte that is no UTF-8 makes the whole file Windows-1252, whichever line holds it.
+    for (const std::string& bytes : {"\xC3\x84rger\r\nS\xFC" "d\r\n"s, "S\xFC" "d\r\n\xC3\x84rger\r\n"s}) {
+        read_lists({{"TELVOR.filter", bytes}});
+        EXPECT_EQ(g_run.filter_list, bytes[0] == 'S' ? (Lines{"S\xFC" "d", "\xC3\x84rger"}) : (Lines{"\xC3\x84rger", "S\xFC" "d"}));
+    }
 }
 
 }  // namespace

@@ -6,9 +6,12 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "runtime/file_failure.h"
 #include "runtime/os.h"
+#include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -107,6 +110,42 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
 }
 
 // Refused while the target is open in a slot (by any name) or the working file being written.
+// What the user reads: plain words for the common causes, in English and
+// German, whatever the system calls them; the system's words for the rest.
+TEST_F(Files, FailureReasonsInPlainWords) {
+    write_bytes(dir.file("a"), "one\r\n");
+    write_bytes(dir.file("protected"), "one\r\n");
+    fs::permissions(dir.file("protected"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    ScriptedWindow german;
+    german.german = true;
+    window_services_install(&german);
+    const std::vector<std::tuple<os::Error, std::string, std::string>> cases = {
+        {os::Error::missing, "a", "it does not exist"},
+        {os::Error::refused, "a", "no permission"},
+        {os::Error::refused, "protected", "it is write-protected"},
+        {os::Error::in_use, "a", "another program has the file open"},
+        {os::Error::io, "a", ""}};
+    for (const auto& [error, name, plain] : cases) {
+        os::fault_at(os::OPEN, 1, os::Fault::fail, error);
+        EXPECT_EQ(file_open_read(1, at(name)), 0);
+        EXPECT_EQ(file_failure_plain_reason(at(name)), plain.empty() ? file_failure_reason() : plain) << plain;
+    }
+    for (const char* plain : {"it does not exist", "no permission", "it is write-protected",
+                              "another program has the file open", "the disk is full", "the file system is read-only"})
+        EXPECT_NE(translate(plain), plain);  // German
+    window_services_install(nullptr);
+#ifndef _WIN32
+    os::Handle full;
+    ASSERT_TRUE(os::open("/dev/full", os::Open::write_existing, full));
+    EXPECT_FALSE(os::write(full, "x", 1));
+    file_failure::note_system();
+    os::close(full);
+    EXPECT_EQ(file_failure_plain_reason(Path{"/dev/full"}), "the disk is full");
+#endif
+    fs::permissions(dir.file("protected"), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     const std::string old = "old 1\r\nold 2\r\n";
     const Path journals{dir.path()};

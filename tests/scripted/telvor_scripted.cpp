@@ -1,6 +1,7 @@
-// telvor-scripted [--param PATH] [--choose PATH] [--clipboard FILE] [--answer yes|no]: one whole run
-// in the current directory with scripted window services (answer Cancel unless told). Prints each
-// message box ([message] TEXT) and [clipboard] emptied|kept; exits with the run's status, 2 on a bad command line.
+// telvor-scripted: one whole run in the current directory on scripted window
+// services, the views and boxes printed afterwards. Its options and output
+// are an interface that checks outside the test suite rely on (described in
+// docs/tests.md); change them only with a note there.
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -8,31 +9,125 @@
 #include <vector>
 
 #include "app/main_sequence.h"
+#include "run/views.h"
 #include "runtime/file.h"
 #include "runtime/scripted/scripted_window.h"
+
+namespace {
+
+const char* const USAGE =
+    "Usage: telvor-scripted [--param PATH] [--choose PATH | --choose-cancel] [--clipboard FILE]\n"
+    "                       [--copy-later FILE] [--clipboard-silent] [--answer yes|no|cancel]\n"
+    "                       [--no-window]\n"
+    "       telvor-scripted --help\n"
+    "\n"
+    "Runs one whole TELVOR run in the current directory without a display and prints\n"
+    "[filter], [service] and [event], each followed by its view's lines; one\n"
+    "[message] TEXT per other message box (a line break as \\n, a backslash as \\\\);\n"
+    "[clipboard] emptied|kept; [asked] yes|no|cancel|never.\n"
+    "\n"
+    "  --param PATH         the run's Event file parameter\n"
+    "  --choose PATH        the open-file dialog returns PATH\n"
+    "  --choose-cancel      the open-file dialog is cancelled (so without --choose)\n"
+    "  --clipboard FILE     the clipboard holds FILE's bytes (else it holds no text)\n"
+    "  --copy-later FILE    FILE's bytes are copied while the question is open\n"
+    "  --clipboard-silent   the clipboard's owner never hands its text over\n"
+    "  --answer ANSWER      the button chosen in the question (cancel unless told)\n"
+    "  --no-window          the main window cannot be opened\n"
+    "\n"
+    "Exit status: the run's own; 2 for a command line not understood.\n";
+
+bool read_file(const std::string& path, Text& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return true;
+}
+
+int usage_error(const std::string& why) {
+    std::fprintf(stderr, "telvor-scripted: %s\n%s", why.c_str(), USAGE);
+    return 2;
+}
+
+// Prints a view's lines as they stand (no copy: a run that ran out of
+// memory is printed too).
+void print_view(const char* name, const ScriptedWindow& window, int view) {
+    std::printf("[%s]\n", name);
+    const auto list = window.lists.find(view);
+    if (list == window.lists.end()) return;
+    for (const Text& line : list->second.lines) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+}
+
+const char* answer_name(int answer) {
+    return answer == ANSWER_YES ? "yes" : answer == ANSWER_NO ? "no" : "cancel";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     ScriptedWindow window;
     std::vector<char*> arguments = {argv[0]};
-    bool bad = argc % 2 == 0;  // options come in pairs
-    for (int i = 1; i + 1 < argc && !bad; i += 2) {
-        const std::string option = argv[i], value = argv[i + 1];
-        std::ifstream in(option == "--clipboard" ? value : "", std::ios::binary);
-        if (option == "--param") arguments.push_back(argv[i + 1]);
-        else if (option == "--choose") window.chosen_path = Path{value};
-        else if (in) window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
-        else if (option == "--answer" && (value == "yes" || value == "no"))
-            window.answer = value == "yes" ? ANSWER_YES : ANSWER_NO;
-        else bad = true;
-        window.clipboard_has_text |= in.is_open();
+    bool chosen = false, cancelled = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        }
+        if (option == "--choose-cancel") {
+            cancelled = true;
+        } else if (option == "--clipboard-silent") {
+            window.clipboard_silent = true;
+        } else if (option == "--no-window") {
+            window.window_fails = true;
+        } else if (option == "--param" || option == "--choose" || option == "--clipboard" ||
+                   option == "--copy-later" || option == "--answer") {
+            if (i + 1 == argc) return usage_error(option + " needs a value");
+            char* value = argv[++i];
+            const std::string text = value;
+            if (option == "--param") {
+                arguments.push_back(value);
+            } else if (option == "--choose") {
+                window.chosen_path = Path{text};
+                chosen = true;
+            } else if (option == "--answer") {
+                if (text != "yes" && text != "no" && text != "cancel")
+                    return usage_error("--answer takes yes, no or cancel, not '" + text + "'");
+                window.answer = text == "yes" ? ANSWER_YES : text == "no" ? ANSWER_NO : ANSWER_CANCEL;
+            } else {
+                Text bytes;
+                if (!read_file(text, bytes)) return usage_error("cannot read " + text);
+                if (option == "--clipboard") {
+                    window.clipboard = bytes;
+                    window.clipboard_has_text = true;
+                } else {
+                    window.later_copy = bytes;
+                }
+            }
+        } else {
+            return usage_error("unknown option '" + option + "'");
+        }
     }
-    if (bad) {
-        std::fputs("telvor-scripted: bad command line\n", stderr);
-        return 2;
-    }
+    if (chosen && cancelled) return usage_error("--choose and --choose-cancel exclude each other");
+
     program_start(static_cast<int>(arguments.size()), arguments.data());
-    const int code = telvor_run(window);
-    for (const Text& message : window.messages) std::printf("[message] %s\n", message.c_str());
+    const int status = telvor_run(window);
+
+    print_view("filter", window, FILTER_VIEW);
+    print_view("service", window, SERVICE_VIEW);
+    print_view("event", window, EVENT_VIEW);
+    for (const Text& message : window.messages) {
+        std::fputs("[message] ", stdout);
+        for (const char c : message) {
+            if (c == '\n' || c == '\\') std::fputc('\\', stdout);
+            std::fputc(c == '\n' ? 'n' : c, stdout);
+        }
+        std::fputc('\n', stdout);
+    }
     std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");
-    return code;
+    std::printf("[asked] %s\n", window.questions_asked == 0 ? "never" : answer_name(window.answer));
+    return std::fflush(stdout) == 0 ? status : 1;
 }

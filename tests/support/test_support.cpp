@@ -80,9 +80,15 @@ Lines list_view(const std::string& file, const Lines& entries, bool unread) {
     return unread ? start + notice(file, "Not reading...") : start + Lines{SEPARATOR} + notice(file, "reading complete...");
 }
 
-Lines event_view(const std::string& name, const Lines& body, bool closed) {
+Lines event_view(const std::string& name, const Lines& body, bool closed, const Lines& summary) {
     return Lines{CREDIT, SEPARATOR} + notice(name, "writing...") + body +
-           (closed ? Lines{SEPARATOR} + notice(name, "new created...") : Lines{});
+           (closed ? Lines{SEPARATOR} + notice(name, "new created...") : Lines{}) +
+           (summary.empty() ? Lines{} : summary + Lines{SEPARATOR});
+}
+
+std::string events_line(int added, int filtered, int repeated) {
+    return "Events: >>> " + std::to_string(added) + " added <<< " + std::to_string(filtered) + " filtered, " +
+           std::to_string(repeated) + " repeated...";
 }
 
 }  // namespace expect

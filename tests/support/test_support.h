@@ -40,7 +40,10 @@ Lines operator+(Lines a, const Lines& b);
 Lines notice(const std::string& name, const std::string& what);  // "File: >>> name <<< what", Separator
 // The Filter or Service view; unread: the lines of a list file that could not be read.
 Lines list_view(const std::string& file, const Lines& entries, bool unread = false);
-// The Event view: head lines, body, then the closing lines if closed.
-Lines event_view(const std::string& name, const Lines& body, bool closed = true);
+// The Event view: head lines, body, the closing lines if closed, then the
+// summary lines (if any) and a Separator line.
+Lines event_view(const std::string& name, const Lines& body, bool closed = true, const Lines& summary = {});
+// The summary line of a conversion.
+std::string events_line(int added, int filtered, int repeated);
 
 }  // namespace expect

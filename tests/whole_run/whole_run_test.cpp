@@ -6,10 +6,17 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <tuple>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "run/run_state.h"
 #include "run/views.h"
 #include "runtime/file.h"
+#include "runtime/os.h"
 #include "runtime/scripted/scripted_window.h"
 #include "runtime/text.h"
 #include "support/test_support.h"
@@ -35,6 +42,14 @@ Lines box(const ScriptedWindow& w) {
         if (c == '\n') lines.emplace_back();
         else lines.back() += c;
     return lines;
+}
+
+unsigned long long this_process() {
+#ifdef _WIN32
+    return static_cast<unsigned long long>(_getpid());
+#else
+    return static_cast<unsigned long long>(getpid());
+#endif
 }
 
 // Every entry below a folder with its bytes or its link's target.
@@ -81,6 +96,8 @@ struct Folder {
 // filtered, service names cut out). The clipboard is emptied only of Guide
 // text this run stored and still there: not after Cancel, nor a text copied
 // while the question is open. A silent clipboard owner is a failed step.
+// The summary counts what the run added, filtered and found repeated, also
+// after the Marking pass, and says when the clipboard held no Guide text.
 TEST(WholeRun, AnswersAndTheClipboard) {
     const Lines records = {  // Event line, Genre line, Description line
         "05.12.2009 18:00 + Sportschau", "Genre: Sport", "Tore", "06.12.2009 20:15   Tatort", "Genre: Krimi", "Mord",
@@ -98,8 +115,8 @@ TEST(WholeRun, AnswersAndTheClipboard) {
         "TELVOR konnte diese Schritte nicht ausf\374hren:\nkann die Zwischenablage nicht lesen: das Programm, "
         "dem die Zwischenablage geh\366rt, hat ihren Text nicht rechtzeitig herausgegeben";
     for (const auto& [answer, kind] : std::vector<std::pair<int, std::string>>{
-             {NO, ""}, {CANCEL, ""}, {YES, ""}, {YES, "later copy"}, {NO, "no guide block"}, {NO, "silent"},
-             {NO, "German silent"}, {YES, "no window"}}) {
+             {NO, ""}, {CANCEL, ""}, {YES, ""}, {YES, "later copy"}, {NO, "no guide block"}, {YES, "empty"},
+             {NO, "silent"}, {NO, "German silent"}, {YES, "no window"}}) {
         SCOPED_TRACE(kind + " " + std::to_string(answer));
         Folder f;
         f.sample_lists();
@@ -111,23 +128,24 @@ TEST(WholeRun, AnswersAndTheClipboard) {
         s.clipboard_silent = kind.ends_with("silent");
         s.german = kind.starts_with("German");
         s.window_fails = kind == "no window";
-        const ScriptedWindow w = f.telvor(answer, copied, {"a b.telvor"}, "", s);
+        const ScriptedWindow w = f.telvor(answer, kind == "empty" ? std::nullopt : std::optional(copied), {"a b.telvor"}, "", s);
 
         const bool stored = kind.empty() || kind == "later copy", emptied = kind.empty() && answer != CANCEL;
         std::string after;
         Lines events;
         for (size_t i = 0; i < (stored ? records.size() : 6); i += 3) {
-            events.push_back(stored && answer == YES ? marked(records[i]) : records[i]);
+            events.push_back(answer == YES && kind != "no window" ? marked(records[i]) : records[i]);
             after += rec(events.back(), records[i + 1], records[i + 2]);
         }
         EXPECT_EQ(f.bytes("a b.telvor"), after);
         EXPECT_EQ(folder_entries(f.folder), 3);
-        if (stored) {
-            EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("a b.telvor", events));
-            EXPECT_EQ(w.lists.at(SERVICE_VIEW).top, 1);  // 9 rows: "ZDF HD " stands on line 9
-        }
+        const std::string clipboard = kind == "no guide block" ? "2 lines" : kind == "empty" ? "empty" : "not read";
+        const Lines summary = stored ? Lines{events_line(7, 3, 2)}
+                                     : Lines{"Clipboard: >>> " + clipboard + " <<< no guide text...", events_line(0, 0, 0)};
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), kind == "no window" ? Lines{} : event_view("a b.telvor", events, true, summary));
+        EXPECT_EQ(w.lists.empty() ? -1 : w.lists.at(SERVICE_VIEW).top, kind == "no window" ? -1 : 1);  // 9 rows: "ZDF HD " on line 9
         EXPECT_EQ(w.clipboard_cleared, emptied);
-        EXPECT_EQ(w.clipboard, emptied ? "" : kind == "later copy" ? "Notiz" : copied);
+        EXPECT_EQ(w.clipboard, emptied || kind == "empty" ? "" : kind == "later copy" ? "Notiz" : copied);
         EXPECT_EQ(w.questions_asked, 1);
         EXPECT_EQ(w.events_waited, answer == CANCEL || kind == "no window" ? 0 : 3);
         EXPECT_EQ(f.status, s.clipboard_silent ? EXIT_STEP_FAILED : kind == "no window" ? EXIT_NO_DISPLAY : EXIT_DONE);
@@ -164,7 +182,7 @@ TEST(WholeRun, EventFileChosenInTheDialog) {
         EXPECT_TRUE(typed == "sport" || first == header(start) || first == header(end)) << first;
         EXPECT_EQ(bytes, (typed == "sport" ? old : rec(first, "Genre: created...", "Description created...")) +
                              rec(event, "Genre: Info", "Text"));
-        EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(path, {first.substr(0, 130), event}));
+        EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(path, {first.substr(0, 130), event}, true, {events_line(1, 0, 0)}));
         f.telvor(NO, guide, {path});
         f.telvor(NO, std::nullopt, {path});
         EXPECT_EQ(read_bytes(path), bytes);
@@ -188,7 +206,8 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
                         "07.12.2009 21:00   Film\tmit Tab", "08.12.2009 22:00   Letzter"};
     EXPECT_EQ(f.bytes(), rec(kept[0], "Genre: Sport", "Alle Spiele") + rec(kept[1], "", "Seite 2") +
                              rec(kept[2], "Genre: Spielfilm", "Ein Film.") + rec(kept[3], "", ""));
-    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", kept));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", kept, true,
+                                                 {"Clipboard: >>> empty <<< no guide text...", events_line(0, 1, 1)}));
 
     Folder g;
     write_bytes(g.file("epg.telvor"), "");
@@ -196,7 +215,7 @@ TEST(WholeRun, RecordsOnlyAndGuideTextCutShort) {
                      "So. 6.12.2009\tDas Erste HD\tNews am Abend");
     const std::string cut = "06.12.2009    Das Erste HD News am Abend";  // no Start time
     EXPECT_EQ(g.bytes(), rec("05.12.2009 08:15   News", "Genre: Info", "Text") + rec(cut, "Genre: ", ""));
-    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", {"05.12.2009 08:15   News", cut}));
+    EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view("epg.telvor", {"05.12.2009 08:15   News", cut}, true, {events_line(2, 0, 0)}));
 }
 
 // A folder where a working file must be created: without TELVOR.DAT the
@@ -215,7 +234,8 @@ TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
         const Lines refused = notice("epg.telvor", "Not writing...");
         EXPECT_EQ(f.bytes(), clp ? old_file : old_file + appended);
         EXPECT_EQ(w.lines_of(EVENT_VIEW),
-                  clp ? event_view("epg.telvor", refused + old) : event_view("epg.telvor", refused, false));
+                  clp ? event_view("epg.telvor", refused + old, true, {events_line(0, 0, 0)})
+                      : event_view("epg.telvor", refused, false));
         EXPECT_EQ(w.clipboard, GUIDE);
         EXPECT_TRUE(fs::is_directory(f.file(name + "/kept")));
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
@@ -227,16 +247,18 @@ TEST(FailedSteps, WorkingFileThatCannotBeCreated) {
 }
 
 // Not Event files: a folder, a missing file beside a working copy, and
-// TELVOR's own files under any name. Both steps fail; nothing is touched.
+// TELVOR's own files under any name. Both steps fail, said once in plain
+// words; nothing is touched.
 TEST(FailedSteps, EventFileThatCannotBeRead) {
     Folder f;
-    for (const auto& [what, shown] : std::vector<std::pair<std::string, std::string>>{
-             {"folder", "epg.telvor"}, {"missing beside a working copy", "epg.telvor"},
+    const std::string own = "it is one of TELVOR's own files in the Program directory";
+    for (const auto& [what, shown, reason] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"folder", "epg.telvor", "it is a folder"}, {"missing beside a working copy", "epg.telvor", "it does not exist"},
 #ifndef _WIN32
-             {"service by a link", "service-link.telvor"},
+             {"service by a link", "service-link.telvor", own},
 #endif
-             {"filter by a hard link", "filter-copy.telvor"}, {"leftover working file", "TELVOR.DAT"},
-             {"filter picked in the dialog", f.file("TELVOR.filter")}}) {
+             {"filter by a hard link", "filter-copy.telvor", own}, {"leftover working file", "TELVOR.DAT", own},
+             {"filter picked in the dialog", f.file("TELVOR.filter"), own}}) {
         SCOPED_TRACE(what);
         for (const auto& entry : fs::directory_iterator(f.folder)) fs::remove_all(entry.path());
         if (what == "folder") fs::create_directory(f.file("epg.telvor"));
@@ -256,17 +278,81 @@ TEST(FailedSteps, EventFileThatCannotBeRead) {
         EXPECT_EQ(w.lines_of(EVENT_VIEW), event_view(shown, refused + refused, false));
         EXPECT_FALSE(w.clipboard_cleared);
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
-        const Lines b = box(w);
-        ASSERT_EQ(b.size(), 3u);
-        EXPECT_EQ(b[0], FAILED_STEPS);
-        EXPECT_EQ(b[1], b[2]);
-        EXPECT_TRUE(b[1].starts_with("cannot read " + shown + ": ") && !b[1].ends_with(": ")) << b[1];
+        EXPECT_EQ(box(w), (Lines{FAILED_STEPS, "cannot read " + shown + ": " + reason}));
+    }
+}
+
+// A write-protected Event file: the capture and the conversion are both
+// refused, said once, in English and in German. Nothing changes.
+TEST(FailedSteps, WriteProtectedEventFileSaidOnceInPlainWords) {
+    for (const bool german : {false, true}) {
+        SCOPED_TRACE(german);
+        Folder f;
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+        fs::permissions(f.file("epg.telvor"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        ScriptedWindow s;
+        s.german = german;
+        const ScriptedWindow w = f.telvor(NO, GUIDE, {"epg.telvor"}, "", s);
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_EQ(f.bytes(), OLD_FILE);
+        EXPECT_EQ(w.clipboard, GUIDE);
+        EXPECT_EQ(w.messages, (std::vector<Text>{german ? "TELVOR konnte diese Schritte nicht ausf\374hren:\n"
+                                                          "kann epg.telvor nicht ersetzen: schreibgesch\374tzt"
+                                                        : FAILED_STEPS + "\ncannot replace epg.telvor: it is write-protected"}));
+        fs::permissions(f.file("epg.telvor"), fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+// An Event file open in an editor is left alone: a live swap or lock file
+// (its process runs here, or it does not say) ends the run with a box and
+// nothing touched; a stale one is mentioned and the run goes on.
+TEST(DataSafety, EventFileOpenInAnEditorIsLeftAlone) {
+    std::string host;
+    ASSERT_TRUE(os::host_name(host));
+    const unsigned long long alive = this_process(), gone = 2147483000;  // no process has that number
+    const auto vim = [&](unsigned long long process) {
+        std::string block(1024, '\0');
+        block.replace(0, 9, "b0VIM 9.0");
+        for (int i = 0; i < 4; ++i) block[24 + i] = static_cast<char>(process >> (8 * i));
+        block.replace(68, host.size(), host);
+        return block;
+    };
+    const std::string emacs = "anna@" + host + "." + std::to_string(alive) + ":1700000000";
+    for (const auto& [what, name, editor] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"live", ".epg.telvor.swp", "Vim"}, {"stale", ".epg.telvor.swo", "Vim"},
+             {"live", ".#epg.telvor", "Emacs"}, {"says nothing", ".epg.telvor.kate-swp", "Kate"}}) {
+        SCOPED_TRACE(name);
+        Folder f;
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+#ifndef _WIN32
+        if (editor == "Emacs") fs::create_symlink(emacs, f.file(name));
+#endif
+        if (editor != "Emacs" || !fs::is_symlink(f.file(name)))
+            write_bytes(f.file(name), editor == "Vim" ? vim(what == "live" ? alive : gone) : editor == "Emacs" ? emacs : "");
+        const auto before = snapshot(f.folder);
+        ::testing::internal::CaptureStderr();
+        const ScriptedWindow w = f.telvor(NO, GUIDE);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        if (what == "stale") {
+            EXPECT_EQ(f.status, EXIT_DONE);
+            EXPECT_EQ(f.bytes(), OLD_FILE + rec("05.12.2009 08:15   Neu", "Genre: Info", "Text"));
+            EXPECT_NE(errors.find("telvor: " + name + ": left by Vim, whose process 2147483000 no longer runs"), std::string::npos) << errors;
+            continue;
+        }
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_EQ(snapshot(f.folder), before);
+        EXPECT_EQ(w.clipboard, GUIDE);
+        EXPECT_EQ(w.questions_asked, 0);
+        EXPECT_EQ(w.messages, std::vector<Text>{"TELVOR leaves this Event file alone:\nepg.telvor\n" + editor +
+                                                " has it open (found " + name + ").\nSave and close the file in " +
+                                                editor + " first, then start TELVOR again."});
     }
 }
 
 // 50001 records fill every slot the Event store was made with; past them
 // the Repeat test and the empty Event text still drop records. The view
-// (25 rows) is scrolled to the last event, also after the Marking pass.
+// (25 rows) is scrolled to the summary, also after the Marking pass.
 TEST(LongLists, EventStoreKeepsEveryEvent) {
     const std::string x(150, 'x');
     for (const int answer : {NO, YES}) {
@@ -284,7 +370,8 @@ TEST(LongLists, EventStoreKeepsEveryEvent) {
         ScriptedWindow w = f.telvor(answer, std::nullopt);
         const std::string last = "03.01.2010 12:00   Ende";
         EXPECT_TRUE(f.bytes() == expected + rec(answer == YES ? marked(last) : last, "G", "X"));  // no diff of large texts
-        EXPECT_EQ(w.lists.at(EVENT_VIEW).top, 4 + 50001 - 25 + 1);  // "Ende" on line 50005
+        // The summary's last line on the view's last row.
+        EXPECT_EQ(w.lists.at(EVENT_VIEW).top, static_cast<int>(w.lines_of(EVENT_VIEW).size()) - 25);
         const std::string first = "01.01.2010 10:00   Folge 0" + x;
         EXPECT_EQ(w.lines_of(EVENT_VIEW).at(4), (answer == YES ? marked(first) : first).substr(0, 130));
     }
