@@ -1,6 +1,7 @@
 #include "convert/event_file.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "run/run_state.h"
 #include "run/views.h"
@@ -22,9 +23,69 @@ bool is_own_file(const Path& path) {
     return false;
 }
 
-// Claims the folder of the Event file for this run, clears it of what
-// replacements killed midway left, and puts back the old content of a
-// rewrite in place that was interrupted.
+// The pattern with "%1" to "%9" replaced by the values, in one pass.
+Text fill(const Text& pattern, const std::vector<Text>& values) {
+    Text text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const std::size_t n = i + 1 < pattern.size() ? static_cast<unsigned char>(pattern[i + 1]) - '1' : 9;
+        if (pattern[i] == '%' && n < values.size()) {
+            text += values[n];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+// A phrase of the file layer ("it cannot be read: REASON") in the
+// desktop's language; the system's reason stays as it is.
+Text phrase(const std::string& english) {
+    const std::size_t colon = english.find(": ");
+    if (colon == std::string::npos) return translate(english);
+    return translate(english.substr(0, colon)) + english.substr(colon);
+}
+
+const char* const RESTORED = "The last run on %1 was interrupted; its old content was put back from %2.";
+const char* const STRANGER_JOURNAL =
+    "The last run by %1 on %2 was interrupted; its journal %3 belongs to %1. "
+    "TELVOR leaves %2 alone until %1 runs TELVOR on it again or %3 is removed.";
+const char* const UNFIT_JOURNAL =
+    "%1 has the name of the journal of %2, but %3. TELVOR leaves %2 alone until %1 is removed.";
+
+// Says one thing on stderr (in English, the paths as the system gives
+// them) and in a message box (in the desktop's language): now, or, for a
+// notice, before the question. values: paths, and phrases where is_path
+// is false.
+void say(const char* pattern, const std::vector<std::string>& values, const std::vector<bool>& is_path, bool notice) {
+    std::vector<Text> plain, shown;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        plain.push_back(values[i]);
+        shown.push_back(is_path[i] ? path_display(Path{values[i]}) : phrase(values[i]));
+    }
+    std::fprintf(stderr, "telvor: %s\n", fill(pattern, plain).c_str());
+    const Text text = fill(translate(pattern), shown);
+    if (notice)
+        g_run.notices.push_back(text);
+    else
+        show_stop_message(g_run.version_text, text);
+}
+
+// A working file's name that is another name of the Event file is what a
+// power cut right after a replacement by rename can leave behind: that
+// name goes, and the Event file keeps its own.
+void remove_working_names_of_event_file() {
+    for (const Path* working : {&g_run.clipboard_copy_path, &g_run.data_file_path}) {
+        if (!file_is_other_name(*working, g_run.event_file_path)) continue;
+        if (file_delete(*working))
+            std::fprintf(stderr, "telvor: %s was a second name of %s, left by an interrupted run; it was removed\n",
+                         working->native.c_str(), g_run.event_file_path.native.c_str());
+    }
+}
+
+// Claims the folder of the Event file and the file itself for this run,
+// clears them of what replacements killed midway left, and puts back the
+// old content of a rewrite in place that was interrupted.
 Choice claim_event_file() {
     switch (folder_lock_of_file(g_run.event_file_path)) {
     case FOLDER_BUSY:
@@ -35,17 +96,26 @@ Choice claim_event_file() {
     default:
         break;
     }
-    Path journal;
-    switch (file_recover(g_run.event_file_path, g_run.program_directory, journal)) {
-    case RECOVERY_RESTORED:
-        std::fprintf(stderr, "telvor: %s: a rewrite was interrupted; its old content was put back from %s\n",
-                     g_run.event_file_path.native.c_str(), journal.native.c_str());
+    remove_working_names_of_event_file();
+    const Recovery recovery = file_recover(g_run.event_file_path);
+    const std::string& file = g_run.event_file_path.native;
+    const std::string& journal = recovery.journal.native;
+    switch (recovery.outcome) {
+    case Recovery::Outcome::none:
         break;
-    case RECOVERY_FAILED:
+    case Recovery::Outcome::restored:
+        say(RESTORED, {file, journal}, {true, true}, true);
+        break;
+    case Recovery::Outcome::refused:
+        if (!recovery.stranger.empty())
+            say(STRANGER_JOURNAL, {recovery.stranger, file, journal}, {false, true, true}, false);
+        else
+            say(UNFIT_JOURNAL, {journal, file, recovery.why}, {true, true, false}, false);
+        run_set_exit_status(EXIT_STEP_FAILED);
+        return Choice::refused;
+    case Recovery::Outcome::failed:
         run_file_step_failed("restore the old content of", g_run.event_file_path);
         return Choice::restore_failed;
-    default:
-        break;
     }
     return Choice::chosen;
 }
@@ -57,7 +127,9 @@ void write_new_file_header() {
     file_write_line(DATA_SLOT, "Description created... ");
     file_write_line(DATA_SLOT, "");
     // A header that did not reach the disk whole is no Event file.
-    if (!file_close(DATA_SLOT)) file_delete(g_run.event_file_path);
+    if (file_close(DATA_SLOT)) return;
+    run_step_failed("write", g_run.event_file_path);
+    file_delete(g_run.event_file_path);
 }
 
 }  // namespace
@@ -105,7 +177,7 @@ bool event_file_open_read() {
 }
 
 bool replace_event_file(const Path& working_path, bool written_completely) {
-    if (written_completely && file_replace(working_path, g_run.event_file_path, g_run.program_directory))
+    if (written_completely && file_replace(working_path, g_run.event_file_path))
         return true;
     // The failure names the file it concerned: the Event file, or the
     // working file, journal or folder the replacement failed on.

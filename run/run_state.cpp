@@ -85,6 +85,11 @@ void run_show_failed_steps() {
     show_stop_message(g_run.version_text, message);
 }
 
+void run_show_notices() {
+    for (const Text& notice : g_run.notices) show_stop_message(g_run.version_text, notice);
+    g_run.notices.clear();
+}
+
 void run_set_exit_status(int status) {
     if (g_run.exit_status == EXIT_DONE) g_run.exit_status = status;
 }

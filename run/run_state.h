@@ -54,6 +54,9 @@ struct RunState {
     // The failed steps not yet shown to the user, one line each in the
     // desktop's language.
     std::vector<Text> failed_steps;
+    // What the run did besides its steps that the user must learn (an
+    // interrupted run's old content put back), one box each.
+    std::vector<Text> notices;
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;
@@ -87,5 +90,7 @@ void run_step_failed_with(const char* doing, const Path& path, const Text& reaso
 // Shows the failed steps the user has not been shown yet, in one message
 // box; nothing when there are none.
 void run_show_failed_steps();
+// Shows the notices not shown yet, one message box each.
+void run_show_notices();
 // Sets the exit status of a run that ends early, unless one is set already.
 void run_set_exit_status(int status);

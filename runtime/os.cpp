@@ -13,7 +13,8 @@ const char* const CALL_NAMES[CALL_COUNT + 1] = {
     "rename", "remove", "remove_folder", "sync_folder", "set_owner", "set_mode",
     "list_attributes", "get_attribute", "set_attribute", "remove_attribute", "may_write",
     "lock_folder", "unlock_folder", "final_path", "list_folder", "current_folder",
-    "change_folder", "make_folder", "any call"};
+    "change_folder", "make_folder", "identify", "lock_file", "owner_of", "process_user",
+    "account_name", "any call"};
 
 long long g_uses[CALL_COUNT + 1] = {};
 long g_last_error = 0;
@@ -183,6 +184,29 @@ bool change_folder(const std::string& path) {
 }
 
 bool make_folder(const std::string& path) { return !strikes(MAKE_FOLDER) && checked(calls().make_folder(path)); }
+
+bool identify(const std::string& path, FileIdentity& identity) {
+    return !strikes(IDENTIFY) && checked(calls().identify(path, identity));
+}
+
+Lock lock_file(const std::string& path, const Info& info, Handle& held) {
+    if (strikes(LOCK_FILE)) return Lock::failed;
+    const Lock lock = calls().lock_file(path, info, held);
+    checked(lock == Lock::taken);
+    return lock;
+}
+
+bool owner_of(Handle handle, std::string& account) {
+    return !strikes(OWNER_OF) && checked(calls().owner_of(handle, account));
+}
+
+bool process_user(std::string& account) {
+    return !strikes(PROCESS_USER) && checked(calls().process_user(account));
+}
+
+bool account_name(const std::string& account, std::string& name) {
+    return !strikes(ACCOUNT_NAME) && checked(calls().account_name(account, name));
+}
 
 bool final_info(const std::string& path, std::string& target, Info& info) {
     return final_path(path, target) && path_info(target, info);

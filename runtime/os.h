@@ -23,6 +23,18 @@ namespace os {
 using Handle = std::intptr_t;
 inline constexpr Handle NO_HANDLE = -1;
 
+// What a file is, as the system tells it: its number on its device and
+// something that tells a later file reusing that number apart (its birth
+// time, else its generation number; 0 where the system keeps neither).
+// Windows files have a 128-bit number (file and extra).
+struct FileIdentity {
+    std::uint64_t file = 0;
+    std::uint64_t extra = 0;
+    std::uint64_t born = 0;       // whole seconds of the birth time, or the generation
+    std::uint64_t born_fine = 0;  // the rest of the birth time
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // What a directory entry is.
 enum class Kind : unsigned char { missing, file, folder, link, other };
 
@@ -39,10 +51,15 @@ struct Info {
     std::uint32_t mode = 0;    // permission bits, set-id bits included
     bool read_only = false;    // no write permission at all, whoever asks
 };
+// The POSIX bit of a folder in which only a name's owner (or the folder's)
+// may remove or rename it.
+inline constexpr std::uint32_t STICKY = 01000;
 
 // How a file is opened.
 enum class Open : unsigned char {
     read,            // an existing file, for reading (no FIFO can hang it)
+    read_entry,      // the same without following a link; on Windows also
+                     // with the right to remove it
     write_existing,  // an existing file, for writing in place; nothing is cut
     create_new,      // a new file where no entry is, with the usual permissions
     create_private,  // the same, readable and writable by the user alone
@@ -106,6 +123,17 @@ struct Calls {
     bool (*change_folder)(const std::string& path);
     // Makes a folder (its parent must exist).
     bool (*make_folder)(const std::string& path);
+    // What the entry is (a link not followed); links to a missing entry fail.
+    bool (*identify)(const std::string& path, FileIdentity& identity);
+    // Takes the lock of a file (info: what path_info told of it) for this
+    // process, as lock_folder a folder's; unlock_folder lets go of it.
+    Lock (*lock_file)(const std::string& path, const Info& info, Handle& held);
+    // The account that owns an open file, and the one this process acts
+    // as: the system's id of it as text (a number, a SID).
+    bool (*owner_of)(Handle handle, std::string& account);
+    bool (*process_user)(std::string& account);
+    // An account's name for people ("anna", "PC\\anna").
+    bool (*account_name)(const std::string& account, std::string& name);
 };
 
 // A platform's table, from entries named sys_open, sys_read and so on.
@@ -116,7 +144,8 @@ struct Calls {
             sys_set_owner, sys_set_mode, sys_list_attributes, sys_get_attribute,              \
             sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
             sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
-            sys_change_folder, sys_make_folder                                                \
+            sys_change_folder, sys_make_folder, sys_identify, sys_lock_file, sys_owner_of,    \
+            sys_process_user, sys_account_name                                                \
     }
 
 // The entries by number, for counting and for the fault seam.
@@ -126,7 +155,8 @@ enum Call : int {
     READ, WRITE, SYNC, CLOSE, TRUNCATE, HANDLE_INFO, PATH_INFO, RENAME, REMOVE, REMOVE_FOLDER,
     SYNC_FOLDER, SET_OWNER, SET_MODE, LIST_ATTRIBUTES, GET_ATTRIBUTE, SET_ATTRIBUTE,
     REMOVE_ATTRIBUTE, MAY_WRITE, LOCK_FOLDER, UNLOCK_FOLDER, FINAL_PATH, LIST_FOLDER,
-    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER,
+    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER, IDENTIFY, LOCK_FILE, OWNER_OF, PROCESS_USER,
+    ACCOUNT_NAME,
     CALL_COUNT
 };
 // The name of an entry ("write", "rename", ...).
@@ -164,6 +194,9 @@ std::vector<std::string> process_arguments(int argc, char** argv);
 std::vector<std::string> command_line_tokens(const std::string& line);
 // The directory separator ("/" or "\").
 extern const char* const SEPARATOR;
+// Whether an account is the system's administrator (root; on Windows
+// Administrators or SYSTEM).
+bool is_administrator(const std::string& account);
 // Whether names are Windows names ("\" and "/" separate, "C:" drives,
 // letter case ignored).
 extern const bool WINDOWS_NAMES;
@@ -195,6 +228,11 @@ bool list_folder(const std::string& folder, std::vector<std::string>& names);
 bool current_folder(std::string& path);
 bool change_folder(const std::string& path);
 bool make_folder(const std::string& path);
+bool identify(const std::string& path, FileIdentity& identity);
+Lock lock_file(const std::string& path, const Info& info, Handle& held);
+bool owner_of(Handle handle, std::string& account);
+bool process_user(std::string& account);
+bool account_name(const std::string& account, std::string& name);
 // The entry a path finally names (final_path) and what it is (path_info).
 bool final_info(const std::string& path, std::string& target, Info& info);
 

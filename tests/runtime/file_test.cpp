@@ -109,36 +109,37 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
 // Refused while the target is open in a slot (by any name) or the working file being written.
 TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     const std::string old = "old 1\r\nold 2\r\n";
-    const Path journals{dir.path()};
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     write_bytes(dir.file("event.telvor"), old);
     fs::create_hard_link(dir.file("event.telvor"), dir.file("alias"));
     ASSERT_NE(file_open_read(1, at("alias")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
     file_close(1);
     fs::remove(dir.file("alias"));
     ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor")), 0);
     file_close(2);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
     // Nothing left to move: the message names the working file, not the target.
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
     EXPECT_EQ(folder_entries(dir.path()), 2);
 }
 
 // Only temporary files of the file's own patterns go: its or its journal's name, ".telvor-tmp-", six characters.
 TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
-    for (const char* name : {"e.telvor", "e.telvor.telvor-tmp-a1B2c3", "e.telvor.telvor-tmp-a1B2c",
-                             "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3",
-                             "e.telvor.telvor-journal.telvor-tmp-xYz012"})
-        write_bytes(dir.file(name), "x");
-    Path journal;
-    EXPECT_EQ(file_recover(at("e.telvor"), Path{dir.path()}, journal), RECOVERY_NONE);
+    write_bytes(dir.file("e.telvor"), "x");
+    const std::string journal = file_journal_path(at("e.telvor")).native;
+    ASSERT_EQ(fs::path(journal).parent_path(), fs::path(dir.file("e.telvor")).parent_path());
+    for (const std::string& name : {dir.file("e.telvor.telvor-tmp-a1B2c3"), dir.file("e.telvor.telvor-tmp-a1B2c"),
+                                    dir.file("e.telvor.telvor-tmp-a1B2c3d"), dir.file("f.telvor.telvor-tmp-a1B2c3"),
+                                    journal + ".telvor-tmp-xYz012"})
+        write_bytes(name, "x");
+    EXPECT_EQ(file_recover(at("e.telvor")).outcome, Recovery::Outcome::none);
     EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-tmp-a1B2c3")));
-    EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-journal.telvor-tmp-xYz012")));
+    EXPECT_FALSE(file_exists_on_disk(journal + ".telvor-tmp-xYz012"));
     EXPECT_EQ(folder_entries(dir.path()), 4);
 }
 

@@ -1,6 +1,7 @@
 // Whole runs whose file calls fail once, at each of their uses in turn, or
-// end the process at each call; the Event file renamed over or rewritten in
-// place (it has a second name), on one file system and on two.
+// end the process at each call; the Event file (larger than one buffer, so
+// that a rewrite can be torn) renamed over or rewritten in place (it has a
+// second name), on one file system and on two.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,10 +25,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A finished run's Event file: every record marked.
-const std::string OLD_FILE =
-    "04.12.2009 20:15 + Alt\r\nGenre: Krimi\r\nFall.\r\n\r\n"
-    "04.12.2009 21:45 + Nachtcafe\r\nGenre: Talk\r\nGaeste.\r\n\r\n";
+// A finished run's Event file, every record marked, larger than a File
+// slot's buffer.
+const std::string OLD_FILE = [] {
+    std::string records;
+    for (int i = 0; records.size() <= FILE_BUFFER_SIZE; ++i)
+        records += "04.12.2009 20:15 + Folge " + std::to_string(i) + "\r\nGenre: Krimi\r\nFall.\r\n\r\n";
+    return records;
+}();
 const char* const ATTRIBUTE = "user.telvor-test";
 constexpr std::uint32_t MODE = 0604;  // where the system has permission bits
 constexpr std::uint32_t OTHER_OWNER = 4321;
@@ -88,7 +93,7 @@ struct Place {
     }
 
     // One run with the sample Guide text; the calls are counted from its start.
-    Outcome run(int answer) const {
+    Outcome run(int answer, const std::string& spelling = "") const {
         os::reset_uses();
         Outcome outcome;
         ScriptedWindow window;
@@ -96,7 +101,7 @@ struct Place {
         window.clipboard_has_text = true;
         window.clipboard = sample_bytes("guide-webif.txt");
         ::testing::internal::CaptureStderr();
-        outcome.status = run_in_folder(program_, window, {event_path()});
+        outcome.status = run_in_folder(program_, window, {spelling.empty() ? event_path() : spelling});
         outcome.errors = ::testing::internal::GetCapturedStderr();
         os::fault_clear();
         outcome.event_file = read_bytes(event_path());
@@ -187,17 +192,23 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
 
 #ifndef _WIN32
 // The next run puts back an interrupted rewrite from its journal (one it
-// cannot read fails the recovery, touching nothing) and ends as a lone run.
-TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
+// cannot read fails the recovery, touching nothing) and ends as a lone run,
+// whichever spelling of the Event file's path it is given: the same, a
+// relative one through "..", one through a linked folder, the second name.
+TEST_P(Replacement, EveryCallEndsTheProcessOnceAndAnySpellingRestores) {
     const Place place(GetParam());
     if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
     place.reset();
     const Outcome lone = place.run(ANSWER_YES);
     ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
     const long long calls = os::uses(os::CALL_COUNT);
+    const std::string relative = (fs::relative(place.events_, place.program_) / "epg.telvor").string();
+    const std::string spellings[] = {place.event_path(), relative,
+                                     "linked/epg.telvor", place.events_ + "second.telvor"};
     int restored = 0;
     for (long long nth = 1; nth <= calls; ++nth) {
-        SCOPED_TRACE("killed at call #" + std::to_string(nth));
+        const std::string& spelling = spellings[nth % (GetParam().second_name ? 4 : 3)];
+        SCOPED_TRACE("killed at call #" + std::to_string(nth) + ", then " + spelling);
         place.reset();
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -208,21 +219,24 @@ TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status));
-        const std::string journal = place.event_path() + ".telvor-journal";
-        if (fs::exists(journal)) {
+        const std::string journal = file_journal_path(Path{place.event_path()}).native;
+        const bool interrupted = fs::exists(journal);
+        if (interrupted) {
             const std::string killed = read_bytes(place.event_path());
-            Path used;
             os::fault_at(os::READ, 1);
-            EXPECT_EQ(file_recover(Path{place.event_path()}, Path{place.program_}, used), RECOVERY_FAILED);
+            EXPECT_EQ(file_recover(Path{place.event_path()}).outcome, Recovery::Outcome::failed);
             os::fault_clear();
             EXPECT_EQ(read_bytes(place.event_path()), killed);
             EXPECT_TRUE(fs::exists(journal));
         }
-        const Outcome next = place.run(ANSWER_YES);
+        ASSERT_EQ(::symlink(place.events_.c_str(), (place.program_ + "linked").c_str()), 0);
+        const Outcome next = place.run(ANSWER_YES, spelling);
         EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
         EXPECT_EQ(next.event_file, lone.event_file);
         EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
-        if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
+        const bool said = next.errors.find("its old content was put back") != std::string::npos;
+        EXPECT_EQ(said, interrupted) << next.errors;
+        restored += said;
     }
     EXPECT_TRUE(!GetParam().second_name || restored > 10) << restored;  // kills inside rewrites in place
 }
