@@ -174,8 +174,10 @@ Error error_kind(long code);
 const char* error_text(long code, char* buffer, std::size_t size);
 // The platform's code for an error of that kind (for the fault seam).
 long error_code(Error kind);
-// The error code the system holds now (errno, GetLastError).
+// The error code the system holds now (errno, GetLastError), and setting
+// it (for an entry that replaces the system's, as a test's may).
 long system_error();
+void set_system_error(long code);
 // The code the last failed call left, and its kind.
 long last_error();
 void set_last_error(long code);

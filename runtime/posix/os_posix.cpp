@@ -407,6 +407,7 @@ const char* const SEPARATOR = "/";
 const bool WINDOWS_NAMES = false;
 
 long system_error() { return errno; }
+void set_system_error(long code) { errno = static_cast<int>(code); }
 
 Error error_kind(long code) {
     switch (code) {

@@ -392,6 +392,7 @@ const char* const SEPARATOR = "\\";
 const bool WINDOWS_NAMES = true;
 
 long system_error() { return static_cast<long>(::GetLastError()); }
+void set_system_error(long code) { ::SetLastError(static_cast<DWORD>(code)); }
 
 Error error_kind(long code) {
     switch (static_cast<DWORD>(code)) {
