@@ -1,9 +1,12 @@
 // Line files in File slots, replacing a file by a working file, process services; on POSIX also
-// private working files, a write cut short, a folder lock through a link. (Links, FIFOs: fault tests.)
+// private working files, a read-only file system, folder and file locks through links. (Links,
+// FIFOs: fault tests.)
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,7 +14,6 @@
 #include "runtime/os.h"
 #include "support/test_support.h"
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -183,31 +185,35 @@ TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     EXPECT_FALSE(file_exists_on_disk(dir.file("elsewhere")));
 }
 
-// A direct write cut short by the file-size limit (set in a child) is reported by the close.
-TEST_F(Files, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        char name[] = "telvor", *argv[] = {name, nullptr};
-        program_start(1, argv);
-        struct rlimit limit = {10000, 10000};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || file_create(2, at("big")) == 0) ::_exit(3);
-        file_write_line(2, std::string(3 * FILE_BUFFER_SIZE, 'x'));
-        ::_exit(file_close(2) == 0 && !file_failure_reason().empty() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
+// A read-only file system is named as such, not as a refusal of the program's own.
+TEST_F(Files, ReadOnlyFileSystemIsSaidAsSuch) {
+    write_bytes(dir.file("e.telvor"), "old\r\n");
+    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
+    os::calls().may_write = [](const std::string&) {
+        os::set_system_error(EROFS);
+        return false;
+    };
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("e.telvor")), 0);
+    os::calls() = os::SYSTEM_CALLS;
+    EXPECT_EQ(file_failure_reason(), std::strerror(EROFS));
+    EXPECT_EQ(read_bytes(dir.file("e.telvor")), "old\r\n");
 }
 
-// A folder another process holds is busy also by a link from elsewhere to a file in it.
-TEST_F(Files, FolderLockOfAFileFollowsLinks) {
-    ScratchDir elsewhere;
+// A folder another process holds is busy also by a link from elsewhere to a
+// file in it; a file it holds, also by its second name in another folder.
+TEST_F(Files, FolderAndFileLocksFollowLinks) {
+    ScratchDir elsewhere, third;
     write_bytes(dir.file("e.telvor"), "");
     ASSERT_EQ(::symlink(dir.file("e.telvor").c_str(), elsewhere.file("e.telvor").c_str()), 0);
-    const LockHolder other(dir.path());
+    fs::create_hard_link(dir.file("e.telvor"), third.file("second.telvor"));
+    {
+        const LockHolder other(dir.path());
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
+    }
+    const LockHolder other(dir.file("e.telvor"), true);
     ASSERT_TRUE(other.held());
-    EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
+    EXPECT_EQ(folder_lock_of_file(Path{third.file("second.telvor")}), FOLDER_BUSY);
 }
 #endif
 
