@@ -440,33 +440,41 @@ bool removable(const std::string& folder, const std::string& owner, const std::s
 
 // Checks what stands under a journal's name, and reads it whole to check
 // its content against its checksum. Fit only where it is a plain file with
-// one name (opened without following a link, checked on the open file),
+// one name (opened without following a link, checked on the open entry),
 // made by this user or the administrator, removable by this run, the
 // journal of this very file (id, on the same device), and whole.
 Verdict examine(const std::string& journal, const os::Info& target_info,
                 const os::FileIdentity& id, Recovery& said, Journal& found) {
-    os::Info entry;
-    if (!os::path_info(journal, entry)) return failed_verdict("read the journal", journal);
-    if (entry.kind == os::Kind::link) return refused_because(said, "it is a link");
-    if (entry.kind == os::Kind::folder) return refused_because(said, "it is a folder");
-    if (entry.kind != os::Kind::file) return refused_because(said, "it is not a plain file");
-    Opened in;
-    if (!os::open(journal, os::Open::read_entry, in.handle)) {
+    // What it is and whose, told by the entry itself, opened without
+    // following a link and without the right to read it.
+    Opened entry;
+    if (!os::open(journal, os::Open::inspect, entry.handle)) {
         file_failure::note_system();
         return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
     }
-    found.path = journal;
-    if (!os::handle_info(in.handle, found.info)) return failed_verdict("read the journal", journal);
+    if (!os::handle_info(entry.handle, found.info)) return failed_verdict("read the journal", journal);
+    if (found.info.kind == os::Kind::link) return refused_because(said, "it is a link");
+    if (found.info.kind == os::Kind::folder) return refused_because(said, "it is a folder");
     if (found.info.kind != os::Kind::file) return refused_because(said, "it is not a plain file");
     if (found.info.links != 1) return refused_because(said, "it has more than one name");
     std::string owner, me;
-    if (!os::owner_of(in.handle, owner) || !os::process_user(me)) return failed_verdict("read the journal", journal);
+    if (!os::owner_of(entry.handle, owner) || !os::process_user(me)) return failed_verdict("read the journal", journal);
     if (owner != me && !os::is_administrator(owner)) {
         if (!os::account_name(owner, said.stranger)) said.stranger = owner;
         return refused_because(said, "it belongs to " + said.stranger);
     }
     if (!removable(os::parent_of(journal), owner, me)) return refused_because(said, "this run may not remove it");
-
+    // The same file, opened to be read.
+    Opened in;
+    os::Info info;
+    if (!os::open(journal, os::Open::read_entry, in.handle)) {
+        file_failure::note_system();
+        return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
+    }
+    if (!os::handle_info(in.handle, info)) return failed_verdict("read the journal", journal);
+    if (info.device != found.info.device || info.file != found.info.file)
+        return refused_because(said, "it changed while it was looked at");
+    found.path = journal;
     std::string start(HEADER_MAX, '\0');
     std::size_t have = 0;
     if (!read_fully(in.handle, start.data(), start.size(), have)) return failed_verdict("read the journal", journal);

@@ -60,6 +60,8 @@ enum class Open : unsigned char {
     read,            // an existing file, for reading (no FIFO can hang it)
     read_entry,      // the same without following a link; on Windows also
                      // with the right to remove it
+    inspect,         // any entry itself, a link not followed, only to tell
+                     // what it is and whose (no right to read it needed)
     write_existing,  // an existing file, for writing in place; nothing is cut
     create_new,      // a new file where no entry is, with the usual permissions
     create_private,  // the same, readable and writable by the user alone

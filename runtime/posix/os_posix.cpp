@@ -74,6 +74,9 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
     case os::Open::read_entry:
         fd = open_fd(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
         break;
+    case os::Open::inspect:
+        fd = open_fd(path, O_PATH | O_NOFOLLOW);
+        break;
     case os::Open::write_existing:
         fd = open_fd(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
         break;

@@ -76,6 +76,11 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
         flags |= FILE_FLAG_OPEN_REPARSE_POINT;
         break;
+    case os::Open::inspect:
+        access = READ_CONTROL | FILE_READ_ATTRIBUTES;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+        break;
     case os::Open::write_existing:
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
