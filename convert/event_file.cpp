@@ -46,9 +46,9 @@ Text phrase(const std::string& english) {
     return translate(english.substr(0, colon)) + english.substr(colon);
 }
 
-const char* const RESTORED = "The last run on %1 was interrupted; its old content was put back from %2.";
+const char* const RESTORED = "The last run on %1 was interrupted. Its old content was put back from %2.";
 const char* const STRANGER_JOURNAL =
-    "The last run by %1 on %2 was interrupted; its journal %3 belongs to %1. "
+    "The last run by %1 on %2 was interrupted, and its journal %3 belongs to %1. "
     "TELVOR leaves %2 alone until %1 runs TELVOR on it again or %3 is removed.";
 const char* const UNFIT_JOURNAL =
     "%1 has the name of the journal of %2, but %3. TELVOR leaves %2 alone until %1 is removed.";

@@ -13,11 +13,11 @@
 #include <cwchar>
 #include <memory>
 
-#include <aclapi.h>
-#include <sddl.h>
-
 #include "runtime/codepage.h"
 #include "runtime/win32/win32_io.h"
+// After the program's own headers: they bring a type named byte.
+#include <aclapi.h>
+#include <sddl.h>
 
 namespace {
 

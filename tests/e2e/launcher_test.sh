@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed menu entry's Exec line: without a file TELVOR runs in
 # ~/TELVOR, made with the installed lists (a missing one put back, a changed
-# one kept), its window showing an icon; on an Event file, in its folder.
+# one kept), its window showing an icon; on an Event file, in its folder, or
+# a box where that folder cannot be entered.
 source "$(dirname "$0")/lib.sh"
 cmake --install "$TELVOR_BUILD_DIR" --prefix "$DIR/prefix" >/dev/null || fail "cmake --install"
 exec_line=$(sed -n 's/^Exec=//p' "$DIR/prefix/share/applications/telvor.desktop")
@@ -30,4 +31,10 @@ start "$LISTS/woche.telvor"
 wait_win "$QUESTION" >/dev/null
 [[ $(folder) == "$LISTS" ]] || fail "started in '$(folder)'"
 lists_taken
+# A file whose folder cannot be entered: said in a box, status 1.
+start "$DIR/missing/woche.telvor"
+[[ $(box_text "$(wait_win "$QUESTION")") == *"TELVOR cannot enter the folder of this Event file:"*"$DIR/missing/woche.telvor"* ]] ||
+    fail "no box for a folder that cannot be entered"
+xdo "$(win "$QUESTION")" key Return
+wait_exit 1
 pass

@@ -109,11 +109,11 @@ for mode in 1777 3775 2775; do
     [[ $(stat -c '%u %a' "$j") == "$B 600" ]] || fail "crash-$mode: journal $(stat -c '%u %a' "$j"), not $B 600"
     chmod 644 "$j"  # as its maker may: readable, it is refused for its maker alone
     as $A "owner-$mode" "$pa" --param "$e"
-    refused "owner-$mode" "$e" "$j" "The last run by $B on $e was interrupted; its journal $j belongs to $B"
+    refused "owner-$mode" "$e" "$j" "The last run by $B on $e was interrupted, and its journal $j belongs to $B"
     [[ $(md5sum <"$e") == "$torn" && $(md5sum <"$j") == "$held" ]] || fail "owner-$mode: the file or journal changed"
     as $B "again-$mode" "$pb" --param "$e"
     expect_new "again-$mode" "$e"
-    grep -q "its old content was put back from $j" "$work/again-$mode.err" || fail "again-$mode: not restored"
+    grep -q "Its old content was put back from $j" "$work/again-$mode.err" || fail "again-$mode: not restored"
     [[ ! -e $j ]] || fail "again-$mode: the journal stays"
 done
 # Under a journal's name, planted by the other user: a link, a hard link, a FIFO, a folder.
@@ -169,7 +169,7 @@ expect_new long-b "${long}b.telvor"
 [[ -f $(journal_of "${long}a.telvor") ]] || fail "long-b: the other file's journal went"
 run long-a "$pa" yes --param "${long}a.telvor"
 expect_new long-a "${long}a.telvor"
-grep -q "its old content was put back" "$work/long-a.err" || fail "long-a: not restored"
+grep -q "Its old content was put back" "$work/long-a.err" || fail "long-a: not restored"
 no_working_files journals "$work"/j* "$work/long" "$work/n1" "$work/n2" "$pa" "$pb"
 
 # A file the user may write but not read, and a FIFO, picked in the dialog.

@@ -241,7 +241,7 @@ TEST_P(Replacement, EveryCallEndsTheProcessOnceAndAnySpellingRestores) {
         EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
         EXPECT_EQ(next.event_file, lone.event_file);
         EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
-        const bool said = next.errors.find("its old content was put back") != std::string::npos;
+        const bool said = next.errors.find("Its old content was put back") != std::string::npos;
         EXPECT_EQ(said, interrupted) << next.errors;
         restored += said;
     }
@@ -325,7 +325,7 @@ TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
     EXPECT_EQ(restored.event_file, lone.event_file);
     ASSERT_EQ(restored.messages.size(), 1u);
     EXPECT_EQ(restored.messages[0], "The last run on " + path_display(Path{event}) +
-                                        " was interrupted; its old content was put back from " +
+                                        " was interrupted. Its old content was put back from " +
                                         path_display(Path{journal}) + ".");
     EXPECT_FALSE(fs::exists(journal));
 }
