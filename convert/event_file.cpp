@@ -5,6 +5,7 @@
 
 #include "run/run_state.h"
 #include "run/views.h"
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 #include "runtime/window.h"
 
@@ -38,12 +39,14 @@ Text fill(const Text& pattern, const std::vector<Text>& values) {
     return text;
 }
 
-// A phrase of the file layer ("it cannot be read: REASON") in the
-// desktop's language; the system's reason stays as it is.
+// A phrase of the file layer ("it cannot be read: REASON") or an account's
+// name in the desktop's language and Windows-1252; the system's reason
+// stays as it is.
 Text phrase(const std::string& english) {
-    const std::size_t colon = english.find(": ");
-    if (colon == std::string::npos) return translate(english);
-    return translate(english.substr(0, colon)) + english.substr(colon);
+    const Text text = cp1252_from_utf8_or_cp1252(english);
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return translate(text);
+    return translate(text.substr(0, colon)) + text.substr(colon);
 }
 
 const char* const RESTORED = "The last run on %1 was interrupted. Its old content was put back from %2.";
