@@ -257,16 +257,19 @@ TEST_P(Replacement, EveryCallEndsTheProcessOnceAndAnySpellingRestores) {
 #endif
 
 #ifndef _WIN32
-// A run killed in a rewrite in place leaves a journal; only that journal,
-// as it is, is applied, and the next run says so before the question.
+// A rewrite in place writes what a rename would. A run killed in it leaves
+// a journal; only that journal, as it is, is applied, and the next run says
+// so before the question.
 // Anything else under a journal's name is never applied and never removed,
 // and a run on the file changes nothing and says why: a journal cut short,
 // changed, another file's, a link to it, a second name of it, a FIFO, a
 // folder.
 TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
-    const Place place(Layout{"InPlace", true, false});
+    const Place place(Layout{"InPlace", true, false}), renamed(Layout{"Rename", false, false});
     place.reset();
+    renamed.reset();
     const Outcome lone = place.run(ANSWER_YES);
+    EXPECT_TRUE(lone.event_file == renamed.run(ANSWER_YES).event_file) << "rewritten in place, not as a rename writes";
     place.reset();
     const std::string event = place.event_path(), other = place.events_ + "other.telvor";
     if (::fork() == 0) {
