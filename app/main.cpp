@@ -8,6 +8,7 @@
 #include "app/main_sequence.h"
 #include "app/version.h"
 #include "run/run_state.h"
+#include "runtime/codepage.h"
 #include "runtime/desktop_window.h"
 #include "runtime/file.h"
 #include "runtime/os.h"
@@ -21,6 +22,21 @@ bool entry_exists(const std::string& name) { return file_entry_exists(Path{name}
 int print(std::FILE* stream, const std::string& text) {
     const bool written = std::fputs(text.c_str(), stream) >= 0;
     return written && std::fflush(stream) == 0 ? 0 : 1;
+}
+
+// Started from the desktop on a file whose folder cannot be entered: said
+// in a box too, since nobody there reads standard error.
+void refuse_in_a_box(std::vector<std::string> arguments) {
+    const Text reason = cp1252_from_utf8_or_cp1252(file_failure_reason());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    WindowServices* services = desktop_window_services_create(1, argv.data());
+    window_services_install(services);
+    show_stop_message(VERSION_TEXT, translate("TELVOR cannot enter the folder of this Event file:") + "\n" +
+                                        path_display(Path{arguments[1]}) + "\n" + translate(reason));
+    window_services_install(nullptr);
+    desktop_window_services_destroy(services);
 }
 
 }  // namespace
@@ -49,7 +65,10 @@ int main(int argc, char** argv) {
     if (command.launch) {
         Launch launch = launch_enter_folder(run_arguments);
         for (const std::string& note : launch.notes) print(stderr, "telvor: " + note + "\n");
-        if (!launch.entered) return EXIT_STEP_FAILED;
+        if (!launch.entered) {
+            refuse_in_a_box(run_arguments);
+            return EXIT_STEP_FAILED;
+        }
         run_arguments = std::move(launch.run_arguments);
     }
 

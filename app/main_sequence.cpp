@@ -71,7 +71,7 @@ void main_sequence() {
     const Choice choice = choose_event_file();
     switch (choice) {
     case Choice::cancelled:
-    case Choice::left_alone:  // the box said why
+    case Choice::refused:  // the box said why
         return;
     case Choice::busy:
         refuse_busy("on this Event file", g_run.event_file_path);

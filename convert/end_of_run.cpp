@@ -27,8 +27,9 @@ std::string_view mark_event_line(std::string_view line, Text& marked) {
 }
 
 void ask_end_of_run_question() {
-    // Why a step failed, before the question; what the Marking pass cannot
-    // do is shown after it.
+    // What the run put back and why a step failed, before the question;
+    // what the Marking pass cannot do is shown after it.
+    run_show_notices();
     run_show_failed_steps();
     g_run.end_of_run_answer = ask_yes_no_cancel(g_run.version_text, QUESTION_TEXT);
     // Without a window no Event file was chosen, and there is nothing to mark.

@@ -5,6 +5,7 @@
 
 #include "run/run_state.h"
 #include "run/views.h"
+#include "runtime/codepage.h"
 #include "runtime/file.h"
 #include "runtime/window.h"
 
@@ -51,17 +52,64 @@ bool open_in_editor() {
         text += translate("Another program has it open.") + "\n" +
                 translate("Save and close the file there first, then start TELVOR again.");
     else
-        text += fill_in(translate("%1 has it open (found %2)."), live->editor, path_display(live->path)) + "\n" +
-                fill_in(translate("Save and close the file in %1 first, then start TELVOR again."), live->editor, "");
+        text += fill_in(translate("%1 has it open (found %2)."), {live->editor, path_display(live->path)}) + "\n" +
+                fill_in(translate("Save and close the file in %1 first, then start TELVOR again."), {live->editor});
     run_set_exit_status(EXIT_STEP_FAILED);
     show_stop_message(g_run.version_text, text);
     return true;
 }
 
-// Claims the folder of the Event file for this run, leaves a file open in
-// an editor alone, clears the folder of what replacements killed midway
-// left, and puts back the old content of a rewrite in place that was
-// interrupted.
+// A phrase of the file layer ("it cannot be read: REASON") or an account's
+// name in the desktop's language and Windows-1252; the system's reason
+// stays as it is.
+Text phrase(const std::string& english) {
+    const Text text = cp1252_from_utf8_or_cp1252(english);
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return translate(text);
+    return translate(text.substr(0, colon)) + text.substr(colon);
+}
+
+const char* const RESTORED = "The last run on %1 was interrupted. Its old content was put back from %2.";
+const char* const STRANGER_JOURNAL =
+    "The last run by %1 on %2 was interrupted, and its journal %3 belongs to %1. "
+    "TELVOR leaves %2 alone until %1 runs TELVOR on it again or %3 is removed.";
+const char* const UNFIT_JOURNAL =
+    "%1 has the name of the journal of %2, but %3. TELVOR leaves %2 alone until %1 is removed.";
+
+// Says one thing on stderr (in English, the paths as the system gives
+// them) and in a message box (in the desktop's language): now, or, for a
+// notice, before the question. values: paths, and phrases where is_path
+// is false.
+void say(const char* pattern, const std::vector<std::string>& values, const std::vector<bool>& is_path, bool notice) {
+    std::vector<Text> plain, shown;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        plain.push_back(values[i]);
+        shown.push_back(is_path[i] ? path_display(Path{values[i]}) : phrase(values[i]));
+    }
+    std::fprintf(stderr, "telvor: %s\n", fill_in(pattern, plain).c_str());
+    const Text text = fill_in(translate(pattern), shown);
+    if (notice)
+        g_run.notices.push_back(text);
+    else
+        show_stop_message(g_run.version_text, text);
+}
+
+// A working file's name that is another name of the Event file is what a
+// power cut right after a replacement by rename can leave behind: that
+// name goes, and the Event file keeps its own.
+void remove_working_names_of_event_file() {
+    for (const Path* working : {&g_run.clipboard_copy_path, &g_run.data_file_path}) {
+        if (!file_is_other_name(*working, g_run.event_file_path)) continue;
+        if (file_delete(*working))
+            std::fprintf(stderr, "telvor: %s was a second name of %s, left by an interrupted run; it was removed\n",
+                         working->native.c_str(), g_run.event_file_path.native.c_str());
+    }
+}
+
+// Claims the folder of the Event file and the file itself for this run,
+// leaves a file open in an editor alone, clears them of what replacements
+// killed midway left, and puts back the old content of a rewrite in place
+// that was interrupted.
 Choice claim_event_file() {
     switch (folder_lock_of_file(g_run.event_file_path)) {
     case FOLDER_BUSY:
@@ -72,18 +120,27 @@ Choice claim_event_file() {
     default:
         break;
     }
-    if (open_in_editor()) return Choice::left_alone;
-    Path journal;
-    switch (file_recover(g_run.event_file_path, g_run.program_directory, journal)) {
-    case RECOVERY_RESTORED:
-        std::fprintf(stderr, "telvor: %s: a rewrite was interrupted; its old content was put back from %s\n",
-                     g_run.event_file_path.native.c_str(), journal.native.c_str());
+    if (open_in_editor()) return Choice::refused;
+    remove_working_names_of_event_file();
+    const Recovery recovery = file_recover(g_run.event_file_path);
+    const std::string& file = g_run.event_file_path.native;
+    const std::string& journal = recovery.journal.native;
+    switch (recovery.outcome) {
+    case Recovery::Outcome::none:
         break;
-    case RECOVERY_FAILED:
+    case Recovery::Outcome::restored:
+        say(RESTORED, {file, journal}, {true, true}, true);
+        break;
+    case Recovery::Outcome::refused:
+        if (!recovery.stranger.empty())
+            say(STRANGER_JOURNAL, {recovery.stranger, file, journal}, {false, true, true}, false);
+        else
+            say(UNFIT_JOURNAL, {journal, file, recovery.why}, {true, true, false}, false);
+        run_set_exit_status(EXIT_STEP_FAILED);
+        return Choice::refused;
+    case Recovery::Outcome::failed:
         run_file_step_failed("restore the old content of", g_run.event_file_path);
         return Choice::restore_failed;
-    default:
-        break;
     }
     return Choice::chosen;
 }
@@ -95,7 +152,9 @@ void write_new_file_header() {
     file_write_line(DATA_SLOT, "Description created... ");
     file_write_line(DATA_SLOT, "");
     // A header that did not reach the disk whole is no Event file.
-    if (!file_close(DATA_SLOT)) file_delete(g_run.event_file_path);
+    if (file_close(DATA_SLOT)) return;
+    run_step_failed("write", g_run.event_file_path);
+    file_delete(g_run.event_file_path);
 }
 
 }  // namespace
@@ -143,7 +202,7 @@ bool event_file_open_read() {
 }
 
 bool replace_event_file(const Path& working_path, bool written_completely) {
-    if (written_completely && file_replace(working_path, g_run.event_file_path, g_run.program_directory))
+    if (written_completely && file_replace(working_path, g_run.event_file_path))
         return true;
     // The failure names the file it concerned: the Event file, or the
     // working file, journal or folder the replacement failed on.

@@ -6,17 +6,20 @@
 #include "runtime/path.h"
 #include "runtime/text.h"
 
-enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed, left_alone };
+// refused: the Event file is left alone for a reason said already in a box.
+enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed, refused };
 
 // Fixes the Event file: the first program parameter, else the file picked
-// or named in the open-file dialog. The folder that holds it is claimed for
-// this run (busy when another run holds it, lock_failed when it cannot be
-// locked), cleared of the leftovers of killed replacements, and an
-// interrupted rewrite of the Event file is undone from its journal
-// (restore_failed when that fails). An Event file that an editor has open
-// is left alone, the box that says so shown (left_alone). A name under
-// which nothing exists gets the extension ".telvor" (unless it has it) and
-// is created with the New-file header.
+// or named in the open-file dialog. The file and the folder that holds it
+// are claimed for this run (busy when another run holds either,
+// lock_failed when one cannot be locked). An Event file that an editor has
+// open is left alone (refused). A working file's name that is a second
+// name of it is removed, leftovers of killed replacements are cleared, and
+// an interrupted rewrite of the Event file is undone from its journal
+// (restore_failed when that fails; refused when what stands under the
+// journal's name may not be applied). A name under which nothing exists
+// gets the extension ".telvor" (unless it has it) and is created with the
+// New-file header.
 Choice choose_event_file();
 
 // The first line of the New-file header for a file of that name created at

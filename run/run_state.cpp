@@ -38,11 +38,13 @@ void run_set_event_file(const Path& path) {
     g_run.event_file_name = path_display(path);
 }
 
-Text fill_in(const Text& pattern, const Text& first, const Text& second) {
+Text fill_in(const Text& pattern, const std::vector<Text>& values) {
     Text filled;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == '1' || pattern[i + 1] == '2')) {
-            filled += pattern[++i] == '1' ? first : second;
+        const std::size_t n = i + 1 < pattern.size() ? static_cast<unsigned char>(pattern[i + 1]) - '1' : 9;
+        if (pattern[i] == '%' && n < values.size()) {
+            filled += values[n];
+            ++i;
         } else {
             filled += pattern[i];
         }
@@ -58,7 +60,7 @@ namespace {
 void report_failed_step(const char* doing, const Path& path, const Text& reason, const Text& plain_reason) {
     const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
     const Text line =
-        fill_in(translate(pattern), path_display(path), translate(cp1252_from_utf8_or_cp1252(plain_reason)));
+        fill_in(translate(pattern), {path_display(path), translate(cp1252_from_utf8_or_cp1252(plain_reason))});
     run_set_exit_status(EXIT_STEP_FAILED);
     if (std::find(g_run.failed_steps.begin(), g_run.failed_steps.end(), line) != g_run.failed_steps.end()) return;
     g_run.failed_steps.push_back(line);
@@ -91,6 +93,11 @@ void run_show_failed_steps() {
     for (const Text& step : g_run.failed_steps) message += "\n" + step;
     g_run.failed_steps.clear();
     show_stop_message(g_run.version_text, message);
+}
+
+void run_show_notices() {
+    for (const Text& notice : g_run.notices) show_stop_message(g_run.version_text, notice);
+    g_run.notices.clear();
 }
 
 void run_set_exit_status(int status) {

@@ -57,6 +57,9 @@ struct RunState {
     // What the run did (Progress lines), shown at the end of the conversion
     // and again after the Marking pass.
     std::vector<Text> summary_lines;
+    // What the run did besides its steps that the user must learn (an
+    // interrupted run's old content put back), one box each.
+    std::vector<Text> notices;
 
     bool program_directory_claimed = false;  // this run holds the Program directory
     bool main_window_is_open = false;
@@ -88,10 +91,12 @@ void run_step_failed(const char* doing, const Path& path);
 void run_file_step_failed(const char* doing, const Path& path);
 // The same with a reason of its own, and without a path where path is empty.
 void run_step_failed_with(const char* doing, const Path& path, const Text& reason);
-// The pattern with "%1" replaced by first and "%2" by second, in one pass.
-Text fill_in(const Text& pattern, const Text& first, const Text& second);
+// The pattern with "%1" to "%9" replaced by the values, in one pass.
+Text fill_in(const Text& pattern, const std::vector<Text>& values);
 // Shows the failed steps the user has not been shown yet, in one message
 // box; nothing when there are none.
 void run_show_failed_steps();
+// Shows the notices not shown yet, one message box each.
+void run_show_notices();
 // Sets the exit status of a run that ends early, unless one is set already.
 void run_set_exit_status(int status);

@@ -216,6 +216,18 @@ int file_entry_exists(const Path& path) {
     return !os::path_info(path.native, info) || info.kind != os::Kind::missing ? 1 : 0;
 }
 
+int file_is_other_name(const Path& name, const Path& path) {
+    os::Info entry, file, here, there;
+    std::string target;
+    if (!os::path_info(name.native, entry) || entry.kind != os::Kind::file || entry.links < 2 ||
+        !os::final_info(path.native, target, file) || identity_of(entry) != identity_of(file))
+        return 0;
+    const bool same_entry = os::same_name(os::name_of(target), os::name_of(name.native)) &&
+                            final_info(os::parent_of(target), here) && final_info(os::parent_of(name.native), there) &&
+                            identity_of(here) == identity_of(there);
+    return same_entry ? 0 : 1;
+}
+
 int file_same(const Path& a, const Path& b) {
     os::Info first, second;
     if (final_info(a.native, first) && final_info(b.native, second) &&

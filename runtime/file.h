@@ -78,21 +78,46 @@ void file_close_all();
 // extended attributes and names; nonzero on success, and source is gone
 // then. The destination holds its old or its new content at every instant,
 // or, while it is rewritten in place, its old content waits in a flushed
-// journal beside it (or in journal_folder where its own folder may not be
-// written) that file_recover puts back. Refused (0, source kept) while
-// destination is open in a File slot, while source is being written, and
-// for a write-protected destination.
-int file_replace(const Path& source, const Path& destination, const Path& journal_folder);
+// journal beside it that file_recover puts back. Refused (0, source kept)
+// while destination is open in a File slot, while source is being written,
+// for a write-protected destination, where another process holds the
+// destination's lock, and where a rewrite in place would need a journal in
+// a folder that may not be written. The lock of the destination is taken
+// for this process and moves to the new file.
+int file_replace(const Path& source, const Path& destination);
+
+// What file_recover found under the name of a file's journal.
+struct Recovery {
+    enum class Outcome {
+        none,      // no journal: nothing to do
+        restored,  // the old content was put back and the journal removed
+        refused,   // something stands there that is not applied: nothing was changed
+        failed,    // a journal that may be applied could not be (reason kept)
+    };
+    Outcome outcome = Outcome::none;
+    Path journal;        // the journal's path (all outcomes but none)
+    // refused: what is wrong with it, one phrase ("it is a link", ...), and
+    // where someone else made it, that account's name.
+    std::string why;
+    std::string stranger;
+};
 // Before a file is worked on: removes the temporary files that replacements
-// killed midway left beside it and in journal_folder, and puts back the old
-// content of a rewrite in place that was interrupted (journal_used names
-// the journal then).
-enum : int { RECOVERY_NONE = 0, RECOVERY_RESTORED = 1, RECOVERY_FAILED = 2 };
-int file_recover(const Path& path, const Path& journal_folder, Path& journal_used);
+// killed midway left beside it, and puts back the old content of a rewrite
+// in place that was interrupted. Only a journal this run may trust is
+// applied (a plain file with one name, made by this user or the
+// administrator, that this run may remove, of this very file, whole); any
+// other entry under a journal's name is left as it is.
+[[nodiscard]] Recovery file_recover(const Path& path);
+// The name of the journal of the file at path (beside it), empty when the
+// file cannot be told (it is missing).
+Path file_journal_path(const Path& path);
 // Removes a directory entry; a file held open by a File slot stays (0).
 int file_delete(const Path& path);
 // Nonzero when a directory entry of that name exists (links not followed).
 int file_entry_exists(const Path& path);
+// Nonzero when name is a plain file that is another name of the file path
+// finally names (a hard link), not the entry path leads to itself.
+int file_is_other_name(const Path& name, const Path& path);
 // Nonzero when both paths name the same file: one existing file (links
 // followed), or one name in one folder whether it exists or not.
 int file_same(const Path& a, const Path& b);
@@ -104,7 +129,9 @@ int file_same(const Path& a, const Path& b);
 enum : int { FOLDER_BUSY = 0, FOLDER_CLAIMED = 1, FOLDER_FAILED = 2 };
 int folder_lock(const Path& folder);
 // The same for the folder that holds the file that path finally names
-// (links followed): the claim outlives every replacement of the file.
+// (links followed), and for that file itself: the folder's claim outlives
+// every replacement of the file, the file's claim moves with it, and a run
+// on another name of the file (a hard link in another folder) finds it busy.
 int folder_lock_of_file(const Path& path);
 void folder_locks_release();
 

@@ -5,24 +5,34 @@
 //
 // Where the new content can be given all of that, it takes the Event
 // file's place by one rename: the working file itself where both lie on one
-// file system, else a flushed copy written beside the Event file. Where it
-// cannot (another owner, a group the user is not in, an attribute that
-// cannot be copied, several names, a folder that may not be written while
-// the file may), the Event file is rewritten in place under a rollback
-// journal: a complete, flushed copy of the old content, given its final
-// name before the first byte of the Event file changes and removed only
-// once the rewritten file is on the disk. A run that finds the journal of
-// an interrupted rewrite puts the old content back first (file_recover).
+// file system, else a flushed copy written beside the Event file; both
+// folders are flushed after it. Where it cannot (another owner, a group the
+// user is not in, an attribute that cannot be copied, several names), the
+// Event file is rewritten in place under a rollback journal beside it: a
+// complete, flushed copy of the old content, readable by its maker alone,
+// named after what the file is (its number and birth), given its final
+// name and its folder flushed before the first byte of the Event file
+// changes, and removed only once the rewritten file is on the disk. A
+// folder that may not be written takes no journal: the replacement is
+// refused there.
+//
+// A run that finds a journal of its file puts the old content back first
+// (file_recover), but only from a journal it may trust: a plain file with
+// one name, made by this user or the administrator, removable by this
+// run, naming this very file, whole and matching its checksum. Anything
+// else under that name is left as it is, and the run changes nothing.
 #include "runtime/file.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "runtime/file_claims.h"
 #include "runtime/file_failure.h"
 #include "runtime/file_slots.h"
 #include "runtime/os.h"
@@ -34,11 +44,54 @@ namespace {
 constexpr std::size_t NAME_MAX_BYTES = 255;
 constexpr char TEMP_MARKER[] = ".telvor-tmp-";
 constexpr std::size_t SUFFIX_LENGTH = 6;
-constexpr char JOURNAL_SUFFIX[] = ".telvor-journal";
-constexpr char JOURNAL_MAGIC[] = "TELVOR journal 1";
+constexpr char JOURNAL_PREFIX[] = ".telvor-journal-";
+constexpr char JOURNAL_MAGIC[] = "TELVOR journal 2\n";
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
+// A journal's header is short; it is read whole at once.
+constexpr std::size_t HEADER_MAX = 256;
+constexpr char SUM_MARK[] = "sum ";
+constexpr std::size_t TRAILER_SIZE = sizeof SUM_MARK - 1 + 16 + 1;
+constexpr std::size_t SUM_BLOCK = 64 * 1024;
 
 enum class Step { done, cannot, failed };
+
+// A checksum of a stream of bytes, the same however the stream is cut into
+// pieces: the hashes of its blocks of SUM_BLOCK bytes, chained.
+class Checksum {
+public:
+    void add(const char* data, std::size_t size) {
+        while (size > 0) {
+            if (block_.empty() && size >= SUM_BLOCK) {
+                chain(std::string_view(data, SUM_BLOCK));
+                data += SUM_BLOCK;
+                size -= SUM_BLOCK;
+                continue;
+            }
+            const std::size_t take = std::min(size, SUM_BLOCK - block_.size());
+            block_.append(data, take);
+            data += take;
+            size -= take;
+            if (block_.size() == SUM_BLOCK) {
+                chain(block_);
+                block_.clear();
+            }
+        }
+    }
+    std::uint64_t value() const {
+        Checksum last = *this;
+        if (!last.block_.empty()) last.chain(last.block_);
+        return last.sum_ ^ last.length_;
+    }
+
+private:
+    void chain(std::string_view block) {
+        sum_ = (sum_ ^ text_hash(block)) * 0x9E3779B97F4A7C15ull;
+        sum_ ^= sum_ >> 31;
+        length_ += block.size();
+    }
+    std::string block_;
+    std::uint64_t sum_ = 0x243F6A8885A308D3ull, length_ = 0;
+};
 
 using file_slots::identity_of;
 
@@ -58,17 +111,17 @@ std::string temporary_prefix(const std::string& path) {
     return os::join(os::parent_of(path), cut_name(os::name_of(path), room) + TEMP_MARKER);
 }
 
-// The journal beside the Event file.
-std::string journal_beside(const std::string& target) {
-    const std::size_t room = NAME_MAX_BYTES - (sizeof JOURNAL_SUFFIX - 1);
-    return os::join(os::parent_of(target), cut_name(os::name_of(target), room) + JOURNAL_SUFFIX);
-}
-
-// The journal in the Program directory, named after the Event file's path.
-std::string journal_in(const std::string& folder, const std::string& target) {
-    char name[40];
-    std::snprintf(name, sizeof name, "TELVOR-%016llx.journal", static_cast<unsigned long long>(text_hash(target)));
-    return os::join(folder, name);
+// The journal beside the Event file, named after what the file is, so that
+// every name of it in that folder, however spelled, finds the same one.
+std::string journal_beside(const std::string& target, const os::FileIdentity& id) {
+    char name[96];
+    if (id.extra != 0)
+        std::snprintf(name, sizeof name, "%s%llx%016llx-%llx", JOURNAL_PREFIX, static_cast<unsigned long long>(id.extra),
+                      static_cast<unsigned long long>(id.file), static_cast<unsigned long long>(id.born));
+    else
+        std::snprintf(name, sizeof name, "%s%llx-%llx", JOURNAL_PREFIX, static_cast<unsigned long long>(id.file),
+                      static_cast<unsigned long long>(id.born));
+    return os::join(os::parent_of(target), name);
 }
 
 // Notes the failure of the last system call: what was being done, to
@@ -82,11 +135,6 @@ bool failed(const char* doing, const std::string& path) {
 Step failed_step(const char* doing, const std::string& path) {
     failed(doing, path);
     return Step::failed;
-}
-
-int failed_restore(const char* doing, const std::string& path) {
-    failed(doing, path);
-    return -1;
 }
 
 // A replacement the program refuses itself, for the reason the system would
@@ -130,15 +178,28 @@ bool create_temporary(const std::string& prefix, std::string& name, os::Handle& 
     return false;
 }
 
-// Copies everything from the open file from (at its start) to to; the count.
-bool copy_bytes(os::Handle from, os::Handle to, std::uint64_t& copied) {
+// Copies the rest of the open file from to to, or exactly its next bytes
+// (fewer there fail); the count, and the checksum of what was copied.
+bool copy_bytes(os::Handle from, os::Handle to, std::uint64_t& copied, Checksum* sum,
+                const std::uint64_t* exactly) {
     const std::unique_ptr<char[]> buffer(new char[COPY_BUFFER_SIZE]);
     copied = 0;
     for (;;) {
-        const long long got = os::read(from, buffer.get(), COPY_BUFFER_SIZE);
+        std::size_t want = COPY_BUFFER_SIZE;
+        if (exactly != nullptr) {
+            if (copied == *exactly) return true;
+            want = static_cast<std::size_t>(std::min<std::uint64_t>(want, *exactly - copied));
+        }
+        const long long got = os::read(from, buffer.get(), want);
         if (got < 0) return false;
-        if (got == 0) return true;
+        if (got == 0) {
+            if (exactly == nullptr) return true;
+            os::set_last_error(os::error_code(os::Error::other));
+            file_failure::note("the file ended early");
+            return false;
+        }
         if (!os::write(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+        if (sum != nullptr) sum->add(buffer.get(), static_cast<std::size_t>(got));
         copied += static_cast<std::uint64_t>(got);
     }
 }
@@ -202,7 +263,6 @@ struct Replacement {
     std::string folder;   // the folder that holds it
     os::Info folder_info;
     bool folder_writable = false;
-    std::string journal_folder;  // where a journal goes when the folder may not be written
 };
 
 // The new content given the target's identity and renamed over it: the
@@ -217,7 +277,7 @@ Step replace_by_rename(const Replacement& r, bool copy) {
         if (!os::open(r.working, os::Open::read, in.handle)) return failed_step("read", r.working);
         if (!create_temporary(temporary_prefix(r.target), fresh, out.handle))
             return failed_step("write a copy of the new content beside", r.target);
-        bool whole = copy_bytes(in.handle, out.handle, copied) ||
+        bool whole = copy_bytes(in.handle, out.handle, copied, nullptr, nullptr) ||
                      failed("write a copy of the new content beside", r.target);
         if (!in.close() && whole) whole = failed("read", r.working);
         if (!whole) {
@@ -244,32 +304,68 @@ Step replace_by_rename(const Replacement& r, bool copy) {
         return kept == Step::cannot ? Step::cannot : Step::failed;
     }
     if (!os::sync_folder(r.folder)) return failed_step("flush the folder", r.folder);
-    if (copy) os::remove(r.working);
+    if (copy) {
+        os::remove(r.working);
+    } else {
+        // The working file's folder lost a name: flushed as well, so that
+        // no power cut leaves that name on the disk as a second name of the
+        // Event file.
+        const std::string from = os::parent_of(r.working);
+        os::Info info;
+        if (!os::path_info(from, info)) return failed_step("flush the folder", from);
+        if ((info.device != r.folder_info.device || info.file != r.folder_info.file) && !os::sync_folder(from))
+            return failed_step("flush the folder", from);
+    }
+    os::Info now;
+    if (r.old.kind == os::Kind::file && os::path_info(r.target, now) && now.kind == os::Kind::file)
+        file_claims::moved(r.old, r.target, now);
     return Step::done;
 }
 
-// Writes head and then the rest of the open file from over the file at
-// target, from its first byte, and cuts it to that length.
-bool overwrite(std::string_view head, os::Handle from, const std::string& target) {
+// The header of a journal: what it is, the file it belongs to (as the
+// system tells it) and the length of the old content that follows it. A
+// trailer after the content holds its checksum.
+std::string journal_header(const os::FileIdentity& id, std::uint64_t size) {
+    char line[160];
+    std::snprintf(line, sizeof line, "file %llx %llx %llx %llx\nsize %llu\n\n",
+                  static_cast<unsigned long long>(id.file), static_cast<unsigned long long>(id.extra),
+                  static_cast<unsigned long long>(id.born), static_cast<unsigned long long>(id.born_fine),
+                  static_cast<unsigned long long>(size));
+    return JOURNAL_MAGIC + std::string(line);
+}
+
+std::string journal_trailer(std::uint64_t sum) {
+    char line[TRAILER_SIZE + 1];
+    std::snprintf(line, sizeof line, "%s%016llx\n", SUM_MARK, static_cast<unsigned long long>(sum));
+    return line;
+}
+
+// Opens target to write it over, and makes sure it is still the file meant.
+bool open_to_overwrite(const std::string& target, const os::Info& meant, Opened& out) {
+    os::Info info;
+    if (!os::open(target, os::Open::write_existing, out.handle) || !os::handle_info(out.handle, info)) return false;
+    if (info.device == meant.device && info.file == meant.file) return true;
+    os::set_last_error(os::error_code(os::Error::other));
+    file_failure::note("another file took its name");
+    return false;
+}
+
+// Writes the open file from (all of it, or its next `exactly` bytes) over
+// the file at target from its first byte, cuts it to that length and
+// flushes it.
+bool overwrite(os::Handle from, const std::string& target, const os::Info& meant, const std::uint64_t* exactly) {
     Opened out;
     std::uint64_t copied = 0;
-    if (!os::open(target, os::Open::write_existing, out.handle) ||
-        (!head.empty() && !os::write(out.handle, head.data(), head.size())) ||
-        !copy_bytes(from, out.handle, copied) || !os::truncate(out.handle, head.size() + copied) ||
-        !os::sync(out.handle))
+    if (!open_to_overwrite(target, meant, out) || !copy_bytes(from, out.handle, copied, nullptr, exactly) ||
+        !os::truncate(out.handle, copied) || !os::sync(out.handle))
         return false;
     return out.close();
 }
 
-// The header of a journal: what it is, the file it belongs to and the
-// length of the old content that follows it.
-std::string journal_header(const std::string& target, std::uint64_t size) {
-    return std::string(JOURNAL_MAGIC) + "\n" + target + "\n" + std::to_string(size) + "\n";
-}
-
 // Makes the journal whole under its final name: the old content of the
-// target written to a temporary file, flushed, and renamed.
-bool write_journal(const Replacement& r, const std::string& journal) {
+// target written to a private temporary file beside it, flushed, renamed,
+// and the folder flushed, before anything else happens to the target.
+bool write_journal(const Replacement& r, const std::string& journal, const os::FileIdentity& id) {
     Opened in, out;
     std::string temporary;
     os::Info info;
@@ -278,14 +374,15 @@ bool write_journal(const Replacement& r, const std::string& journal) {
         return failed("read", r.target);
     if (!create_temporary(temporary_prefix(journal), temporary, out.handle))
         return failed("write the journal", journal);
-    const std::string header = journal_header(r.target, info.size);
-    // Whoever may read the Event file may read its journal.
+    const std::string header = journal_header(id, info.size);
+    Checksum sum;
     bool ok = os::write(out.handle, header.data(), header.size()) &&
-              copy_bytes(in.handle, out.handle, copied) && os::set_mode(out.handle, r.old.mode & 0666) &&
-              os::sync(out.handle);
+              copy_bytes(in.handle, out.handle, copied, &sum, nullptr);
+    const std::string trailer = journal_trailer(sum.value());
+    ok = ok && os::write(out.handle, trailer.data(), trailer.size()) && os::sync(out.handle);
     if (!in.close() && ok) {
         ok = failed("read", r.target);
-    } else if (ok && copied != info.size) {
+    } else if (ok && (copied != info.size || info.device != r.old.device || info.file != r.old.file)) {
         os::set_last_error(os::error_code(os::Error::other));
         ok = false;
         file_failure::note("the file changed while it was copied");
@@ -307,73 +404,187 @@ bool write_journal(const Replacement& r, const std::string& journal) {
     return false;
 }
 
-enum class Header { ours, foreign, unreadable };
-
-// Reads a journal's first bytes into start and its header; the length of
-// the header and of the old content where it is a journal of target.
-Header read_journal_header(os::Handle journal, const std::string& target, std::string& start,
-                           std::size_t& header_size, std::uint64_t& content_size) {
-    start.assign(target.size() + 64, '\0');
-    std::size_t have = 0;
-    if (!read_fully(journal, start.data(), start.size(), have)) return Header::unreadable;
-    start.resize(have);
-    const std::string head = std::string(JOURNAL_MAGIC) + "\n" + target + "\n";
-    if (start.compare(0, head.size(), head) != 0) return Header::foreign;
-    const std::size_t end = start.find('\n', head.size());
-    if (end == std::string::npos || end == head.size()) return Header::foreign;
-    content_size = 0;
-    for (std::size_t i = head.size(); i < end; ++i) {
-        if (start[i] < '0' || start[i] > '9') return Header::foreign;
-        content_size = content_size * 10 + static_cast<std::uint64_t>(start[i] - '0');
-    }
-    header_size = end + 1;
-    return Header::ours;
-}
-
-// Puts the old content a journal holds back into target, then removes the
-// journal. 0 when the journal is another file's, 1 when the content was
-// put back, -1 when that failed.
-int restore_from_journal(const std::string& journal, const std::string& target) {
-    Opened in;
+// A journal found, checked and found fit to apply.
+struct Journal {
+    std::string path;
     os::Info info;
-    std::string start;
     std::size_t header_size = 0;
     std::uint64_t content_size = 0;
-    if (!os::open(journal, os::Open::read, in.handle) || !os::handle_info(in.handle, info))
-        return failed_restore("read the journal", journal);
-    switch (read_journal_header(in.handle, target, start, header_size, content_size)) {
-    case Header::ours: break;
-    case Header::foreign: return 0;
-    case Header::unreadable: return failed_restore("read the journal", journal);
-    }
-    if (info.size != header_size + content_size) {
-        file_failure::note("the journal is incomplete");
-        file_failure::note_path("restore the old content of", target);
-        return -1;
-    }
-    // The content's first bytes were read with the header.
-    const std::string_view head = std::string_view(start).substr(header_size);
-    if (!overwrite(head, in.handle, target)) return failed_restore("restore the old content of", target);
-    if (!in.close()) return failed_restore("read the journal", journal);
-    if (!os::remove(journal)) return failed_restore("remove the journal", journal);
-    if (!os::sync_folder(os::parent_of(journal))) return failed_restore("flush the folder", os::parent_of(journal));
-    return 1;
+};
+
+enum class Verdict { fit, refused, failed };
+
+Verdict refused_because(Recovery& said, const std::string& why) {
+    said.why = why;
+    return Verdict::refused;
 }
 
-// The target rewritten in place under a rollback journal.
+Verdict failed_verdict(const char* doing, const std::string& path) {
+    failed(doing, path);
+    return Verdict::failed;
+}
+
+// Whether this run may remove the journal afterwards: it may write the
+// folder, and in a folder where only an entry's owner may remove it
+// (sticky), it owns the journal or the folder, or is the administrator.
+bool removable(const std::string& folder, const std::string& owner, const std::string& me) {
+    std::string target;
+    os::Info info;
+    if (!os::final_info(folder, target, info) || !os::may_write(target)) return false;
+    if ((info.mode & os::STICKY) == 0 || owner == me || os::is_administrator(me)) return true;
+    Opened opened;
+    std::string folder_owner;
+    return os::open(target, os::Open::read, opened.handle) && os::owner_of(opened.handle, folder_owner) &&
+           folder_owner == me;
+}
+
+// Checks what stands under a journal's name, and reads it whole to check
+// its content against its checksum. Fit only where it is a plain file with
+// one name (opened without following a link, checked on the open entry),
+// made by this user or the administrator, removable by this run, the
+// journal of this very file (id, on the same device), and whole.
+Verdict examine(const std::string& journal, const os::Info& target_info,
+                const os::FileIdentity& id, Recovery& said, Journal& found) {
+    // What it is and whose, told by the entry itself, opened without
+    // following a link and without the right to read it.
+    Opened entry;
+    if (!os::open(journal, os::Open::inspect, entry.handle)) {
+        file_failure::note_system();
+        return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
+    }
+    if (!os::handle_info(entry.handle, found.info)) return failed_verdict("read the journal", journal);
+    if (found.info.kind == os::Kind::link) return refused_because(said, "it is a link");
+    if (found.info.kind == os::Kind::folder) return refused_because(said, "it is a folder");
+    if (found.info.kind != os::Kind::file) return refused_because(said, "it is not a plain file");
+    if (found.info.links != 1) return refused_because(said, "it has more than one name");
+    std::string owner, me;
+    if (!os::owner_of(entry.handle, owner) || !os::process_user(me)) return failed_verdict("read the journal", journal);
+    if (owner != me && !os::is_administrator(owner)) {
+        if (!os::account_name(owner, said.stranger)) said.stranger = owner;
+        return refused_because(said, "it belongs to " + said.stranger);
+    }
+    if (!removable(os::parent_of(journal), owner, me)) return refused_because(said, "this run may not remove it");
+    // The same file, opened to be read.
+    Opened in;
+    os::Info info;
+    if (!os::open(journal, os::Open::read_entry, in.handle)) {
+        file_failure::note_system();
+        return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
+    }
+    if (!os::handle_info(in.handle, info)) return failed_verdict("read the journal", journal);
+    if (info.device != found.info.device || info.file != found.info.file)
+        return refused_because(said, "it changed while it was looked at");
+    found.path = journal;
+    std::string start(HEADER_MAX, '\0');
+    std::size_t have = 0;
+    if (!read_fully(in.handle, start.data(), start.size(), have)) return failed_verdict("read the journal", journal);
+    start.resize(have);
+    if (!start.starts_with(JOURNAL_MAGIC)) return refused_because(said, "it is no journal of TELVOR's");
+    const std::string expected = journal_header(id, 0);
+    const std::size_t size_at = expected.rfind("size ") + 5;
+    if (start.compare(0, size_at, expected, 0, size_at) != 0 || found.info.device != target_info.device)
+        return refused_because(said, "it is the journal of another file");
+    const std::size_t end = start.find("\n\n", size_at);
+    std::uint64_t size = 0;
+    bool digits = end != std::string::npos && end > size_at && end - size_at <= 19;
+    for (std::size_t i = size_at; digits && i < end; ++i) {
+        digits = start[i] >= '0' && start[i] <= '9';
+        size = size * 10 + static_cast<std::uint64_t>(start[i] - '0');
+    }
+    if (!digits) return refused_because(said, "it is incomplete");
+    found.header_size = end + 2;
+    found.content_size = size;
+    if (found.info.size != found.header_size + size + TRAILER_SIZE) return refused_because(said, "it is incomplete");
+
+    // The whole content against its checksum: the bytes read with the
+    // header first, then the rest.
+    std::size_t served = found.header_size;
+    const auto take = [&](char* into, std::size_t want, std::size_t& got) {
+        got = std::min(want, have - std::min(have, served));
+        std::memcpy(into, start.data() + served, got);
+        served += got;
+        std::size_t more = 0;
+        if (got < want && !read_fully(in.handle, into + got, want - got, more)) return false;
+        got += more;
+        return true;
+    };
+    Checksum sum;
+    const std::unique_ptr<char[]> buffer(new char[COPY_BUFFER_SIZE]);
+    for (std::uint64_t left = size; left > 0;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, COPY_BUFFER_SIZE));
+        std::size_t got = 0;
+        if (!take(buffer.get(), want, got)) return failed_verdict("read the journal", journal);
+        if (got != want) return refused_because(said, "it is incomplete");
+        sum.add(buffer.get(), got);
+        left -= got;
+    }
+    std::string trailer(TRAILER_SIZE, '\0');
+    std::size_t got = 0;
+    if (!take(trailer.data(), trailer.size(), got)) return failed_verdict("read the journal", journal);
+    if (trailer != journal_trailer(sum.value())) return refused_because(said, "its content does not match its checksum");
+    if (!in.close()) return failed_verdict("read the journal", journal);
+    return Verdict::fit;
+}
+
+// Puts the old content of a journal found fit back into target, then
+// removes the journal and flushes its folder.
+bool apply(const Journal& journal, const std::string& target, const os::Info& target_info) {
+    Opened in;
+    os::Info info;
+    if (!os::open(journal.path, os::Open::read_entry, in.handle) || !os::handle_info(in.handle, info))
+        return failed("read the journal", journal.path);
+    std::string header(journal.header_size, '\0');
+    std::size_t got = 0;
+    if (info.device != journal.info.device || info.file != journal.info.file || info.size != journal.info.size ||
+        !read_fully(in.handle, header.data(), header.size(), got) || got != header.size()) {
+        if (os::last_error() == 0) os::set_last_error(os::error_code(os::Error::other));
+        return failed("read the journal", journal.path);
+    }
+    if (!overwrite(in.handle, target, target_info, &journal.content_size))
+        return failed("restore the old content of", target);
+    if (!in.close()) return failed("read the journal", journal.path);
+    if (!os::remove(journal.path)) return failed("remove the journal", journal.path);
+    if (!os::sync_folder(os::parent_of(journal.path))) return failed("flush the folder", os::parent_of(journal.path));
+    return true;
+}
+
+// Removes the temporary files of replacements and journals killed before
+// they were whole: plain files beside target named by one of the prefixes
+// and six letters.
+void remove_leftovers(const std::string& target, const std::vector<std::string>& prefixes) {
+    std::vector<std::string> names;
+    const std::string folder = os::parent_of(target);
+    if (!os::list_folder(folder, names)) return;
+    for (const std::string& name : names) {
+        for (const std::string& prefix : prefixes) {
+            const std::string start = os::name_of(prefix);
+            if (name.size() != start.size() + SUFFIX_LENGTH || name.compare(0, start.size(), start) != 0) continue;
+            os::Info info;
+            const std::string leftover = os::join(folder, name);
+            if (os::path_info(leftover, info) && info.kind == os::Kind::file) os::remove(leftover);
+        }
+    }
+}
+
+// The target rewritten in place under a rollback journal beside it.
 bool rewrite_in_place(const Replacement& r) {
-    const std::string journal =
-        r.folder_writable ? journal_beside(r.target) : journal_in(r.journal_folder, r.target);
-    if (!r.folder_writable && r.journal_folder.empty()) {
-        file_failure::note("no folder may take its journal");
-        file_failure::note_path("rewrite", r.target);
+    os::FileIdentity id;
+    if (!os::identify(r.target, id)) return failed("read", r.target);
+    const std::string journal = journal_beside(r.target, id);
+    // What stands under the journal's name now was put there by someone else.
+    os::Info entry;
+    if (!os::path_info(journal, entry)) return failed("write the journal", journal);
+    if (entry.kind != os::Kind::missing) {
+        os::set_last_error(os::error_code(os::Error::exists));
+        file_failure::note("another entry has its name");
+        file_failure::note_path("write the journal", journal);
         return false;
     }
-    if (!write_journal(r, journal)) return false;
+    if (!write_journal(r, journal, id)) return false;
 
     Opened in;
     bool ok = os::open(r.working, os::Open::read, in.handle) || failed("read", r.working);
-    if (ok && !overwrite({}, in.handle, r.target)) ok = failed("rewrite", r.target);
+    if (ok && !overwrite(in.handle, r.target, r.old, nullptr)) ok = failed("rewrite", r.target);
     if (in.handle != os::NO_HANDLE && !in.close() && ok) ok = failed("read", r.working);
     if (ok) {
         // The rewritten file is on the disk: the journal has done its work.
@@ -382,11 +593,15 @@ bool rewrite_in_place(const Replacement& r) {
         os::remove(r.working);
         return true;
     }
-    // Rolled back at once; where even that fails the journal stays for the
-    // next run, and the failure says so.
-    const std::string reason = file_failure_reason(), doing = file_failure_doing(),
+    // Rolled back at once, from the journal as it is on the disk; where
+    // even that fails the journal stays for the next run, and the failure
+    // says so.
+    const std::string reason = file_failure_reason().c_str(), doing = file_failure_doing(),
                       path = file_failure_path().native;
-    if (restore_from_journal(journal, r.target) != 1) {
+    Recovery said;
+    Journal found;
+    const Verdict verdict = examine(journal, r.old, id, said, found);
+    if (verdict != Verdict::fit || !apply(found, r.target, r.old)) {
         file_failure::note((reason + "; its old content waits in " + journal).c_str());
         file_failure::note_path("rewrite", r.target);
         return false;
@@ -398,11 +613,10 @@ bool rewrite_in_place(const Replacement& r) {
 
 }  // namespace
 
-int file_replace(const Path& source, const Path& destination, const Path& journal_folder) {
+int file_replace(const Path& source, const Path& destination) {
     file_failure::clear_path();
     Replacement r;
     r.working = source.native;
-    r.journal_folder = journal_folder.native;
     if (source.empty() || destination.empty()) return refuse(os::Error::missing);
     if (!os::final_info(destination.native, r.target, r.old)) {
         file_failure::note_system();
@@ -430,9 +644,13 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
         file_failure::note("it is not a plain file");
         return 0;
     }
-    // Write protection holds for everyone, full privileges included.
-    if (r.old.kind == os::Kind::file && (r.old.read_only || !os::may_write(r.target)))
-        return refuse(os::Error::refused);
+    // Write protection holds for everyone, full privileges included; the
+    // system's own reason is kept (a read-only file system says so).
+    if (r.old.kind == os::Kind::file && r.old.read_only) return refuse(os::Error::refused);
+    if (r.old.kind == os::Kind::file && !os::may_write(r.target)) {
+        file_failure::note_system();
+        return 0;
+    }
     r.folder = os::parent_of(r.target);
     std::string folder_target;
     if (!os::final_info(r.folder, folder_target, r.folder_info)) {
@@ -441,9 +659,30 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
     }
     if (r.folder_info.kind != os::Kind::folder) return refuse(os::Error::missing);
     r.folder_writable = os::may_write(r.folder);
-    if (r.old.kind == os::Kind::missing && !r.folder_writable) return refuse(os::Error::refused);
-    if (r.old.kind == os::Kind::file && (r.old.links > 1 || !r.folder_writable))
-        return rewrite_in_place(r) ? 1 : 0;
+    if (!r.folder_writable && r.old.kind == os::Kind::missing) {
+        file_failure::note_system();
+        return 0;
+    }
+    if (r.old.kind == os::Kind::file) {
+        // One run at a time on the file, by whatever name.
+        switch (file_claims::hold(r.target, r.old)) {
+        case os::Lock::taken:
+            break;
+        case os::Lock::busy:
+            file_failure::note("another TELVOR run holds the file");
+            return 0;
+        case os::Lock::failed:
+            file_failure::note_system();
+            return 0;
+        }
+        // No journal anywhere but beside the file: a folder that may not be
+        // written takes neither a new file nor a journal.
+        if (!r.folder_writable) {
+            file_failure::note("its folder may not be written, so no journal can guard a rewrite in place");
+            return 0;
+        }
+        if (r.old.links > 1) return rewrite_in_place(r) ? 1 : 0;
+    }
     switch (replace_by_rename(r, r.working_info.device != r.folder_info.device)) {
     case Step::done:
         return 1;
@@ -456,44 +695,51 @@ int file_replace(const Path& source, const Path& destination, const Path& journa
     return 0;
 }
 
-int file_recover(const Path& path, const Path& journal_folder, Path& journal_used) {
-    file_failure::clear_path();
+Path file_journal_path(const Path& path) {
     std::string target;
-    if (!os::final_path(path.native, target)) return RECOVERY_NONE;
-    // The journals this file may have: beside it, and in journal_folder.
-    std::vector<std::string> journals = {journal_beside(target)};
-    if (!journal_folder.empty()) journals.push_back(journal_in(journal_folder.native, target));
+    os::FileIdentity id;
+    if (!os::final_path(path.native, target) || !os::identify(target, id)) return Path();
+    return Path{journal_beside(target, id)};
+}
 
-    // The temporary files of replacements and journals that were killed
-    // before they were whole.
-    std::vector<std::string> prefixes = {temporary_prefix(target)}, names;
-    for (const std::string& journal : journals) prefixes.push_back(temporary_prefix(journal));
-    for (const std::string& prefix : prefixes) {
-        const std::string folder = os::parent_of(prefix), start = os::name_of(prefix);
-        if (!os::list_folder(folder, names)) continue;
-        for (const std::string& name : names) {
-            if (name.size() != start.size() + SUFFIX_LENGTH || name.compare(0, start.size(), start) != 0)
-                continue;
-            os::Info info;
-            const std::string leftover = os::join(folder, name);
-            if (os::path_info(leftover, info) && info.kind == os::Kind::file) os::remove(leftover);
-        }
-    }
-
+Recovery file_recover(const Path& path) {
+    file_failure::clear_path();
+    Recovery said;
+    std::string target;
     os::Info old;
-    if (!os::path_info(target, old) || old.kind != os::Kind::file) return RECOVERY_NONE;
-    for (const std::string& journal : journals) {
-        os::Info info;
-        if (!os::path_info(journal, info) || info.kind != os::Kind::file) continue;
-        switch (restore_from_journal(journal, target)) {
-        case 1:
-            journal_used = Path{journal};
-            return RECOVERY_RESTORED;
-        case -1:
-            return RECOVERY_FAILED;
-        default:
-            break;
-        }
+    if (!os::final_path(path.native, target)) return said;
+    if (!os::path_info(target, old) || old.kind != os::Kind::file) {
+        remove_leftovers(target, {temporary_prefix(target)});
+        return said;
     }
-    return RECOVERY_NONE;
+    os::FileIdentity id;
+    if (!os::identify(target, id)) {
+        failed("read", target);
+        said.outcome = Recovery::Outcome::failed;
+        return said;
+    }
+    const std::string journal = journal_beside(target, id);
+    remove_leftovers(target, {temporary_prefix(target), temporary_prefix(journal)});
+    os::Info entry;
+    if (!os::path_info(journal, entry)) {
+        failed("read the journal", journal);
+        said.outcome = Recovery::Outcome::failed;
+        said.journal = Path{journal};
+        return said;
+    }
+    if (entry.kind == os::Kind::missing) return said;
+    said.journal = Path{journal};
+    Journal found;
+    switch (examine(journal, old, id, said, found)) {
+    case Verdict::fit:
+        said.outcome = apply(found, target, old) ? Recovery::Outcome::restored : Recovery::Outcome::failed;
+        break;
+    case Verdict::refused:
+        said.outcome = Recovery::Outcome::refused;
+        break;
+    case Verdict::failed:
+        said.outcome = Recovery::Outcome::failed;
+        break;
+    }
+    return said;
 }

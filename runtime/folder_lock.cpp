@@ -1,10 +1,12 @@
-// Folder claims: the system's lock on a folder, held until the claim is
-// released or the process ends (the system drops the lock of a process
-// that dies). A folder is claimed once per process however many paths lead
-// to it, since two locks of one process would exclude each other.
+// Folder and file claims: the system's lock on a folder or a file, held
+// until the claim is released or the process ends (the system drops the
+// lock of a process that dies). Each is claimed once per process however
+// many paths lead to it, since two locks of one process would exclude each
+// other.
 #include <vector>
 
 #include "runtime/file.h"
+#include "runtime/file_claims.h"
 #include "runtime/file_failure.h"
 #include "runtime/file_slots.h"
 #include "runtime/os.h"
@@ -13,7 +15,8 @@ namespace {
 
 struct Claim {
     os::Handle held;
-    file_slots::Identity folder;
+    file_slots::Identity identity;
+    bool file;
 };
 
 std::vector<Claim> g_claims;
@@ -31,11 +34,11 @@ int claim(const std::string& folder) {
     if (info.kind != os::Kind::folder) return FOLDER_CLAIMED;
     const file_slots::Identity identity = file_slots::identity_of(info);
     for (const Claim& claimed : g_claims)
-        if (claimed.folder == identity) return FOLDER_CLAIMED;
+        if (!claimed.file && claimed.identity == identity) return FOLDER_CLAIMED;
     os::Handle held = os::NO_HANDLE;
     switch (os::lock_folder(target, info, held)) {
     case os::Lock::taken:
-        g_claims.push_back({held, identity});
+        g_claims.push_back({held, identity, false});
         return FOLDER_CLAIMED;
     case os::Lock::busy:
         return FOLDER_BUSY;
@@ -49,6 +52,33 @@ int claim(const std::string& folder) {
 
 }  // namespace
 
+namespace file_claims {
+
+os::Lock hold(const std::string& path, const os::Info& info) {
+    const file_slots::Identity identity = file_slots::identity_of(info);
+    for (const Claim& claimed : g_claims)
+        if (claimed.file && claimed.identity == identity) return os::Lock::taken;
+    os::Handle held = os::NO_HANDLE;
+    const os::Lock lock = os::lock_file(path, info, held);
+    if (lock == os::Lock::taken) g_claims.push_back({held, identity, true});
+    return lock;
+}
+
+void moved(const os::Info& old, const std::string& path, const os::Info& now) {
+    const file_slots::Identity identity = file_slots::identity_of(old);
+    for (auto claimed = g_claims.begin(); claimed != g_claims.end(); ++claimed) {
+        if (!claimed->file || claimed->identity != identity) continue;
+        os::unlock_folder(claimed->held);
+        g_claims.erase(claimed);
+        // Where another run took the new file first, the next replacement
+        // finds it held and is refused.
+        hold(path, now);
+        return;
+    }
+}
+
+}  // namespace file_claims
+
 int folder_lock(const Path& folder) { return claim(folder.native); }
 
 int folder_lock_of_file(const Path& path) {
@@ -58,7 +88,23 @@ int folder_lock_of_file(const Path& path) {
         file_failure::note_path("lock the folder", os::parent_of(path.native));
         return FOLDER_FAILED;
     }
-    return claim(os::parent_of(target));
+    const int folder = claim(os::parent_of(target));
+    os::Info info;
+    if (folder != FOLDER_CLAIMED || !os::path_info(target, info) || info.kind != os::Kind::file) return folder;
+    switch (file_claims::hold(target, info)) {
+    case os::Lock::taken:
+        return FOLDER_CLAIMED;
+    case os::Lock::busy:
+        return FOLDER_BUSY;
+    case os::Lock::failed:
+        break;
+    }
+    // A file this process may neither read nor write is changed by no step
+    // of the run: there is nothing to guard.
+    if (os::last_error_kind() == os::Error::refused) return FOLDER_CLAIMED;
+    file_failure::note_system();
+    file_failure::note_path("lock", target);
+    return FOLDER_FAILED;
 }
 
 void folder_locks_release() {

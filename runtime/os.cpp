@@ -13,7 +13,8 @@ const char* const CALL_NAMES[CALL_COUNT + 1] = {
     "rename", "remove", "remove_folder", "sync_folder", "set_owner", "set_mode",
     "list_attributes", "get_attribute", "set_attribute", "remove_attribute", "may_write",
     "lock_folder", "unlock_folder", "final_path", "list_folder", "current_folder",
-    "change_folder", "make_folder", "link_text", "process_running", "host_name", "any call"};
+    "change_folder", "make_folder", "link_text", "process_running", "host_name", "identify",
+    "lock_file", "owner_of", "process_user", "account_name", "any call"};
 
 long long g_uses[CALL_COUNT + 1] = {};
 long g_last_error = 0;
@@ -193,6 +194,28 @@ bool process_running(std::uint64_t process, bool& running) {
 }
 
 bool host_name(std::string& name) { return !strikes(HOST_NAME) && checked(calls().host_name(name)); }
+bool identify(const std::string& path, FileIdentity& identity) {
+    return !strikes(IDENTIFY) && checked(calls().identify(path, identity));
+}
+
+Lock lock_file(const std::string& path, const Info& info, Handle& held) {
+    if (strikes(LOCK_FILE)) return Lock::failed;
+    const Lock lock = calls().lock_file(path, info, held);
+    checked(lock == Lock::taken);
+    return lock;
+}
+
+bool owner_of(Handle handle, std::string& account) {
+    return !strikes(OWNER_OF) && checked(calls().owner_of(handle, account));
+}
+
+bool process_user(std::string& account) {
+    return !strikes(PROCESS_USER) && checked(calls().process_user(account));
+}
+
+bool account_name(const std::string& account, std::string& name) {
+    return !strikes(ACCOUNT_NAME) && checked(calls().account_name(account, name));
+}
 
 bool final_info(const std::string& path, std::string& target, Info& info) {
     return final_path(path, target) && path_info(target, info);

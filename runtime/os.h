@@ -23,6 +23,18 @@ namespace os {
 using Handle = std::intptr_t;
 inline constexpr Handle NO_HANDLE = -1;
 
+// What a file is, as the system tells it: its number on its device and
+// something that tells a later file reusing that number apart (its birth
+// time, else its generation number; 0 where the system keeps neither).
+// Windows files have a 128-bit number (file and extra).
+struct FileIdentity {
+    std::uint64_t file = 0;
+    std::uint64_t extra = 0;
+    std::uint64_t born = 0;       // whole seconds of the birth time, or the generation
+    std::uint64_t born_fine = 0;  // the rest of the birth time
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // What a directory entry is.
 enum class Kind : unsigned char { missing, file, folder, link, other };
 
@@ -39,10 +51,17 @@ struct Info {
     std::uint32_t mode = 0;    // permission bits, set-id bits included
     bool read_only = false;    // no write permission at all, whoever asks
 };
+// The POSIX bit of a folder in which only a name's owner (or the folder's)
+// may remove or rename it.
+inline constexpr std::uint32_t STICKY = 01000;
 
 // How a file is opened.
 enum class Open : unsigned char {
     read,            // an existing file, for reading (no FIFO can hang it)
+    read_entry,      // the same without following a link; on Windows also
+                     // with the right to remove it
+    inspect,         // any entry itself, a link not followed, only to tell
+                     // what it is and whose (no right to read it needed)
     write_existing,  // an existing file, for writing in place; nothing is cut
     create_new,      // a new file where no entry is, with the usual permissions
     create_private,  // the same, readable and writable by the user alone
@@ -112,6 +131,17 @@ struct Calls {
     bool (*process_running)(std::uint64_t process, bool& running);
     // This machine's name on the network.
     bool (*host_name)(std::string& name);
+    // What the entry is (a link not followed); links to a missing entry fail.
+    bool (*identify)(const std::string& path, FileIdentity& identity);
+    // Takes the lock of a file (info: what path_info told of it) for this
+    // process, as lock_folder a folder's; unlock_folder lets go of it.
+    Lock (*lock_file)(const std::string& path, const Info& info, Handle& held);
+    // The account that owns an open file, and the one this process acts
+    // as: the system's id of it as text (a number, a SID).
+    bool (*owner_of)(Handle handle, std::string& account);
+    bool (*process_user)(std::string& account);
+    // An account's name for people ("anna", "PC\\anna").
+    bool (*account_name)(const std::string& account, std::string& name);
 };
 
 // A platform's table, from entries named sys_open, sys_read and so on.
@@ -123,7 +153,8 @@ struct Calls {
             sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
             sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
             sys_change_folder, sys_make_folder, sys_link_text, sys_process_running,          \
-            sys_host_name                                                                     \
+            sys_host_name, sys_identify, sys_lock_file, sys_owner_of, sys_process_user,       \
+            sys_account_name                                                                  \
     }
 
 // The entries by number, for counting and for the fault seam.
@@ -134,6 +165,7 @@ enum Call : int {
     SYNC_FOLDER, SET_OWNER, SET_MODE, LIST_ATTRIBUTES, GET_ATTRIBUTE, SET_ATTRIBUTE,
     REMOVE_ATTRIBUTE, MAY_WRITE, LOCK_FOLDER, UNLOCK_FOLDER, FINAL_PATH, LIST_FOLDER,
     CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER, LINK_TEXT, PROCESS_RUNNING, HOST_NAME,
+    IDENTIFY, LOCK_FILE, OWNER_OF, PROCESS_USER, ACCOUNT_NAME,
     CALL_COUNT
 };
 // The name of an entry ("write", "rename", ...).
@@ -163,8 +195,10 @@ Cause error_cause(long code);
 const char* error_text(long code, char* buffer, std::size_t size);
 // The platform's code for an error of that kind (for the fault seam).
 long error_code(Error kind);
-// The error code the system holds now (errno, GetLastError).
+// The error code the system holds now (errno, GetLastError), and setting
+// it (for an entry that replaces the system's, as a test's may).
 long system_error();
+void set_system_error(long code);
 // The code the last failed call left, and its kind.
 long last_error();
 void set_last_error(long code);
@@ -183,6 +217,9 @@ std::vector<std::string> process_arguments(int argc, char** argv);
 std::vector<std::string> command_line_tokens(const std::string& line);
 // The directory separator ("/" or "\").
 extern const char* const SEPARATOR;
+// Whether an account is the system's administrator (root; on Windows
+// Administrators or SYSTEM).
+bool is_administrator(const std::string& account);
 // Whether names are Windows names ("\" and "/" separate, "C:" drives,
 // letter case ignored).
 extern const bool WINDOWS_NAMES;
@@ -217,6 +254,11 @@ bool make_folder(const std::string& path);
 bool link_text(const std::string& path, std::string& text);
 bool process_running(std::uint64_t process, bool& running);
 bool host_name(std::string& name);
+bool identify(const std::string& path, FileIdentity& identity);
+Lock lock_file(const std::string& path, const Info& info, Handle& held);
+bool owner_of(Handle handle, std::string& account);
+bool process_user(std::string& account);
+bool account_name(const std::string& account, std::string& name);
 // The entry a path finally names (final_path) and what it is (path_info).
 bool final_info(const std::string& path, std::string& target, Info& info);
 

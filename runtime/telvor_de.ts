@@ -128,12 +128,80 @@
         <translation>die Datei hat sich beim Kopieren geändert</translation>
     </message>
     <message>
-        <source>the journal is incomplete</source>
-        <translation>das Journal ist unvollständig</translation>
+        <source>The last run on %1 was interrupted. Its old content was put back from %2.</source>
+        <translation>Der letzte Lauf mit %1 wurde unterbrochen. Ihr alter Inhalt wurde aus %2 zurückgeschrieben.</translation>
     </message>
     <message>
-        <source>no folder may take its journal</source>
-        <translation>kein Ordner kann sein Journal aufnehmen</translation>
+        <source>The last run by %1 on %2 was interrupted, and its journal %3 belongs to %1. TELVOR leaves %2 alone until %1 runs TELVOR on it again or %3 is removed.</source>
+        <translation>Der letzte Lauf von %1 mit %2 wurde unterbrochen, und sein Journal %3 gehört %1. TELVOR lässt %2 unberührt, bis %1 TELVOR wieder damit startet oder %3 entfernt ist.</translation>
+    </message>
+    <message>
+        <source>%1 has the name of the journal of %2, but %3. TELVOR leaves %2 alone until %1 is removed.</source>
+        <translation>%1 trägt den Namen des Journals von %2, aber %3. TELVOR lässt %2 unberührt, bis %1 entfernt ist.</translation>
+    </message>
+    <message>
+        <source>it is a link</source>
+        <translation>es ist eine Verknüpfung</translation>
+    </message>
+    <message>
+        <source>it has more than one name</source>
+        <translation>es hat mehr als einen Namen</translation>
+    </message>
+    <message>
+        <source>this run may not remove it</source>
+        <translation>dieser Lauf darf es nicht entfernen</translation>
+    </message>
+    <message>
+        <source>it is no journal of TELVOR's</source>
+        <translation>es ist kein Journal von TELVOR</translation>
+    </message>
+    <message>
+        <source>it is the journal of another file</source>
+        <translation>es ist das Journal einer anderen Datei</translation>
+    </message>
+    <message>
+        <source>it is incomplete</source>
+        <translation>es ist unvollständig</translation>
+    </message>
+    <message>
+        <source>its content does not match its checksum</source>
+        <translation>sein Inhalt passt nicht zu seiner Prüfsumme</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>es kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>it changed while it was looked at</source>
+        <translation>es hat sich beim Prüfen geändert</translation>
+    </message>
+    <message>
+        <source>another TELVOR run holds the file</source>
+        <translation>ein anderer TELVOR-Lauf hält die Datei</translation>
+    </message>
+    <message>
+        <source>its folder may not be written, so no journal can guard a rewrite in place</source>
+        <translation>ihr Ordner darf nicht beschrieben werden, also kann kein Journal ein Überschreiben an Ort und Stelle absichern</translation>
+    </message>
+    <message>
+        <source>another entry has its name</source>
+        <translation>ein anderer Eintrag trägt seinen Namen</translation>
+    </message>
+    <message>
+        <source>another file took its name</source>
+        <translation>eine andere Datei hat ihren Namen übernommen</translation>
+    </message>
+    <message>
+        <source>the file ended early</source>
+        <translation>die Datei endete zu früh</translation>
+    </message>
+    <message>
+        <source>cannot lock %1: %2</source>
+        <translation>kann %1 nicht sperren: %2</translation>
+    </message>
+    <message>
+        <source>TELVOR cannot enter the folder of this Event file:</source>
+        <translation>TELVOR kann den Ordner dieser Event-Datei nicht öffnen:</translation>
     </message>
     <message>
         <source>it does not exist</source>

@@ -6,10 +6,14 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -67,6 +71,12 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
     switch (how) {
     case os::Open::read:
         fd = open_fd(path, O_RDONLY | O_NONBLOCK);
+        break;
+    case os::Open::read_entry:
+        fd = open_fd(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+        break;
+    case os::Open::inspect:
+        fd = open_fd(path, O_PATH | O_NOFOLLOW);
         break;
     case os::Open::write_existing:
         fd = open_fd(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
@@ -342,6 +352,79 @@ bool sys_host_name(std::string& name) {
     return true;
 }
 
+// The birth time where the file system keeps one, else the generation
+// number (which needs the file open).
+bool sys_identify(const std::string& path, os::FileIdentity& identity) {
+    struct statx s;
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &s) != 0) return false;
+    identity = os::FileIdentity{};
+    identity.file = s.stx_ino;
+    if ((s.stx_mask & STATX_BTIME) != 0) {
+        identity.born = static_cast<std::uint64_t>(s.stx_btime.tv_sec);
+        identity.born_fine = s.stx_btime.tv_nsec;
+        return true;
+    }
+    const int fd = open_fd(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    int generation = 0;
+    if (fd >= 0 && ::ioctl(fd, FS_IOC_GETVERSION, &generation) == 0) identity.born = static_cast<unsigned>(generation);
+    if (fd >= 0) ::close(fd);
+    return true;
+}
+
+// An advisory lock on the file itself, through a descriptor of its own
+// (for reading, or for writing where it may only be written).
+os::Lock sys_lock_file(const std::string& path, const os::Info& info, Handle& held) {
+    int fd = open_fd(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) fd = open_fd(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return os::Lock::failed;
+    struct stat s;
+    int error = 0;
+    if (::fstat(fd, &s) != 0) {
+        error = errno;
+    } else if (static_cast<std::uint64_t>(s.st_dev) != info.device || static_cast<std::uint64_t>(s.st_ino) != info.file) {
+        error = ESTALE;  // another file took the name meanwhile
+    } else if (retrying([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0) {
+        held = fd;
+        return os::Lock::taken;
+    } else {
+        error = errno;
+    }
+    ::close(fd);
+    errno = error;
+    return error == EWOULDBLOCK ? os::Lock::busy : os::Lock::failed;
+}
+
+bool sys_owner_of(Handle handle, std::string& account) {
+    struct stat s;
+    if (::fstat(fd_of(handle), &s) != 0) return false;
+    account = std::to_string(s.st_uid);
+    return true;
+}
+
+bool sys_process_user(std::string& account) {
+    account = std::to_string(::geteuid());
+    return true;
+}
+
+bool sys_account_name(const std::string& account, std::string& name) {
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long uid = std::strtoul(account.c_str(), &end, 10);
+    if (account.empty() || *end != '\0') {
+        errno = EINVAL;
+        return false;
+    }
+    struct passwd entry, *found = nullptr;
+    std::string buffer(16384, '\0');
+    const int error = ::getpwuid_r(static_cast<uid_t>(uid), &entry, buffer.data(), buffer.size(), &found);
+    if (error != 0 || found == nullptr) {
+        errno = error != 0 ? error : ENOENT;
+        return false;
+    }
+    name = found->pw_name;
+    return true;
+}
+
 }  // namespace
 
 namespace os {
@@ -352,6 +435,7 @@ const char* const SEPARATOR = "/";
 const bool WINDOWS_NAMES = false;
 
 long system_error() { return errno; }
+void set_system_error(long code) { errno = static_cast<int>(code); }
 
 Error error_kind(long code) {
     switch (code) {
@@ -401,6 +485,8 @@ long error_code(Error kind) {
 }
 
 bool same_name(const std::string& a, const std::string& b) { return a == b; }
+
+bool is_administrator(const std::string& account) { return account == "0"; }
 
 void process_setup() {
     // Exceeding the file-size limit, or writing to a pipe nobody reads, fails

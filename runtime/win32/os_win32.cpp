@@ -9,10 +9,15 @@
 #include "runtime/os.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
+#include <memory>
 
 #include "runtime/codepage.h"
 #include "runtime/win32/win32_io.h"
+// After the program's own headers: they bring a type named byte.
+#include <aclapi.h>
+#include <sddl.h>
 
 namespace {
 
@@ -26,11 +31,55 @@ constexpr std::size_t MAX_TRANSFER = 1u << 30;
 HANDLE handle_of(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 Handle from_handle(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
 
+// Memory the system hands out with LocalAlloc, freed with LocalFree.
+struct LocalMemory {
+    void* memory = nullptr;
+    ~LocalMemory() {
+        if (memory != nullptr) ::LocalFree(memory);
+    }
+};
+
+// A SID as text ("S-1-5-21-...").
+bool sid_text(PSID sid, std::string& text) {
+    LPWSTR wide_text = nullptr;
+    if (!::ConvertSidToStringSidW(sid, &wide_text)) return false;
+    text = native_of(wide_text, std::wcslen(wide_text));
+    ::LocalFree(wide_text);
+    return true;
+}
+
+bool sys_process_user(std::string& account) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[size > 0 ? size : 1]);
+    bool ok = size > 0 && ::GetTokenInformation(token, TokenUser, buffer.get(), size, &size) &&
+              sid_text(reinterpret_cast<TOKEN_USER*>(buffer.get())->User.Sid, account);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(token);
+    ::SetLastError(error);
+    return ok;
+}
+
 bool sys_open(const std::string& path, os::Open how, Handle& handle) {
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
     DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+    // A private file's access control list lets in its maker alone.
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    LocalMemory descriptor;
     switch (how) {
     case os::Open::read:
+        break;
+    case os::Open::read_entry:
+        access = GENERIC_READ | DELETE;
+        share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+        break;
+    case os::Open::inspect:
+        access = READ_CONTROL | FILE_READ_ATTRIBUTES;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
         break;
     case os::Open::write_existing:
         access = GENERIC_READ | GENERIC_WRITE;
@@ -42,10 +91,20 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
         access = GENERIC_WRITE;
         share = 0;
         disposition = CREATE_NEW;
+        if (how == os::Open::create_private) {
+            std::string user;
+            if (!sys_process_user(user)) return false;
+            const std::wstring sddl = L"D:P(A;;FA;;;" + telvor_win32::wide(user) + L")";
+            if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                       &descriptor.memory, nullptr))
+                return false;
+            security.lpSecurityDescriptor = descriptor.memory;
+        }
         break;
     }
-    const HANDLE opened =
-        ::CreateFileW(system_path(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    const HANDLE opened = ::CreateFileW(system_path(path).c_str(), access, share,
+                                        security.lpSecurityDescriptor != nullptr ? &security : nullptr,
+                                        disposition, flags, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return false;
     handle = from_handle(opened);
     return true;
@@ -181,15 +240,14 @@ bool sys_remove_attribute(Handle, const std::string&) { return true; }
 // attribute is in its Info.
 bool sys_may_write(const std::string&) { return true; }
 
-// A named mutex per folder, named after the folder's identity: whoever
-// creates the name first holds the folder, and the system closes the
-// handles of a process that ends, however it ends. The global namespace
-// spans the sessions of one machine; where it is refused the session's own
-// serves.
-os::Lock sys_lock_folder(const std::string&, const os::Info& info, Handle& held) {
+// A named mutex per folder or file, named after its identity: whoever
+// creates the name first holds it, and the system closes the handles of a
+// process that ends, however it ends. The global namespace spans the
+// sessions of one machine; where it is refused the session's own serves.
+os::Lock lock_by_name(const wchar_t* kind, const os::Info& info, Handle& held) {
     wchar_t name[96];
     for (const wchar_t* space : {L"Global\\", L"Local\\"}) {
-        std::swprintf(name, std::size(name), L"%lsTELVOR-folder-%08lx-%016llx", space,
+        std::swprintf(name, std::size(name), L"%lsTELVOR-%ls-%08lx-%016llx", space, kind,
                       static_cast<unsigned long>(info.device), static_cast<unsigned long long>(info.file));
         const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name);
         if (mutex == nullptr) continue;
@@ -202,6 +260,14 @@ os::Lock sys_lock_folder(const std::string&, const os::Info& info, Handle& held)
         return os::Lock::taken;
     }
     return os::Lock::failed;
+}
+
+os::Lock sys_lock_folder(const std::string&, const os::Info& info, Handle& held) {
+    return lock_by_name(L"folder", info, held);
+}
+
+os::Lock sys_lock_file(const std::string&, const os::Info& info, Handle& held) {
+    return lock_by_name(L"file", info, held);
 }
 
 bool sys_unlock_folder(Handle held) { return ::CloseHandle(handle_of(held)) != 0; }
@@ -297,6 +363,65 @@ bool sys_host_name(std::string& name) {
     return true;
 }
 
+// The 128-bit file number (Windows 8 on; the 64-bit one before) and the
+// creation time.
+bool sys_identify(const std::string& path, os::FileIdentity& identity) {
+    const HANDLE handle = ::CreateFileW(system_path(path).c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    struct {
+        ULONGLONG volume;
+        unsigned char file[16];
+    } id_info;
+    constexpr auto FILE_ID_INFO_CLASS = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+    BY_HANDLE_FILE_INFORMATION data;
+    const bool ok = ::GetFileInformationByHandle(handle, &data) != 0;
+    const bool long_id = ok && ::GetFileInformationByHandleEx(handle, FILE_ID_INFO_CLASS, &id_info, sizeof id_info);
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(handle);
+    if (!ok) {
+        ::SetLastError(error);
+        return false;
+    }
+    identity = os::FileIdentity{};
+    if (long_id) {
+        std::memcpy(&identity.file, id_info.file, 8);
+        std::memcpy(&identity.extra, id_info.file + 8, 8);
+    } else {
+        identity.file = (static_cast<std::uint64_t>(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    }
+    const std::uint64_t created =
+        (static_cast<std::uint64_t>(data.ftCreationTime.dwHighDateTime) << 32) | data.ftCreationTime.dwLowDateTime;
+    identity.born = created / 10000000;
+    identity.born_fine = created % 10000000 * 100;
+    return true;
+}
+
+bool sys_owner_of(Handle handle, std::string& account) {
+    PSID owner = nullptr;
+    LocalMemory descriptor;
+    const DWORD error = ::GetSecurityInfo(handle_of(handle), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                          nullptr, nullptr, nullptr, &descriptor.memory);
+    if (error != ERROR_SUCCESS) {
+        ::SetLastError(error);
+        return false;
+    }
+    return sid_text(owner, account);
+}
+
+bool sys_account_name(const std::string& account, std::string& name) {
+    LocalMemory sid;
+    if (!::ConvertStringSidToSidW(telvor_win32::wide(account).c_str(), &sid.memory)) return false;
+    wchar_t user[256], domain[256];
+    DWORD user_size = 256, domain_size = 256;
+    SID_NAME_USE use;
+    if (!::LookupAccountSidW(nullptr, sid.memory, user, &user_size, domain, &domain_size, &use)) return false;
+    name = (domain_size > 0 ? native_of(domain, domain_size) + "\\" : std::string()) + native_of(user, user_size);
+    return true;
+}
+
 }  // namespace
 
 namespace os {
@@ -307,6 +432,7 @@ const char* const SEPARATOR = "\\";
 const bool WINDOWS_NAMES = true;
 
 long system_error() { return static_cast<long>(::GetLastError()); }
+void set_system_error(long code) { ::SetLastError(static_cast<DWORD>(code)); }
 
 Error error_kind(long code) {
     switch (static_cast<DWORD>(code)) {
@@ -382,6 +508,10 @@ bool same_name(const std::string& a, const std::string& b) {
     const std::wstring first = telvor_win32::wide(a), second = telvor_win32::wide(b);
     return ::CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
                                   static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool is_administrator(const std::string& account) {
+    return account == "S-1-5-32-544" || account == "S-1-5-18";  // Administrators, SYSTEM
 }
 
 void process_setup() {}

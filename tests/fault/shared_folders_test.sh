@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Event files and working-file names that are links, FIFOs, write-protected
-# or shared between users; folders that may be written but not read.
+# or shared between users; folders that may be written but not read;
+# journals made by another user, planted, or of another name of the file.
 source "$(dirname "$0")/lib.sh"
 [[ $(id -u) == 0 ]] || { echo "SKIP: acting as other users needs root"; exit 0; }
 snapshot() { find "$@" -printf '%p %u:%g %m %s\n' | sort; find "$@" -type f -readable -exec md5sum {} + | sort; }
@@ -71,12 +72,105 @@ expect owner 0 emptied
 [[ $(identity "$tv") == "$kept" ]] || fail "owner: identity changed: $(identity "$tv")"
 [[ $(stat -c %i "$tv") != "$inode" ]] || fail "owner: rewritten in place, not renamed"
 
-# A writable file in a folder its user may not write: rewritten in place, the journal in the Program directory.
+# A writable file in a folder its user may not write: no journal can lie beside it, and none lies
+# elsewhere: refused, nothing touched.
 shared "$work/ro/e.telvor" $A:$A 755
+before=$(snapshot "$work/ro")
 as $B readonly-folder "$pb" --param "$work/ro/e.telvor"
-expect_new readonly-folder "$work/ro/e.telvor"
-[[ $(ls -A "$work/ro") == e.telvor ]] || fail "readonly-folder: left in the folder: $(ls -A "$work/ro")"
+expect readonly-folder 1 kept
+[[ $(snapshot "$work/ro") == "$before" ]] || fail "readonly-folder: the folder changed"
+grep -q "^telvor: cannot replace $work/ro/e.telvor: its folder may not be written" "$work/readonly-folder.err" ||
+    fail "readonly-folder: stderr: $(cat "$work/readonly-folder.err")"
 no_working_files shared "$work/tv" "$pa" "$pb"
+
+# Journals. crash USER NAME FOLDER FILE: a run of the user's killed where it first cuts a file
+# (the Event file, rewritten in place, is then overwritten and its journal whole beside it).
+crash() {
+    as=(strace -f -qq -o /dev/null -e trace=ftruncate -e inject=ftruncate:signal=KILL:when=1
+        setpriv --reuid="$1" --regid="$1" --groups="$TV")
+    run "$2" "$3" yes --param "$4" 2>/dev/null; as=()
+    [[ -f $(journal_of "$4") ]] || fail "$2: no journal left"
+}
+journal_of() { printf '%s/.telvor-journal-%x-%x' "${1%/*}" $(stat -c '%i %W' "$1"); }
+refused() {  # name, file, journal, words: the run changed nothing, kept the clipboard, said why
+    expect "$1" 1 kept
+    grep -q "$4" "$work/$1.err" && grep -q "^\[message\] .*$4" "$work/$1.out" ||
+        fail "$1: not said: $(cat "$work/$1.err")"
+    grep -qF -- "$3" "$work/$1.err" || fail "$1: the journal is not named"
+}
+# Another user's crashed journal beside the owner's file, in sticky and group folders, made
+# readable: never applied, never deleted, the refusal names it and its maker; that user's next
+# run restores.
+for mode in 1777 3775 2775; do
+    e=$work/j$mode/e.telvor
+    shared "$e" $A:$TV "$mode"
+    crash $B "crash-$mode" "$pb" "$e"
+    j=$(journal_of "$e") && torn=$(md5sum <"$e") && held=$(md5sum <"$j")
+    [[ $(stat -c '%u %a' "$j") == "$B 600" ]] || fail "crash-$mode: journal $(stat -c '%u %a' "$j"), not $B 600"
+    chmod 644 "$j"  # as its maker may: readable, it is refused for its maker alone
+    as $A "owner-$mode" "$pa" --param "$e"
+    refused "owner-$mode" "$e" "$j" "The last run by $B on $e was interrupted, and its journal $j belongs to $B"
+    [[ $(md5sum <"$e") == "$torn" && $(md5sum <"$j") == "$held" ]] || fail "owner-$mode: the file or journal changed"
+    as $B "again-$mode" "$pb" --param "$e"
+    expect_new "again-$mode" "$e"
+    grep -q "Its old content was put back from $j" "$work/again-$mode.err" || fail "again-$mode: not restored"
+    [[ ! -e $j ]] || fail "again-$mode: the journal stays"
+done
+# Under a journal's name, planted by the other user: a link, a hard link, a FIFO, a folder.
+for kind in link hardlink fifo folder; do
+    e=$work/p$kind/e.telvor
+    shared "$e" $A:$A 1777
+    j=$(journal_of "$e")
+    case $kind in
+        link) setpriv --reuid=$B --regid=$B --clear-groups ln -s "$work/elsewhere" "$j" ;;
+        hardlink) setpriv --reuid=$B --regid=$B --clear-groups bash -c "echo x >'$j.own' && ln '$j.own' '$j'" ;;
+        fifo) setpriv --reuid=$B --regid=$B --clear-groups mkfifo "$j" ;;
+        folder) setpriv --reuid=$B --regid=$B --clear-groups mkdir "$j" ;;
+    esac
+    before=$(snapshot "${e%/*}")
+    as $A "planted-$kind" "$pa" --param "$e"
+    refused "planted-$kind" "$e" "$j" "has the name of the journal of $e"
+    [[ $(snapshot "${e%/*}") == "$before" ]] || fail "planted-$kind: the folder changed"
+done
+# A journal's name in a shared Program directory means nothing: the owner's file in a private
+# home is worked on as usual, the planted file left alone.
+home=$work/home-a && mkdir -m 700 "$home" && chown $A:$A "$home" && make_events "$home/e.telvor" 50 && chown $A "$home/e.telvor"
+shared_program=$(program $B shared-program) && chmod 1777 "$shared_program"
+planted=$shared_program/$(basename "$(journal_of "$home/e.telvor")")
+setpriv --reuid=$B --regid=$B --clear-groups bash -c "head -c 100 '$home/../events.orig' >'$planted' 2>/dev/null; echo x >>'$planted'"
+as $A shared-program "$shared_program" --param "$home/e.telvor"
+expect_new shared-program "$home/e.telvor"
+[[ -f $planted ]] || fail "shared-program: the planted file went"
+# Two names of one file in two folders, run at once: the second run is refused. The first stops
+# where it first cuts the file, holding its locks.
+mkdir "$work/n1" "$work/n2" && make_events "$work/n1/e.telvor" 50 && ln "$work/n1/e.telvor" "$work/n2/f.telvor"
+strace -qq -o "$work/first.trace" -e trace=ftruncate -e inject=ftruncate:signal=STOP:when=1 \
+    "$tool" --param "$work/n1/e.telvor" --clipboard "$work/guide.txt" --answer yes >"$work/first.out" 2>&1 &
+first=$!
+for ((i = 0; i < 1200; i++)); do
+    grep -q 'stopped by SIGSTOP' "$work/first.trace" 2>/dev/null && break
+    sleep 0.05
+done
+grep -q 'stopped by SIGSTOP' "$work/first.trace" || fail "two-names: the first run did not stop"
+before=$(snapshot "$work/n1" "$work/n2")
+run second "$pa" yes --param "$work/n2/f.telvor"
+expect second 4 kept
+grep -qF '[message] TELVOR is already running on this Event file:\n' "$work/second.out" || fail "second: $(cat "$work/second.out")"
+[[ $(snapshot "$work/n1" "$work/n2") == "$before" ]] || fail "second: files changed"
+kill -CONT "$(cat /proc/$first/task/$first/children)"
+wait "$first" || fail "two-names: the first run failed: $(cat "$work/first.out")"
+grep -q $'^05.12.2009 18:00 + Neue Sendung 19\r$' "$work/n2/f.telvor" || fail "two-names: the first run's events missing"
+# Long names that share their first 240 bytes: each file's journal its own.
+long=$work/long/$(printf 'x%.0s' {1..240}) && mkdir "$work/long"
+for end in a b; do make_events "$long$end.telvor" 50 && ln "$long$end.telvor" "$work/long/$end.link"; done
+crash 0 long-crash "$pa" "${long}a.telvor"
+run long-b "$pa" yes --param "${long}b.telvor"
+expect_new long-b "${long}b.telvor"
+[[ -f $(journal_of "${long}a.telvor") ]] || fail "long-b: the other file's journal went"
+run long-a "$pa" yes --param "${long}a.telvor"
+expect_new long-a "${long}a.telvor"
+grep -q "Its old content was put back" "$work/long-a.err" || fail "long-a: not restored"
+no_working_files journals "$work"/j* "$work/long" "$work/n1" "$work/n2" "$pa" "$pb"
 
 # A file the user may write but not read, and a FIFO, picked in the dialog.
 u=$(new_folder unreadable) && cp "$work/events.orig" "$u/secret.telvor" && mkfifo "$u/pipe.telvor"

@@ -1,9 +1,12 @@
 // Line files in File slots, replacing a file by a working file, process services; on POSIX also
-// private working files, a write cut short, a folder lock through a link. (Links, FIFOs: fault tests.)
+// private working files, a read-only file system, folder and file locks through links. (Links,
+// FIFOs: fault tests.)
 #include "runtime/file.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -14,7 +17,6 @@
 #include "runtime/scripted/scripted_window.h"
 #include "support/test_support.h"
 #ifndef _WIN32
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,36 +150,37 @@ TEST_F(Files, FailureReasonsInPlainWords) {
 
 TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     const std::string old = "old 1\r\nold 2\r\n";
-    const Path journals{dir.path()};
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     write_bytes(dir.file("event.telvor"), old);
     fs::create_hard_link(dir.file("event.telvor"), dir.file("alias"));
     ASSERT_NE(file_open_read(1, at("alias")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
     file_close(1);
     fs::remove(dir.file("alias"));
     ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor")), 0);
     file_close(2);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
     // Nothing left to move: the message names the working file, not the target.
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor"), journals), 0);
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
     EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
     EXPECT_EQ(folder_entries(dir.path()), 2);
 }
 
 // Only temporary files of the file's own patterns go: its or its journal's name, ".telvor-tmp-", six characters.
 TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
-    for (const char* name : {"e.telvor", "e.telvor.telvor-tmp-a1B2c3", "e.telvor.telvor-tmp-a1B2c",
-                             "e.telvor.telvor-tmp-a1B2c3d", "f.telvor.telvor-tmp-a1B2c3",
-                             "e.telvor.telvor-journal.telvor-tmp-xYz012"})
-        write_bytes(dir.file(name), "x");
-    Path journal;
-    EXPECT_EQ(file_recover(at("e.telvor"), Path{dir.path()}, journal), RECOVERY_NONE);
+    write_bytes(dir.file("e.telvor"), "x");
+    const std::string journal = file_journal_path(at("e.telvor")).native;
+    ASSERT_EQ(fs::path(journal).parent_path(), fs::path(dir.file("e.telvor")).parent_path());
+    for (const std::string& name : {dir.file("e.telvor.telvor-tmp-a1B2c3"), dir.file("e.telvor.telvor-tmp-a1B2c"),
+                                    dir.file("e.telvor.telvor-tmp-a1B2c3d"), dir.file("f.telvor.telvor-tmp-a1B2c3"),
+                                    journal + ".telvor-tmp-xYz012"})
+        write_bytes(name, "x");
+    EXPECT_EQ(file_recover(at("e.telvor")).outcome, Recovery::Outcome::none);
     EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-tmp-a1B2c3")));
-    EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-journal.telvor-tmp-xYz012")));
+    EXPECT_FALSE(file_exists_on_disk(journal + ".telvor-tmp-xYz012"));
     EXPECT_EQ(folder_entries(dir.path()), 4);
 }
 
@@ -221,31 +224,35 @@ TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     EXPECT_FALSE(file_exists_on_disk(dir.file("elsewhere")));
 }
 
-// A direct write cut short by the file-size limit (set in a child) is reported by the close.
-TEST_F(Files, WriteCutShortByTheFileSizeLimitIsReportedByClose) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        char name[] = "telvor", *argv[] = {name, nullptr};
-        program_start(1, argv);
-        struct rlimit limit = {10000, 10000};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || file_create(2, at("big")) == 0) ::_exit(3);
-        file_write_line(2, std::string(3 * FILE_BUFFER_SIZE, 'x'));
-        ::_exit(file_close(2) == 0 && !file_failure_reason().empty() ? 0 : 1);
-    }
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_EQ(fs::file_size(dir.file("big")), 10000u);
+// A read-only file system is named as such, not as a refusal of the program's own.
+TEST_F(Files, ReadOnlyFileSystemIsSaidAsSuch) {
+    write_bytes(dir.file("e.telvor"), "old\r\n");
+    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
+    os::calls().may_write = [](const std::string&) {
+        os::set_system_error(EROFS);
+        return false;
+    };
+    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("e.telvor")), 0);
+    os::calls() = os::SYSTEM_CALLS;
+    EXPECT_EQ(file_failure_reason(), std::strerror(EROFS));
+    EXPECT_EQ(read_bytes(dir.file("e.telvor")), "old\r\n");
 }
 
-// A folder another process holds is busy also by a link from elsewhere to a file in it.
-TEST_F(Files, FolderLockOfAFileFollowsLinks) {
-    ScratchDir elsewhere;
+// A folder another process holds is busy also by a link from elsewhere to a
+// file in it; a file it holds, also by its second name in another folder.
+TEST_F(Files, FolderAndFileLocksFollowLinks) {
+    ScratchDir elsewhere, third;
     write_bytes(dir.file("e.telvor"), "");
     ASSERT_EQ(::symlink(dir.file("e.telvor").c_str(), elsewhere.file("e.telvor").c_str()), 0);
-    const LockHolder other(dir.path());
+    fs::create_hard_link(dir.file("e.telvor"), third.file("second.telvor"));
+    {
+        const LockHolder other(dir.path());
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
+    }
+    const LockHolder other(dir.file("e.telvor"), true);
     ASSERT_TRUE(other.held());
-    EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
+    EXPECT_EQ(folder_lock_of_file(Path{third.file("second.telvor")}), FOLDER_BUSY);
 }
 #endif
 

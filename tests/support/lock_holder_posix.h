@@ -1,5 +1,6 @@
-// Another process holding a folder's lock until destroyed (the child is
-// killed, the system drops its lock); held(): the child claimed it.
+// Another process holding a folder's lock (or a file's and its folder's)
+// until destroyed (the child is killed, the system drops its locks);
+// held(): the child claimed it.
 #pragma once
 
 #include <csignal>
@@ -12,11 +13,12 @@
 
 class LockHolder {
 public:
-    explicit LockHolder(const std::string& folder) {
+    explicit LockHolder(const std::string& folder, bool file = false) {
         int ready[2];
         if (::pipe(ready) != 0) return;
         if ((pid_ = ::fork()) == 0) {
-            const char byte = folder_lock(Path{folder}) == FOLDER_CLAIMED ? 'y' : 'n';
+            const int claimed = file ? folder_lock_of_file(Path{folder}) : folder_lock(Path{folder});
+            const char byte = claimed == FOLDER_CLAIMED ? 'y' : 'n';
             if (::write(ready[1], &byte, 1) == 1) ::pause();
             ::_exit(0);
         }

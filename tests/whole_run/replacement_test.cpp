@@ -1,6 +1,7 @@
 // Whole runs whose file calls fail once, at each of their uses in turn, or
-// end the process at each call; the Event file renamed over or rewritten in
-// place (it has a second name), on one file system and on two.
+// end the process at each call; the Event file (larger than one buffer, so
+// that a rewrite can be torn) renamed over or rewritten in place (it has a
+// second name), on one file system and on two.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -24,10 +26,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A finished run's Event file: every record marked.
-const std::string OLD_FILE =
-    "04.12.2009 20:15 + Alt\r\nGenre: Krimi\r\nFall.\r\n\r\n"
-    "04.12.2009 21:45 + Nachtcafe\r\nGenre: Talk\r\nGaeste.\r\n\r\n";
+// An Event file of records not marked yet (the marking changes its first
+// line as its last), larger than a File slot's buffer.
+const std::string OLD_FILE = [] {
+    std::string records;
+    for (int i = 0; records.size() <= FILE_BUFFER_SIZE; ++i)
+        records += "04.12.2009 20:15   Folge " + std::to_string(i) + "\r\nGenre: Krimi\r\nFall.\r\n\r\n";
+    return records;
+}();
 const char* const ATTRIBUTE = "user.telvor-test";
 constexpr std::uint32_t MODE = 0604;  // where the system has permission bits
 constexpr std::uint32_t OTHER_OWNER = 4321;
@@ -43,6 +49,7 @@ struct Outcome {
     int status = -1;
     std::string event_file, errors;  // errors: the run's stderr
     bool cleared = false;
+    std::vector<Text> messages;          // the message boxes shown
     std::vector<std::string> leftovers;  // working files, temporary files, journals
 };
 
@@ -88,7 +95,7 @@ struct Place {
     }
 
     // One run with the sample Guide text; the calls are counted from its start.
-    Outcome run(int answer) const {
+    Outcome run(int answer, const std::string& spelling = "") const {
         os::reset_uses();
         Outcome outcome;
         ScriptedWindow window;
@@ -96,11 +103,12 @@ struct Place {
         window.clipboard_has_text = true;
         window.clipboard = sample_bytes("guide-webif.txt");
         ::testing::internal::CaptureStderr();
-        outcome.status = run_in_folder(program_, window, {event_path()});
+        outcome.status = run_in_folder(program_, window, {spelling.empty() ? event_path() : spelling});
         outcome.errors = ::testing::internal::GetCapturedStderr();
         os::fault_clear();
         outcome.event_file = read_bytes(event_path());
         outcome.cleared = window.clipboard_cleared;
+        outcome.messages = window.messages;
         for (const std::string& folder : {program_, events_})
             for (const auto& entry : fs::directory_iterator(folder)) {
                 const std::string name = entry.path().filename().string();
@@ -132,7 +140,8 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
 
     // Old, old with the Guide text, converted, marked (marking keeps only
-    // Event records), and marked with a list that could not be read.
+    // Event records), old marked, and marked with a list that could not be
+    // read.
     place.reset();
     const Outcome marked = place.run(ANSWER_YES);
     ASSERT_EQ(marked.status, EXIT_DONE) << marked.errors;
@@ -148,7 +157,10 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     os::fault_at(os::CREATE, 1 + per_replacement + 1);  // the conversion's working file
     const std::string captured = place.run(ANSWER_NO).event_file;
     whole.insert(captured);
-    ASSERT_EQ(whole.size(), 4u);
+    place.reset();
+    os::fault_at(os::CREATE, 1);  // the capture's working file: the old records marked
+    whole.insert(place.run(ANSWER_YES).event_file);
+    ASSERT_EQ(whole.size(), 5u);
     for (const char* list : {"TELVOR.filter", "TELVOR.service"}) {
         place.reset(list);
         whole.insert(place.run(ANSWER_YES).event_file);
@@ -186,45 +198,146 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
 }
 
 #ifndef _WIN32
-// The next run puts back an interrupted rewrite from its journal (one it
-// cannot read fails the recovery, touching nothing) and ends as a lone run.
-TEST_P(Replacement, EveryCallEndsTheProcessOnce) {
+// Killed at each call that changes the disk, the next run puts back an
+// interrupted rewrite from its journal (one it cannot read fails the
+// recovery, touching nothing) and ends as a lone run, whichever spelling of
+// the Event file's path it is given: the same, a relative one through "..",
+// one through a linked folder, the second name.
+TEST_P(Replacement, EveryCallEndsTheProcessOnceAndAnySpellingRestores) {
     const Place place(GetParam());
     if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
     place.reset();
     const Outcome lone = place.run(ANSWER_YES);
     ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
-    const long long calls = os::uses(os::CALL_COUNT);
+    // A kill between two changes of the disk leaves what a kill at the
+    // second leaves: the calls that change it are enough.
+    std::vector<std::pair<int, long long>> kills;
+    for (const int call : {os::CREATE, os::WRITE, os::SYNC, os::TRUNCATE, os::RENAME, os::REMOVE, os::SYNC_FOLDER,
+                           os::SET_OWNER, os::SET_MODE, os::SET_ATTRIBUTE, os::REMOVE_ATTRIBUTE})
+        for (long long nth = 1; nth <= os::uses(call); ++nth) kills.push_back({call, nth});
+    const std::string relative = (fs::relative(place.events_, place.program_) / "epg.telvor").string();
+    const std::string spellings[] = {place.event_path(), relative,
+                                     "linked/epg.telvor", place.events_ + "second.telvor"};
     int restored = 0;
-    for (long long nth = 1; nth <= calls; ++nth) {
-        SCOPED_TRACE("killed at call #" + std::to_string(nth));
+    for (std::size_t k = 0; k < kills.size(); ++k) {
+        const auto [call, nth] = kills[k];
+        const std::string& spelling = spellings[k % (GetParam().second_name ? 4 : 3)];
+        SCOPED_TRACE("killed at " + std::string(os::call_name(call)) + " #" + std::to_string(nth) + ", then " + spelling);
         place.reset();
         const pid_t pid = ::fork();
         if (pid == 0) {
-            os::fault_at(os::CALL_COUNT, nth, os::Fault::crash);
+            os::fault_at(call, nth, os::Fault::crash);
             place.run(ANSWER_YES);
             ::_exit(0);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status));
-        const std::string journal = place.event_path() + ".telvor-journal";
-        if (fs::exists(journal)) {
+        const std::string journal = file_journal_path(Path{place.event_path()}).native;
+        const bool interrupted = fs::exists(journal);
+        if (interrupted) {
             const std::string killed = read_bytes(place.event_path());
-            Path used;
             os::fault_at(os::READ, 1);
-            EXPECT_EQ(file_recover(Path{place.event_path()}, Path{place.program_}, used), RECOVERY_FAILED);
+            EXPECT_EQ(file_recover(Path{place.event_path()}).outcome, Recovery::Outcome::failed);
             os::fault_clear();
             EXPECT_EQ(read_bytes(place.event_path()), killed);
             EXPECT_TRUE(fs::exists(journal));
         }
-        const Outcome next = place.run(ANSWER_YES);
+        ASSERT_EQ(::symlink(place.events_.c_str(), (place.program_ + "linked").c_str()), 0);
+        const Outcome next = place.run(ANSWER_YES, spelling);
         EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
         EXPECT_EQ(next.event_file, lone.event_file);
         EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
-        if (next.errors.find("its old content was put back") != std::string::npos) ++restored;
+        const bool said = next.errors.find("Its old content was put back") != std::string::npos;
+        EXPECT_EQ(said, interrupted) << next.errors;
+        restored += said;
     }
     EXPECT_TRUE(!GetParam().second_name || restored > 10) << restored;  // kills inside rewrites in place
+}
+#endif
+
+#ifndef _WIN32
+// A rewrite in place writes what a rename would. A run killed in it leaves
+// a journal; only that journal, as it is, is applied, and the next run says
+// so before the question.
+// Anything else under a journal's name is never applied and never removed,
+// and a run on the file changes nothing and says why: a journal cut short,
+// changed, another file's, a link to it, a second name of it, a FIFO, a
+// folder.
+TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
+    const Place place(Layout{"InPlace", true, false}), renamed(Layout{"Rename", false, false});
+    place.reset();
+    renamed.reset();
+    const Outcome lone = place.run(ANSWER_YES);
+    EXPECT_TRUE(lone.event_file == renamed.run(ANSWER_YES).event_file) << "rewritten in place, not as a rename writes";
+    place.reset();
+    const std::string event = place.event_path(), other = place.events_ + "other.telvor";
+    if (::fork() == 0) {
+        os::fault_at(os::TRUNCATE, 1, os::Fault::crash);  // the Event file overwritten, not yet cut
+        place.run(ANSWER_YES);
+        ::_exit(0);
+    }
+    ::wait(nullptr);
+    const std::string journal = file_journal_path(Path{event}).native, torn = read_bytes(event);
+    const std::string genuine = read_bytes(journal), copy = place.events_ + "copy";
+    ASSERT_FALSE(genuine.empty());
+    ASSERT_NE(torn, OLD_FILE);
+    write_bytes(other, torn);
+    const std::string others_journal = file_journal_path(Path{other}).native;
+    std::string changed = genuine;
+    changed[genuine.size() / 2] ^= 1;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"cut short", "it is incomplete"}, {"changed", "its content does not match its checksum"},
+        {"another file's", "it is the journal of another file"}, {"a link", "it is a link"},
+        {"a second name", "it has more than one name"}, {"a FIFO", "it is not a plain file"},
+        {"a folder", "it is a folder"}};
+    for (const auto& [what, why] : cases) {
+        SCOPED_TRACE(what);
+        fs::remove_all(journal);
+        write_bytes(copy, genuine);
+        if (what == "cut short") write_bytes(journal, genuine.substr(0, genuine.size() - 1));
+        if (what == "changed") write_bytes(journal, changed);
+        if (what == "another file's") write_bytes(others_journal, genuine);
+        if (what == "a link") fs::create_symlink(copy, journal);
+        if (what == "a second name") fs::create_hard_link(copy, journal);
+        if (what == "a FIFO" && ::mkfifo(journal.c_str(), 0600) != 0) FAIL() << "no FIFO";
+        if (what == "a folder") fs::create_directory(journal);
+        const bool elsewhere = what == "another file's";
+        const std::string victim = elsewhere ? other : event, planted = elsewhere ? others_journal : journal;
+        const std::string entry = fs::is_regular_file(fs::symlink_status(planted)) ? read_bytes(planted) : "";
+        const Recovery recovery = file_recover(Path{victim});
+        EXPECT_EQ(recovery.outcome, Recovery::Outcome::refused);
+        EXPECT_EQ(recovery.why, why);
+        EXPECT_EQ(recovery.journal.native, planted);
+        EXPECT_EQ(read_bytes(victim), torn);
+        EXPECT_TRUE(fs::exists(fs::symlink_status(planted)));
+        EXPECT_TRUE(entry.empty() || read_bytes(planted) == entry);
+        fs::remove_all(others_journal);
+    }
+    // A whole run leaves the file alone, keeps the clipboard and names the journal.
+    fs::remove_all(journal);
+    write_bytes(journal, changed);
+    const Outcome refused = place.run(ANSWER_YES);
+    EXPECT_EQ(refused.status, EXIT_STEP_FAILED);
+    EXPECT_FALSE(refused.cleared);
+    EXPECT_EQ(refused.event_file, torn);
+    EXPECT_EQ(read_bytes(journal), changed);
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_EQ(refused.messages[0], path_display(Path{journal}) + " has the name of the journal of " +
+                                       path_display(Path{event}) + ", but its content does not match its checksum. "
+                                       "TELVOR leaves " + path_display(Path{event}) + " alone until " +
+                                       path_display(Path{journal}) + " is removed.");
+    EXPECT_EQ(std::count(refused.errors.begin(), refused.errors.end(), '\n'), 1) << refused.errors;
+    // The journal itself: restored, and said before the question.
+    write_bytes(journal, genuine);
+    const Outcome restored = place.run(ANSWER_YES);
+    EXPECT_EQ(restored.status, EXIT_DONE) << restored.errors;
+    EXPECT_EQ(restored.event_file, lone.event_file);
+    ASSERT_EQ(restored.messages.size(), 1u);
+    EXPECT_EQ(restored.messages[0], "The last run on " + path_display(Path{event}) +
+                                        " was interrupted. Its old content was put back from " +
+                                        path_display(Path{journal}) + ".");
+    EXPECT_FALSE(fs::exists(journal));
 }
 #endif
 

@@ -10,6 +10,8 @@
 #ifdef _WIN32
 #include <process.h>
 #else
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -347,6 +349,69 @@ TEST(DataSafety, EventFileOpenInAnEditorIsLeftAlone) {
         EXPECT_EQ(w.messages, std::vector<Text>{"TELVOR leaves this Event file alone:\nepg.telvor\n" + editor +
                                                 " has it open (found " + name + ").\nSave and close the file in " +
                                                 editor + " first, then start TELVOR again."});
+    }
+}
+
+// A new file whose header cannot be written is no Event file: it is
+// removed again, and the failure names it.
+TEST(FailedSteps, NewFileHeaderThatCannotBeWritten) {
+    Folder f;
+    f.sample_lists();
+    os::fault_at(os::WRITE, 1);  // the header's, when its slot is closed
+    const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("neu"));
+    os::fault_clear();
+    EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+    EXPECT_FALSE(file_exists_on_disk(f.file("neu.telvor")));
+    const Lines b = box(w);
+    ASSERT_GE(b.size(), 2u);
+    EXPECT_TRUE(b[1].starts_with("cannot write " + f.file("neu.telvor") + ": ")) << b[1];
+    EXPECT_FALSE(w.clipboard_cleared);
+}
+
+#ifndef _WIN32
+// A working file cut short by the file-size limit (its last write only
+// partly done) never takes the Event file's place.
+TEST(FailedSteps, WorkingFileCutShortByTheFileSizeLimit) {
+    Folder f;
+    std::string big;  // records the conversion keeps as they are
+    for (int i = 0; big.size() <= FILE_BUFFER_SIZE; ++i) big += rec("04.12.2009 20:15   Folge " + std::to_string(i), "G", "D");
+    write_bytes(f.file("epg.telvor"), big);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const struct rlimit limit = {big.size() - 1, big.size() - 1};
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? (f.telvor(NO, GUIDE), f.status) : 99);
+    }
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == EXIT_STEP_FAILED) << status;
+    EXPECT_TRUE(f.bytes() == big);
+    EXPECT_EQ(folder_entries(f.folder), 1);
+}
+#endif
+
+// A power cut right after a replacement by rename can leave a working
+// file's name as a second name of the Event file: a run removes that name
+// first, says so, and goes on.
+TEST(DataSafety, WorkingFileNameThatIsASecondNameOfTheEventFile) {
+    Folder lone;
+    lone.sample_lists();
+    write_bytes(lone.file("epg.telvor"), OLD_FILE);
+    lone.telvor(YES, GUIDE);
+    for (const std::string name : {"TELVOR.CLP", "TELVOR.DAT"}) {
+        SCOPED_TRACE(name);
+        Folder f;
+        f.sample_lists();
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+        fs::create_hard_link(f.file("epg.telvor"), f.file(name));
+        ::testing::internal::CaptureStderr();
+        f.telvor(YES, GUIDE);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(f.status, EXIT_DONE) << errors;
+        EXPECT_EQ(f.bytes(), lone.bytes());
+        EXPECT_EQ(fs::hard_link_count(f.file("epg.telvor")), 1u);
+        EXPECT_FALSE(file_exists_on_disk(f.file(name)));
+        EXPECT_EQ(errors, "telvor: " + f.file(name) + " was a second name of epg.telvor, left by an interrupted run; "
+                          "it was removed\n");
     }
 }
 
