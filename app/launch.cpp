@@ -1,9 +1,9 @@
 #include "app/launch.h"
 
-#include "run/run_state.h"
-#include "runtime/file.h"
-#include "runtime/launch_services.h"
-#include "runtime/os.h"
+#include "fs/file.h"
+#include "steps/run_state.h"
+#include "sys/launch_services.h"
+#include "sys/os.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include "app/launch.h"
 #include "app/main_sequence.h"
 #include "app/version.h"
-#include "run/run_state.h"
-#include "runtime/codepage.h"
-#include "runtime/desktop_window.h"
-#include "runtime/file.h"
-#include "runtime/os.h"
+#include "base/codepage.h"
+#include "fs/file.h"
+#include "steps/run_state.h"
+#include "sys/os.h"
+#include "ui/desktop_window.h"
 
 namespace {
 

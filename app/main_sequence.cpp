@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <new>
 
-#include "convert/capture.h"
-#include "convert/conversion.h"
-#include "convert/end_of_run.h"
-#include "convert/event_file.h"
-#include "convert/normalise.h"
-#include "lists/lists.h"
-#include "run/run_state.h"
-#include "run/views.h"
-#include "runtime/codepage.h"
-#include "runtime/file.h"
+#include "base/codepage.h"
+#include "core/normalise.h"
+#include "fs/file.h"
+#include "steps/capture.h"
+#include "steps/conversion.h"
+#include "steps/end_of_run.h"
+#include "steps/event_file.h"
+#include "steps/lists.h"
+#include "steps/run_state.h"
+#include "steps/views.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The whole run, start-up to shutdown, on the installed window services.
 #pragma once
 
-#include "runtime/window.h"
+#include "ui/window.h"
 
 // Runs start-up and the main sequence with the given window services and
 // returns the process's exit status (run/run_state.h). program_start must

@@ -49,13 +49,13 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "run/run_state.h"
-#include "convert/event_file.h"
-#include "convert/event_line.h"
-#include "convert/normalise.h"
-#include "runtime/sort.h"
-#include "runtime/file.h"
-#include "runtime/scripted/scripted_window.h"
+#include "base/sort.h"
+#include "core/event_line.h"
+#include "core/normalise.h"
+#include "fs/file.h"
+#include "steps/event_file.h"
+#include "steps/run_state.h"
+#include "support/scripted_window.h"
 
 namespace {
 

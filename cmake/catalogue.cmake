@@ -1,6 +1,6 @@
 # The program's German messages for the build: a C++ table of { English,
 # translation } pairs in UTF-8, made from a Qt translation file
-# (runtime/telvor_de.ts):
+# (ui/telvor_de.ts):
 #   cmake -DSOURCE=x.ts -DOUTPUT=x.inc -P catalogue.cmake
 file(READ "${SOURCE}" ts)
 if(ts MATCHES ";")

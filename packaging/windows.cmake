@@ -1,7 +1,7 @@
 # telvor.exe's icon, and the Windows installer telvor-<version>.msi (made
 # with wixl where it is installed; scripts/build-windows packs the zip).
 
-# The icon resource (runtime/win32/telvor.rc): the drawing in the sizes
+# The icon resource (windows/telvor.rc): the drawing in the sizes
 # Windows shows, the largest kept as PNG as Windows Vista and later read it.
 find_program(TELVOR_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(TELVOR_ICOTOOL icotool REQUIRED)
@@ -23,11 +23,11 @@ add_custom_command(OUTPUT ${TELVOR_ICO}
 add_custom_target(telvor_icon DEPENDS ${TELVOR_ICO})
 add_dependencies(telvor telvor_icon)
 # windres tells no dependencies: the icon and the manifest are named here.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/runtime/win32/telvor.rc TARGET_DIRECTORY telvor
-  PROPERTIES OBJECT_DEPENDS "${TELVOR_ICO};${CMAKE_SOURCE_DIR}/runtime/win32/telvor.manifest")
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/windows/telvor.rc TARGET_DIRECTORY telvor
+  PROPERTIES OBJECT_DEPENDS "${TELVOR_ICO};${CMAKE_CURRENT_SOURCE_DIR}/windows/telvor.manifest")
 
 # The texts that go with telvor.exe, with Windows line ends for Notepad.
-set(text_sources runtime/win32/README-Windows.txt LICENSE)
+set(text_sources packaging/windows/README-Windows.txt LICENSE)
 set(text_targets README.txt LICENSE.txt)
 foreach(source target IN ZIP_LISTS text_sources text_targets)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})

@@ -2,9 +2,9 @@
 // the Event file are repaired, recognised and marked.
 #include <gtest/gtest.h>
 
-#include "convert/conversion.h"
-#include "convert/end_of_run.h"
-#include "convert/event_line.h"
+#include "core/event_line.h"
+#include "core/guide_lines.h"
+#include "steps/end_of_run.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/events.h"
-#include "convert/normalise.h"
+#include "core/events.h"
+#include "core/normalise.h"
 
 namespace {
 

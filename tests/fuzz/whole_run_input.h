@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
-#include "convert/event_line.h"
-#include "runtime/scripted/scripted_window.h"
+#include "core/event_line.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
 
 inline std::string whole_run(const std::uint8_t* data, std::size_t size, const std::string& folder) {

@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "run/run_state.h"
-#include "runtime/scripted/scripted_window.h"
+#include "steps/run_state.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/window.h"
+#include "ui/window.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The calendar behind Date values and their mask, and the local clock.
-#include "runtime/date.h"
+#include "base/date.h"
+#include "sys/clock.h"
 
 #include <gtest/gtest.h>
 

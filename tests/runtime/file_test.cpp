@@ -1,7 +1,7 @@
 // Line files in File slots, replacing a file by a working file, process services; on POSIX also
 // private working files, a read-only file system, folder and file locks through links. (Links,
 // FIFOs: fault tests.)
-#include "runtime/file.h"
+#include "fs/file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <tuple>
 #include <vector>
 
-#include "runtime/file_failure.h"
-#include "runtime/os.h"
-#include "runtime/scripted/scripted_window.h"
+#include "fs/file_failure.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
+#include "sys/os.h"
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -1,6 +1,6 @@
 // The file layer on Windows: sharing modes, replacement, names outside
 // Windows-1252, the process's command line, folder locks between processes.
-#include "runtime/file.h"
+#include "fs/file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/os.h"
-#include "runtime/win32/win32_io.h"
 #include "support/test_support.h"
+#include "sys/os.h"
+#include "sys/win32/win32_io.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The partition sort as the lists use it (whole list, case ignored, both ways).
-#include "runtime/sort.h"
+#include "base/sort.h"
 
 #include <gtest/gtest.h>
 

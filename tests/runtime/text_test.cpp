@@ -1,6 +1,6 @@
 // Text primitives at their edges, and the Windows-1252 conversions.
-#include "runtime/codepage.h"
-#include "runtime/text.h"
+#include "base/codepage.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

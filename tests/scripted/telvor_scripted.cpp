@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "run/views.h"
-#include "runtime/file.h"
-#include "runtime/scripted/scripted_window.h"
+#include "fs/file.h"
+#include "steps/views.h"
+#include "support/scripted_window.h"
 
 namespace {
 

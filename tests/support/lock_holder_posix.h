@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "runtime/file.h"
+#include "fs/file.h"
 
 class LockHolder {
 public:

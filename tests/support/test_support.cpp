@@ -1,8 +1,8 @@
 #include "support/test_support.h"
 
 #include "app/main_sequence.h"
-#include "runtime/file.h"
-#include "runtime/scripted/scripted_window.h"
+#include "fs/file.h"
+#include "support/scripted_window.h"
 
 #include <filesystem>
 #include <fstream>

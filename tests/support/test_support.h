@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/path.h"
+#include "base/path.h"
 
 // A fresh empty folder, removed with all in it at the end of its scope;
 // path() ends in the directory separator.

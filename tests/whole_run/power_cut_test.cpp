@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "run/run_state.h"
-#include "runtime/file.h"
-#include "runtime/os.h"
-#include "runtime/scripted/scripted_window.h"
-#include "runtime/text.h"
+#include "base/text.h"
+#include "fs/file.h"
+#include "steps/run_state.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
+#include "sys/os.h"
 
 namespace {
 

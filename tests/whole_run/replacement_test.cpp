@@ -16,11 +16,11 @@
 #include <unistd.h>
 #endif
 
-#include "run/run_state.h"
-#include "runtime/file.h"
-#include "runtime/os.h"
-#include "runtime/scripted/scripted_window.h"
+#include "fs/file.h"
+#include "steps/run_state.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
+#include "sys/os.h"
 
 namespace {
 

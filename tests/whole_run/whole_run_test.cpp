@@ -15,13 +15,13 @@
 #include <unistd.h>
 #endif
 
-#include "run/run_state.h"
-#include "run/views.h"
-#include "runtime/file.h"
-#include "runtime/os.h"
-#include "runtime/scripted/scripted_window.h"
-#include "runtime/text.h"
+#include "base/text.h"
+#include "fs/file.h"
+#include "steps/run_state.h"
+#include "steps/views.h"
+#include "support/scripted_window.h"
 #include "support/test_support.h"
+#include "sys/os.h"
 
 namespace {
 

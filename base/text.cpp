@@ -1,0 +1,224 @@
+// Text primitives: cutting, searching, replace-all and remove-all passes,
+// letter case in Windows-1252 and byte-wise comparison.
+#include "base/text.h"
+
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <cstring>
+
+#include <string.h>  // memmem, on glibc
+
+namespace {
+
+// Sizes of std::string are unsigned and may in theory exceed int; every
+// length handed back to the program is clamped into the signed range.
+int to_int(std::size_t size) {
+    return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+}
+
+std::size_t to_size(int n) {
+    return n < 0 ? 0 : static_cast<std::size_t>(n);
+}
+
+struct CaseTables {
+    std::array<unsigned char, 256> lower{};
+    std::array<unsigned char, 256> upper{};
+};
+
+CaseTables make_case_tables() {
+    CaseTables t;
+    for (int b = 0; b < 256; ++b) {
+        t.lower[b] = static_cast<unsigned char>(b);
+        t.upper[b] = static_cast<unsigned char>(b);
+    }
+    auto pair = [&t](int upper_byte, int lower_byte) {
+        t.lower[upper_byte] = static_cast<unsigned char>(lower_byte);
+        t.upper[lower_byte] = static_cast<unsigned char>(upper_byte);
+    };
+    for (int b = 'A'; b <= 'Z'; ++b) pair(b, b + 0x20);
+    for (int b = 0xC0; b <= 0xDE; ++b) {
+        if (b != 0xD7) pair(b, b + 0x20);  // 0xD7/0xF7: multiplication and division signs
+    }
+    pair(0x8A, 0x9A);  // S with caron
+    pair(0x8C, 0x9C);  // ligature OE
+    pair(0x8E, 0x9E);  // Z with caron
+    pair(0x9F, 0xFF);  // Y with diaeresis
+    return t;
+}
+
+const CaseTables& case_tables() {
+    static const CaseTables tables = make_case_tables();
+    return tables;
+}
+
+Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
+    Text result(text);
+    for (char& c : result) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+    return result;
+}
+
+// One pass over text: every non-overlapping, leftmost match of pattern in
+// haystack (a byte-for-byte image of text, possibly case-folded) is replaced
+// by replacement; the rest of text is copied. The result is built once.
+// match is the first match, already found.
+Text replace_matches(const Text& text, const Text& haystack, const Text& pattern,
+                     const Text& replacement, std::size_t match) {
+    Text result;
+    std::size_t size = text.size();
+    if (replacement.size() > pattern.size()) {
+        // Counted first, so that the result is made once at its final size.
+        std::size_t matches = 0;
+        for (std::size_t at = match; at != Text::npos; at = text_search(haystack, pattern, at + pattern.size()))
+            ++matches;
+        size += matches * (replacement.size() - pattern.size());
+    }
+    result.reserve(size);
+    std::size_t from = 0;
+    while (match != Text::npos) {
+        result.append(text, from, match - from);
+        result.append(replacement);
+        from = match + pattern.size();
+        match = text_search(haystack, pattern, from);
+    }
+    result.append(text, from, Text::npos);
+    return result;
+}
+
+}  // namespace
+
+int text_length(const Text& text) {
+    return to_int(text.size());
+}
+
+Text text_left(const Text& text, int n) {
+    return text.substr(0, to_size(n));
+}
+
+Text text_right(const Text& text, int n) {
+    std::size_t count = to_size(n);
+    if (count >= text.size()) return text;
+    return text.substr(text.size() - count);
+}
+
+Text text_mid(const Text& text, int start, int n) {
+    std::size_t count = to_size(n);
+    std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    if (first >= text.size()) return Text();
+    return text.substr(first, count);
+}
+
+std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from) {
+    if (from > text.size() || text.size() - from < pattern.size()) return Text::npos;
+#ifdef __GLIBC__
+    // On long texts glibc's memmem copes better than a search for the first
+    // byte with patterns whose first byte is frequent (". 5." in a Guide
+    // text); on a line its set-up costs more than it saves.
+    if (text.size() - from >= 4096) {
+        const void* hit = ::memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
+        return hit == nullptr ? Text::npos
+                              : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    }
+#endif
+    return text.find(pattern, from);
+}
+
+Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
+    const std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
+    if (match == Text::npos) return text;
+    return replace_matches(text, text, pattern, replacement, match);
+}
+
+Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
+    std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
+    if (match == Text::npos) return std::move(text);
+    if (replacement.size() > pattern.size()) return replace_matches(text, text, pattern, replacement, match);
+    // A replacement no longer than the pattern fits where the pattern was:
+    // the kept bytes move left behind it, and the search goes on in the part
+    // not yet moved, exactly where a copying pass would search.
+    char* const bytes = text.data();
+    std::size_t out = match;
+    for (;;) {
+        std::memcpy(bytes + out, replacement.data(), replacement.size());
+        out += replacement.size();
+        const std::size_t from = match + pattern.size();
+        match = text_search(text, pattern, from);
+        const std::size_t end = match == Text::npos ? text.size() : match;
+        std::memmove(bytes + out, bytes + from, end - from);
+        out += end - from;
+        if (match == Text::npos) break;
+    }
+    text.resize(out);
+    return std::move(text);
+}
+
+Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
+    if (!ignore_case) return text_replace_all(text, pattern, Text());
+    // Matching on folded copies finds exactly the positions where the bytes
+    // agree after A-Z -> a-z; folding keeps every length and position.
+    const Text haystack = text_fold_ascii(text);
+    const Text folded_pattern = text_fold_ascii(pattern);
+    const std::size_t match = pattern.empty() ? Text::npos : text_search(haystack, folded_pattern, 0);
+    if (match == Text::npos) return text;
+    return replace_matches(text, haystack, folded_pattern, Text(), match);
+}
+
+Text text_fold_ascii(const Text& text) {
+    Text result(text);
+    for (char& c : result) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
+    return result;
+}
+
+std::string_view text_trim_right(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(' ');
+    return text.substr(0, last == std::string_view::npos ? 0 : last + 1);
+}
+
+Text text_lower(const Text& text) {
+    return map_bytes(text, case_tables().lower);
+}
+
+Text text_upper(const Text& text) {
+    return map_bytes(text, case_tables().upper);
+}
+
+bool text_equal(const Text& a, const Text& b) {
+    return a == b;
+}
+
+bool text_equal_ignore_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const auto& lower = case_tables().lower;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])])
+            return false;
+    }
+    return true;
+}
+
+std::uint64_t text_hash(std::string_view text) {
+    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = text.size() * MULTIPLIER;
+    auto mix = [&h](std::uint64_t word) {
+        h = (h ^ word) * MULTIPLIER;
+        h ^= h >> 29;
+    };
+    const std::size_t size = text.size();
+    std::uint64_t word = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        mix(word);
+    }
+    if (i == size) return h * MULTIPLIER;
+    if (size >= 8) {
+        // The last eight bytes, without those mixed in already.
+        std::memcpy(&word, text.data() + size - 8, 8);
+        word >>= 8 * (i + 8 - size);
+    } else {
+        word = 0;
+        for (std::size_t k = size; k-- > 0;) word = word << 8 | static_cast<unsigned char>(text[k]);
+    }
+    mix(word);
+    return h * MULTIPLIER;
+}

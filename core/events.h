@@ -1,0 +1,49 @@
+// Which events survive a run: the Filter test and the Repeat test over the
+// Event store. The Event line's layout is in core/event_line.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+#include "base/text_arena.h"
+
+// The Filter terms as a trie, so that an event is tested in time
+// independent of the number of terms: edges (node, byte) -> node in one
+// open-addressed table.
+struct FilterIndex {
+    std::vector<std::uint64_t> edge_keys;  // (node + 1) << 8 | byte; 0 for a free entry
+    std::vector<std::int32_t> edge_nodes;
+    std::vector<unsigned char> term_ends;  // node ends a Filter term
+};
+
+// The Filter test's lookup over the terms.
+FilterIndex filter_index_build(const std::vector<Text>& terms);
+// Hit when the Event text begins with a Filter term (exact, case-sensitive).
+bool filter_test(const FilterIndex& index, std::string_view event_line);
+
+// The Event store: what the Repeat test compares of the Event lines accepted
+// in a conversion (the first 200 characters of their Event text), kept in
+// an arena, each behind its length, and found through a table of their
+// hashes. A bitmap of the hashes seen (two bits per hash) answers most
+// tests for a new text from the cache; such a text goes into the table with
+// the next few, whose places in the table are fetched meanwhile.
+struct EventStore {
+    TextArena keys;
+    std::vector<const char*> stored;  // the texts in the order stored, each at its length byte
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
+    };
+    std::vector<Slot> table;          // open addressing, at most half full
+    std::vector<std::uint64_t> seen;  // four bits per table slot
+    std::vector<Slot> waiting;        // stored texts not yet in the table
+};
+
+// The Repeat test: hit (true) when the first 200 characters of the Event
+// text equal those of a stored event; an Event line without Event text
+// always hits (it equals an empty slot of the store). On no hit the line is
+// stored, as Accept would store it.
+bool repeat_test_or_store(EventStore& store, std::string_view event_line);

@@ -1,0 +1,25 @@
+// The lines of a Guide block made into an Event record, and an Event line
+// read back repaired: pure functions of their text (the Event line's layout
+// in core/event_line.h).
+#pragma once
+
+#include <string_view>
+
+#include "base/text.h"
+#include "core/normalise.h"
+
+// A Weekday line begins with one of the weekday abbreviations.
+bool is_weekday_line(std::string_view line);
+// The Weekday line with its weekday abbreviations removed, after line normalisation.
+Text weekday_line_prepared(std::string_view weekday_line, const ServiceNames& names);
+// Spacing repair of a line read back from the Event file: the line itself
+// when there is nothing to repair, else the repaired line, kept in repaired.
+std::string_view spacing_repair(std::string_view line, Text& repaired);
+// A Time line with tabs replaced and a one-digit hour given its leading zero.
+Text time_line_prepared(std::string_view time_line);
+// Date part + Start time + empty Mark field + Event text.
+Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_time_line);
+// "Genre: " + the text one character after the first "min.", backslashes removed.
+Text compose_genre_line(const Text& prepared_time_line);
+// The Description line without its leading clock time.
+Text compose_description_line(std::string_view description_line);

@@ -1,0 +1,50 @@
+// Bringing Guide text to one form: tabs become spaces, backslashes and the
+// channel names of the Service list disappear, and day and month numbers
+// get two digits. The result is always that of the steps applied one after
+// another, each one complete left-to-right pass over the previous result.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+
+// Entries found by their first bytes: a bitmap that rules most places
+// out, and an open-addressed table of ranges of entries, which holds entry
+// numbers in ascending order for each key.
+struct PrefixTable {
+    std::size_t key_size = 0;
+    std::vector<std::uint64_t> bits;
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> begin, end;  // end == begin: free entry
+    std::vector<std::int32_t> entries;
+};
+
+// The Service list made ready for Service-name removal: the entries folded
+// (A-Z onto a-z) and found by their first four bytes (entries of four to
+// seven bytes) or eight bytes (longer ones).
+struct ServiceNames {
+    std::vector<Text> folded;              // the entries, in list order
+    std::vector<std::int32_t> short_ones;  // entries of one to three bytes
+    PrefixTable by_four, by_eight;
+    std::vector<std::uint64_t> first_two;  // their first two bytes, in every letter case
+    std::size_t longest = 0;
+    // No entry holds a line end, so every line of a text can be done alone.
+    bool line_by_line = true;
+};
+
+ServiceNames service_names_prepare(const std::vector<Text>& list);
+
+// Applied once to the whole Guide text taken from the clipboard: " \t" and
+// then "\t" become a space, backslashes go, the Date table, then the
+// Service-name removal.
+Text capture_normalisation(std::string_view guide_text, const ServiceNames& names);
+// Applied to each Weekday line the conversion meets: backslashes go, tabs
+// become spaces, the Service-name removal, then the Date table.
+Text line_normalisation(std::string_view weekday_line, const ServiceNames& names);
+
+// Removes every Service list entry (each ends in a blank), letter case of
+// A-Z ignored, one pass per entry in list order.
+Text service_name_removal(std::string_view text, const ServiceNames& names);

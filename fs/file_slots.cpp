@@ -1,0 +1,368 @@
+// The File slots.
+//
+// Every open slot owns a buffer. Reading fills it with one read at a time and
+// splits lines inside it; writing collects pieces in it and hands them to
+// the system when it is full or the slot is closed. A write that fails
+// marks the slot, and file_close reports it.
+#include "fs/file_slots.h"
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "fs/file.h"
+#include "fs/file_failure.h"
+
+namespace file_slots {
+namespace {
+
+constexpr std::size_t BUFFER_SIZE = FILE_BUFFER_SIZE;
+
+struct Slot {
+    os::Handle handle = os::NO_HANDLE;
+    bool open = false;
+    Mode mode = Mode::reading;
+    Identity identity;
+    // Writing: a write, flush or close failed; later pieces are dropped.
+    // Reading: a read failed, so the end met was not the file's real end.
+    bool failed = false;
+    long failure = 0;  // the system's code of that failure
+    // Reading: the end of the file (or a read error) has been met.
+    bool at_eof = false;
+    // Reading: bytes in the buffer and the position of the next unread one.
+    // Writing: `count` is the number of bytes waiting in the buffer.
+    std::size_t count = 0;
+    std::size_t next = 0;
+    std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
+    // Reading: a line that does not lie whole in the buffer is put together
+    // here, for the line views handed out.
+    std::string spill;
+};
+
+Slot g_slots[FILE_SLOT_COUNT];
+
+Slot* slot_at(int slot) {
+    if (slot < 0 || slot >= FILE_SLOT_COUNT) return nullptr;
+    return &g_slots[slot];
+}
+
+Slot* open_slot(int slot, Mode mode) {
+    Slot* s = slot_at(slot);
+    return s != nullptr && s->open && s->mode == mode ? s : nullptr;
+}
+
+void mark_failed(Slot& s, long error) {
+    if (!s.failed) s.failure = error;
+    s.failed = true;
+}
+
+void write_out(Slot& s, const char* data, std::size_t size) {
+    if (!s.failed && !os::write(s.handle, data, size)) mark_failed(s, os::last_error());
+}
+
+// Writes out the buffer of a writing slot; a failure marks the slot and the
+// buffered bytes are dropped.
+void flush(Slot& s) {
+    if (s.count > 0) write_out(s, s.buffer.get(), s.count);
+    s.count = 0;
+}
+
+// Makes sure an unread byte is in the buffer of a reading slot; false at the
+// end of the file. A read error counts as the end.
+bool fill(Slot& s) {
+    if (s.next < s.count) return true;
+    if (s.at_eof) return false;
+    const long long got = os::read(s.handle, s.buffer.get(), BUFFER_SIZE);
+    s.count = 0;
+    s.next = 0;
+    if (got <= 0) {
+        if (got < 0) mark_failed(s, os::last_error());
+        s.at_eof = true;
+        return false;
+    }
+    s.count = static_cast<std::size_t>(got);
+    return true;
+}
+
+// The first line-end byte (LF, CR or 0) in [from, to), or `to`.
+const char* find_line_end(const char* from, const char* to) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time.
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    while (to - from >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
+                                          _mm_cmpeq_epi8(bytes, zero));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (mask != 0) return from + __builtin_ctz(mask);
+        from += 16;
+    }
+#else
+    // Eight bytes at a time while none of them is LF, CR or 0.
+    constexpr std::uint64_t ONES = 0x0101010101010101ull;
+    constexpr std::uint64_t HIGHS = 0x8080808080808080ull;
+    auto has_zero_byte = [](std::uint64_t v) { return (v - ONES) & ~v & HIGHS; };
+    while (to - from >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        if (has_zero_byte(word) | has_zero_byte(word ^ ('\n' * ONES)) |
+            has_zero_byte(word ^ ('\r' * ONES)))
+            break;
+        from += 8;
+    }
+#endif
+    for (; from != to; ++from) {
+        const auto c = static_cast<unsigned char>(*from);
+        if (c == '\n' || c == '\r' || c == 0) break;
+    }
+    return from;
+}
+
+// The end of the run of lines from `from` on, in [from, to), that go across
+// as they are, at most count of them; count is lowered by their number.
+const char* verbatim_lines(const char* from, const char* to, int& count) {
+    for (; count > 0; --count) {
+        const char* stop = find_line_end(from, to);
+        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        from = stop + 2;
+    }
+    return from;
+}
+
+// The end of the longest run of whole lines from `from` on, in [from, to),
+// that end in CR LF with no space before it and hold no 0 byte: such lines
+// are written as they were read. `from` when the first line is none of them.
+const char* verbatim_lines_end(const char* from, const char* to) {
+    const char* run_end = from;
+#if defined(__SSE2__)
+    // Every byte beside the next: a CR where an LF follows and only there,
+    // no space before a CR, no 0 byte. Up to the first pair that is not so,
+    // every line that ends in an LF is whole and right.
+    if (from != to && *from != '\n') {
+        const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), space = _mm_set1_epi8(' ');
+        const __m128i zero = _mm_setzero_si128();
+        const char* at = from;
+        for (; to - at > 16; at += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
+            const __m128i next_cr = _mm_cmpeq_epi8(next, cr);
+            const __m128i wrong = _mm_or_si128(
+                _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(next, lf)),
+                             _mm_cmpeq_epi8(bytes, zero)),
+                _mm_and_si128(_mm_cmpeq_epi8(bytes, space), next_cr));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(wrong));
+            if (mask != 0) {
+                at += __builtin_ctz(mask);
+                break;
+            }
+        }
+        // The pairs up to the one that begins at `at` are right: so is every
+        // line that ends in an LF up to there.
+        for (std::size_t back = static_cast<std::size_t>(at - from) + 1; back-- > 0;)
+            if (from[back] == '\n') {
+                run_end = from + back + 1;
+                break;
+            }
+    }
+#endif
+    // The last bytes line by line.
+    int unbounded = INT_MAX;
+    return verbatim_lines(run_end, to, unbounded);
+}
+
+// Takes the line end at stop (in the buffer) as read. CR LF is one line end;
+// a CR before any other byte leaves that byte unread.
+void consume_line_end(Slot& s, const char* stop) {
+    const char ending = *stop;
+    s.next = static_cast<std::size_t>(stop - s.buffer.get()) + 1;
+    if (ending == '\r' && fill(s) && s.buffer[s.next] == '\n') ++s.next;
+}
+
+// The next line of a reading slot without its line end, in the buffer when
+// it lies whole in it (and its line end is settled without reading
+// further), else put together in the slot's spill buffer. Valid until the
+// next read from the slot.
+std::string_view next_line(Slot& s) {
+    if (!fill(s)) return {};
+    const char* begin = s.buffer.get() + s.next;
+    const char* end = s.buffer.get() + s.count;
+    const char* stop = find_line_end(begin, end);
+    if (stop != end && (*stop != '\r' || stop + 1 != end)) {
+        consume_line_end(s, stop);
+        return {begin, static_cast<std::size_t>(stop - begin)};
+    }
+    s.spill.clear();
+    for (;;) {
+        s.spill.append(begin, static_cast<std::size_t>(stop - begin));
+        if (stop != end) {
+            consume_line_end(s, stop);
+            break;
+        }
+        s.next = s.count;
+        if (!fill(s)) break;
+        begin = s.buffer.get() + s.next;
+        end = s.buffer.get() + s.count;
+        stop = find_line_end(begin, end);
+    }
+    return s.spill;
+}
+
+// Writes a piece into the buffer if it fits, else the buffer goes out first
+// and a piece of a whole buffer or more directly.
+void write_piece(Slot& s, const char* data, std::size_t size) {
+    if (size == 0) return;
+    if (size <= BUFFER_SIZE - s.count) {
+        std::memcpy(s.buffer.get() + s.count, data, size);
+        s.count += size;
+        return;
+    }
+    flush(s);
+    if (size >= BUFFER_SIZE) {
+        write_out(s, data, size);
+    } else {
+        std::memcpy(s.buffer.get(), data, size);
+        s.count = size;
+    }
+}
+
+void write_line(Slot& s, const char* data, std::size_t size) {
+    write_piece(s, data, size);
+    write_piece(s, "\r\n", 2);
+}
+
+}  // namespace
+
+bool prepare(int slot) {
+    Slot* s = slot_at(slot);
+    if (s == nullptr) return false;
+    file_close(slot);
+    s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
+    return true;
+}
+
+bool install(int slot, os::Handle handle, const Identity& identity, Mode mode) {
+    Slot* s = slot_at(slot);
+    if (s == nullptr || holds(identity, mode == Mode::reading)) {
+        os::close(handle);
+        file_failure::note("the file is in use by this run");
+        return false;
+    }
+    s->handle = handle;
+    s->open = true;
+    s->mode = mode;
+    s->identity = identity;
+    s->failed = false;
+    s->failure = 0;
+    s->at_eof = false;
+    s->count = 0;
+    s->next = 0;
+    return true;
+}
+
+bool holds(const Identity& identity, bool writers_only) {
+    for (const Slot& s : g_slots) {
+        if (!s.open || (writers_only && s.mode != Mode::writing)) continue;
+        if (s.identity == identity) return true;
+    }
+    return false;
+}
+
+}  // namespace file_slots
+
+using file_slots::Mode;
+
+int file_at_end(int slot) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    return s != nullptr && file_slots::fill(*s) ? 0 : 1;
+}
+
+Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
+
+std::string_view file_read_line_view(int slot) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    return s == nullptr ? std::string_view() : file_slots::next_line(*s);
+}
+
+std::string_view file_read_line_trimmed(int slot) {
+    return text_trim_right(file_read_line_view(slot));
+}
+
+int file_write_line(int slot, std::string_view text) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing);
+    if (s == nullptr) return 0;
+    file_slots::write_line(*s, text.data(), text.size());
+    return static_cast<int>(text.size() + 2);
+}
+
+void file_copy_lines(int from_slot, int to_slot, int count) {
+    file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
+    file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
+    while (count != 0) {
+        const bool more = in != nullptr && file_slots::fill(*in);
+        if (count < 0 && !more) break;
+        if (more && out != nullptr) {
+            // Lines that already end in CR LF without a space before it come
+            // out as they went in: such a run goes across in one piece.
+            const char* const start = in->buffer.get() + in->next;
+            const char* const end = in->buffer.get() + in->count;
+            const char* const run_end = count < 0 ? file_slots::verbatim_lines_end(start, end)
+                                                  : file_slots::verbatim_lines(start, end, count);
+            if (run_end != start) {
+                file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
+                in->next = static_cast<std::size_t>(run_end - in->buffer.get());
+                continue;
+            }
+        }
+        // A line on its own: another line end, trailing spaces, the
+        // buffer's end or the file's.
+        file_write_line(to_slot, file_read_line_trimmed(from_slot));
+        if (count > 0) --count;
+    }
+}
+
+int file_skip_empty_line(int slot) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr || !file_slots::fill(*s)) return 0;
+    const char* const begin = s->buffer.get() + s->next;
+    const char* const end = s->buffer.get() + s->count;
+    const char* stop = begin;
+    while (stop != end && *stop == ' ') ++stop;
+    // Any other line, or one whose spaces may go on in the next buffer, is left.
+    if (stop == end || (*stop != '\n' && *stop != '\r' && *stop != 0)) return 0;
+    file_slots::consume_line_end(*s, stop);
+    return 1;
+}
+
+int file_close(int slot) {
+    file_slots::Slot* s = file_slots::slot_at(slot);
+    if (s == nullptr) return 1;
+    // Closing frees the slot's memory: a run keeps open only the files of
+    // the step it is in.
+    const auto release = [s] {
+        s->buffer.reset();
+        std::string().swap(s->spill);
+    };
+    if (!s->open) {
+        release();
+        return 1;
+    }
+    if (s->mode == Mode::writing) file_slots::flush(*s);
+    // A close that fails may have lost written bytes; on a file read it
+    // tells of a device that fails, and the pass counts as incomplete too.
+    if (!os::close(s->handle)) file_slots::mark_failed(*s, os::last_error());
+    const bool failed = s->failed;
+    if (failed) file_failure::note_code(s->failure);
+    s->handle = os::NO_HANDLE;
+    s->open = false;
+    release();
+    return failed ? 0 : 1;
+}
+
+void file_close_all() {
+    for (int slot = 0; slot < FILE_SLOT_COUNT; ++slot) file_close(slot);
+}

@@ -1,7 +1,0 @@
-#include "runtime/path.h"
-
-#include "runtime/codepage.h"
-
-Path path_append(const Path& path, const std::string& tail) { return Path{path.native + tail}; }
-
-Text path_display(const Path& path) { return cp1252_from_utf8(path.native); }

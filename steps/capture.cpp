@@ -1,0 +1,89 @@
+#include "steps/capture.h"
+
+#include <utility>
+
+#include "core/guide_lines.h"
+#include "core/normalise.h"
+#include "fs/file.h"
+#include "steps/event_file.h"
+#include "steps/run_state.h"
+#include "steps/views.h"
+#include "ui/window.h"
+
+namespace {
+
+// Whether any line of the text is a Weekday line, the first of a Guide block.
+bool holds_guide_block(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == Text::npos) end = text.size();
+        if (is_weekday_line(text.substr(start, end - start))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The number of lines of a text; a line end at its very end begins no line.
+std::size_t line_count(std::string_view text) {
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        ++lines;
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return text.empty() || text.back() == '\r' || text.back() == '\n' ? lines : lines + 1;
+}
+
+// The summary line of a clipboard that held no Guide block: empty, not
+// read, or so many lines of other text.
+Text no_guide_text_line(const ClipboardReading& reading, std::string_view text) {
+    const std::size_t lines = line_count(text);
+    const Text what = !reading.read ? Text("not read")
+                      : lines == 0  ? Text("empty")
+                                    : std::to_string(lines) + (lines == 1 ? " line" : " lines");
+    return "Clipboard: >>> " + what + " <<< no guide text...";
+}
+
+}  // namespace
+
+bool capture_guide_text(const ServiceNames& services) {
+    // A clipboard that cannot be read counts as empty; the reading is kept
+    // (without its text) to tell at the end whether the clipboard still
+    // holds what was taken from it.
+    ClipboardReading& reading = g_run.clipboard_capture;
+    reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
+    if (!reading.read) run_step_failed_with("read the clipboard", Path(), reading.failure);
+    const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
+    const bool guide_blocks = holds_guide_block(guide_text);
+    if (!guide_blocks) g_run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
+
+    bool readable = false;
+    bool written_completely = false;
+    if (event_file_open_read()) {
+        readable = true;
+        // Without a working file the Event file stays open until the
+        // conversion opens it again.
+        if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
+            file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
+            file_write_line(DATA_SLOT, text_trim_right(guide_text));
+            const bool read_completely = file_close(EVENT_SLOT) != 0;
+            if (!read_completely) run_step_failed("read", g_run.event_file_path);
+            const bool written = file_close(DATA_SLOT) != 0;
+            if (!written) run_step_failed("write", g_run.clipboard_copy_path);
+            written_completely = read_completely && written;
+        } else {
+            run_step_failed("create", g_run.clipboard_copy_path);
+        }
+    } else {
+        run_step_failed("read", g_run.event_file_path);
+    }
+    const bool stored = readable && replace_event_file(g_run.clipboard_copy_path, written_completely);
+
+    event_view_head_lines();
+    if (!readable)
+        event_view_failure_lines("Not reading...");
+    else if (!stored)
+        event_view_failure_lines("Not writing...");
+    return stored && guide_blocks;
+}

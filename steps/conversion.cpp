@@ -1,0 +1,91 @@
+#include "steps/conversion.h"
+
+#include "core/event_line.h"
+#include "core/events.h"
+#include "core/guide_lines.h"
+#include "fs/file.h"
+#include "steps/event_file.h"
+#include "steps/run_state.h"
+#include "steps/views.h"
+
+namespace {
+
+// What the Conversion loop works with besides its two File slots.
+struct Conversion {
+    const ServiceNames& services;
+    FilterIndex filter;
+    EventStore store;
+    Text repaired;  // a re-read line the spacing repair changed
+    // Events of Guide blocks written; events dropped by the Filter test and
+    // by the Repeat test, new and carried over alike.
+    long long added = 0, filtered = 0, repeated = 0;
+};
+
+// Whether the event is dropped, counted as filtered or as a repeat.
+bool dropped(Conversion& c, std::string_view event_line) {
+    if (filter_test(c.filter, event_line)) {
+        ++c.filtered;
+        return true;
+    }
+    if (repeat_test_or_store(c.store, event_line)) {
+        ++c.repeated;
+        return true;
+    }
+    return false;
+}
+
+// A Guide block: the Weekday line given, its Time line and Description line
+// still to be read.
+void convert_guide_block(Conversion& c, std::string_view weekday_line) {
+    const Text weekday = weekday_line_prepared(weekday_line, c.services);
+    const Text time_line = time_line_prepared(file_read_line_trimmed(EVENT_SLOT));
+    const Text event_line = compose_event_line(weekday, time_line);
+
+    // A dropped event leaves its Description line unread: the next
+    // iteration meets it as a line of its own.
+    if (dropped(c, event_line)) return;
+
+    ++c.added;
+    show_event(event_line);
+    file_write_line(DATA_SLOT, event_line);
+    file_write_line(DATA_SLOT, compose_genre_line(time_line));
+    file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
+    file_write_line(DATA_SLOT, "");
+}
+
+// Any other line: an Event line of an earlier run is carried over with the
+// two lines after it; everything else is dropped.
+void carry_over_line(Conversion& c, std::string_view line) {
+    line = spacing_repair(line, c.repaired);
+    if (!event_line::is_event_line(line) || dropped(c, line)) return;
+
+    show_event(line);
+    file_write_line(DATA_SLOT, line);
+    file_copy_lines(EVENT_SLOT, DATA_SLOT, 2);
+    file_write_line(DATA_SLOT, "");
+    // The empty line that ends the record is dropped as any empty line would be.
+    file_skip_empty_line(EVENT_SLOT);
+}
+
+}  // namespace
+
+bool convert_event_file(const ServiceNames& services) {
+    bool replaced = false;
+    if (begin_data_file_pass()) {
+        Conversion c{services, filter_index_build(g_run.filter_list), {}, {}};
+        while (!file_at_end(EVENT_SLOT)) {
+            const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
+            if (is_weekday_line(line))
+                convert_guide_block(c, line);
+            else
+                carry_over_line(c, line);
+        }
+        replaced = end_data_file_pass();  // end of input
+        if (replaced)
+            g_run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
+                                          std::to_string(c.filtered) + " filtered, " +
+                                          std::to_string(c.repeated) + " repeated...");
+    }
+    event_view_summary_lines();
+    return replaced;
+}

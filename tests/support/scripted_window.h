@@ -1,0 +1,71 @@
+// Window services without a display, driven by a script: the answers of the
+// dialogs and the clipboard's content (a copy the user makes while the
+// question is open, an owner that never hands its text over) are set
+// beforehand, and every view's lines, selection and scroll position are
+// kept for inspection. Keeps no count of clipboard changes, as on X11. Used
+// by the tests, the scripted tool and the benchmark.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "ui/window.h"
+
+struct ScriptedList {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::vector<Text> lines;
+    int selection = -1;  // selected line, -1 for none
+    int top = 0;         // first visible line
+    int visible_rows() const;
+};
+
+struct ScriptedFrame {
+    int x = 0, y = 0, width = 0, height = 0;
+    Text caption;
+};
+
+class ScriptedWindow : public WindowServices {
+public:
+    enum : int { ITEM_HEIGHT = 13 };  // pixel height of one list line
+
+    // The script.
+    bool window_fails = false;
+    bool clipboard_has_text = false;
+    Text clipboard;                 // what the clipboard holds while it has text
+    bool clipboard_silent = false;  // its owner never hands the text over
+    bool german = false;            // the desktop speaks German
+    std::optional<Text> later_copy; // copied by the user while the question is open
+    Path chosen_path;               // what the open-file dialog returns (empty = cancelled)
+    int answer = ANSWER_CANCEL;     // the button chosen in the question
+    int events_before_close = 1;    // other events delivered before the Close event
+    bool keep_lines = true;         // false: the views' lines are not kept (a timed run)
+
+    // What happened.
+    bool window_is_open = false;
+    int window_number = -1;
+    int window_x = 0, window_y = 0, window_width = 0, window_height = 0;
+    unsigned window_flags = 0;
+    Text window_title;
+    std::map<int, ScriptedList> lists;
+    std::map<int, ScriptedFrame> frames;
+    std::vector<int> creation_order;  // gadget numbers in order of creation
+    int questions_asked = 0;        // message boxes with Yes, No and Cancel
+    Text question_title, question_text;
+    std::vector<Text> messages;     // the texts of the other message boxes
+    int dialogs_shown = 0;
+    Text dialog_title, dialog_pattern;
+    Path dialog_default_path;
+    int dialog_pattern_index = -1;
+    int clipboard_reads = 0;
+    bool clipboard_cleared = false;
+    int events_waited = 0;
+
+    // The lines of a view ({} when it does not exist).
+    std::vector<Text> lines_of(int number) const;
+
+    TELVOR_WINDOW_SERVICES_OVERRIDES;
+
+private:
+    ScriptedList* find_list(int number);
+};
