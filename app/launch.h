@@ -27,6 +27,8 @@ struct Launch {
     std::vector<std::string> run_arguments;
     // What went wrong on the way, one line each, for standard error.
     std::vector<std::string> notes;
+    // Where the folder could not be entered: the system's reason.
+    std::string failure;
 };
 
 // Enters the folder for a run started with these arguments (the program

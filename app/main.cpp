@@ -24,10 +24,11 @@ int print(std::FILE* stream, const std::string& text) {
     return written && std::fflush(stream) == 0 ? 0 : 1;
 }
 
-// Started from the desktop on a file whose folder cannot be entered: said
-// in a box too, since nobody there reads standard error.
-void refuse_in_a_box(std::vector<std::string> arguments) {
-    const Text reason = cp1252_from_utf8_or_cp1252(file_failure_reason());
+// Started from the desktop on a file whose folder cannot be entered (for
+// the system's reason): said in a box too, since nobody there reads
+// standard error.
+void refuse_in_a_box(std::vector<std::string> arguments, const std::string& failure) {
+    const Text reason = cp1252_from_utf8_or_cp1252(failure);
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
         Launch launch = launch_enter_folder(run_arguments);
         for (const std::string& note : launch.notes) print(stderr, "telvor: " + note + "\n");
         if (!launch.entered) {
-            refuse_in_a_box(run_arguments);
+            refuse_in_a_box(run_arguments, launch.failure);
             return EXIT_STEP_FAILED;
         }
         run_arguments = std::move(launch.run_arguments);
@@ -77,9 +78,9 @@ int main(int argc, char** argv) {
     for (std::string& argument : run_arguments) arguments.push_back(argument.data());
     arguments.push_back(nullptr);
     const int count = static_cast<int>(run_arguments.size());
-    program_start(count, arguments.data());
+    os::process_setup();
     WindowServices* services = desktop_window_services_create(count, arguments.data());
-    const int exit_code = telvor_run(*services);
+    const int exit_code = telvor_run(*services, {run_arguments.begin() + 1, run_arguments.end()});
     desktop_window_services_destroy(services);
     return exit_code;
 }

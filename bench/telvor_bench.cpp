@@ -52,10 +52,9 @@
 #include "base/sort.h"
 #include "core/event_line.h"
 #include "core/normalise.h"
-#include "fs/file.h"
 #include "steps/event_file.h"
-#include "steps/run_state.h"
 #include "support/scripted_window.h"
+#include "sys/os.h"
 
 namespace {
 
@@ -237,12 +236,9 @@ void script(ScriptedWindow& window, const Files& f) {
 int timed_run(const Files& f, double& seconds) {
     ScriptedWindow window;
     script(window, f);
-    std::string path = f.event_file.string();
-    char program[] = "telvor";
-    char* argv[] = {program, path.data(), nullptr};
-    program_start(2, argv);
+    os::process_setup();
     const Clock::time_point start = Clock::now();
-    const int status = telvor_run(window);
+    const int status = telvor_run(window, {f.event_file.string()});
     seconds = seconds_since(start);
     return status;
 }
@@ -428,9 +424,9 @@ bool measure(const Workload& w, bool keep, int target_ratio) {
 // Capture normalisation of a 2 MB Guide text and Line normalisation of a
 // Weekday line, with 1,000 service names of which the guide uses 40.
 void measure_normalisation() {
-    g_run.service_list.clear();
-    for (int i = 0; i < 1000; ++i) g_run.service_list.push_back(service_name(i) + " ");
-    sort_texts(g_run.service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, 999);
+    std::vector<Text> service_list;
+    for (int i = 0; i < 1000; ++i) service_list.push_back(service_name(i) + " ");
+    sort_texts(service_list, SORT_DESCENDING | SORT_IGNORE_CASE, 0, 999);
 
     const fs::path scratch = fs::temp_directory_path() / "telvor-bench-guide.txt";
     Random r;
@@ -444,7 +440,7 @@ void measure_normalisation() {
     fs::remove(scratch, ignored);
 
     Clock::time_point start = Clock::now();
-    const ServiceNames names = service_names_prepare(g_run.service_list);
+    const ServiceNames names = service_names_prepare(service_list);
     const Text normalised = capture_normalisation(guide, names);
     const double capture_seconds = seconds_since(start);
 

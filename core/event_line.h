@@ -25,6 +25,7 @@ enum : int {
     TITLE_START = 20,
     TITLE_COMPARED = 200,   // characters of the title that make a repeat
     NEW_TITLE_WIDTH = 200,  // characters of the title taken from a Weekday line
+    GENRE_WIDTH = 200,      // characters of a Time line a Genre line takes
     // The two characters the Event line test looks at.
     DATE_DOT = 3,
     TIME_COLON = 14,

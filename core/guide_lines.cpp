@@ -120,7 +120,8 @@ Text compose_genre_line(const Text& prepared_time_line) {
     // The text one character after the first "min." (the sixth character
     // on where there is none), at most 200 characters, without backslashes.
     const std::size_t min = prepared_time_line.find("min.");
-    const std::string_view genre = event_line::field(prepared_time_line, min == Text::npos ? 5 : static_cast<int>(min) + 6, 200);
+    const std::string_view genre = event_line::field(prepared_time_line, min == Text::npos ? 5 : static_cast<int>(min) + 6,
+                                                     event_line::GENRE_WIDTH);
     Text line = "Genre: ";
     line.reserve(line.size() + genre.size());
     for (const char c : genre)
@@ -134,4 +135,14 @@ Text compose_description_line(std::string_view description_line) {
     Text line;
     if (cut < description_line.size()) append_tabs_as_spaces(description_line.substr(cut), line);
     return line;
+}
+
+std::string_view mark_event_line(std::string_view line, Text& marked) {
+    using namespace event_line;
+    // Only the Mark field changes; runs of spaces in the title stay, so it
+    // still matches the same event in later Guide text.
+    if (mark(line) != MARK_EMPTY) return line;
+    marked.assign(line);
+    marked.replace(MARK_START - 1, MARK_WIDTH, MARK_SET);
+    return marked;
 }

@@ -23,3 +23,6 @@ Text compose_event_line(const Text& prepared_weekday_line, const Text& prepared_
 Text compose_genre_line(const Text& prepared_time_line);
 // The Description line without its leading clock time.
 Text compose_description_line(std::string_view description_line);
+// An Event line with its Mark field marked: the line itself when there is
+// nothing to mark, else the marked line, kept in marked.
+std::string_view mark_event_line(std::string_view event_line, Text& marked);

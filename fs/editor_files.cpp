@@ -1,12 +1,12 @@
 // The swap and lock files editors keep beside a file they have open, and
 // whether the process that made one still runs: a file written by an editor
 // that holds an old copy would undo whatever a run wrote.
+#include "fs/editor_files.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "fs/file.h"
-#include "fs/file_failure.h"
 #include "sys/os.h"
 
 namespace {
@@ -39,7 +39,7 @@ const char* editor_of(const std::string& entry, const std::string& name) {
     if (os::same_name(entry, ".#" + name)) return "Emacs";
     if (os::same_name(entry, ".~lock." + name + "#")) return "LibreOffice";
     if (os::same_name(entry, "." + name + ".kate-swp")) return "Kate";
-    if (os::WINDOWS_NAMES && os::same_name(entry, "~$" + name)) return "Microsoft Office";
+    if (WINDOWS_NAMES && os::same_name(entry, "~$" + name)) return "Microsoft Office";
     return nullptr;
 }
 
@@ -113,32 +113,25 @@ bool holder_live(const Holder& holder) {
     return !os::process_running(holder.process, running) || running;
 }
 
-// Keeps the failure of the last call: what was being done, to which path.
-bool failed(const char* doing, const std::string& path) {
-    file_failure::note_system();
-    file_failure::note_path(doing, path);
-    return false;
-}
-
 }  // namespace
 
-bool file_editors_find(const Path& path, std::vector<EditorFile>& found) {
+FileResult file_editors_find(const Path& path, std::vector<EditorFile>& found) {
     found.clear();
-    file_failure::clear_path();
     std::string target;
-    if (!os::final_path(path.native, target)) return failed("read", path.native);
-    const std::string folder = os::parent_of(target), name = os::name_of(target);
+    if (!os::final_path(path.native, target)) return system_failure("read", path.native);
+    const std::string folder = path_parent(target), name = path_name(target);
     std::vector<std::string> entries;
     if (!os::list_folder(folder, entries)) {
         // Where no folder is, no editor has a file.
-        return os::last_error_kind() == os::Error::missing || failed("look into the folder", folder);
+        if (os::last_error_kind() == os::Error::missing) return {};
+        return system_failure("look into the folder", folder);
     }
 
     // An open of the file that shares nothing (a sharing mode where the
     // system has them) refuses this one.
     os::Handle handle;
     if (os::open(target, os::Open::read, handle)) {
-        if (!os::close(handle)) return failed("read", target);
+        if (!os::close(handle)) return system_failure("read", target);
     } else if (os::last_error_kind() == os::Error::in_use) {
         found.push_back({"another program", Path{target}, true, 0});
     }
@@ -147,7 +140,7 @@ bool file_editors_find(const Path& path, std::vector<EditorFile>& found) {
         const char* editor = editor_of(entry, name);
         if (editor == nullptr) continue;
         // Named as the file is: beside a name given without a folder, by its name alone.
-        EditorFile file{editor, Path{folder == "." ? entry : os::join(folder, entry)}, true, 0};
+        EditorFile file{editor, Path{folder == "." ? entry : path_join(folder, entry)}, true, 0};
         os::Info info;
         const os::Kind kind = os::path_info(file.path.native, info) ? info.kind : os::Kind::other;
         const std::string editor_name = editor;
@@ -158,5 +151,5 @@ bool file_editors_find(const Path& path, std::vector<EditorFile>& found) {
         file.live = holder_live(holder);
         found.push_back(file);
     }
-    return true;
+    return {};
 }

@@ -21,10 +21,9 @@
 // one name, made by this user or the administrator, removable by this
 // run, naming this very file, whole and matching its checksum. Anything
 // else under that name is left as it is, and the run changes nothing.
-#include "fs/file.h"
+#include "fs/replace.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -34,7 +33,6 @@
 
 #include "base/text.h"
 #include "fs/file_claims.h"
-#include "fs/file_failure.h"
 #include "fs/file_slots.h"
 #include "sys/os.h"
 
@@ -53,7 +51,14 @@ constexpr char SUM_MARK[] = "sum ";
 constexpr std::size_t TRAILER_SIZE = sizeof SUM_MARK - 1 + 16 + 1;
 constexpr std::size_t SUM_BLOCK = 64 * 1024;
 
+// What one way of replacing came to: done; cannot (the system refused
+// what it needs, so the other way serves); failed (why).
 enum class Step { done, cannot, failed };
+struct Attempt {
+    Step step = Step::done;
+    Failure failure;
+};
+Attempt failed_attempt(Failure failure) { return {Step::failed, std::move(failure)}; }
 
 // A checksum of a stream of bytes, the same however the stream is cut into
 // pieces: the hashes of its blocks of SUM_BLOCK bytes, chained.
@@ -108,7 +113,7 @@ std::string cut_name(std::string name, std::size_t room) {
 // the whole name fits, and the marker.
 std::string temporary_prefix(const std::string& path) {
     const std::size_t room = NAME_MAX_BYTES - (sizeof TEMP_MARKER - 1) - SUFFIX_LENGTH;
-    return os::join(os::parent_of(path), cut_name(os::name_of(path), room) + TEMP_MARKER);
+    return path_join(path_parent(path), cut_name(path_name(path), room) + TEMP_MARKER);
 }
 
 // The journal beside the Event file, named after what the file is, so that
@@ -121,29 +126,30 @@ std::string journal_beside(const std::string& target, const os::FileIdentity& id
     else
         std::snprintf(name, sizeof name, "%s%llx-%llx", JOURNAL_PREFIX, static_cast<unsigned long long>(id.file),
                       static_cast<unsigned long long>(id.born));
-    return os::join(os::parent_of(target), name);
+    return path_join(path_parent(target), name);
 }
 
-// Notes the failure of the last system call: what was being done, to
-// which file. False, for the callers' results.
-bool failed(const char* doing, const std::string& path) {
-    file_failure::note_system();
-    file_failure::note_path(doing, path);
-    return false;
-}
-
-Step failed_step(const char* doing, const std::string& path) {
-    failed(doing, path);
-    return Step::failed;
+// The failure made one about another file: what was being done to it.
+Failure about(Failure failure, const char* doing, const std::string& path) {
+    failure.doing = doing;
+    failure.path = path;
+    return failure;
 }
 
 // A replacement the program refuses itself, for the reason the system would
-// give for an error of that kind. 0, for file_replace's result.
-int refuse(os::Error kind) {
-    os::set_last_error(os::error_code(kind));
-    file_failure::note_system();
-    return 0;
-}
+// give for an error of that kind.
+Failure refusal(os::Error kind) { return code_failure(os::error_code(kind)); }
+
+// What the system has no call for (Windows: folder flushes, POSIX owners,
+// permission bits and extended attributes, telling whether a file may be
+// written before it is opened) asks nothing of a replacement.
+bool unsupported() { return os::last_error_kind() == os::Error::unsupported; }
+// A folder's names on the disk; where the system has no folder flushes,
+// it writes them through itself.
+bool folder_flushed(const std::string& folder) { return os::sync_folder(folder) || unsupported(); }
+// Whether the entry may be written; where the system cannot tell
+// beforehand, the open tells.
+bool may_be_written(const std::string& path) { return os::may_write(path) || unsupported(); }
 
 // Reads size bytes, or fewer only at the end of the file.
 bool read_fully(os::Handle handle, char* buffer, std::size_t size, std::size_t& got) {
@@ -161,9 +167,12 @@ bool read_fully(os::Handle handle, char* buffer, std::size_t size, std::size_t& 
 bool create_temporary(const std::string& prefix, std::string& name, os::Handle& handle) {
     static const char LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     static std::uint64_t state = 0;
-    if (state == 0)
-        state = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                reinterpret_cast<std::uintptr_t>(&name) ^ 0x9E3779B97F4A7C15ull;
+    if (state == 0) {
+        std::uint64_t seed = 0;
+        if (!os::random_seed(seed)) seed = 0;
+        state = seed ^ reinterpret_cast<std::uintptr_t>(&name) ^ 0x9E3779B97F4A7C15ull;
+        if (state == 0) state = 0x9E3779B97F4A7C15ull;
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = prefix;
         for (std::size_t i = 0; i < SUFFIX_LENGTH; ++i) {
@@ -172,7 +181,7 @@ bool create_temporary(const std::string& prefix, std::string& name, os::Handle& 
             state ^= state << 17;
             name.push_back(LETTERS[state % (sizeof LETTERS - 1)]);
         }
-        if (os::open(name, os::Open::create_private, handle)) return true;
+        if (os::create(name, os::Create::user_only, handle)) return true;
         if (os::last_error_kind() != os::Error::exists) return false;
     }
     return false;
@@ -180,25 +189,23 @@ bool create_temporary(const std::string& prefix, std::string& name, os::Handle& 
 
 // Copies the rest of the open file from to to, or exactly its next bytes
 // (fewer there fail); the count, and the checksum of what was copied.
-bool copy_bytes(os::Handle from, os::Handle to, std::uint64_t& copied, Checksum* sum,
-                const std::uint64_t* exactly) {
+FileResult copy_bytes(os::Handle from, os::Handle to, std::uint64_t& copied, Checksum* sum,
+                      const std::uint64_t* exactly) {
     const std::unique_ptr<char[]> buffer(new char[COPY_BUFFER_SIZE]);
     copied = 0;
     for (;;) {
         std::size_t want = COPY_BUFFER_SIZE;
         if (exactly != nullptr) {
-            if (copied == *exactly) return true;
+            if (copied == *exactly) return {};
             want = static_cast<std::size_t>(std::min<std::uint64_t>(want, *exactly - copied));
         }
         const long long got = os::read(from, buffer.get(), want);
-        if (got < 0) return false;
+        if (got < 0) return system_failure();
         if (got == 0) {
-            if (exactly == nullptr) return true;
-            os::set_last_error(os::error_code(os::Error::other));
-            file_failure::note("the file ended early");
-            return false;
+            if (exactly == nullptr) return {};
+            return own_failure("the file ended early");
         }
-        if (!os::write(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+        if (!file_slots::write_started(to, buffer.get(), static_cast<std::size_t>(got))) return system_failure();
         if (sum != nullptr) sum->add(buffer.get(), static_cast<std::size_t>(got));
         copied += static_cast<std::uint64_t>(got);
     }
@@ -218,41 +225,46 @@ struct Opened {
     }
 };
 
-// The call that failed was refused (the system does not permit it, or has
-// no such thing): the new content cannot take the old one's identity.
-Step refused_or_failed(const std::string& target) {
-    if (os::last_error_kind() == os::Error::refused) return Step::cannot;
-    failed("keep the owner, permissions and attributes of", target);
-    return Step::failed;
+// The call that failed was refused (the system does not permit it for this
+// file): the new content cannot take the old one's identity.
+Attempt refused_or_failed(const std::string& target) {
+    if (os::last_error_kind() == os::Error::refused) return {Step::cannot, {}};
+    return failed_attempt(system_failure("keep the owner, permissions and attributes of", target));
 }
 
 // Gives the open new file the target's owner, group, permission bits and
 // extended attributes (its access control list among them), and nothing
-// more.
-Step give_identity(os::Handle handle, const std::string& target, const os::Info& old) {
+// more. What the system has none of (unsupported) there is nothing to give
+// of: a system without them keeps a file's identity on a replacement by
+// itself (os::replace).
+Attempt give_identity(os::Handle handle, const std::string& target, const os::Info& old) {
     os::Info now;
     if (!os::handle_info(handle, now)) return refused_or_failed(target);
-    if ((now.owner != old.owner || now.group != old.group) && !os::set_owner(handle, old.owner, old.group))
+    if ((now.owner != old.owner || now.group != old.group) && !os::set_owner(handle, old.owner, old.group) &&
+        !unsupported())
         return refused_or_failed(target);
     // A change of owner clears the set-id bits: the bits come after it.
-    if (!os::set_mode(handle, old.mode)) return refused_or_failed(target);
+    if (!os::set_mode(handle, old.mode) && !unsupported()) return refused_or_failed(target);
 
     Opened source;
     std::vector<std::string> wanted, present;
     if (!os::open(target, os::Open::read, source.handle)) return refused_or_failed(target);
-    if (!os::list_attributes(source.handle, wanted) || !os::list_attributes(handle, present))
+    if (os::list_attributes(source.handle, wanted)) {
+        if (!os::list_attributes(handle, present)) return refused_or_failed(target);
+        std::string value;
+        for (const std::string& name : wanted) {
+            if (!os::get_attribute(source.handle, name, value) || !os::set_attribute(handle, name, value))
+                return refused_or_failed(target);
+        }
+        for (const std::string& name : present) {
+            if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && !os::remove_attribute(handle, name))
+                return refused_or_failed(target);
+        }
+    } else if (!unsupported()) {
         return refused_or_failed(target);
-    std::string value;
-    for (const std::string& name : wanted) {
-        if (!os::get_attribute(source.handle, name, value) || !os::set_attribute(handle, name, value))
-            return refused_or_failed(target);
-    }
-    for (const std::string& name : present) {
-        if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && !os::remove_attribute(handle, name))
-            return refused_or_failed(target);
     }
     if (!source.close()) return refused_or_failed(target);
-    return Step::done;
+    return {};
 }
 
 struct Replacement {
@@ -265,61 +277,71 @@ struct Replacement {
     bool folder_writable = false;
 };
 
+// Puts the new content in place of the target: over an existing file by
+// the system's replacement where the system keeps the file's identity
+// itself, else (and where nothing is there yet) by a rename.
+bool put_in_place(const std::string& fresh, const Replacement& r) {
+    if (r.old.kind != os::Kind::missing) {
+        if (os::replace(fresh, r.target)) return true;
+        if (!unsupported()) return false;
+    }
+    return os::rename(fresh, r.target);
+}
+
 // The new content given the target's identity and renamed over it: the
 // working file itself where both share a file system, else a copy beside
 // the target.
-Step replace_by_rename(const Replacement& r, bool copy) {
+Attempt replace_by_rename(const Replacement& r, bool copy) {
     std::string fresh = r.working;
     Opened out;
     if (copy) {
         Opened in;
         std::uint64_t copied = 0;
-        if (!os::open(r.working, os::Open::read, in.handle)) return failed_step("read", r.working);
+        if (!os::open(r.working, os::Open::read, in.handle)) return failed_attempt(system_failure("read", r.working));
         if (!create_temporary(temporary_prefix(r.target), fresh, out.handle))
-            return failed_step("write a copy of the new content beside", r.target);
-        bool whole = copy_bytes(in.handle, out.handle, copied, nullptr, nullptr) ||
-                     failed("write a copy of the new content beside", r.target);
-        if (!in.close() && whole) whole = failed("read", r.working);
+            return failed_attempt(system_failure("write a copy of the new content beside", r.target));
+        FileResult whole = copy_bytes(in.handle, out.handle, copied, nullptr, nullptr);
+        if (!whole) whole = about(whole.failure(), "write a copy of the new content beside", r.target);
+        if (!in.close() && whole) whole = system_failure("read", r.working);
         if (!whole) {
             out.close();
             os::remove(fresh);
-            return Step::failed;
+            return failed_attempt(whole.failure());
         }
     } else if (!os::open(r.working, os::Open::write_existing, out.handle)) {
-        return failed_step("open", r.working);
+        return failed_attempt(system_failure("open", r.working));
     }
 
-    const Step kept = r.old.kind == os::Kind::missing ? Step::done : give_identity(out.handle, r.target, r.old);
-    bool ok = kept == Step::done;
-    if (ok && !os::sync(out.handle)) ok = failed("write", fresh);
-    if (!out.close() && ok) ok = failed("write", fresh);
-    if (ok && !os::rename(fresh, r.target)) {
+    Attempt kept = r.old.kind == os::Kind::missing ? Attempt{} : give_identity(out.handle, r.target, r.old);
+    if (kept.step == Step::done && !os::sync(out.handle)) kept = failed_attempt(system_failure("write", fresh));
+    if (!out.close() && kept.step == Step::done) kept = failed_attempt(system_failure("write", fresh));
+    if (kept.step == Step::done && !put_in_place(fresh, r)) {
         // One file system mounted in two places still refuses the rename
         // between them: the copy serves there.
         if (!copy && os::last_error_kind() == os::Error::cross_device) return replace_by_rename(r, true);
-        ok = failed("replace", r.target);
+        kept = failed_attempt(system_failure("replace", r.target));
     }
-    if (!ok) {
+    if (kept.step != Step::done) {
         if (copy) os::remove(fresh);
-        return kept == Step::cannot ? Step::cannot : Step::failed;
+        return kept;
     }
-    if (!os::sync_folder(r.folder)) return failed_step("flush the folder", r.folder);
+    if (!folder_flushed(r.folder)) return failed_attempt(system_failure("flush the folder", r.folder));
     if (copy) {
         os::remove(r.working);
     } else {
         // The working file's folder lost a name: flushed as well, so that
         // no power cut leaves that name on the disk as a second name of the
         // Event file.
-        const std::string from = os::parent_of(r.working);
+        const std::string from = path_parent(r.working);
         os::Info info;
-        if (!os::path_info(from, info)) return failed_step("flush the folder", from);
-        if ((info.device != r.folder_info.device || info.file != r.folder_info.file) && !os::sync_folder(from))
-            return failed_step("flush the folder", from);
+        if (!os::path_info(from, info)) return failed_attempt(system_failure("flush the folder", from));
+        if ((info.device != r.folder_info.device || info.file != r.folder_info.file) && !folder_flushed(from))
+            return failed_attempt(system_failure("flush the folder", from));
     }
     os::Info now;
     if (r.old.kind == os::Kind::file && os::path_info(r.target, now) && now.kind == os::Kind::file)
         file_claims::moved(r.old, r.target, now);
-    return Step::done;
+    return {};
 }
 
 // The header of a journal: what it is, the file it belongs to (as the
@@ -341,67 +363,66 @@ std::string journal_trailer(std::uint64_t sum) {
 }
 
 // Opens target to write it over, and makes sure it is still the file meant.
-bool open_to_overwrite(const std::string& target, const os::Info& meant, Opened& out) {
+FileResult open_to_overwrite(const std::string& target, const os::Info& meant, Opened& out) {
     os::Info info;
-    if (!os::open(target, os::Open::write_existing, out.handle) || !os::handle_info(out.handle, info)) return false;
-    if (info.device == meant.device && info.file == meant.file) return true;
-    os::set_last_error(os::error_code(os::Error::other));
-    file_failure::note("another file took its name");
-    return false;
+    if (!os::open(target, os::Open::write_existing, out.handle) || !os::handle_info(out.handle, info))
+        return system_failure();
+    if (info.device == meant.device && info.file == meant.file) return {};
+    return own_failure("another file took its name");
 }
 
 // Writes the open file from (all of it, or its next `exactly` bytes) over
 // the file at target from its first byte, cuts it to that length and
 // flushes it.
-bool overwrite(os::Handle from, const std::string& target, const os::Info& meant, const std::uint64_t* exactly) {
+FileResult overwrite(os::Handle from, const std::string& target, const os::Info& meant,
+                     const std::uint64_t* exactly) {
     Opened out;
     std::uint64_t copied = 0;
-    if (!open_to_overwrite(target, meant, out) || !copy_bytes(from, out.handle, copied, nullptr, exactly) ||
-        !os::truncate(out.handle, copied) || !os::sync(out.handle))
-        return false;
-    return out.close();
+    if (FileResult opened = open_to_overwrite(target, meant, out); !opened) return opened;
+    if (FileResult written = copy_bytes(from, out.handle, copied, nullptr, exactly); !written) return written;
+    if (!os::truncate(out.handle, copied) || !os::sync(out.handle) || !out.close()) return system_failure();
+    return {};
 }
 
 // Makes the journal whole under its final name: the old content of the
 // target written to a private temporary file beside it, flushed, renamed,
 // and the folder flushed, before anything else happens to the target.
-bool write_journal(const Replacement& r, const std::string& journal, const os::FileIdentity& id) {
+FileResult write_journal(const Replacement& r, const std::string& journal, const os::FileIdentity& id) {
     Opened in, out;
     std::string temporary;
     os::Info info;
     std::uint64_t copied = 0;
     if (!os::open(r.target, os::Open::read, in.handle) || !os::handle_info(in.handle, info))
-        return failed("read", r.target);
+        return system_failure("read", r.target);
     if (!create_temporary(temporary_prefix(journal), temporary, out.handle))
-        return failed("write the journal", journal);
+        return system_failure("write the journal", journal);
     const std::string header = journal_header(id, info.size);
     Checksum sum;
-    bool ok = os::write(out.handle, header.data(), header.size()) &&
-              copy_bytes(in.handle, out.handle, copied, &sum, nullptr);
+    FileResult written;
+    if (!file_slots::write_started(out.handle, header.data(), header.size()))
+        written = system_failure();
+    else
+        written = copy_bytes(in.handle, out.handle, copied, &sum, nullptr);
     const std::string trailer = journal_trailer(sum.value());
-    ok = ok && os::write(out.handle, trailer.data(), trailer.size()) && os::sync(out.handle);
-    if (!in.close() && ok) {
-        ok = failed("read", r.target);
-    } else if (ok && (copied != info.size || info.device != r.old.device || info.file != r.old.file)) {
-        os::set_last_error(os::error_code(os::Error::other));
-        ok = false;
-        file_failure::note("the file changed while it was copied");
-        file_failure::note_path("write the journal", journal);
-    } else if (!ok) {
-        failed("write the journal", journal);
-    }
-    if (!out.close() && ok) ok = failed("write the journal", journal);
-    if (ok && !os::rename(temporary, journal)) ok = failed("write the journal", journal);
-    if (!ok) {
+    if (written && (!file_slots::write_started(out.handle, trailer.data(), trailer.size()) || !os::sync(out.handle)))
+        written = system_failure();
+    if (!written) written = about(written.failure(), "write the journal", journal);
+    if (!in.close() && written)
+        written = system_failure("read", r.target);
+    else if (written && (copied != info.size || info.device != r.old.device || info.file != r.old.file))
+        written = own_failure("the file changed while it was copied", "write the journal", journal);
+    if (!out.close() && written) written = system_failure("write the journal", journal);
+    if (written && !os::rename(temporary, journal)) written = system_failure("write the journal", journal);
+    if (!written) {
         os::remove(temporary);
-        return false;
+        return written;
     }
     // A journal whose name may not be on the disk protects nothing: the
     // Event file is not touched then.
-    if (os::sync_folder(os::parent_of(journal))) return true;
-    failed("flush the folder", os::parent_of(journal));
+    if (folder_flushed(path_parent(journal))) return {};
+    const Failure failure = system_failure("flush the folder", path_parent(journal));
     os::remove(journal);
-    return false;
+    return failure;
 }
 
 // A journal found, checked and found fit to apply.
@@ -419,10 +440,14 @@ Verdict refused_because(Recovery& said, const std::string& why) {
     return Verdict::refused;
 }
 
-Verdict failed_verdict(const char* doing, const std::string& path) {
-    failed(doing, path);
+Verdict failed_verdict(Recovery& said, const char* doing, const std::string& path) {
+    said.failure = system_failure(doing, path);
     return Verdict::failed;
 }
+
+// What the system says of the last call that failed, as a phrase of a
+// refusal.
+std::string cannot_be_read() { return "it cannot be read: " + failure_reason(system_failure()); }
 
 // Whether this run may remove the journal afterwards: it may write the
 // folder, and in a folder where only an entry's owner may remove it
@@ -430,7 +455,7 @@ Verdict failed_verdict(const char* doing, const std::string& path) {
 bool removable(const std::string& folder, const std::string& owner, const std::string& me) {
     std::string target;
     os::Info info;
-    if (!os::final_info(folder, target, info) || !os::may_write(target)) return false;
+    if (!os::final_info(folder, target, info) || !may_be_written(target)) return false;
     if ((info.mode & os::STICKY) == 0 || owner == me || os::is_administrator(me)) return true;
     Opened opened;
     std::string folder_owner;
@@ -448,36 +473,30 @@ Verdict examine(const std::string& journal, const os::Info& target_info,
     // What it is and whose, told by the entry itself, opened without
     // following a link and without the right to read it.
     Opened entry;
-    if (!os::open(journal, os::Open::inspect, entry.handle)) {
-        file_failure::note_system();
-        return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
-    }
-    if (!os::handle_info(entry.handle, found.info)) return failed_verdict("read the journal", journal);
+    if (!os::open(journal, os::Open::inspect, entry.handle)) return refused_because(said, cannot_be_read());
+    if (!os::handle_info(entry.handle, found.info)) return failed_verdict(said, "read the journal", journal);
     if (found.info.kind == os::Kind::link) return refused_because(said, "it is a link");
     if (found.info.kind == os::Kind::folder) return refused_because(said, "it is a folder");
     if (found.info.kind != os::Kind::file) return refused_because(said, "it is not a plain file");
     if (found.info.links != 1) return refused_because(said, "it has more than one name");
     std::string owner, me;
-    if (!os::owner_of(entry.handle, owner) || !os::process_user(me)) return failed_verdict("read the journal", journal);
+    if (!os::owner_of(entry.handle, owner) || !os::process_user(me)) return failed_verdict(said, "read the journal", journal);
     if (owner != me && !os::is_administrator(owner)) {
         if (!os::account_name(owner, said.stranger)) said.stranger = owner;
         return refused_because(said, "it belongs to " + said.stranger);
     }
-    if (!removable(os::parent_of(journal), owner, me)) return refused_because(said, "this run may not remove it");
+    if (!removable(path_parent(journal), owner, me)) return refused_because(said, "this run may not remove it");
     // The same file, opened to be read.
     Opened in;
     os::Info info;
-    if (!os::open(journal, os::Open::read_entry, in.handle)) {
-        file_failure::note_system();
-        return refused_because(said, std::string("it cannot be read: ") + file_failure_reason().c_str());
-    }
-    if (!os::handle_info(in.handle, info)) return failed_verdict("read the journal", journal);
+    if (!os::open(journal, os::Open::read_entry, in.handle)) return refused_because(said, cannot_be_read());
+    if (!os::handle_info(in.handle, info)) return failed_verdict(said, "read the journal", journal);
     if (info.device != found.info.device || info.file != found.info.file)
         return refused_because(said, "it changed while it was looked at");
     found.path = journal;
     std::string start(HEADER_MAX, '\0');
     std::size_t have = 0;
-    if (!read_fully(in.handle, start.data(), start.size(), have)) return failed_verdict("read the journal", journal);
+    if (!read_fully(in.handle, start.data(), start.size(), have)) return failed_verdict(said, "read the journal", journal);
     start.resize(have);
     if (!start.starts_with(JOURNAL_MAGIC)) return refused_because(said, "it is no journal of TELVOR's");
     const std::string expected = journal_header(id, 0);
@@ -513,39 +532,41 @@ Verdict examine(const std::string& journal, const os::Info& target_info,
     for (std::uint64_t left = size; left > 0;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, COPY_BUFFER_SIZE));
         std::size_t got = 0;
-        if (!take(buffer.get(), want, got)) return failed_verdict("read the journal", journal);
+        if (!take(buffer.get(), want, got)) return failed_verdict(said, "read the journal", journal);
         if (got != want) return refused_because(said, "it is incomplete");
         sum.add(buffer.get(), got);
         left -= got;
     }
     std::string trailer(TRAILER_SIZE, '\0');
     std::size_t got = 0;
-    if (!take(trailer.data(), trailer.size(), got)) return failed_verdict("read the journal", journal);
+    if (!take(trailer.data(), trailer.size(), got)) return failed_verdict(said, "read the journal", journal);
     if (trailer != journal_trailer(sum.value())) return refused_because(said, "its content does not match its checksum");
-    if (!in.close()) return failed_verdict("read the journal", journal);
+    if (!in.close()) return failed_verdict(said, "read the journal", journal);
     return Verdict::fit;
 }
 
 // Puts the old content of a journal found fit back into target, then
 // removes the journal and flushes its folder.
-bool apply(const Journal& journal, const std::string& target, const os::Info& target_info) {
+FileResult apply(const Journal& journal, const std::string& target, const os::Info& target_info) {
     Opened in;
     os::Info info;
     if (!os::open(journal.path, os::Open::read_entry, in.handle) || !os::handle_info(in.handle, info))
-        return failed("read the journal", journal.path);
+        return system_failure("read the journal", journal.path);
     std::string header(journal.header_size, '\0');
     std::size_t got = 0;
-    if (info.device != journal.info.device || info.file != journal.info.file || info.size != journal.info.size ||
-        !read_fully(in.handle, header.data(), header.size(), got) || got != header.size()) {
-        if (os::last_error() == 0) os::set_last_error(os::error_code(os::Error::other));
-        return failed("read the journal", journal.path);
-    }
-    if (!overwrite(in.handle, target, target_info, &journal.content_size))
-        return failed("restore the old content of", target);
-    if (!in.close()) return failed("read the journal", journal.path);
-    if (!os::remove(journal.path)) return failed("remove the journal", journal.path);
-    if (!os::sync_folder(os::parent_of(journal.path))) return failed("flush the folder", os::parent_of(journal.path));
-    return true;
+    // Another file under its name, or a journal cut since it was checked.
+    const Failure changed = code_failure(os::error_code(os::Error::other), "read the journal", journal.path);
+    if (info.device != journal.info.device || info.file != journal.info.file || info.size != journal.info.size)
+        return changed;
+    if (!read_fully(in.handle, header.data(), header.size(), got)) return system_failure("read the journal", journal.path);
+    if (got != header.size()) return changed;
+    if (FileResult restored = overwrite(in.handle, target, target_info, &journal.content_size); !restored)
+        return about(restored.failure(), "restore the old content of", target);
+    if (!in.close()) return system_failure("read the journal", journal.path);
+    if (!os::remove(journal.path)) return system_failure("remove the journal", journal.path);
+    const std::string folder = path_parent(journal.path);
+    if (!folder_flushed(folder)) return system_failure("flush the folder", folder);
+    return {};
 }
 
 // Removes the temporary files of replacements and journals killed before
@@ -553,146 +574,113 @@ bool apply(const Journal& journal, const std::string& target, const os::Info& ta
 // and six letters.
 void remove_leftovers(const std::string& target, const std::vector<std::string>& prefixes) {
     std::vector<std::string> names;
-    const std::string folder = os::parent_of(target);
+    const std::string folder = path_parent(target);
     if (!os::list_folder(folder, names)) return;
     for (const std::string& name : names) {
         for (const std::string& prefix : prefixes) {
-            const std::string start = os::name_of(prefix);
+            const std::string start = path_name(prefix);
             if (name.size() != start.size() + SUFFIX_LENGTH || name.compare(0, start.size(), start) != 0) continue;
             os::Info info;
-            const std::string leftover = os::join(folder, name);
+            const std::string leftover = path_join(folder, name);
             if (os::path_info(leftover, info) && info.kind == os::Kind::file) os::remove(leftover);
         }
     }
 }
 
 // The target rewritten in place under a rollback journal beside it.
-bool rewrite_in_place(const Replacement& r) {
+FileResult rewrite_in_place(const Replacement& r) {
     os::FileIdentity id;
-    if (!os::identify(r.target, id)) return failed("read", r.target);
+    if (!os::identify(r.target, id)) return system_failure("read", r.target);
     const std::string journal = journal_beside(r.target, id);
     // What stands under the journal's name now was put there by someone else.
     os::Info entry;
-    if (!os::path_info(journal, entry)) return failed("write the journal", journal);
-    if (entry.kind != os::Kind::missing) {
-        os::set_last_error(os::error_code(os::Error::exists));
-        file_failure::note("another entry has its name");
-        file_failure::note_path("write the journal", journal);
-        return false;
-    }
-    if (!write_journal(r, journal, id)) return false;
+    if (!os::path_info(journal, entry)) return system_failure("write the journal", journal);
+    if (entry.kind != os::Kind::missing) return own_failure("another entry has its name", "write the journal", journal);
+    if (FileResult written = write_journal(r, journal, id); !written) return written;
 
     Opened in;
-    bool ok = os::open(r.working, os::Open::read, in.handle) || failed("read", r.working);
-    if (ok && !overwrite(in.handle, r.target, r.old, nullptr)) ok = failed("rewrite", r.target);
-    if (in.handle != os::NO_HANDLE && !in.close() && ok) ok = failed("read", r.working);
-    if (ok) {
+    FileResult rewritten;
+    if (!os::open(r.working, os::Open::read, in.handle)) rewritten = system_failure("read", r.working);
+    if (rewritten) {
+        if (FileResult over = overwrite(in.handle, r.target, r.old, nullptr); !over)
+            rewritten = about(over.failure(), "rewrite", r.target);
+    }
+    if (in.handle != os::NO_HANDLE && !in.close() && rewritten) rewritten = system_failure("read", r.working);
+    if (rewritten) {
         // The rewritten file is on the disk: the journal has done its work.
-        if (!os::remove(journal)) return failed("remove the journal", journal);
-        if (!os::sync_folder(os::parent_of(journal))) return failed("flush the folder", os::parent_of(journal));
+        if (!os::remove(journal)) return system_failure("remove the journal", journal);
+        if (!folder_flushed(path_parent(journal))) return system_failure("flush the folder", path_parent(journal));
         os::remove(r.working);
-        return true;
+        return {};
     }
     // Rolled back at once, from the journal as it is on the disk; where
     // even that fails the journal stays for the next run, and the failure
-    // says so.
-    const std::string reason = file_failure_reason().c_str(), doing = file_failure_doing(),
-                      path = file_failure_path().native;
+    // says so (its reason kept).
+    Failure failure = rewritten.failure();
     Recovery said;
     Journal found;
-    const Verdict verdict = examine(journal, r.old, id, said, found);
-    if (verdict != Verdict::fit || !apply(found, r.target, r.old)) {
-        file_failure::note((reason + "; its old content waits in " + journal).c_str());
-        file_failure::note_path("rewrite", r.target);
-        return false;
+    if (examine(journal, r.old, id, said, found) != Verdict::fit || !apply(found, r.target, r.old)) {
+        failure.note = "; its old content waits in " + journal;
+        failure.doing = "rewrite";
+        failure.path = r.target;
     }
-    file_failure::note(reason.c_str());
-    file_failure::note_path(doing.c_str(), path);
-    return false;
+    return failure;
 }
 
 }  // namespace
 
-int file_replace(const Path& source, const Path& destination) {
-    file_failure::clear_path();
+FileResult file_replace(const Path& source, const Path& destination) {
     Replacement r;
     r.working = source.native;
-    if (source.empty() || destination.empty()) return refuse(os::Error::missing);
-    if (!os::final_info(destination.native, r.target, r.old)) {
-        file_failure::note_system();
-        return 0;
-    }
+    if (source.empty() || destination.empty()) return refusal(os::Error::missing);
+    if (!os::final_info(destination.native, r.target, r.old)) return system_failure();
     // A file held open by a slot is not replaced under it.
-    if (r.old.kind != os::Kind::missing && file_slots::holds(identity_of(r.old), false)) {
-        file_failure::note("the file is in use by this run");
-        return 0;
-    }
+    if (r.old.kind != os::Kind::missing && file_slots::holds(identity_of(r.old), false))
+        return own_failure("the file is in use by this run");
     // A working file that vanished is named, not the Event file.
-    if (os::path_info(r.working, r.working_info) && r.working_info.kind == os::Kind::missing)
-        os::set_last_error(os::error_code(os::Error::missing));
-    if (r.working_info.kind == os::Kind::missing) {
-        failed("read", r.working);
-        return 0;
-    }
+    if (!os::path_info(r.working, r.working_info)) return system_failure("read", r.working);
+    if (r.working_info.kind == os::Kind::missing)
+        return code_failure(os::error_code(os::Error::missing), "read", r.working);
     // A file still being written in a slot has bytes that are not on disk yet.
-    if (r.working_info.kind != os::Kind::file || file_slots::holds(identity_of(r.working_info), true)) {
-        file_failure::note("the working file is not complete");
-        file_failure::note_path("read", r.working);
-        return 0;
-    }
-    if (r.old.kind != os::Kind::missing && r.old.kind != os::Kind::file) {
-        file_failure::note("it is not a plain file");
-        return 0;
-    }
+    if (r.working_info.kind != os::Kind::file || file_slots::holds(identity_of(r.working_info), true))
+        return own_failure("the working file is not complete", "read", r.working);
+    if (r.old.kind != os::Kind::missing && r.old.kind != os::Kind::file) return own_failure("it is not a plain file");
     // Write protection holds for everyone, full privileges included; the
     // system's own reason is kept (a read-only file system says so).
-    if (r.old.kind == os::Kind::file && r.old.read_only) return refuse(os::Error::refused);
-    if (r.old.kind == os::Kind::file && !os::may_write(r.target)) {
-        file_failure::note_system();
-        return 0;
-    }
-    r.folder = os::parent_of(r.target);
+    if (r.old.kind == os::Kind::file && r.old.read_only) return refusal(os::Error::refused);
+    if (r.old.kind == os::Kind::file && !may_be_written(r.target)) return system_failure();
+    r.folder = path_parent(r.target);
     std::string folder_target;
-    if (!os::final_info(r.folder, folder_target, r.folder_info)) {
-        file_failure::note_system();
-        return 0;
-    }
-    if (r.folder_info.kind != os::Kind::folder) return refuse(os::Error::missing);
-    r.folder_writable = os::may_write(r.folder);
-    if (!r.folder_writable && r.old.kind == os::Kind::missing) {
-        file_failure::note_system();
-        return 0;
-    }
+    if (!os::final_info(r.folder, folder_target, r.folder_info)) return system_failure();
+    if (r.folder_info.kind != os::Kind::folder) return refusal(os::Error::missing);
+    r.folder_writable = may_be_written(r.folder);
+    if (!r.folder_writable && r.old.kind == os::Kind::missing) return system_failure();
     if (r.old.kind == os::Kind::file) {
         // One run at a time on the file, by whatever name.
         switch (file_claims::hold(r.target, r.old)) {
         case os::Lock::taken:
             break;
         case os::Lock::busy:
-            file_failure::note("another TELVOR run holds the file");
-            return 0;
+            return own_failure("another TELVOR run holds the file");
         case os::Lock::failed:
-            file_failure::note_system();
-            return 0;
+            return system_failure();
         }
         // No journal anywhere but beside the file: a folder that may not be
         // written takes neither a new file nor a journal.
-        if (!r.folder_writable) {
-            file_failure::note("its folder may not be written, so no journal can guard a rewrite in place");
-            return 0;
-        }
-        if (r.old.links > 1) return rewrite_in_place(r) ? 1 : 0;
+        if (!r.folder_writable)
+            return own_failure("its folder may not be written, so no journal can guard a rewrite in place");
+        if (r.old.links > 1) return rewrite_in_place(r);
     }
-    switch (replace_by_rename(r, r.working_info.device != r.folder_info.device)) {
+    Attempt attempt = replace_by_rename(r, r.working_info.device != r.folder_info.device);
+    switch (attempt.step) {
     case Step::done:
-        return 1;
+        return {};
     case Step::cannot:
-        file_failure::clear_path();
-        return rewrite_in_place(r) ? 1 : 0;
+        return rewrite_in_place(r);
     case Step::failed:
         break;
     }
-    return 0;
+    return attempt.failure;
 }
 
 Path file_journal_path(const Path& path) {
@@ -703,7 +691,6 @@ Path file_journal_path(const Path& path) {
 }
 
 Recovery file_recover(const Path& path) {
-    file_failure::clear_path();
     Recovery said;
     std::string target;
     os::Info old;
@@ -714,7 +701,7 @@ Recovery file_recover(const Path& path) {
     }
     os::FileIdentity id;
     if (!os::identify(target, id)) {
-        failed("read", target);
+        said.failure = system_failure("read", target);
         said.outcome = Recovery::Outcome::failed;
         return said;
     }
@@ -722,7 +709,7 @@ Recovery file_recover(const Path& path) {
     remove_leftovers(target, {temporary_prefix(target), temporary_prefix(journal)});
     os::Info entry;
     if (!os::path_info(journal, entry)) {
-        failed("read the journal", journal);
+        said.failure = system_failure("read the journal", journal);
         said.outcome = Recovery::Outcome::failed;
         said.journal = Path{journal};
         return said;
@@ -732,7 +719,12 @@ Recovery file_recover(const Path& path) {
     Journal found;
     switch (examine(journal, old, id, said, found)) {
     case Verdict::fit:
-        said.outcome = apply(found, target, old) ? Recovery::Outcome::restored : Recovery::Outcome::failed;
+        if (FileResult applied = apply(found, target, old); applied) {
+            said.outcome = Recovery::Outcome::restored;
+        } else {
+            said.outcome = Recovery::Outcome::failed;
+            said.failure = applied.failure();
+        }
         break;
     case Verdict::refused:
         said.outcome = Recovery::Outcome::refused;

@@ -2,8 +2,9 @@
 //
 // Every open slot owns a buffer. Reading fills it with one read at a time and
 // splits lines inside it; writing collects pieces in it and hands them to
-// the system when it is full or the slot is closed. A write that fails
-// marks the slot, and file_close reports it.
+// the system when it is full or the slot is closed, and starts them on their
+// way to the disk at once. A write that fails marks the slot, and
+// file_close reports it.
 #include "fs/file_slots.h"
 
 #include <climits>
@@ -16,7 +17,6 @@
 #endif
 
 #include "fs/file.h"
-#include "fs/file_failure.h"
 
 namespace file_slots {
 namespace {
@@ -62,7 +62,7 @@ void mark_failed(Slot& s, long error) {
 }
 
 void write_out(Slot& s, const char* data, std::size_t size) {
-    if (!s.failed && !os::write(s.handle, data, size)) mark_failed(s, os::last_error());
+    if (!s.failed && !write_started(s.handle, data, size)) mark_failed(s, os::last_error());
 }
 
 // Writes out the buffer of a writing slot; a failure marks the slot and the
@@ -237,20 +237,27 @@ void write_line(Slot& s, const char* data, std::size_t size) {
 
 }  // namespace
 
+bool write_started(os::Handle handle, const char* data, std::size_t size) {
+    if (!os::write(handle, data, size)) return false;
+    // Asked, not waited for; where the system cannot (a pipe, a system
+    // without the call) nothing changes.
+    os::start_writeback(handle);
+    return true;
+}
+
 bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
-    file_close(slot);
+    (void)file_close(slot);
     s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
     return true;
 }
 
-bool install(int slot, os::Handle handle, const Identity& identity, Mode mode) {
+FileResult install(int slot, os::Handle handle, const Identity& identity, Mode mode) {
     Slot* s = slot_at(slot);
     if (s == nullptr || holds(identity, mode == Mode::reading)) {
         os::close(handle);
-        file_failure::note("the file is in use by this run");
-        return false;
+        return own_failure("the file is in use by this run");
     }
     s->handle = handle;
     s->open = true;
@@ -261,7 +268,7 @@ bool install(int slot, os::Handle handle, const Identity& identity, Mode mode) {
     s->at_eof = false;
     s->count = 0;
     s->next = 0;
-    return true;
+    return {};
 }
 
 bool holds(const Identity& identity, bool writers_only) {
@@ -280,8 +287,6 @@ int file_at_end(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
     return s != nullptr && file_slots::fill(*s) ? 0 : 1;
 }
-
-Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
 
 std::string_view file_read_line_view(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
@@ -338,9 +343,9 @@ int file_skip_empty_line(int slot) {
     return 1;
 }
 
-int file_close(int slot) {
+FileResult file_close(int slot) {
     file_slots::Slot* s = file_slots::slot_at(slot);
-    if (s == nullptr) return 1;
+    if (s == nullptr) return {};
     // Closing frees the slot's memory: a run keeps open only the files of
     // the step it is in.
     const auto release = [s] {
@@ -349,20 +354,21 @@ int file_close(int slot) {
     };
     if (!s->open) {
         release();
-        return 1;
+        return {};
     }
     if (s->mode == Mode::writing) file_slots::flush(*s);
     // A close that fails may have lost written bytes; on a file read it
     // tells of a device that fails, and the pass counts as incomplete too.
     if (!os::close(s->handle)) file_slots::mark_failed(*s, os::last_error());
     const bool failed = s->failed;
-    if (failed) file_failure::note_code(s->failure);
+    const long failure = s->failure;
     s->handle = os::NO_HANDLE;
     s->open = false;
     release();
-    return failed ? 0 : 1;
+    if (failed) return code_failure(failure);
+    return {};
 }
 
 void file_close_all() {
-    for (int slot = 0; slot < FILE_SLOT_COUNT; ++slot) file_close(slot);
+    for (int slot = 0; slot < FILE_SLOT_COUNT; ++slot) (void)file_close(slot);
 }

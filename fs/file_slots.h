@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "fs/failure.h"
 #include "sys/os.h"
 
 namespace file_slots {
@@ -19,14 +20,19 @@ inline Identity identity_of(const os::Info& info) { return {info.device, info.fi
 
 enum class Mode { reading, writing };
 
+// Writes every byte to an open file and starts them on their way to the
+// disk, not waiting for them: the flush that ends the file then waits only
+// for the last of them.
+bool write_started(os::Handle handle, const char* data, std::size_t size);
+
 // Closes the slot and makes its buffer (before anything is opened, so that
 // running out of memory leaves nothing open or created). False for a number
 // that names no slot.
 bool prepare(int slot);
-// Puts an opened file into a prepared slot. Refused (false, the file
-// closed, the reason noted) while another slot holds the file: any other
-// slot for a file to be written, a slot writing it for one to be read.
-bool install(int slot, os::Handle handle, const Identity& identity, Mode mode);
+// Puts an opened file into a prepared slot. Refused (the file closed)
+// while another slot holds the file: any other slot for a file to be
+// written, a slot writing it for one to be read.
+FileResult install(int slot, os::Handle handle, const Identity& identity, Mode mode);
 // Whether a File slot holds the file; with writers_only, only slots open for
 // writing count.
 bool holds(const Identity& identity, bool writers_only);

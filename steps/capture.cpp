@@ -6,7 +6,6 @@
 #include "core/normalise.h"
 #include "fs/file.h"
 #include "steps/event_file.h"
-#include "steps/run_state.h"
 #include "steps/views.h"
 #include "ui/window.h"
 
@@ -47,43 +46,32 @@ Text no_guide_text_line(const ClipboardReading& reading, std::string_view text) 
 
 }  // namespace
 
-bool capture_guide_text(const ServiceNames& services) {
+Capture capture_guide_text(RunState& run, const ServiceNames& services) {
     // A clipboard that cannot be read counts as empty; the reading is kept
     // (without its text) to tell at the end whether the clipboard still
     // holds what was taken from it.
-    ClipboardReading& reading = g_run.clipboard_capture;
+    Capture capture;
+    ClipboardReading& reading = capture.reading;
     reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
-    if (!reading.read) run_step_failed_with("read the clipboard", Path(), reading.failure);
+    if (!reading.read) run_step_failed_with(run, "read the clipboard", Path(), reading.failure);
     const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
     const bool guide_blocks = holds_guide_block(guide_text);
-    if (!guide_blocks) g_run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
+    if (!guide_blocks) run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
 
-    bool readable = false;
-    bool written_completely = false;
-    if (event_file_open_read()) {
-        readable = true;
-        // Without a working file the Event file stays open until the
-        // conversion opens it again.
-        if (file_create_working(DATA_SLOT, g_run.clipboard_copy_path)) {
-            file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
-            file_write_line(DATA_SLOT, text_trim_right(guide_text));
-            const bool read_completely = file_close(EVENT_SLOT) != 0;
-            if (!read_completely) run_step_failed("read", g_run.event_file_path);
-            const bool written = file_close(DATA_SLOT) != 0;
-            if (!written) run_step_failed("write", g_run.clipboard_copy_path);
-            written_completely = read_completely && written;
-        } else {
-            run_step_failed("create", g_run.clipboard_copy_path);
-        }
-    } else {
-        run_step_failed("read", g_run.event_file_path);
+    // Without a working file the Event file stays open until the
+    // conversion opens it again.
+    const PassStart start = pass_begin(run, run.clipboard_copy_path);
+    if (start == PassStart::open) {
+        file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
+        file_write_line(DATA_SLOT, text_trim_right(guide_text));
     }
-    const bool stored = readable && replace_event_file(g_run.clipboard_copy_path, written_completely);
+    const bool stored = start == PassStart::open && pass_end(run, run.clipboard_copy_path);
 
-    event_view_head_lines();
-    if (!readable)
-        event_view_failure_lines("Not reading...");
+    event_view_head_lines(run.event_file_name);
+    if (start == PassStart::not_reading)
+        event_view_failure_lines(run.event_file_name, "Not reading...");
     else if (!stored)
-        event_view_failure_lines("Not writing...");
-    return stored && guide_blocks;
+        event_view_failure_lines(run.event_file_name, "Not writing...");
+    capture.taken = stored && guide_blocks;
+    return capture;
 }

@@ -5,7 +5,6 @@
 #include "core/guide_lines.h"
 #include "fs/file.h"
 #include "steps/event_file.h"
-#include "steps/run_state.h"
 #include "steps/views.h"
 
 namespace {
@@ -14,6 +13,7 @@ namespace {
 struct Conversion {
     const ServiceNames& services;
     FilterIndex filter;
+    Text& last_shown;
     EventStore store;
     Text repaired;  // a re-read line the spacing repair changed
     // Events of Guide blocks written; events dropped by the Filter test and
@@ -46,7 +46,7 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
     if (dropped(c, event_line)) return;
 
     ++c.added;
-    show_event(event_line);
+    show_event(event_line, c.last_shown);
     file_write_line(DATA_SLOT, event_line);
     file_write_line(DATA_SLOT, compose_genre_line(time_line));
     file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
@@ -59,7 +59,7 @@ void carry_over_line(Conversion& c, std::string_view line) {
     line = spacing_repair(line, c.repaired);
     if (!event_line::is_event_line(line) || dropped(c, line)) return;
 
-    show_event(line);
+    show_event(line, c.last_shown);
     file_write_line(DATA_SLOT, line);
     file_copy_lines(EVENT_SLOT, DATA_SLOT, 2);
     file_write_line(DATA_SLOT, "");
@@ -69,10 +69,11 @@ void carry_over_line(Conversion& c, std::string_view line) {
 
 }  // namespace
 
-bool convert_event_file(const ServiceNames& services) {
+bool convert_event_file(RunState& run, const ServiceNames& services, const std::vector<Text>& filter_list,
+                        Text& last_shown) {
     bool replaced = false;
-    if (begin_data_file_pass()) {
-        Conversion c{services, filter_index_build(g_run.filter_list), {}, {}};
+    if (begin_data_file_pass(run)) {
+        Conversion c{services, filter_index_build(filter_list), last_shown, {}, {}};
         while (!file_at_end(EVENT_SLOT)) {
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (is_weekday_line(line))
@@ -80,12 +81,12 @@ bool convert_event_file(const ServiceNames& services) {
             else
                 carry_over_line(c, line);
         }
-        replaced = end_data_file_pass();  // end of input
+        replaced = end_data_file_pass(run, last_shown);  // end of input
         if (replaced)
-            g_run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
+            run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
                                           std::to_string(c.filtered) + " filtered, " +
                                           std::to_string(c.repeated) + " repeated...");
     }
-    event_view_summary_lines();
+    event_view_summary_lines(run.summary_lines);
     return replaced;
 }

@@ -4,9 +4,15 @@
 // line is dropped. At the end of input TELVOR.DAT replaces the Event file.
 #pragma once
 
+#include <vector>
+
+#include "base/text.h"
 #include "core/normalise.h"
+#include "steps/run_state.h"
 
 // Runs the whole conversion, end of input included, the Weekday lines
-// normalised with services. True when the Event file was replaced by its
-// converted version.
-bool convert_event_file(const ServiceNames& services);
+// normalised with services and the events filtered by the Filter list.
+// Each event accepted becomes the Last shown text. True when the Event
+// file was replaced by its converted version.
+[[nodiscard]] bool convert_event_file(RunState& run, const ServiceNames& services,
+                                      const std::vector<Text>& filter_list, Text& last_shown);

@@ -1,11 +1,14 @@
 #include "steps/event_file.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "base/codepage.h"
+#include "fs/editor_files.h"
 #include "fs/file.h"
-#include "steps/run_state.h"
+#include "fs/folders.h"
+#include "fs/replace.h"
 #include "steps/views.h"
 #include "sys/clock.h"
 #include "ui/window.h"
@@ -18,9 +21,9 @@ const char* const EXTENSION = ".telvor";
 
 // Whether the Event file is one of the files TELVOR keeps in its Program
 // directory, under any name that leads to it.
-bool is_own_file(const Path& path) {
-    for (const Path* own : {&g_run.filter_file_path, &g_run.service_file_path,
-                            &g_run.clipboard_copy_path, &g_run.data_file_path})
+bool is_own_file(const RunState& run, const Path& path) {
+    for (const Path* own : {&run.filter_file_path, &run.service_file_path, &run.clipboard_copy_path,
+                            &run.data_file_path})
         if (file_same(path, *own)) return true;
     return false;
 }
@@ -29,11 +32,11 @@ bool is_own_file(const Path& path) {
 // undo the run. Then (or where that cannot be told) a box says so, and the
 // run leaves everything as it is. Swap and lock files of editors that no
 // longer run are only mentioned.
-bool open_in_editor() {
+bool open_in_editor(RunState& run) {
     std::vector<EditorFile> editors;
-    if (!file_editors_find(g_run.event_file_path, editors)) {
-        run_file_step_failed("look for editors' files beside", g_run.event_file_path);
-        run_show_failed_steps();
+    if (FileResult looked = file_editors_find(run.event_file_path, editors); !looked) {
+        run_step_failed(run, "look for editors' files beside", run.event_file_path, looked.failure());
+        run_show_failed_steps(run);
         return true;
     }
     const EditorFile* live = nullptr;
@@ -47,16 +50,16 @@ bool open_in_editor() {
     }
     if (live == nullptr) return false;
     std::fprintf(stderr, "telvor: %s is open in %s (%s); save and close it there first\n",
-                 g_run.event_file_path.native.c_str(), live->editor.c_str(), live->path.native.c_str());
-    Text text = translate("TELVOR leaves this Event file alone:") + "\n" + g_run.event_file_name + "\n";
+                 run.event_file_path.native.c_str(), live->editor.c_str(), live->path.native.c_str());
+    Text text = translate("TELVOR leaves this Event file alone:") + "\n" + run.event_file_name + "\n";
     if (live->editor == "another program")
         text += translate("Another program has it open.") + "\n" +
                 translate("Save and close the file there first, then start TELVOR again.");
     else
         text += fill_in(translate("%1 has it open (found %2)."), {live->editor, path_display(live->path)}) + "\n" +
                 fill_in(translate("Save and close the file in %1 first, then start TELVOR again."), {live->editor});
-    run_set_exit_status(EXIT_STEP_FAILED);
-    show_stop_message(g_run.version_text, text);
+    run_set_exit_status(run, EXIT_STEP_FAILED);
+    show_stop_message(VERSION_TEXT, text);
     return true;
 }
 
@@ -81,7 +84,8 @@ const char* const UNFIT_JOURNAL =
 // them) and in a message box (in the desktop's language): now, or, for a
 // notice, before the question. values: paths, and phrases where is_path
 // is false.
-void say(const char* pattern, const std::vector<std::string>& values, const std::vector<bool>& is_path, bool notice) {
+void say(RunState& run, const char* pattern, const std::vector<std::string>& values, const std::vector<bool>& is_path,
+         bool notice) {
     std::vector<Text> plain, shown;
     for (std::size_t i = 0; i < values.size(); ++i) {
         plain.push_back(values[i]);
@@ -90,20 +94,20 @@ void say(const char* pattern, const std::vector<std::string>& values, const std:
     std::fprintf(stderr, "telvor: %s\n", fill_in(pattern, plain).c_str());
     const Text text = fill_in(translate(pattern), shown);
     if (notice)
-        g_run.notices.push_back(text);
+        run.notices.push_back(text);
     else
-        show_stop_message(g_run.version_text, text);
+        show_stop_message(VERSION_TEXT, text);
 }
 
 // A working file's name that is another name of the Event file is what a
 // power cut right after a replacement by rename can leave behind: that
 // name goes, and the Event file keeps its own.
-void remove_working_names_of_event_file() {
-    for (const Path* working : {&g_run.clipboard_copy_path, &g_run.data_file_path}) {
-        if (!file_is_other_name(*working, g_run.event_file_path)) continue;
+void remove_working_names_of_event_file(const RunState& run) {
+    for (const Path* working : {&run.clipboard_copy_path, &run.data_file_path}) {
+        if (!file_is_other_name(*working, run.event_file_path)) continue;
         if (file_delete(*working))
             std::fprintf(stderr, "telvor: %s was a second name of %s, left by an interrupted run; it was removed\n",
-                         working->native.c_str(), g_run.event_file_path.native.c_str());
+                         working->native.c_str(), run.event_file_path.native.c_str());
     }
 }
 
@@ -111,51 +115,58 @@ void remove_working_names_of_event_file() {
 // leaves a file open in an editor alone, clears them of what replacements
 // killed midway left, and puts back the old content of a rewrite in place
 // that was interrupted.
-Choice claim_event_file() {
-    switch (folder_lock_of_file(g_run.event_file_path)) {
-    case FOLDER_BUSY:
-        return Choice::busy;
-    case FOLDER_FAILED:
-        run_file_step_failed("lock the folder", g_run.event_file_path);
-        return Choice::lock_failed;
-    default:
+Chosen claim_event_file(RunState& run) {
+    ClaimResult claimed = folder_lock_of_file(run.event_file_path);
+    switch (claimed.claim) {
+    case Claim::busy:
+        return {Choice::busy, {}};
+    case Claim::failed:
+        run_step_failed(run, "lock the folder", run.event_file_path, claimed.failure);
+        return {Choice::lock_failed, std::move(claimed.failure)};
+    case Claim::claimed:
         break;
     }
-    if (open_in_editor()) return Choice::refused;
-    remove_working_names_of_event_file();
-    const Recovery recovery = file_recover(g_run.event_file_path);
-    const std::string& file = g_run.event_file_path.native;
+    if (open_in_editor(run)) return {Choice::refused, {}};
+    remove_working_names_of_event_file(run);
+    Recovery recovery = file_recover(run.event_file_path);
+    const std::string& file = run.event_file_path.native;
     const std::string& journal = recovery.journal.native;
     switch (recovery.outcome) {
     case Recovery::Outcome::none:
         break;
     case Recovery::Outcome::restored:
-        say(RESTORED, {file, journal}, {true, true}, true);
+        say(run, RESTORED, {file, journal}, {true, true}, true);
         break;
     case Recovery::Outcome::refused:
         if (!recovery.stranger.empty())
-            say(STRANGER_JOURNAL, {recovery.stranger, file, journal}, {false, true, true}, false);
+            say(run, STRANGER_JOURNAL, {recovery.stranger, file, journal}, {false, true, true}, false);
         else
-            say(UNFIT_JOURNAL, {journal, file, recovery.why}, {true, true, false}, false);
-        run_set_exit_status(EXIT_STEP_FAILED);
-        return Choice::refused;
+            say(run, UNFIT_JOURNAL, {journal, file, recovery.why}, {true, true, false}, false);
+        run_set_exit_status(run, EXIT_STEP_FAILED);
+        return {Choice::refused, {}};
     case Recovery::Outcome::failed:
-        run_file_step_failed("restore the old content of", g_run.event_file_path);
-        return Choice::restore_failed;
+        run_step_failed(run, "restore the old content of", run.event_file_path, recovery.failure);
+        return {Choice::restore_failed, std::move(recovery.failure)};
     }
-    return Choice::chosen;
+    return {};
 }
 
-void write_new_file_header() {
-    if (!file_create(DATA_SLOT, g_run.event_file_path)) return;
-    file_write_line(DATA_SLOT, creation_line(g_run.event_file_name, date_now()));
+// Creates the new Event file with the New-file header. Where it cannot be
+// created, or the header does not reach the disk whole (no Event file
+// then: it is removed again), the step fails, naming the file.
+void write_new_file_header(RunState& run) {
+    if (FileResult created = file_create(DATA_SLOT, run.event_file_path); !created) {
+        run_step_failed(run, "create", run.event_file_path, created.failure());
+        return;
+    }
+    file_write_line(DATA_SLOT, creation_line(run.event_file_name, date_now()));
     file_write_line(DATA_SLOT, "Genre: created... ");
     file_write_line(DATA_SLOT, "Description created... ");
     file_write_line(DATA_SLOT, "");
-    // A header that did not reach the disk whole is no Event file.
-    if (file_close(DATA_SLOT)) return;
-    run_step_failed("write", g_run.event_file_path);
-    file_delete(g_run.event_file_path);
+    if (FileResult written = file_close(DATA_SLOT); !written) {
+        run_step_failed(run, "write", run.event_file_path, written.failure());
+        (void)file_delete(run.event_file_path);
+    }
 }
 
 }  // namespace
@@ -165,78 +176,95 @@ Text creation_line(const Text& event_file_name, DateValue now) {
            " <<< -- File new created... ";
 }
 
-Choice choose_event_file() {
-    const Path parameter = program_parameter(0);
+Chosen choose_event_file(RunState& run) {
+    const Path parameter = program_parameter(run, 0);
     if (!parameter.empty()) {
-        run_set_event_file(parameter);
-        return claim_event_file();
+        run_set_event_file(run, parameter);
+        return claim_event_file(run);
     }
 
-    const Path chosen = choose_file_to_open(
-        DIALOG_TITLE, path_append(g_run.program_directory, "*.telvor"), DIALOG_PATTERN, 0);
-    if (chosen.empty()) return Choice::cancelled;
-    run_set_event_file(chosen);
-    if (const Choice claimed = claim_event_file(); claimed != Choice::chosen) return claimed;
+    const Path chosen = choose_file_to_open(DIALOG_TITLE, path_join(run.program_directory, "*.telvor"),
+                                            DIALOG_PATTERN, 0);
+    if (chosen.empty()) return {Choice::cancelled, {}};
+    run_set_event_file(run, chosen);
+    if (Chosen claimed = claim_event_file(run); claimed.choice != Choice::chosen) return claimed;
     // Whatever stands under the name is used as it is, readable or not: only
     // a name under which nothing exists is new.
-    if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
+    if (file_entry_exists(run.event_file_path)) return {};
 
-    if (!text_equal(text_lower(text_right(g_run.event_file_path.native, 7)), EXTENSION)) {
-        run_set_event_file(path_append(g_run.event_file_path, EXTENSION));
+    const int extension_length = static_cast<int>(std::strlen(EXTENSION));
+    if (!text_equal(text_lower(text_right(run.event_file_path.native, extension_length)), EXTENSION)) {
+        run_set_event_file(run, Path{run.event_file_path.native + EXTENSION});
         // A typed name whose ".telvor" file exists already means that file:
         // it is used as it is and never overwritten by a header. The name
         // may lead into another folder, which is claimed as well.
-        if (const Choice claimed = claim_event_file(); claimed != Choice::chosen) return claimed;
-        if (file_entry_exists(g_run.event_file_path)) return Choice::chosen;
+        if (Chosen claimed = claim_event_file(run); claimed.choice != Choice::chosen) return claimed;
+        if (file_entry_exists(run.event_file_path)) return {};
     }
-    if (!is_own_file(g_run.event_file_path)) write_new_file_header();
-    return Choice::chosen;
+    if (!is_own_file(run, run.event_file_path)) write_new_file_header(run);
+    return {};
 }
 
-bool event_file_open_read() {
-    if (is_own_file(g_run.event_file_path)) {
-        file_close(EVENT_SLOT);
-        file_set_failure_reason("it is one of TELVOR's own files in the Program directory");
-        return false;
+FileResult event_file_open_read(const RunState& run) {
+    if (is_own_file(run, run.event_file_path)) {
+        (void)file_close(EVENT_SLOT);
+        return own_failure("it is one of TELVOR's own files in the Program directory");
     }
-    return file_open_read(EVENT_SLOT, g_run.event_file_path) != 0;
+    return file_open_read(EVENT_SLOT, run.event_file_path);
 }
 
-bool replace_event_file(const Path& working_path, bool written_completely) {
-    if (written_completely && file_replace(working_path, g_run.event_file_path))
-        return true;
-    // The failure names the file it concerned: the Event file, or the
-    // working file, journal or folder the replacement failed on.
-    if (written_completely) run_file_step_failed("replace", g_run.event_file_path);
-    file_delete(working_path);
+bool replace_event_file(RunState& run, const Path& working_path, bool written_completely) {
+    if (written_completely) {
+        FileResult replaced = file_replace(working_path, run.event_file_path);
+        if (replaced) return true;
+        // The failure names the file it concerned: the Event file, or the
+        // working file, journal or folder the replacement failed on.
+        run_step_failed(run, "replace", run.event_file_path, replaced.failure());
+    }
+    (void)file_delete(working_path);
     return false;
 }
 
-bool begin_data_file_pass() {
-    if (!event_file_open_read()) {
-        run_step_failed("read", g_run.event_file_path);
-        event_view_failure_lines("Not reading...");
-        return false;
+PassStart pass_begin(RunState& run, const Path& working_path) {
+    if (FileResult opened = event_file_open_read(run); !opened) {
+        run_step_failed(run, "read", run.event_file_path, opened.failure());
+        return PassStart::not_reading;
     }
-    if (!file_create_working(DATA_SLOT, g_run.data_file_path)) {
-        // The Event file stays open until shutdown or the next pass.
-        run_step_failed("create", g_run.data_file_path);
-        event_view_failure_lines("Not writing...");
-        return false;
+    if (FileResult created = file_create_working(DATA_SLOT, working_path); !created) {
+        run_step_failed(run, "create", working_path, created.failure());
+        return PassStart::not_writing;
     }
-    return true;
+    return PassStart::open;
 }
 
-bool end_data_file_pass() {
-    const bool read_completely = file_close(EVENT_SLOT) != 0;
-    if (!read_completely) run_step_failed("read", g_run.event_file_path);
-    const bool written = file_close(DATA_SLOT) != 0;
-    if (!written) run_step_failed("write", g_run.data_file_path);
-    const bool replaced = replace_event_file(g_run.data_file_path, read_completely && written);
+bool pass_end(RunState& run, const Path& working_path) {
+    FileResult read = file_close(EVENT_SLOT);
+    if (!read) run_step_failed(run, "read", run.event_file_path, read.failure());
+    FileResult written = file_close(DATA_SLOT);
+    if (!written) run_step_failed(run, "write", working_path, written.failure());
+    return replace_event_file(run, working_path, read && written);
+}
+
+bool begin_data_file_pass(RunState& run) {
+    switch (pass_begin(run, run.data_file_path)) {
+    case PassStart::open:
+        return true;
+    case PassStart::not_reading:
+        event_view_failure_lines(run.event_file_name, "Not reading...");
+        break;
+    case PassStart::not_writing:
+        event_view_failure_lines(run.event_file_name, "Not writing...");
+        break;
+    }
+    return false;
+}
+
+bool end_data_file_pass(RunState& run, const Text& last_shown) {
+    const bool replaced = pass_end(run, run.data_file_path);
     if (replaced)
-        event_view_closing_lines();
+        event_view_closing_lines(run.event_file_name);
     else
-        event_view_failure_lines("Not writing...");
-    view_show_last_shown(EVENT_VIEW);
+        event_view_failure_lines(run.event_file_name, "Not writing...");
+    view_show_last_shown(EVENT_VIEW, last_shown);
     return replaced;
 }

@@ -5,9 +5,16 @@
 #include "base/date.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "fs/failure.h"
+#include "steps/run_state.h"
 
-// refused: the Event file is left alone for a reason said already in a box.
+// What became of the choice of the Event file. refused: it is left alone
+// for a reason said already in a box.
 enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed, refused };
+struct [[nodiscard]] Chosen {
+    Choice choice = Choice::chosen;
+    Failure failure;  // lock_failed, restore_failed: why
+};
 
 // Fixes the Event file: the first program parameter, else the file picked
 // or named in the open-file dialog. The file and the folder that holds it
@@ -19,8 +26,9 @@ enum class Choice { chosen, cancelled, busy, lock_failed, restore_failed, refuse
 // (restore_failed when that fails; refused when what stands under the
 // journal's name may not be applied). A name under which nothing exists
 // gets the extension ".telvor" (unless it has it) and is created with the
-// New-file header.
-Choice choose_event_file();
+// New-file header; where it cannot be created, or its header not written
+// whole, the step fails (naming it) and nothing is left under its name.
+Chosen choose_event_file(RunState& run);
 
 // The first line of the New-file header for a file of that name created at
 // the given time.
@@ -29,21 +37,30 @@ Text creation_line(const Text& event_file_name, DateValue now);
 // Opens the Event file for reading in EVENT_SLOT. TELVOR's own files in the
 // Program directory (the lists and the working files) are never taken for
 // the Event file: they count as unreadable.
-bool event_file_open_read();
+FileResult event_file_open_read(const RunState& run);
 
 // Puts a working file in place of the Event file. Only a working file that
 // this run wrote completely takes its place; any other is deleted, and the
 // Event file keeps its content. True when the Event file was replaced.
-bool replace_event_file(const Path& working_path, bool written_completely);
+[[nodiscard]] bool replace_event_file(RunState& run, const Path& working_path, bool written_completely);
 
+// A pass that writes the Event file's next version to a working file: the
+// capture (TELVOR.CLP), the conversion and the marking pass (TELVOR.DAT).
+//
+// pass_begin opens the Event file for reading in EVENT_SLOT and the working
+// file for writing in DATA_SLOT; a failure of either is a failed step, and
+// the Event file stays open until the next pass or shutdown. pass_end
+// closes both and puts the working file in place of the Event file where
+// both were read and written completely; true when it was replaced.
+enum class PassStart { open, not_reading, not_writing };
+[[nodiscard]] PassStart pass_begin(RunState& run, const Path& working_path);
+[[nodiscard]] bool pass_end(RunState& run, const Path& working_path);
 
-// Opens the Event file for reading and TELVOR.DAT for writing, for a pass
-// that writes the Event file's next version. When either fails, the Event
-// view gets its "Not reading..." or "Not writing..." lines and the result
-// is false.
-bool begin_data_file_pass();
-// Closes both files, puts TELVOR.DAT in place of the Event file if it was
-// read and written completely, adds the closing lines (or the "Not
-// writing..." lines) to the Event view and scrolls it to the Last shown text.
-// True when the Event file was replaced.
-bool end_data_file_pass();
+// The conversion's and the marking pass's begin and end, TELVOR.DAT their
+// working file: begin_data_file_pass shows its "Not reading..." or "Not
+// writing..." lines in the Event view where it fails (false);
+// end_data_file_pass adds the closing lines (or the "Not writing..."
+// lines) and scrolls the view to the Last shown text. True when the Event
+// file was replaced.
+[[nodiscard]] bool begin_data_file_pass(RunState& run);
+[[nodiscard]] bool end_data_file_pass(RunState& run, const Text& last_shown);

@@ -61,41 +61,44 @@ std::vector<Text> read_entries(const Text& name, std::vector<Text>& left_out) {
 // Opens a list file in LIST_SLOT, or shows "Not reading..." in its view. A
 // file that is there but cannot be read fails the run's step; a missing one
 // only leaves its list empty.
-bool open_list_file(int view, const Path& path, const Text& name) {
-    if (file_open_read(LIST_SLOT, path)) return true;
-    if (file_entry_exists(path)) run_step_failed("read", path);
+bool open_list_file(RunState& run, int view, const Path& path, const Text& name) {
+    FileResult opened = file_open_read(LIST_SLOT, path);
+    if (opened) return true;
+    if (file_entry_exists(path)) run_step_failed(run, "read", path, opened.failure());
     view_add(view, progress_file_line(name, "Not reading..."));
-    view_add(view, g_run.separator_line);
+    view_add(view, SEPARATOR_LINE);
     return false;
 }
 
-void closing_lines(int view, const Text& name) {
-    view_add(view, g_run.separator_line);
+// Closes the list file, whose read may have failed on the way, and shows the
+// closing lines.
+void close_list_file(RunState& run, int view, const Path& path, const Text& name) {
+    if (FileResult closed = file_close(LIST_SLOT); !closed) run_step_failed(run, "read", path, closed.failure());
+    view_add(view, SEPARATOR_LINE);
     view_add(view, progress_file_line(name, "reading complete..."));
-    view_add(view, g_run.separator_line);
+    view_add(view, SEPARATOR_LINE);
 }
 
 }  // namespace
 
-void read_filter_file() {
-    if (!open_list_file(FILTER_VIEW, g_run.filter_file_path, "TELVOR.filter")) return;
+std::vector<Text> read_filter_file(RunState& run, Text& last_shown) {
+    if (!open_list_file(run, FILTER_VIEW, run.filter_file_path, "TELVOR.filter")) return {};
     std::vector<Text> left_out;
-    g_run.filter_list = read_entries("TELVOR.filter", left_out);
-    for (const Text& term : g_run.filter_list) {
-        g_run.last_shown_text = term;
+    std::vector<Text> terms = read_entries("TELVOR.filter", left_out);
+    for (const Text& term : terms) {
+        last_shown = term;
         view_add(FILTER_VIEW, term);
     }
     for (const Text& line : left_out) view_add(FILTER_VIEW, line);
-    if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.filter_file_path);
-    closing_lines(FILTER_VIEW, "TELVOR.filter");
-    view_show_last_shown(FILTER_VIEW);
+    close_list_file(run, FILTER_VIEW, run.filter_file_path, "TELVOR.filter");
+    view_show_last_shown(FILTER_VIEW, last_shown);
+    return terms;
 }
 
-void read_service_file() {
-    if (!open_list_file(SERVICE_VIEW, g_run.service_file_path, "TELVOR.service")) return;
-    std::vector<Text>& names = g_run.service_list;
+std::vector<Text> read_service_file(RunState& run, Text& last_shown) {
+    if (!open_list_file(run, SERVICE_VIEW, run.service_file_path, "TELVOR.service")) return {};
     std::vector<Text> left_out;
-    names = read_entries("TELVOR.service", left_out);
+    std::vector<Text> names = read_entries("TELVOR.service", left_out);
     for (Text& name : names) {
         name += ' ';
         view_add(SERVICE_VIEW, name);
@@ -108,11 +111,11 @@ void read_service_file() {
     // its four start lines.
     sort_texts(names, SORT_IGNORE_CASE, 0, last);
     for (int i = 0; i <= last; ++i) list_set_line(SERVICE_VIEW, FIRST_SERVICE_LINE + i, names[static_cast<size_t>(i)]);
-    g_run.last_shown_text = names.empty() ? Text() : names.back();
+    last_shown = names.empty() ? Text() : names.back();
 
     // Removal runs in descending order: every name before the names it begins with.
     sort_texts(names, SORT_DESCENDING | SORT_IGNORE_CASE, 0, last);
-    if (!file_close(LIST_SLOT)) run_step_failed("read", g_run.service_file_path);
-    closing_lines(SERVICE_VIEW, "TELVOR.service");
-    view_show_last_shown(SERVICE_VIEW);
+    close_list_file(run, SERVICE_VIEW, run.service_file_path, "TELVOR.service");
+    view_show_last_shown(SERVICE_VIEW, last_shown);
+    return names;
 }

@@ -2,9 +2,18 @@
 // the Service list, and shown in their views.
 #pragma once
 
-// Reads TELVOR.filter into the Filter list (terms in file order).
-void read_filter_file();
-// Reads TELVOR.service into the Service list (each name with one blank
-// appended); the view shows them ascending, the list keeps them descending,
-// letter case ignored.
-void read_service_file();
+#include <vector>
+
+#include "base/text.h"
+#include "steps/run_state.h"
+
+// Reads TELVOR.filter: the Filter list (terms in file order), shown in the
+// Filter view. The Last shown text becomes the last term stored; it stays
+// as it was when the file cannot be read.
+std::vector<Text> read_filter_file(RunState& run, Text& last_shown);
+// Reads TELVOR.service: the Service list (each name with one blank
+// appended) in descending order, letter case ignored, shown in the Service
+// view in ascending order. The Last shown text becomes the last name in
+// ascending order (empty for an empty list); it stays as it was when the
+// file cannot be read.
+std::vector<Text> read_service_file(RunState& run, Text& last_shown);

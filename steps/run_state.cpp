@@ -4,38 +4,45 @@
 #include <cstdio>
 
 #include "base/codepage.h"
-#include "fs/file.h"
-
-RunState g_run;
+#include "fs/folders.h"
 
 const char* const VERSION_TEXT = "TELVOR Version 0.38w (x86)";
 const char* const WINDOW_TITLE_TAIL = " - DreamBox Gemini Project Image e1 + e2 - I-Explorer, FireFox, Opera";
 const char* const AUTHOR_CREDIT_LINE = "TELVOR - made by the TELVOR developers";
+const Text SEPARATOR_LINE(SEPARATOR_LENGTH, '=');
 
-void run_start_up() {
-    g_run = RunState{};
-
-    // The current directory, ending in the separator; a root keeps its single one.
-    const std::string separator = directory_separator();
-    g_run.program_directory = directory_get_current();
-    if (!g_run.program_directory.native.ends_with(separator))
-        g_run.program_directory.native += separator;
-
-    g_run.clipboard_copy_path = path_append(g_run.program_directory, "TELVOR.CLP");
-    g_run.data_file_path = path_append(g_run.program_directory, "TELVOR.DAT");
-    g_run.filter_file_path = path_append(g_run.program_directory, "TELVOR.filter");
-    g_run.service_file_path = path_append(g_run.program_directory, "TELVOR.service");
-
-    g_run.version_text = VERSION_TEXT;
-    g_run.separator_line = Text(SEPARATOR_LENGTH, '=');
-    g_run.author_credit_line = AUTHOR_CREDIT_LINE;
-
-    directory_set_current(g_run.program_directory);
+Path program_parameter(const RunState& run, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= run.parameters.size()) return Path();
+    return Path{run.parameters[static_cast<std::size_t>(index)]};
 }
 
-void run_set_event_file(const Path& path) {
-    g_run.event_file_path = path;
-    g_run.event_file_name = path_display(path);
+void run_set_program_directory(RunState& run, const Path& folder) {
+    // Ending in the separator; a root keeps its single one.
+    run.program_directory = folder;
+    if (!run.program_directory.native.ends_with(PATH_SEPARATOR)) run.program_directory.native += PATH_SEPARATOR;
+    run.clipboard_copy_path = path_join(run.program_directory, "TELVOR.CLP");
+    run.data_file_path = path_join(run.program_directory, "TELVOR.DAT");
+    run.filter_file_path = path_join(run.program_directory, "TELVOR.filter");
+    run.service_file_path = path_join(run.program_directory, "TELVOR.service");
+}
+
+bool run_start_up(RunState& run) {
+    Path current;
+    if (FileResult read = directory_get_current(current); !read) {
+        run_step_failed(run, "read the current folder", Path(), read.failure());
+        return false;
+    }
+    run_set_program_directory(run, current);
+    if (FileResult entered = directory_set_current(run.program_directory); !entered) {
+        run_step_failed(run, "enter the folder", run.program_directory, entered.failure());
+        return false;
+    }
+    return true;
+}
+
+void run_set_event_file(RunState& run, const Path& path) {
+    run.event_file_path = path;
+    run.event_file_name = path_display(path);
 }
 
 Text fill_in(const Text& pattern, const std::vector<Text>& values) {
@@ -57,13 +64,14 @@ namespace {
 // Reports a failed step: the system's reason on stderr, the user's (in the
 // desktop's language) in the box of failed steps. A failure said already
 // and not yet shown is said once.
-void report_failed_step(const char* doing, const Path& path, const Text& reason, const Text& plain_reason) {
+void report_failed_step(RunState& run, const char* doing, const Path& path, const Text& reason,
+                        const Text& plain_reason) {
     const Text pattern = Text("cannot ") + doing + (path.empty() ? "" : " %1") + ": %2";
     const Text line =
         fill_in(translate(pattern), {path_display(path), translate(cp1252_from_utf8_or_cp1252(plain_reason))});
-    run_set_exit_status(EXIT_STEP_FAILED);
-    if (std::find(g_run.failed_steps.begin(), g_run.failed_steps.end(), line) != g_run.failed_steps.end()) return;
-    g_run.failed_steps.push_back(line);
+    run_set_exit_status(run, EXIT_STEP_FAILED);
+    if (std::find(run.failed_steps.begin(), run.failed_steps.end(), line) != run.failed_steps.end()) return;
+    run.failed_steps.push_back(line);
     // The path and the reason in the system's own bytes, as a terminal shows them.
     std::fprintf(stderr, "telvor: cannot %s%s%s: %s\n", doing, path.empty() ? "" : " ", path.native.c_str(),
                  reason.c_str());
@@ -71,35 +79,29 @@ void report_failed_step(const char* doing, const Path& path, const Text& reason,
 
 }  // namespace
 
-void run_step_failed(const char* doing, const Path& path) {
-    report_failed_step(doing, path, file_failure_reason(), file_failure_plain_reason(path));
+void run_step_failed(RunState& run, const char* doing, const Path& path, const Failure& failure) {
+    const bool elsewhere = !failure.path.empty();
+    report_failed_step(run, elsewhere ? failure.doing : doing, elsewhere ? Path{failure.path} : path,
+                       failure_reason(failure), failure_plain_reason(failure, path));
 }
 
-void run_file_step_failed(const char* doing, const Path& path) {
-    const Path noted = file_failure_path();
-    if (noted.empty())
-        run_step_failed(doing, path);
-    else
-        run_step_failed(file_failure_doing(), noted);
+void run_step_failed_with(RunState& run, const char* doing, const Path& path, const Text& reason) {
+    report_failed_step(run, doing, path, reason, reason);
 }
 
-void run_step_failed_with(const char* doing, const Path& path, const Text& reason) {
-    report_failed_step(doing, path, reason, reason);
-}
-
-void run_show_failed_steps() {
-    if (g_run.failed_steps.empty()) return;
+void run_show_failed_steps(RunState& run) {
+    if (run.failed_steps.empty()) return;
     Text message = translate("TELVOR could not complete these steps:");
-    for (const Text& step : g_run.failed_steps) message += "\n" + step;
-    g_run.failed_steps.clear();
-    show_stop_message(g_run.version_text, message);
+    for (const Text& step : run.failed_steps) message += "\n" + step;
+    run.failed_steps.clear();
+    show_stop_message(VERSION_TEXT, message);
 }
 
-void run_show_notices() {
-    for (const Text& notice : g_run.notices) show_stop_message(g_run.version_text, notice);
-    g_run.notices.clear();
+void run_show_notices(RunState& run) {
+    for (const Text& notice : run.notices) show_stop_message(VERSION_TEXT, notice);
+    run.notices.clear();
 }
 
-void run_set_exit_status(int status) {
-    if (g_run.exit_status == EXIT_DONE) g_run.exit_status = status;
+void run_set_exit_status(RunState& run, int status) {
+    if (run.exit_status == EXIT_DONE) run.exit_status = status;
 }

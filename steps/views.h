@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
 #include "ui/window.h"
@@ -10,10 +11,23 @@
 enum : int { MAIN_WINDOW = 0 };
 enum : int { FILTER_VIEW = 0, EVENT_VIEW = 1, SERVICE_VIEW = 2 };
 enum : int { FILTER_FRAME = 10, EVENT_FRAME = 11, SERVICE_FRAME = 12 };
-// The inner size of the window; the characters of an Event line the Event
-// view shows; the Service view's line of the first name, below its four
-// start lines.
-enum : int { MAIN_WINDOW_WIDTH = 644, MAIN_WINDOW_HEIGHT = 495 };
+
+// Where a window or gadget lies and how large it is inside, in pixels.
+struct Placement {
+    int x, y, width, height;
+};
+// The main window (its place where it is not centred) and its
+// gadgets: the Filter and Service views side by side above the Event view,
+// each in its frame.
+inline constexpr Placement MAIN_WINDOW_PLACEMENT = {100, 200, 644, 495};
+inline constexpr Placement FILTER_VIEW_PLACEMENT = {10, 15, 305, 122};
+inline constexpr Placement FILTER_FRAME_PLACEMENT = {6, 0, 314, 139};
+inline constexpr Placement SERVICE_VIEW_PLACEMENT = {328, 15, 305, 122};
+inline constexpr Placement SERVICE_FRAME_PLACEMENT = {324, 0, 314, 139};
+inline constexpr Placement EVENT_VIEW_PLACEMENT = {10, 157, 623, 329};
+inline constexpr Placement EVENT_FRAME_PLACEMENT = {6, 141, 632, 347};
+// The characters of an Event line the Event view shows; the Service view's
+// line of the first name, below its four start lines.
 enum : int { EVENT_VIEW_WIDTH = 130, FIRST_SERVICE_LINE = 4 };
 // A title bar with the system menu and a minimise box, centred on the screen.
 enum : unsigned {
@@ -27,20 +41,21 @@ int main_window_open();
 void views_create();
 // Appends a line to a view.
 void view_add(int view, std::string_view line);
-// Shows the first 130 characters of an Event line in the Event view and
-// makes it the Last shown text: an event accepted, or marked.
-void show_event(std::string_view event_line);
+// Shows the first EVENT_VIEW_WIDTH characters of an Event line in the Event
+// view, an event accepted or marked, and makes the whole line the Last
+// shown text.
+void show_event(std::string_view event_line, Text& last_shown);
 // Scrolls a view to the first line equal to the Last shown text (letter case
 // ignored) without leaving it selected.
-void view_show_last_shown(int view);
+void view_show_last_shown(int view, const Text& last_shown);
 // "File: >>> " + name + " <<< " + what.
 Text progress_file_line(const Text& name, const Text& what);
-// The four head lines of a step that writes the Event file.
-void event_view_head_lines();
+// The four head lines of a step that writes the Event file (shown by name).
+void event_view_head_lines(const Text& event_file_name);
 // The closing lines of a step that replaced the Event file.
-void event_view_closing_lines();
+void event_view_closing_lines(const Text& event_file_name);
 // The run's summary lines (if any) and a Separator line, scrolled into view.
-void event_view_summary_lines();
+void event_view_summary_lines(const std::vector<Text>& summary_lines);
 // The line and the Separator line of a step that could not read the Event
 // file ("Not reading...") or could not replace it ("Not writing...").
-void event_view_failure_lines(const Text& what);
+void event_view_failure_lines(const Text& event_file_name, const Text& what);

@@ -1,8 +1,7 @@
-// The local clock, read by the platform (sys/posix/clock.cpp,
-// sys/win32/clock.cpp).
+// The local clock, read through the system-call table.
 #pragma once
 
 #include "base/date.h"
 
-// The current local time, to the second.
+// The current local time, to the second; 0 where the system cannot tell it.
 DateValue date_now();

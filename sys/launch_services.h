@@ -1,6 +1,6 @@
-// What the platform tells about starting the program from the desktop: the
-// user's documents folder and the folder of the files installed with the
-// program.
+// What the system tells about starting the program from the desktop, read
+// through the system-call table: the user's documents folder and the
+// folder of the files installed with the program.
 #pragma once
 
 #include "base/path.h"

@@ -1,15 +1,18 @@
 // The operating system beneath the file layer: one table of system calls.
 //
 // Every entry of the table is a thin wrapper around one call of the
-// platform (or the few calls one system quirk needs); what to do when lives
-// in the portable file layer above it, written once. The platform folders
-// (sys/posix/, sys/win32/) fill the table and say what their error
-// codes mean; nothing else of theirs is seen here.
+// platform (or the few calls one system quirk needs) and decides nothing:
+// an entry the platform has no call for fails as unsupported, and what to
+// do then, as every other policy, lives in the portable code above it,
+// written once. The platform folders (sys/posix/, sys/win32/) fill the
+// table and say what their error codes mean; nothing else of theirs is
+// seen here.
 //
 // Every call goes through the functions below, which count the uses of each
-// entry. That makes the table the file layer's fault seam: a test can make
-// any entry fail at its N-th use with an error of its choice, or end the
-// process there as a crash would, and can replace any entry altogether.
+// entry. That makes the table the fault seam of everything that asks the
+// system: a test can make any entry fail at its N-th use with an error of
+// its choice, or end the process there as a crash would, and can replace
+// any entry altogether.
 #pragma once
 
 #include <cstddef>
@@ -39,7 +42,7 @@ struct FileIdentity {
 enum class Kind : unsigned char { missing, file, folder, link, other };
 
 // What is known of a file. Owner, group and mode are the POSIX ones (0 on
-// Windows, whose identity a replacement keeps by itself).
+// Windows, which has none of them).
 struct Info {
     Kind kind = Kind::missing;
     std::uint64_t device = 0;  // the device or volume
@@ -55,16 +58,19 @@ struct Info {
 // may remove or rename it.
 inline constexpr std::uint32_t STICKY = 01000;
 
-// How a file is opened.
+// How an existing file is opened.
 enum class Open : unsigned char {
-    read,            // an existing file, for reading (no FIFO can hang it)
+    read,            // for reading (no FIFO can hang it)
     read_entry,      // the same without following a link; on Windows also
                      // with the right to remove it
     inspect,         // any entry itself, a link not followed, only to tell
                      // what it is and whose (no right to read it needed)
-    write_existing,  // an existing file, for writing in place; nothing is cut
-    create_new,      // a new file where no entry is, with the usual permissions
-    create_private,  // the same, readable and writable by the user alone
+    write_existing,  // for writing in place; nothing is cut
+};
+// Who may use a new file.
+enum class Create : unsigned char {
+    shared,     // the usual permissions
+    user_only,  // readable and writable by the user alone
 };
 
 // What a failure means to the file layer; the platform maps its codes.
@@ -72,108 +78,142 @@ enum class Error : unsigned char {
     none,
     missing,       // no such file or folder
     exists,        // an entry of that name is there already
-    refused,       // not permitted, or not supported here
+    refused,       // not permitted, or not supported for this file
     in_use,        // another open holds the file (a sharing mode)
     cross_device,  // the two names lie on different file systems
     busy,          // another process holds the lock
     io,            // the device failed
+    unsupported,   // the system has no such call at all
     other,
 };
 
-// Whether a folder lock was taken.
+// Whether a lock was taken.
 enum class Lock : unsigned char { taken, busy, failed };
 
-// The entries. Each reports failure by its result and leaves the platform's
-// error code behind (last_error).
-struct Calls {
-    bool (*open)(const std::string& path, Open how, Handle& handle);
-    // Reads up to size bytes: the count, 0 at the end, -1 on a failure.
-    long long (*read)(Handle handle, char* buffer, std::size_t size);
-    // Writes every byte.
-    bool (*write)(Handle handle, const char* data, std::size_t size);
-    // Flushes the file's data and size to the disk.
-    bool (*sync)(Handle handle);
-    bool (*close)(Handle handle);
-    // Cuts an open file to size bytes.
-    bool (*truncate)(Handle handle, std::uint64_t size);
-    bool (*handle_info)(Handle handle, Info& info);
-    // The entry itself (links not followed); kind missing when nothing is there.
-    bool (*path_info)(const std::string& path, Info& info);
-    // Puts from in place of to in one step, replacing an existing file.
-    bool (*rename)(const std::string& from, const std::string& to);
-    bool (*remove)(const std::string& path);
-    bool (*remove_folder)(const std::string& path);
-    // Flushes a folder's entries to the disk.
-    bool (*sync_folder)(const std::string& path);
-    bool (*set_owner)(Handle handle, std::uint32_t owner, std::uint32_t group);
-    bool (*set_mode)(Handle handle, std::uint32_t mode);
-    // Extended attributes (access control lists among them).
-    bool (*list_attributes)(Handle handle, std::vector<std::string>& names);
-    bool (*get_attribute)(Handle handle, const std::string& name, std::string& value);
-    bool (*set_attribute)(Handle handle, const std::string& name, const std::string& value);
-    bool (*remove_attribute)(Handle handle, const std::string& name);
-    // Whether this process may write the entry (a folder: create names in it).
-    bool (*may_write)(const std::string& path);
-    // Takes the lock of a folder (info: what path_info told of it) for this
-    // process; held until unlock_folder.
-    Lock (*lock_folder)(const std::string& folder, const Info& info, Handle& held);
-    bool (*unlock_folder)(Handle held);
-    // The entry a path finally names, links followed (it need not exist).
-    bool (*final_path)(const std::string& path, std::string& target);
-    bool (*list_folder)(const std::string& folder, std::vector<std::string>& names);
-    bool (*current_folder)(std::string& path);
-    bool (*change_folder)(const std::string& path);
-    // Makes a folder (its parent must exist).
-    bool (*make_folder)(const std::string& path);
-    // The text a symbolic link holds, as it stands.
-    bool (*link_text)(const std::string& path, std::string& text);
-    // Whether a process of that number runs on this machine.
-    bool (*process_running)(std::uint64_t process, bool& running);
-    // This machine's name on the network.
-    bool (*host_name)(std::string& name);
-    // What the entry is (a link not followed); links to a missing entry fail.
-    bool (*identify)(const std::string& path, FileIdentity& identity);
-    // Takes the lock of a file (info: what path_info told of it) for this
-    // process, as lock_folder a folder's; unlock_folder lets go of it.
-    Lock (*lock_file)(const std::string& path, const Info& info, Handle& held);
-    // The account that owns an open file, and the one this process acts
-    // as: the system's id of it as text (a number, a SID).
-    bool (*owner_of)(Handle handle, std::string& account);
-    bool (*process_user)(std::string& account);
-    // An account's name for people ("anna", "PC\\anna").
-    bool (*account_name)(const std::string& account, std::string& name);
+// The local wall-clock time.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-// A platform's table, from entries named sys_open, sys_read and so on.
-#define TELVOR_SYSTEM_CALLS_TABLE                                                             \
-    {                                                                                         \
-        sys_open, sys_read, sys_write, sys_sync, sys_close, sys_truncate, sys_handle_info,    \
-            sys_path_info, sys_rename, sys_remove, sys_remove_folder, sys_sync_folder,        \
-            sys_set_owner, sys_set_mode, sys_list_attributes, sys_get_attribute,              \
-            sys_set_attribute, sys_remove_attribute, sys_may_write, sys_lock_folder,          \
-            sys_unlock_folder, sys_final_path, sys_list_folder, sys_current_folder,           \
-            sys_change_folder, sys_make_folder, sys_link_text, sys_process_running,          \
-            sys_host_name, sys_identify, sys_lock_file, sys_owner_of, sys_process_user,       \
-            sys_account_name                                                                  \
-    }
+// The entries, each once: X(name, NUMBER, result, (parameters), (arguments)).
+// Each reports failure by its result (false, -1, Lock::failed) and leaves
+// the platform's error code behind (last_error).
+#define TELVOR_SYSTEM_CALLS(X)                                                                                 \
+    /* An existing file or folder, opened as asked. */                                                         \
+    X(open, OPEN, bool, (const std::string& path, Open how, Handle& handle), (path, how, handle))              \
+    /* A new file for writing where no entry is, a dangling link included. */                                  \
+    X(create, CREATE, bool, (const std::string& path, Create who, Handle& handle), (path, who, handle))        \
+    /* Reads up to size bytes: the count, 0 at the end, -1 on a failure. */                                    \
+    X(read, READ, long long, (Handle handle, char* buffer, std::size_t size), (handle, buffer, size))           \
+    /* Writes every byte. */                                                                                   \
+    X(write, WRITE, bool, (Handle handle, const char* data, std::size_t size), (handle, data, size))           \
+    /* Starts the bytes written so far on their way to the disk, not waiting for them. */                      \
+    X(start_writeback, START_WRITEBACK, bool, (Handle handle), (handle))                                       \
+    /* Flushes the file's data and size to the disk. */                                                        \
+    X(sync, SYNC, bool, (Handle handle), (handle))                                                             \
+    X(close, CLOSE, bool, (Handle handle), (handle))                                                           \
+    /* Cuts an open file to size bytes. */                                                                     \
+    X(truncate, TRUNCATE, bool, (Handle handle, std::uint64_t size), (handle, size))                           \
+    X(handle_info, HANDLE_INFO, bool, (Handle handle, Info& info), (handle, info))                             \
+    /* The entry itself (links not followed); kind missing when nothing is there. */                           \
+    X(path_info, PATH_INFO, bool, (const std::string& path, Info& info), (path, info))                         \
+    /* Puts from in place of to in one step, replacing an existing file. */                                    \
+    X(rename, RENAME, bool, (const std::string& from, const std::string& to), (from, to))                      \
+    /* The same over an existing file, which keeps its identity (access */                                    \
+    /* list, attributes, creation time, streams) by the system's own doing. */                                 \
+    X(replace, REPLACE, bool, (const std::string& from, const std::string& to), (from, to))                    \
+    X(remove, REMOVE, bool, (const std::string& path), (path))                                                 \
+    X(remove_folder, REMOVE_FOLDER, bool, (const std::string& path), (path))                                   \
+    /* Flushes a folder's entries to the disk. */                                                              \
+    X(sync_folder, SYNC_FOLDER, bool, (const std::string& path), (path))                                       \
+    X(set_owner, SET_OWNER, bool, (Handle handle, std::uint32_t owner, std::uint32_t group),                   \
+      (handle, owner, group))                                                                                  \
+    X(set_mode, SET_MODE, bool, (Handle handle, std::uint32_t mode), (handle, mode))                           \
+    /* Extended attributes (access control lists among them). */                                               \
+    X(list_attributes, LIST_ATTRIBUTES, bool, (Handle handle, std::vector<std::string>& names),                \
+      (handle, names))                                                                                         \
+    X(get_attribute, GET_ATTRIBUTE, bool, (Handle handle, const std::string& name, std::string& value),        \
+      (handle, name, value))                                                                                   \
+    X(set_attribute, SET_ATTRIBUTE, bool, (Handle handle, const std::string& name, const std::string& value),  \
+      (handle, name, value))                                                                                   \
+    X(remove_attribute, REMOVE_ATTRIBUTE, bool, (Handle handle, const std::string& name), (handle, name))      \
+    /* Whether this process may write the entry (a folder: create names in it). */                             \
+    X(may_write, MAY_WRITE, bool, (const std::string& path), (path))                                           \
+    /* Takes the lock of a folder (info: what path_info told of it) for this */                                \
+    /* process; held until unlock_folder. */                                                                   \
+    X(lock_folder, LOCK_FOLDER, Lock, (const std::string& folder, const Info& info, Handle& held),             \
+      (folder, info, held))                                                                                    \
+    X(unlock_folder, UNLOCK_FOLDER, bool, (Handle held), (held))                                               \
+    /* The entry a path finally names, links followed (it need not exist). */                                  \
+    X(final_path, FINAL_PATH, bool, (const std::string& path, std::string& target), (path, target))            \
+    X(list_folder, LIST_FOLDER, bool, (const std::string& folder, std::vector<std::string>& names),            \
+      (folder, names))                                                                                         \
+    X(current_folder, CURRENT_FOLDER, bool, (std::string& path), (path))                                       \
+    X(change_folder, CHANGE_FOLDER, bool, (const std::string& path), (path))                                   \
+    /* Makes a folder (its parent must exist). */                                                              \
+    X(make_folder, MAKE_FOLDER, bool, (const std::string& path), (path))                                       \
+    /* The text a symbolic link holds, as it stands. */                                                        \
+    X(link_text, LINK_TEXT, bool, (const std::string& path, std::string& text), (path, text))                  \
+    /* Whether a process of that number runs on this machine. */                                               \
+    X(process_running, PROCESS_RUNNING, bool, (std::uint64_t process, bool& running), (process, running))      \
+    /* This machine's name on the network. */                                                                  \
+    X(host_name, HOST_NAME, bool, (std::string& name), (name))                                                 \
+    /* What the entry is (a link not followed); links to a missing entry fail. */                              \
+    X(identify, IDENTIFY, bool, (const std::string& path, FileIdentity& identity), (path, identity))           \
+    /* Takes the lock of a file, as lock_folder a folder's; unlock_folder lets go of it. */                    \
+    X(lock_file, LOCK_FILE, Lock, (const std::string& path, const Info& info, Handle& held),                   \
+      (path, info, held))                                                                                      \
+    /* The account that owns an open file, and the one this process acts */                                    \
+    /* as: the system's id of it as text (a number, a SID). */                                                 \
+    X(owner_of, OWNER_OF, bool, (Handle handle, std::string& account), (handle, account))                      \
+    X(process_user, PROCESS_USER, bool, (std::string& account), (account))                                     \
+    /* An account's name for people ("anna", "PC\\anna"). */                                                   \
+    X(account_name, ACCOUNT_NAME, bool, (const std::string& account, std::string& name), (account, name))      \
+    /* The local wall-clock time, to the second. */                                                            \
+    X(local_time, LOCAL_TIME, bool, (LocalTime& now), (now))                                                   \
+    /* Bits no two processes are likely to share, to seed a generator. */                                      \
+    X(random_seed, RANDOM_SEED, bool, (std::uint64_t& seed), (seed))                                           \
+    /* The folder the desktop keeps the user's files in: the home folder, */                                  \
+    /* Documents on Windows. */                                                                                \
+    X(user_folder, USER_FOLDER, bool, (std::string& path), (path))                                             \
+    /* The path of the running program itself. */                                                             \
+    X(program_path, PROGRAM_PATH, bool, (std::string& path), (path))
 
-// The entries by number, for counting and for the fault seam.
+// The table: one pointer per entry.
+struct Calls {
+#define TELVOR_ENTRY_POINTER(name, NUMBER, result, parameters, arguments) result(*name) parameters;
+    TELVOR_SYSTEM_CALLS(TELVOR_ENTRY_POINTER)
+#undef TELVOR_ENTRY_POINTER
+};
+
+// A platform's table, from its entries sys_open, sys_create and so on.
+#define TELVOR_PLATFORM_ENTRY(name, NUMBER, result, parameters, arguments) sys_##name,
+#define TELVOR_SYSTEM_CALLS_TABLE {TELVOR_SYSTEM_CALLS(TELVOR_PLATFORM_ENTRY)}
+
+// The entries by number, for counting and for the fault seam; CALL_COUNT
+// stands for every call.
 enum Call : int {
-    OPEN,    // open for reading or writing in place
-    CREATE,  // open of a new file
-    READ, WRITE, SYNC, CLOSE, TRUNCATE, HANDLE_INFO, PATH_INFO, RENAME, REMOVE, REMOVE_FOLDER,
-    SYNC_FOLDER, SET_OWNER, SET_MODE, LIST_ATTRIBUTES, GET_ATTRIBUTE, SET_ATTRIBUTE,
-    REMOVE_ATTRIBUTE, MAY_WRITE, LOCK_FOLDER, UNLOCK_FOLDER, FINAL_PATH, LIST_FOLDER,
-    CURRENT_FOLDER, CHANGE_FOLDER, MAKE_FOLDER, LINK_TEXT, PROCESS_RUNNING, HOST_NAME,
-    IDENTIFY, LOCK_FILE, OWNER_OF, PROCESS_USER, ACCOUNT_NAME,
+#define TELVOR_ENTRY_NUMBER(name, NUMBER, result, parameters, arguments) NUMBER,
+    TELVOR_SYSTEM_CALLS(TELVOR_ENTRY_NUMBER)
+#undef TELVOR_ENTRY_NUMBER
     CALL_COUNT
 };
-// The name of an entry ("write", "rename", ...).
+// The name of an entry ("write", "rename", ...; "any call" for CALL_COUNT).
 const char* call_name(int call);
 
 // The platform's table, and the one the calls below go through.
 extern const Calls SYSTEM_CALLS;
 Calls& calls();
+
+// The calls, through the table and the fault seam: open(path, how,
+// handle), read(handle, buffer, size) and so on. A call that lets go of a
+// handle (close, unlock_folder) has let go of it also where it fails.
+#define TELVOR_ENTRY_CALL(name, NUMBER, result, parameters, arguments) result name parameters;
+TELVOR_SYSTEM_CALLS(TELVOR_ENTRY_CALL)
+#undef TELVOR_ENTRY_CALL
+
+// The entry a path finally names (final_path) and what it is (path_info).
+bool final_info(const std::string& path, std::string& target, Info& info);
 
 // What a failure means to the user, for the reason the file layer gives
 // in plain words; the platform maps its codes.
@@ -193,7 +233,8 @@ Cause error_cause(long code);
 // allocating): Windows-1252 on Windows, the locale's encoding of the C
 // library elsewhere. Returns buffer.
 const char* error_text(long code, char* buffer, std::size_t size);
-// The platform's code for an error of that kind (for the fault seam).
+// The platform's code for an error of that kind (for the fault seam, and
+// for a refusal of the program's own that the system's words say best).
 long error_code(Error kind);
 // The error code the system holds now (errno, GetLastError), and setting
 // it (for an entry that replaces the system's, as a test's may).
@@ -204,10 +245,14 @@ long last_error();
 void set_last_error(long code);
 inline Error last_error_kind() { return error_kind(last_error()); }
 
-// The platform's process set-up, and the arguments after the program's own
-// path as the system gave them (on Windows from the process's own UTF-16
-// command line when argv is the process's own).
+// The platform's process set-up: a file-size limit or a closed pipe makes
+// a write fail instead of ending the process, and (with glibc) freed
+// memory is kept by the process rather than handed back to the system,
+// since a run allocates texts of the Guide text's size over and over.
 void process_setup();
+// The arguments after the program's own path as the system gave them (on
+// Windows from the process's own UTF-16 command line when argv is the
+// process's own).
 std::vector<std::string> process_arguments(int argc, char** argv);
 // A command line split as TELVOR splits it: runs of spaces separate
 // tokens; a token that begins with a double quote runs to the next one (or
@@ -215,52 +260,12 @@ std::vector<std::string> process_arguments(int argc, char** argv);
 // space. The first token is the program. (Windows gives a process its
 // command line as one text.)
 std::vector<std::string> command_line_tokens(const std::string& line);
-// The directory separator ("/" or "\").
-extern const char* const SEPARATOR;
 // Whether an account is the system's administrator (root; on Windows
 // Administrators or SYSTEM).
 bool is_administrator(const std::string& account);
-// Whether names are Windows names ("\" and "/" separate, "C:" drives,
-// letter case ignored).
-extern const bool WINDOWS_NAMES;
-
-// The calls, through the table and the fault seam.
-bool open(const std::string& path, Open how, Handle& handle);
-long long read(Handle handle, char* buffer, std::size_t size);
-bool write(Handle handle, const char* data, std::size_t size);
-bool sync(Handle handle);
-bool close(Handle handle);
-bool truncate(Handle handle, std::uint64_t size);
-bool handle_info(Handle handle, Info& info);
-bool path_info(const std::string& path, Info& info);
-bool rename(const std::string& from, const std::string& to);
-bool remove(const std::string& path);
-bool remove_folder(const std::string& path);
-bool sync_folder(const std::string& path);
-bool set_owner(Handle handle, std::uint32_t owner, std::uint32_t group);
-bool set_mode(Handle handle, std::uint32_t mode);
-bool list_attributes(Handle handle, std::vector<std::string>& names);
-bool get_attribute(Handle handle, const std::string& name, std::string& value);
-bool set_attribute(Handle handle, const std::string& name, const std::string& value);
-bool remove_attribute(Handle handle, const std::string& name);
-bool may_write(const std::string& path);
-Lock lock_folder(const std::string& folder, const Info& info, Handle& held);
-bool unlock_folder(Handle held);
-bool final_path(const std::string& path, std::string& target);
-bool list_folder(const std::string& folder, std::vector<std::string>& names);
-bool current_folder(std::string& path);
-bool change_folder(const std::string& path);
-bool make_folder(const std::string& path);
-bool link_text(const std::string& path, std::string& text);
-bool process_running(std::uint64_t process, bool& running);
-bool host_name(std::string& name);
-bool identify(const std::string& path, FileIdentity& identity);
-Lock lock_file(const std::string& path, const Info& info, Handle& held);
-bool owner_of(Handle handle, std::string& account);
-bool process_user(std::string& account);
-bool account_name(const std::string& account, std::string& name);
-// The entry a path finally names (final_path) and what it is (path_info).
-bool final_info(const std::string& path, std::string& target, Info& info);
+// Whether two names are the same name in one folder, as the file system
+// compares them (on Windows letter case ignored by the system's own table).
+bool same_name(const std::string& a, const std::string& b);
 
 // The fault seam.
 enum class Fault : unsigned char {
@@ -274,18 +279,5 @@ void fault_clear();
 // Uses of each call since the counts were last reset.
 long long uses(int call);
 void reset_uses();
-
-// Path arithmetic on the system's own names: the folder part and the last
-// name ("." and the path itself when there is no separator; a root keeps
-// its separator), and a name joined to a folder.
-std::string parent_of(const std::string& path);
-std::string name_of(const std::string& path);
-std::string join(const std::string& folder, const std::string& name);
-// Whether a name leads from a root ("/x", "\x", "C:\x"), not from the
-// current folder.
-bool is_absolute(const std::string& path);
-// Whether two names are the same name in one folder (on Windows letter
-// case ignored as the file system ignores it).
-bool same_name(const std::string& a, const std::string& b);
 
 }  // namespace os

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,9 +16,12 @@
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include "base/path.h"
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -81,25 +85,26 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
     case os::Open::write_existing:
         fd = open_fd(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
         break;
-    case os::Open::create_new:
-    case os::Open::create_private: {
-        const bool mine = how == os::Open::create_private;
-        // O_EXCL refuses every existing entry, a dangling link included.
-        fd = open_fd(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, mine ? 0600 : 0666);
-        // The umask may have taken bits a private file needs; it never adds any.
-        struct stat s;
-        if (fd >= 0 && mine && (::fstat(fd, &s) != 0 || (s.st_mode & 07777) != 0600) &&
-            ::fchmod(fd, 0600) != 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(path.c_str());
-            errno = error;
-            return false;
-        }
-        break;
-    }
     }
     if (fd < 0) return false;
+    handle = fd;
+    return true;
+}
+
+bool sys_create(const std::string& path, os::Create who, Handle& handle) {
+    const bool mine = who == os::Create::user_only;
+    // O_EXCL refuses every existing entry, a dangling link included.
+    const int fd = open_fd(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, mine ? 0600 : 0666);
+    if (fd < 0) return false;
+    // The umask may have taken bits a private file needs; it never adds any.
+    struct stat s;
+    if (mine && (::fstat(fd, &s) != 0 || (s.st_mode & 07777) != 0600) && ::fchmod(fd, 0600) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.c_str());
+        errno = error;
+        return false;
+    }
     handle = fd;
     return true;
 }
@@ -119,16 +124,11 @@ bool sys_write(Handle handle, const char* data, std::size_t size) {
         data += n;
         size -= static_cast<std::size_t>(n);
     }
-#if defined(SYNC_FILE_RANGE_WRITE)
-    // The bytes go on their way to the disk now, not all at the flush that
-    // ends the file: that flush then waits only for the last of them.
-    // Asked, not waited for; where it cannot be done (a pipe) nothing
-    // changes.
-    const int error = errno;
-    ::sync_file_range(fd_of(handle), 0, 0, SYNC_FILE_RANGE_WRITE);
-    errno = error;
-#endif
     return true;
+}
+
+bool sys_start_writeback(Handle handle) {
+    return ::sync_file_range(fd_of(handle), 0, 0, SYNC_FILE_RANGE_WRITE) == 0;
 }
 
 bool sys_sync(Handle handle) { return retrying([&] { return ::fsync(fd_of(handle)); }) == 0; }
@@ -160,6 +160,12 @@ bool sys_path_info(const std::string& path, os::Info& info) {
 
 bool sys_rename(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// A rename keeps no identity here: the new file is given it beforehand.
+bool sys_replace(const std::string&, const std::string&) {
+    errno = ENOSYS;
+    return false;
 }
 
 bool sys_remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
@@ -291,7 +297,7 @@ bool sys_final_path(const std::string& path, std::string& target) {
             return false;
         }
         // A relative link counts from the link's own folder.
-        current = link.front() == '/' ? link : os::join(os::parent_of(current), link);
+        current = link.front() == '/' ? link : path_join(path_parent(current), link);
     }
     errno = ELOOP;
     return false;
@@ -425,14 +431,40 @@ bool sys_account_name(const std::string& account, std::string& name) {
     return true;
 }
 
+bool sys_local_time(os::LocalTime& now) {
+    const time_t seconds = ::time(nullptr);
+    struct tm local {};
+    if (::localtime_r(&seconds, &local) == nullptr) return false;
+    now = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    return true;
+}
+
+bool sys_random_seed(std::uint64_t& seed) {
+    return ::getrandom(&seed, sizeof seed, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof seed);
+}
+
+// HOME, else the home folder the account database gives.
+bool sys_user_folder(std::string& path) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    if (home == nullptr || home[0] == '\0') {
+        errno = ENOENT;
+        return false;
+    }
+    path = home;
+    return true;
+}
+
+bool sys_program_path(std::string& path) { return read_link("/proc/self/exe", path); }
+
 }  // namespace
 
 namespace os {
 
 const Calls SYSTEM_CALLS = TELVOR_SYSTEM_CALLS_TABLE;
-
-const char* const SEPARATOR = "/";
-const bool WINDOWS_NAMES = false;
 
 long system_error() { return errno; }
 void set_system_error(long code) { errno = static_cast<int>(code); }
@@ -447,6 +479,7 @@ Error error_kind(long code) {
     case EXDEV: return Error::cross_device;
     case EWOULDBLOCK: return Error::busy;
     case EIO: return Error::io;
+    case ENOSYS: return Error::unsupported;
     default: return Error::other;
     }
 }
@@ -479,6 +512,7 @@ long error_code(Error kind) {
     case Error::cross_device: return EXDEV;
     case Error::busy: return EWOULDBLOCK;
     case Error::io: return EIO;
+    case Error::unsupported: return ENOSYS;
     case Error::other: break;
     }
     return EINVAL;

@@ -1,7 +1,9 @@
 // The system-call table on Windows: each entry one call of the wide API, or
 // the few calls of one system quirk (long names, read-only files in the way,
-// transfers of at most a gigabyte, the replaced file's identity kept by
-// ReplaceFileW).
+// transfers of at most a gigabyte, attributes Wine's ReplaceFileW leaves
+// out). What Windows has no call for (POSIX owners and permission bits,
+// extended attributes, folder flushes, starting writeback) fails as
+// unsupported.
 //
 // Sharing modes keep the File slots' files apart from every other open, this
 // process's and others': a file read may be read elsewhere but not written
@@ -14,10 +16,15 @@
 #include <memory>
 
 #include "base/codepage.h"
+#include "base/path.h"
 #include "sys/win32/win32_io.h"
 // After the program's own headers: they bring a type named byte.
 #include <aclapi.h>
+#include <knownfolders.h>
+#include <ntsecapi.h>
+#include <objbase.h>
 #include <sddl.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -38,6 +45,12 @@ struct LocalMemory {
         if (memory != nullptr) ::LocalFree(memory);
     }
 };
+
+// An entry Windows has no call for.
+bool unsupported() {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return false;
+}
 
 // A SID as text ("S-1-5-21-...").
 bool sid_text(PSID sid, std::string& text) {
@@ -63,11 +76,8 @@ bool sys_process_user(std::string& account) {
 }
 
 bool sys_open(const std::string& path, os::Open how, Handle& handle) {
-    DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ;
     DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
-    // A private file's access control list lets in its maker alone.
-    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-    LocalMemory descriptor;
     switch (how) {
     case os::Open::read:
         break;
@@ -86,25 +96,30 @@ bool sys_open(const std::string& path, os::Open how, Handle& handle) {
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
         flags |= FILE_FLAG_OPEN_REPARSE_POINT;
         break;
-    case os::Open::create_new:
-    case os::Open::create_private:
-        access = GENERIC_WRITE;
-        share = 0;
-        disposition = CREATE_NEW;
-        if (how == os::Open::create_private) {
-            std::string user;
-            if (!sys_process_user(user)) return false;
-            const std::wstring sddl = L"D:P(A;;FA;;;" + telvor_win32::wide(user) + L")";
-            if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                       &descriptor.memory, nullptr))
-                return false;
-            security.lpSecurityDescriptor = descriptor.memory;
-        }
-        break;
     }
-    const HANDLE opened = ::CreateFileW(system_path(path).c_str(), access, share,
-                                        security.lpSecurityDescriptor != nullptr ? &security : nullptr,
-                                        disposition, flags, nullptr);
+    const HANDLE opened =
+        ::CreateFileW(system_path(path).c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return false;
+    handle = from_handle(opened);
+    return true;
+}
+
+bool sys_create(const std::string& path, os::Create who, Handle& handle) {
+    // A private file's access control list lets in its maker alone.
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    LocalMemory descriptor;
+    if (who == os::Create::user_only) {
+        std::string user;
+        if (!sys_process_user(user)) return false;
+        const std::wstring sddl = L"D:P(A;;FA;;;" + telvor_win32::wide(user) + L")";
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                   &descriptor.memory, nullptr))
+            return false;
+        security.lpSecurityDescriptor = descriptor.memory;
+    }
+    const HANDLE opened = ::CreateFileW(system_path(path).c_str(), GENERIC_WRITE, 0,
+                                        security.lpSecurityDescriptor != nullptr ? &security : nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return false;
     handle = from_handle(opened);
     return true;
@@ -130,6 +145,8 @@ bool sys_write(Handle handle, const char* data, std::size_t size) {
     }
     return true;
 }
+
+bool sys_start_writeback(Handle) { return unsupported(); }
 
 bool sys_sync(Handle handle) { return ::FlushFileBuffers(handle_of(handle)) != 0; }
 
@@ -178,22 +195,27 @@ bool sys_path_info(const std::string& path, os::Info& info) {
     return ok;
 }
 
+// A name made full: ReplaceFileW wants to know the folders.
+std::wstring full_name(const std::string& path) {
+    const std::wstring name = system_path(path), whole = telvor_win32::full_path(name);
+    return whole.empty() ? name : whole;
+}
+
 bool sys_rename(const std::string& from, const std::string& to) {
-    // ReplaceFileW wants to know the folders.
-    const auto full = [](const std::string& path) {
-        const std::wstring name = system_path(path), whole = telvor_win32::full_path(name);
-        return whole.empty() ? name : whole;
-    };
-    const std::wstring source = full(from), target = full(to);
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    // ReplaceFileW gives the new content the replaced file's access control
-    // list, attributes, creation time and streams; the attributes are given
-    // beforehand too, for systems that leave them out (Wine).
+    return ::MoveFileExW(full_name(from).c_str(), full_name(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// ReplaceFileW gives the new content the replaced file's access control
+// list, attributes, creation time and streams; the attributes are given
+// beforehand too, for systems that leave them out (Wine).
+bool sys_replace(const std::string& from, const std::string& to) {
+    const std::wstring source = full_name(from), target = full_name(to);
     constexpr DWORD KEPT = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if ((attributes & KEPT) != 0) ::SetFileAttributesW(source.c_str(), attributes & KEPT);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & KEPT) != 0)
+        ::SetFileAttributesW(source.c_str(), attributes & KEPT);
     return ::ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                           nullptr) != 0;
 }
@@ -217,28 +239,17 @@ bool sys_remove(const std::string& path) {
 
 bool sys_remove_folder(const std::string& path) { return ::RemoveDirectoryW(system_path(path).c_str()) != 0; }
 
-// Moves are written through; a folder has nothing of its own to flush.
-bool sys_sync_folder(const std::string&) { return true; }
-
-// A replacement keeps the identity of a Windows file by itself: there is
-// nothing to give the new content, and no attributes to copy.
-bool sys_set_owner(Handle, std::uint32_t, std::uint32_t) { return true; }
-bool sys_set_mode(Handle, std::uint32_t) { return true; }
-bool sys_list_attributes(Handle, std::vector<std::string>& names) {
-    names.clear();
-    return true;
-}
-bool sys_get_attribute(Handle, const std::string&, std::string& value) {
-    value.clear();
-    ::SetLastError(ERROR_NOT_SUPPORTED);
-    return false;
-}
-bool sys_set_attribute(Handle, const std::string&, const std::string&) { return true; }
-bool sys_remove_attribute(Handle, const std::string&) { return true; }
-
-// Whether a file may be written shows when it is opened; the read-only
-// attribute is in its Info.
-bool sys_may_write(const std::string&) { return true; }
+// Folders have nothing of their own to flush; POSIX owners, permission bits
+// and extended attributes are not Windows's; whether a file may be written
+// shows only when it is opened.
+bool sys_sync_folder(const std::string&) { return unsupported(); }
+bool sys_set_owner(Handle, std::uint32_t, std::uint32_t) { return unsupported(); }
+bool sys_set_mode(Handle, std::uint32_t) { return unsupported(); }
+bool sys_list_attributes(Handle, std::vector<std::string>&) { return unsupported(); }
+bool sys_get_attribute(Handle, const std::string&, std::string&) { return unsupported(); }
+bool sys_set_attribute(Handle, const std::string&, const std::string&) { return unsupported(); }
+bool sys_remove_attribute(Handle, const std::string&) { return unsupported(); }
+bool sys_may_write(const std::string&) { return unsupported(); }
 
 // A named mutex per folder or file, named after its identity: whoever
 // creates the name first holds it, and the system closes the handles of a
@@ -296,7 +307,7 @@ bool sys_final_path(const std::string& path, std::string& target) {
 bool sys_list_folder(const std::string& folder, std::vector<std::string>& names) {
     names.clear();
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(system_path(os::join(folder, "*")).c_str(), &found);
+    const HANDLE search = ::FindFirstFileW(system_path(path_join(folder, "*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         const std::string name = native_of(found.cFileName, std::wcslen(found.cFileName));
@@ -328,11 +339,8 @@ bool sys_change_folder(const std::string& path) {
 
 bool sys_make_folder(const std::string& path) { return ::CreateDirectoryW(system_path(path).c_str(), nullptr) != 0; }
 
-// Editors keep no links as lock files here.
-bool sys_link_text(const std::string&, std::string&) {
-    ::SetLastError(ERROR_NOT_SUPPORTED);
-    return false;
-}
+// Links are no lock files here.
+bool sys_link_text(const std::string&, std::string&) { return unsupported(); }
 
 bool sys_process_running(std::uint64_t process, bool& running) {
     if (process == 0 || process > 0xFFFFFFFFu) {
@@ -422,14 +430,44 @@ bool sys_account_name(const std::string& account, std::string& name) {
     return true;
 }
 
+bool sys_local_time(os::LocalTime& now) {
+    SYSTEMTIME local;
+    ::GetLocalTime(&local);
+    now = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return true;
+}
+
+bool sys_random_seed(std::uint64_t& seed) { return ::RtlGenRandom(&seed, sizeof seed) != FALSE; }
+
+bool sys_user_folder(std::string& path) {
+    PWSTR folder = nullptr;
+    const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &folder);
+    if (SUCCEEDED(result)) path = native_of(folder, std::wcslen(folder));
+    ::CoTaskMemFree(folder);
+    if (SUCCEEDED(result)) return true;
+    ::SetLastError(static_cast<DWORD>(HRESULT_CODE(result)));
+    return false;
+}
+
+bool sys_program_path(std::string& path) {
+    std::wstring program(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+        if (length == 0) return false;
+        if (length < program.size()) {
+            program.resize(length);
+            path = native_of(program);
+            return true;
+        }
+        program.resize(program.size() * 2);  // cut short: a larger buffer
+    }
+}
+
 }  // namespace
 
 namespace os {
 
 const Calls SYSTEM_CALLS = TELVOR_SYSTEM_CALLS_TABLE;
-
-const char* const SEPARATOR = "\\";
-const bool WINDOWS_NAMES = true;
 
 long system_error() { return static_cast<long>(::GetLastError()); }
 void set_system_error(long code) { ::SetLastError(static_cast<DWORD>(code)); }
@@ -447,6 +485,7 @@ Error error_kind(long code) {
     case ERROR_NOT_SAME_DEVICE: return Error::cross_device;
     case ERROR_LOCK_VIOLATION: return Error::busy;
     case ERROR_READ_FAULT: case ERROR_WRITE_FAULT: case ERROR_IO_DEVICE: case ERROR_CRC: return Error::io;
+    case ERROR_CALL_NOT_IMPLEMENTED: return Error::unsupported;
     default: return Error::other;
     }
 }
@@ -499,6 +538,7 @@ long error_code(Error kind) {
     case Error::cross_device: return ERROR_NOT_SAME_DEVICE;
     case Error::busy: return ERROR_LOCK_VIOLATION;
     case Error::io: return ERROR_IO_DEVICE;
+    case Error::unsupported: return ERROR_CALL_NOT_IMPLEMENTED;
     case Error::other: break;
     }
     return ERROR_GEN_FAILURE;

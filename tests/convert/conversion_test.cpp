@@ -4,7 +4,6 @@
 
 #include "core/event_line.h"
 #include "core/guide_lines.h"
-#include "steps/end_of_run.h"
 
 namespace {
 

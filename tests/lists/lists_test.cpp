@@ -4,7 +4,9 @@
 
 #include <map>
 
+#include "steps/lists.h"
 #include "steps/run_state.h"
+#include "steps/views.h"
 #include "support/scripted_window.h"
 #include "support/test_support.h"
 
@@ -14,14 +16,28 @@ using Lines = std::vector<Text>;
 using namespace std::string_literals;
 using expect::list_view;
 
-// Reads the list files given in a fresh Program directory: the open-file
-// dialog is cancelled, so the run ends after reading them.
-ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
+// What reading the lists gave: the views, the lists and the Last shown text.
+struct Read {
+    ScriptedWindow window;
+    Lines filter, service;
+    Text last_shown;
+};
+
+// Reads the list files given in a fresh Program directory, into the views
+// of a fresh window.
+Read read_lists(const std::map<std::string, std::string>& files) {
     ScratchDir dir;
     for (const auto& [name, bytes] : files) write_bytes(dir.file(name), bytes);
-    ScriptedWindow window;
-    run_in_folder(dir.path(), window);
-    return window;
+    Read read;
+    window_services_install(&read.window);
+    main_window_open();
+    views_create();
+    RunState run;
+    run_set_program_directory(run, Path{dir.path()});
+    read.filter = read_filter_file(run, read.last_shown);
+    read.service = read_service_file(run, read.last_shown);
+    window_services_install(nullptr);
+    return read;
 }
 
 // Filter entries: three characters or more without trailing blanks. Service
@@ -29,28 +45,28 @@ ScriptedWindow read_lists(const std::map<std::string, std::string>& files) {
 // entry; the Filter view shows the first line equal to the last term, case
 // ignored.
 TEST(Lists, EntriesViewsAndEncodings) {
-    auto window = read_lists({{"TELVOR.filter", "AB\r\nABC\rAB \r\n  AB\0ab\t\n\r\n   \nTatort"s}});
+    Read r = read_lists({{"TELVOR.filter", "AB\r\nABC\rAB \r\n  AB\0ab\t\n\r\n   \nTatort"s}});
     const Lines stored = {"ABC", "  AB", "ab\t", "Tatort"};
-    EXPECT_EQ(g_run.filter_list, stored);
-    EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", stored));
-    EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {}, true));
-    EXPECT_EQ(g_run.last_shown_text, "Tatort");  // a missing Service file leaves it
-    window = read_lists({{"TELVOR.service", "zdf\r\nARD\r\nArte\r\n"}});
-    EXPECT_EQ(g_run.service_list, (Lines{"zdf ", "Arte ", "ARD "}));
-    EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {"ARD ", "Arte ", "zdf "}));
-    EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", {}, true));
-    EXPECT_TRUE(g_run.filter_list.empty());
+    EXPECT_EQ(r.filter, stored);
+    EXPECT_EQ(r.window.lines_of(0), list_view("TELVOR.filter", stored));
+    EXPECT_EQ(r.window.lines_of(2), list_view("TELVOR.service", {}, true));
+    EXPECT_EQ(r.last_shown, "Tatort");  // a missing Service file leaves it
+    r = read_lists({{"TELVOR.service", "zdf\r\nARD\r\nArte\r\n"}});
+    EXPECT_EQ(r.service, (Lines{"zdf ", "Arte ", "ARD "}));
+    EXPECT_EQ(r.window.lines_of(2), list_view("TELVOR.service", {"ARD ", "Arte ", "zdf "}));
+    EXPECT_EQ(r.window.lines_of(0), list_view("TELVOR.filter", {}, true));
+    EXPECT_TRUE(r.filter.empty());
     std::string filter, service;
     for (int i = 0; i < 10005; ++i) {
         filter += "Term " + std::to_string(i) + "\r\n";
         service += "channel" + std::to_string(i) + "\r\n";
     }
-    window = read_lists({{"TELVOR.filter", filter + "term 20\r\n"}, {"TELVOR.service", service}});
-    EXPECT_EQ(g_run.filter_list.size(), 10006u);
-    EXPECT_EQ(g_run.filter_list[10004], "Term 10004");
-    EXPECT_EQ(g_run.service_list.size(), 10005u);
-    EXPECT_EQ(window.lines_of(2).size(), 10005u + 7u);
-    const ScriptedList& list = window.lists.at(0);
+    r = read_lists({{"TELVOR.filter", filter + "term 20\r\n"}, {"TELVOR.service", service}});
+    EXPECT_EQ(r.filter.size(), 10006u);
+    EXPECT_EQ(r.filter[10004], "Term 10004");
+    EXPECT_EQ(r.service.size(), 10005u);
+    EXPECT_EQ(r.window.lines_of(2).size(), 10005u + 7u);
+    const ScriptedList& list = r.window.lists.at(0);
     ASSERT_EQ(list.lines[24], "Term 20");
     EXPECT_EQ(list.top, 24 - list.visible_rows() + 1);
     EXPECT_EQ(list.selection, -1);
@@ -58,22 +74,22 @@ TEST(Lists, EntriesViewsAndEncodings) {
     const std::string windows1252 = "Die gro\xDF" "e Reise\r\n\xC4rger\r\n\xE4" "b\r\n";
     const std::string utf8 = "Die gro\xC3\x9F" "e Reise\r\n\xC3\x84rger\r\n\xC3\xA4" "b\r\n";
     for (const std::string& bytes : {windows1252, utf8, "\xEF\xBB\xBF" + utf8}) {
-        read_lists({{"TELVOR.filter", bytes}});
-        EXPECT_EQ(g_run.filter_list, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
+        r = read_lists({{"TELVOR.filter", bytes}});
+        EXPECT_EQ(r.filter, (Lines{"Die gro\xDF" "e Reise", "\xC4rger"}));
     }
     // Entries Windows-1252 cannot hold are left out (never "?" that would
     // match other titles), each named once in its view, below the names.
     const std::string left_out = " <<< left out, not Windows-1252...";
-    window = read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\nARD\r\n"},
+    r = read_lists({{"TELVOR.service", "\xEF\xBB\xBFZDF\r\n\xC5\x81\xC3\xB3" "d\xC5\xBA TV\r\nARD\r\n"},
                          {"TELVOR.filter", "\xD0\xA8\xD0\xBE\xD1\x83\r\nS\xC3\xBC" "d\r\n\xD0\xA8\xD0\xBE\r\n"}});
-    EXPECT_EQ(g_run.service_list, (Lines{"ZDF ", "ARD "}));
-    EXPECT_EQ(window.lines_of(2), list_view("TELVOR.service", {"ARD ", "ZDF ", "Line 2: >>> ?\xF3" "d? TV" + left_out}));
-    EXPECT_EQ(g_run.filter_list, (Lines{"S\xFC" "d"}));
-    EXPECT_EQ(window.lines_of(0), list_view("TELVOR.filter", {"S\xFC" "d", "Line 1: >>> ???" + left_out}));
+    EXPECT_EQ(r.service, (Lines{"ZDF ", "ARD "}));
+    EXPECT_EQ(r.window.lines_of(2), list_view("TELVOR.service", {"ARD ", "ZDF ", "Line 2: >>> ?\xF3" "d? TV" + left_out}));
+    EXPECT_EQ(r.filter, (Lines{"S\xFC" "d"}));
+    EXPECT_EQ(r.window.lines_of(0), list_view("TELVOR.filter", {"S\xFC" "d", "Line 1: >>> ???" + left_out}));
     // One byte that is no UTF-8 makes the whole file Windows-1252, whichever line holds it.
     for (const std::string& bytes : {"\xC3\x84rger\r\nS\xFC" "d\r\n"s, "S\xFC" "d\r\n\xC3\x84rger\r\n"s}) {
-        read_lists({{"TELVOR.filter", bytes}});
-        EXPECT_EQ(g_run.filter_list, bytes[0] == 'S' ? (Lines{"S\xFC" "d", "\xC3\x84rger"}) : (Lines{"\xC3\x84rger", "S\xFC" "d"}));
+        r = read_lists({{"TELVOR.filter", bytes}});
+        EXPECT_EQ(r.filter, bytes[0] == 'S' ? (Lines{"S\xFC" "d", "\xC3\x84rger"}) : (Lines{"\xC3\x84rger", "S\xFC" "d"}));
     }
 }
 

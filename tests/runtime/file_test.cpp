@@ -12,7 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "fs/file_failure.h"
+#include "fs/folders.h"
+#include "fs/replace.h"
 #include "support/scripted_window.h"
 #include "support/test_support.h"
 #include "sys/os.h"
@@ -37,11 +38,11 @@ protected:
     Lines lines_of(const std::string& bytes) {
         write_bytes(dir.file("in"), bytes);
         Lines lines;
-        EXPECT_NE(file_open_read(1, at("in")), 0);
+        EXPECT_TRUE(file_open_read(1, at("in")));
         while (file_at_end(1) == 0 && file_at_end(1) == 0) lines.push_back(file_read_line(1));
         EXPECT_EQ(file_read_line(1), "");
         EXPECT_NE(file_at_end(1), 0);
-        file_close(1);
+        EXPECT_TRUE(file_close(1));
         return lines;
     }
     ScratchDir dir;
@@ -76,14 +77,14 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
         if (i == 62) add(std::string(FILE_BUFFER_SIZE + 1, 'd'), "\r\n");
     }
     write_bytes(dir.file("in"), bytes);
-    ASSERT_NE(file_open_read(1, at("in")), 0);
-    ASSERT_NE(file_create(2, at("out")), 0);
+    ASSERT_TRUE(file_open_read(1, at("in")));
+    ASSERT_TRUE(file_create(2, at("out")));
     for (int i = 0; i < 100; ++i) file_copy_lines(1, 2, 1);
     file_copy_lines(1, 2, 7);
     file_copy_lines(1, 2, -1);
     EXPECT_NE(file_at_end(1), 0);
     file_copy_lines(1, 2, 2);  // at the end: empty lines
-    EXPECT_NE(file_close(2), 0);
+    EXPECT_TRUE(file_close(2));
     EXPECT_TRUE(read_bytes(dir.file("out")) == want + "\r\n\r\n");
 }
 
@@ -91,23 +92,24 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
 // entry; a working file replaces an empty folder but not a full one.
 TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     write_bytes(dir.file("a"), "one\r\n");
-    ASSERT_NE(file_open_read(1, at("a")), 0);
-    EXPECT_EQ(file_open_read(1, at("missing")), 0);
-    EXPECT_FALSE(file_failure_reason().empty());
+    ASSERT_TRUE(file_open_read(1, at("a")));
+    const FileResult missing = file_open_read(1, at("missing"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(os::error_kind(missing.failure().code), os::Error::missing);
     EXPECT_EQ(file_read_line(1), "");
-    EXPECT_EQ(file_create(2, at("nofolder/x")), 0);
+    EXPECT_FALSE(file_create(2, at("nofolder/x")));
     EXPECT_EQ(file_write_line(2, "lost"), 0);
-    EXPECT_EQ(file_create(2, at("a")), 0);
+    EXPECT_FALSE(file_create(2, at("a")));
     EXPECT_EQ(read_bytes(dir.file("a")), "one\r\n");
-    ASSERT_NE(file_create(2, at("c")), 0);
+    ASSERT_TRUE(file_create(2, at("c")));
     file_write_line(2, "new");
     fs::create_directory(dir.file("TELVOR.CLP"));
-    ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);  // reopening writes the pending line
+    ASSERT_TRUE(file_create_working(2, at("TELVOR.CLP")));  // reopening writes the pending line
     EXPECT_EQ(read_bytes(dir.file("c")), "new\r\n");
-    file_close(2);
+    EXPECT_TRUE(file_close(2));
     EXPECT_TRUE(fs::is_regular_file(dir.file("TELVOR.CLP")));
     fs::create_directories(dir.file("TELVOR.DAT/inside"));
-    EXPECT_EQ(file_create_working(2, at("TELVOR.DAT")), 0);
+    EXPECT_FALSE(file_create_working(2, at("TELVOR.DAT")));
     EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.DAT/inside")));
 }
 
@@ -130,8 +132,10 @@ TEST_F(Files, FailureReasonsInPlainWords) {
         {os::Error::io, "a", ""}};
     for (const auto& [error, name, plain] : cases) {
         os::fault_at(os::OPEN, 1, os::Fault::fail, error);
-        EXPECT_EQ(file_open_read(1, at(name)), 0);
-        EXPECT_EQ(file_failure_plain_reason(at(name)), plain.empty() ? file_failure_reason() : plain) << plain;
+        const FileResult opened = file_open_read(1, at(name));
+        ASSERT_FALSE(opened);
+        const Failure& failure = opened.failure();
+        EXPECT_EQ(failure_plain_reason(failure, at(name)), plain.empty() ? failure_reason(failure) : plain) << plain;
     }
     for (const char* plain : {"it does not exist", "no permission", "it is write-protected",
                               "another program has the file open", "the disk is full", "the file system is read-only"})
@@ -141,9 +145,9 @@ TEST_F(Files, FailureReasonsInPlainWords) {
     os::Handle full;
     ASSERT_TRUE(os::open("/dev/full", os::Open::write_existing, full));
     EXPECT_FALSE(os::write(full, "x", 1));
-    file_failure::note_system();
+    const Failure failure = system_failure();
     os::close(full);
-    EXPECT_EQ(file_failure_plain_reason(Path{"/dev/full"}), "the disk is full");
+    EXPECT_EQ(failure_plain_reason(failure, Path{"/dev/full"}), "the disk is full");
 #endif
     fs::permissions(dir.file("protected"), fs::perms::owner_write, fs::perm_options::add);
 }
@@ -153,19 +157,20 @@ TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
     write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
     write_bytes(dir.file("event.telvor"), old);
     fs::create_hard_link(dir.file("event.telvor"), dir.file("alias"));
-    ASSERT_NE(file_open_read(1, at("alias")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    ASSERT_TRUE(file_open_read(1, at("alias")));
+    EXPECT_FALSE(file_replace(at("TELVOR.DAT"), at("event.telvor")));
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
-    file_close(1);
+    EXPECT_TRUE(file_close(1));
     fs::remove(dir.file("alias"));
-    ASSERT_NE(file_create_working(2, at("TELVOR.CLP")), 0);
-    EXPECT_EQ(file_replace(at("TELVOR.CLP"), at("event.telvor")), 0);
-    file_close(2);
-    EXPECT_NE(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
+    ASSERT_TRUE(file_create_working(2, at("TELVOR.CLP")));
+    EXPECT_FALSE(file_replace(at("TELVOR.CLP"), at("event.telvor")));
+    EXPECT_TRUE(file_close(2));
+    EXPECT_TRUE(file_replace(at("TELVOR.DAT"), at("event.telvor")));
     EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
     // Nothing left to move: the message names the working file, not the target.
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("event.telvor")), 0);
-    EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
+    const FileResult gone = file_replace(at("TELVOR.DAT"), at("event.telvor"));
+    ASSERT_FALSE(gone);
+    EXPECT_EQ(gone.failure().path, dir.file("TELVOR.DAT"));
     EXPECT_EQ(folder_entries(dir.path()), 2);
 }
 
@@ -193,9 +198,33 @@ TEST_F(Files, SameFilesAndLongCurrentDirectory) {
     const fs::path saved = fs::current_path();
     const std::string part(120, 'd'), deep = fs::canonical(dir.path()).string() + "/" + part + "/" + part + "/" + part;
     fs::create_directories(deep);
-    EXPECT_NE(directory_set_current(Path{deep}), 0);
-    EXPECT_EQ(fs::path(directory_get_current().native), fs::path(deep));  // longer than 254 bytes
+    EXPECT_TRUE(directory_set_current(Path{deep}));
+    Path current;
+    EXPECT_TRUE(directory_get_current(current));
+    EXPECT_EQ(fs::path(current.native), fs::path(deep));  // longer than 254 bytes
     fs::current_path(saved);
+}
+
+// The one path vocabulary: a root keeps its separator, a bare name lies
+// in ".", a join adds one separator at most; on Windows "C:" and "/" too.
+TEST(Paths, ParentNameJoinAndAbsolute) {
+    const std::string s = PATH_SEPARATOR;
+    using Split = std::tuple<std::string, std::string, std::string>;  // path, parent, name
+    std::vector<Split> splits = {{"a", ".", "a"}, {s + "a", s, "a"}, {"x" + s + s + "a", "x", "a"}, {s, s, ""},
+                                 {s + "x" + s + "a", s + "x", "a"}};
+    if (WINDOWS_NAMES) splits.insert(splits.end(), {{"C:a", "C:", "a"}, {"C:\\a", "C:\\", "a"}, {"x/a", "x", "a"}});
+    for (const auto& [path, parent, name] : splits) {
+        EXPECT_EQ(path_parent(path), parent) << path;
+        EXPECT_EQ(path_name(path), name) << path;
+    }
+    EXPECT_EQ(path_join("x", "a"), "x" + s + "a");
+    EXPECT_EQ(path_join("x" + s, "a"), "x" + s + "a");
+    EXPECT_EQ(path_join("", "a"), "a");
+    EXPECT_TRUE(path_is_absolute(s + "a"));
+    EXPECT_FALSE(path_is_absolute("a" + s));
+    EXPECT_EQ(path_join("C:", "a"), WINDOWS_NAMES ? "C:a" : "C:" + s + "a");
+    EXPECT_EQ(path_is_absolute("C:\\a"), WINDOWS_NAMES);
+    EXPECT_FALSE(path_is_absolute("C:a"));
 }
 
 // How Windows splits a command line; the process's own: Win32CommandLine.
@@ -214,13 +243,13 @@ TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     write_bytes(dir.file("TELVOR.DAT"), "left over by a killed run");
     ASSERT_EQ(::chmod(dir.file("TELVOR.DAT").c_str(), 0644), 0);
     const mode_t old_mask = ::umask(0);
-    ASSERT_NE(file_create_working(2, at("TELVOR.DAT")), 0);
+    ASSERT_TRUE(file_create_working(2, at("TELVOR.DAT")));
     ::umask(old_mask);
-    EXPECT_NE(file_close(2), 0);
+    EXPECT_TRUE(file_close(2));
     EXPECT_EQ(static_cast<int>(fs::status(dir.file("TELVOR.DAT")).permissions()), 0600);
     ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), dir.file("new.telvor").c_str()), 0);
     EXPECT_NE(file_entry_exists(at("new.telvor")), 0);
-    EXPECT_EQ(file_create(2, at("new.telvor")), 0);
+    EXPECT_FALSE(file_create(2, at("new.telvor")));
     EXPECT_FALSE(file_exists_on_disk(dir.file("elsewhere")));
 }
 
@@ -232,9 +261,10 @@ TEST_F(Files, ReadOnlyFileSystemIsSaidAsSuch) {
         os::set_system_error(EROFS);
         return false;
     };
-    EXPECT_EQ(file_replace(at("TELVOR.DAT"), at("e.telvor")), 0);
+    const FileResult replaced = file_replace(at("TELVOR.DAT"), at("e.telvor"));
     os::calls() = os::SYSTEM_CALLS;
-    EXPECT_EQ(file_failure_reason(), std::strerror(EROFS));
+    ASSERT_FALSE(replaced);
+    EXPECT_EQ(failure_reason(replaced.failure()), std::strerror(EROFS));
     EXPECT_EQ(read_bytes(dir.file("e.telvor")), "old\r\n");
 }
 
@@ -248,11 +278,11 @@ TEST_F(Files, FolderAndFileLocksFollowLinks) {
     {
         const LockHolder other(dir.path());
         ASSERT_TRUE(other.held());
-        EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}), FOLDER_BUSY);
+        EXPECT_EQ(folder_lock_of_file(Path{elsewhere.file("e.telvor")}).claim, Claim::busy);
     }
     const LockHolder other(dir.file("e.telvor"), true);
     ASSERT_TRUE(other.held());
-    EXPECT_EQ(folder_lock_of_file(Path{third.file("second.telvor")}), FOLDER_BUSY);
+    EXPECT_EQ(folder_lock_of_file(Path{third.file("second.telvor")}).claim, Claim::busy);
 }
 #endif
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "fs/folders.h"
+#include "fs/replace.h"
 #include "support/test_support.h"
 #include "sys/os.h"
 #include "sys/win32/win32_io.h"
@@ -60,26 +62,24 @@ class Win32Files : public ::testing::Test {
 protected:
     void TearDown() override { file_close_all(), folder_locks_release(); }
     Path at(const std::string& name) const { return Path{dir.file(name)}; }
-    bool replace(const std::string& target) const {
-        return file_replace(at("TELVOR.DAT"), Path{target}) != 0;
-    }
+    FileResult replace(const std::string& target) const { return file_replace(at("TELVOR.DAT"), Path{target}); }
     ScratchDir dir;
 };
 
 // A file written in a slot is opened nowhere else, one read in a slot only read.
 TEST_F(Win32Files, SharingModesKeepTheSlotsFilesApart) {
-    ASSERT_NE(file_create(2, at("w")), 0);
-    EXPECT_EQ(file_open_read(1, at("w")), 0);
+    ASSERT_TRUE(file_create(2, at("w")));
+    EXPECT_FALSE(file_open_read(1, at("w")));
     EXPECT_FALSE(others_may_open(dir.file("w"), GENERIC_READ));
-    EXPECT_EQ(file_close(2), 1);
+    EXPECT_TRUE(file_close(2));
     write_bytes(dir.file("r"), "old\r\n");
-    ASSERT_NE(file_open_read(1, at("r")), 0);
-    ASSERT_NE(file_open_read(3, at("r")), 0);
+    ASSERT_TRUE(file_open_read(1, at("r")));
+    ASSERT_TRUE(file_open_read(0, at("r")));
     EXPECT_TRUE(others_may_open(dir.file("r"), GENERIC_READ));
     EXPECT_FALSE(others_may_open(dir.file("r"), GENERIC_WRITE));
     EXPECT_FALSE(::DeleteFileW(wide(dir.file("r")).c_str()));
-    EXPECT_EQ(file_delete(at("r")), 0);
-    EXPECT_EQ(file_create_working(2, at("r")), 0);
+    EXPECT_FALSE(file_delete(at("r")));
+    EXPECT_FALSE(file_create_working(2, at("r")));
 }
 
 // The new content keeps the old file's attributes, also from another volume (Wine: /dev/shm).
@@ -114,17 +114,19 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
     ::CloseHandle(holder);
     holder = open_with(dir.file("TELVOR.DAT"), GENERIC_WRITE, 0);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(replace(target));
-    EXPECT_EQ(file_failure_path(), at("TELVOR.DAT"));
+    const FileResult held = replace(target);
+    ASSERT_FALSE(held);
+    EXPECT_EQ(held.failure().path, dir.file("TELVOR.DAT"));
     ::CloseHandle(holder);
     ASSERT_TRUE(set_attributes(target, FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(replace(target));
-    EXPECT_FALSE(file_failure_reason().empty());
+    const FileResult protected_target = replace(target);
+    ASSERT_FALSE(protected_target);
+    EXPECT_EQ(failure_plain_reason(protected_target.failure(), Path{target}), "it is write-protected");
     EXPECT_EQ(read_bytes(target), "new\r\n");
     EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "newer\r\n");
     ASSERT_TRUE(set_attributes(dir.file("TELVOR.DAT"), FILE_ATTRIBUTE_READONLY));
-    ASSERT_NE(file_create_working(2, at("TELVOR.DAT")), 0);
-    file_close(2);
+    ASSERT_TRUE(file_create_working(2, at("TELVOR.DAT")));
+    EXPECT_TRUE(file_close(2));
     EXPECT_EQ(read_bytes(dir.file("TELVOR.DAT")), "");
     set_attributes(target, FILE_ATTRIBUTE_NORMAL);
 }
@@ -133,28 +135,31 @@ TEST_F(Win32Files, ReplaceKeepsAttributesAndRefusesProtectedOrHeldFiles) {
 TEST_F(Win32Files, NamesOutsideWindows1252) {
     const std::string folder = dir.file(FOLDER), file = folder + "\\" + EMOJI_NAME;
     ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), nullptr));
-    ASSERT_NE(file_create_working(2, Path{folder + "\\TELVOR.DAT"}), 0);
+    ASSERT_TRUE(file_create_working(2, Path{folder + "\\TELVOR.DAT"}));
     file_write_line(2, "zwei");
-    file_close(2);
-    EXPECT_NE(file_replace(Path{folder + "\\TELVOR.DAT"}, Path{file}), 0);
+    EXPECT_TRUE(file_close(2));
+    EXPECT_TRUE(file_replace(Path{folder + "\\TELVOR.DAT"}, Path{file}));
     EXPECT_TRUE(fs::exists(fs::path(wide(file))));
-    ASSERT_NE(file_open_read(1, Path{file}), 0);
+    ASSERT_TRUE(file_open_read(1, Path{file}));
     EXPECT_EQ(file_read_line(1), "zwei");
     EXPECT_EQ(path_display(Path{file}).substr(dir.path().size()), "?\xF3" "d?\\? M\xE4rz.telvor");
-    const Path saved = directory_get_current();
-    ASSERT_NE(directory_set_current(Path{folder}), 0);
-    EXPECT_EQ(directory_get_current().native, folder);
+    Path saved, now;
+    ASSERT_TRUE(directory_get_current(saved));
+    ASSERT_TRUE(directory_set_current(Path{folder}));
+    EXPECT_TRUE(directory_get_current(now));
+    EXPECT_EQ(now.native, folder);
     EXPECT_NE(file_entry_exists(Path{EMOJI_NAME}), 0);
-    ASSERT_NE(directory_set_current(saved), 0);
+    ASSERT_TRUE(directory_set_current(saved));
 }
 
-// program_start with the process's own arguments reads its UTF-16 command line.
+// The process's own arguments come from its UTF-16 command line.
 TEST(Win32CommandLine, ParametersOfTheProcessComeFromItsCommandLine) {
     wchar_t expected[1024];
     if (::GetEnvironmentVariableW(L"TELVOR_CHILD_PARAMETERS", expected, 1024) > 0) {
-        program_start(__argc, __argv);
+        const std::vector<std::string> arguments = os::process_arguments(__argc, __argv);
         std::string got;
-        for (int i = 0; !program_parameter(i).empty() || i < 4; ++i) got += "[" + program_parameter(i).native + "]";
+        for (std::size_t i = 0; i < arguments.size() || i < 4; ++i)
+            got += "[" + (i < arguments.size() ? arguments[i] : std::string()) + "]";
         EXPECT_EQ(got, telvor_win32::native_of(std::wstring(expected)));
         return;
     }
@@ -169,7 +174,7 @@ TEST(Win32CommandLine, ParametersOfTheProcessComeFromItsCommandLine) {
 // A folder claimed by another process is busy, by any path, until that process ends, even killed.
 TEST_F(Win32Files, FolderLockExcludesOtherProcessesUntilTheyEnd) {
     if (const char* folder = std::getenv("TELVOR_CHILD_LOCK")) {
-        ASSERT_EQ(folder_lock(Path{folder}), FOLDER_CLAIMED);
+        ASSERT_EQ(folder_lock(Path{folder}).claim, Claim::claimed);
         ::SetEvent(::OpenEventW(EVENT_MODIFY_STATE, FALSE, L"TELVOR-test-claimed"));
         ::Sleep(60000);
         return;
@@ -179,12 +184,12 @@ TEST_F(Win32Files, FolderLockExcludesOtherProcessesUntilTheyEnd) {
     const HANDLE child = start_child(L"--gtest_filter=Win32Files.FolderLock*", L"TELVOR_CHILD_LOCK", wide(dir.path()));
     ASSERT_NE(child, nullptr);
     ASSERT_EQ(::WaitForSingleObject(claimed, 60000), WAIT_OBJECT_0);
-    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_BUSY);
+    EXPECT_EQ(folder_lock(Path{dir.path()}).claim, Claim::busy);
     const std::string name = fs::path(dir.path()).parent_path().filename().string();
-    EXPECT_EQ(folder_lock_of_file(Path{dir.path() + "..\\" + name + "\\e.telvor"}), FOLDER_BUSY);
+    EXPECT_EQ(folder_lock_of_file(Path{dir.path() + "..\\" + name + "\\e.telvor"}).claim, Claim::busy);
     ::TerminateProcess(child, 9);
     EXPECT_EQ(exit_code_of(child), 9u);
-    EXPECT_EQ(folder_lock(Path{dir.path()}), FOLDER_CLAIMED);
+    EXPECT_EQ(folder_lock(Path{dir.path()}).claim, Claim::claimed);
     ::CloseHandle(claimed);
 }
 

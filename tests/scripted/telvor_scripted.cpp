@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "fs/file.h"
 #include "steps/views.h"
 #include "support/scripted_window.h"
+#include "sys/os.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ const char* answer_name(int answer) {
 
 int main(int argc, char** argv) {
     ScriptedWindow window;
-    std::vector<char*> arguments = {argv[0]};
+    std::vector<std::string> parameters;
     bool chosen = false, cancelled = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -86,10 +86,9 @@ int main(int argc, char** argv) {
         } else if (option == "--param" || option == "--choose" || option == "--clipboard" ||
                    option == "--copy-later" || option == "--answer") {
             if (i + 1 == argc) return usage_error(option + " needs a value");
-            char* value = argv[++i];
-            const std::string text = value;
+            const std::string text = argv[++i];
             if (option == "--param") {
-                arguments.push_back(value);
+                parameters.push_back(text);
             } else if (option == "--choose") {
                 window.chosen_path = Path{text};
                 chosen = true;
@@ -113,8 +112,8 @@ int main(int argc, char** argv) {
     }
     if (chosen && cancelled) return usage_error("--choose and --choose-cancel exclude each other");
 
-    program_start(static_cast<int>(arguments.size()), arguments.data());
-    const int status = telvor_run(window);
+    os::process_setup();
+    const int status = telvor_run(window, parameters);
 
     print_view("filter", window, FILTER_VIEW);
     print_view("service", window, SERVICE_VIEW);

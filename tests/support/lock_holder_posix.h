@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "fs/file.h"
+#include "fs/folders.h"
 
 class LockHolder {
 public:
@@ -17,8 +17,8 @@ public:
         int ready[2];
         if (::pipe(ready) != 0) return;
         if ((pid_ = ::fork()) == 0) {
-            const int claimed = file ? folder_lock_of_file(Path{folder}) : folder_lock(Path{folder});
-            const char byte = claimed == FOLDER_CLAIMED ? 'y' : 'n';
+            const Claim claimed = (file ? folder_lock_of_file(Path{folder}) : folder_lock(Path{folder})).claim;
+            const char byte = claimed == Claim::claimed ? 'y' : 'n';
             if (::write(ready[1], &byte, 1) == 1) ::pause();
             ::_exit(0);
         }

@@ -3,6 +3,7 @@
 #include "app/main_sequence.h"
 #include "fs/file.h"
 #include "support/scripted_window.h"
+#include "sys/os.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,7 +18,7 @@ ScratchDir::ScratchDir() {
     std::error_code error;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
         const fs::path folder = fs::temp_directory_path() / ("telvor-test-" + std::to_string(random() % 1000000000));
-        if (fs::create_directory(folder, error)) path_ = folder.string() + directory_separator();
+        if (fs::create_directory(folder, error)) path_ = folder.string() + PATH_SEPARATOR;
     }
     if (path_.empty()) throw std::runtime_error("no scratch folder could be made");
 }
@@ -47,17 +48,15 @@ long folder_entries(const std::string& folder) {
     return static_cast<long>(std::distance(fs::directory_iterator(folder), {}));
 }
 
+Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
+
 std::string sample_bytes(const std::string& name) { return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name); }
 
 int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::vector<std::string>& arguments) {
     const auto previous = fs::current_path();
     fs::current_path(folder);
-    std::vector<std::string> words = arguments;
-    words.insert(words.begin(), "telvor");
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    program_start(static_cast<int>(argv.size()), argv.data());
-    const int status = telvor_run(window);
+    os::process_setup();
+    const int status = telvor_run(window, arguments);
     fs::current_path(previous);
     return status;
 }

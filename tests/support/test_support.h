@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/path.h"
+#include "base/text.h"
 
 // A fresh empty folder, removed with all in it at the end of its scope;
 // path() ends in the directory separator.
@@ -27,6 +28,8 @@ void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
 long folder_entries(const std::string& folder);
 std::string sample_bytes(const std::string& name);  // a file of tests/data, as bytes
+// The next line of a File slot as a text of its own (file_read_line_view).
+Text file_read_line(int slot);
 
 class ScriptedWindow;
 // One whole run with folder as the Program directory: its exit status.

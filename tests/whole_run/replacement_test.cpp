@@ -17,6 +17,7 @@
 #endif
 
 #include "fs/file.h"
+#include "fs/replace.h"
 #include "steps/run_state.h"
 #include "support/scripted_window.h"
 #include "support/test_support.h"
@@ -56,8 +57,8 @@ struct Outcome {
 // A Program directory, and the Event file in a folder of its own.
 struct Place {
     explicit Place(const Layout& layout) : setup_(layout) {
-        program_ = fs::canonical(program_dir_.path()).string() + directory_separator();
-        events_ = fs::canonical(events_dir_.path()).string() + directory_separator();
+        program_ = fs::canonical(program_dir_.path()).string() + PATH_SEPARATOR;
+        events_ = fs::canonical(events_dir_.path()).string() + PATH_SEPARATOR;
 #ifndef _WIN32
         if (layout.other_file_system) {  // on a memory file system
             program_ = "/dev/shm/" + fs::path(events_).parent_path().filename().string() + "-program/";

@@ -70,7 +70,7 @@ std::vector<std::string> snapshot(const std::string& folder) {
 // A fresh Program directory, as the run sees it.
 struct Folder {
     ScratchDir dir;
-    std::string folder = fs::canonical(dir.path()).string() + directory_separator();
+    std::string folder = fs::canonical(dir.path()).string() + PATH_SEPARATOR;
     int status = -1;
     std::string file(const std::string& name) const { return folder + name; }
     std::string bytes(const std::string& name = "epg.telvor") const { return read_bytes(file(name)); }
