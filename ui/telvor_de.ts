@@ -247,5 +247,13 @@
         <source>Save and close the file there first, then start TELVOR again.</source>
         <translation>Speichern und schließen Sie die Datei zuerst dort, dann starten Sie TELVOR erneut.</translation>
     </message>
+    <message>
+        <source>cannot read the current folder: %2</source>
+        <translation>kann den aktuellen Ordner nicht lesen: %2</translation>
+    </message>
+    <message>
+        <source>cannot enter the folder %1: %2</source>
+        <translation>kann nicht in den Ordner %1 wechseln: %2</translation>
+    </message>
 </context>
 </TS>

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/main_sequence.h"
 #include "base/text.h"
 #include "fs/file.h"
 #include "steps/run_state.h"
@@ -352,20 +353,66 @@ TEST(DataSafety, EventFileOpenInAnEditorIsLeftAlone) {
     }
 }
 
-// A new file whose header cannot be written is no Event file: it is
-// removed again, and the failure names it.
-TEST(FailedSteps, NewFileHeaderThatCannotBeWritten) {
-    Folder f;
-    f.sample_lists();
-    os::fault_at(os::WRITE, 1);  // the header's, when its slot is closed
-    const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("neu"));
-    os::fault_clear();
-    EXPECT_EQ(f.status, EXIT_STEP_FAILED);
-    EXPECT_FALSE(file_exists_on_disk(f.file("neu.telvor")));
-    const Lines b = box(w);
-    ASSERT_GE(b.size(), 2u);
-    EXPECT_TRUE(b[1].starts_with("cannot write " + f.file("neu.telvor") + ": ")) << b[1];
-    EXPECT_FALSE(w.clipboard_cleared);
+// A new Event file that cannot be created, or whose header cannot be
+// written, is a failed step that names it first; nothing stays under its
+// name.
+TEST(FailedSteps, NewFileThatCannotBeCreatedOrWritten) {
+    for (const auto& [call, doing] : {std::pair{os::CREATE, "create"}, std::pair{os::WRITE, "write"}}) {
+        SCOPED_TRACE(doing);
+        Folder f;
+        f.sample_lists();
+        os::fault_at(call, 1);  // the new file's create, its header's write when its slot is closed
+        const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("neu"));
+        os::fault_clear();
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_FALSE(file_exists_on_disk(f.file("neu.telvor")));
+        const Lines b = box(w);
+        ASSERT_GE(b.size(), 2u);
+        EXPECT_TRUE(b[1].starts_with("cannot " + std::string(doing) + " " + f.file("neu.telvor") + ": ")) << b[1];
+        EXPECT_FALSE(w.clipboard_cleared);
+    }
+}
+
+// A current folder that cannot be read (deleted under the run) or entered
+// is a failed step before anything is claimed, read or written (never a
+// run in the file-system root): a box, no window, no question.
+TEST(FailedSteps, ProgramDirectoryThatCannotBeReadOrEntered) {
+    for (const std::string how : {"read", "enter", "deleted"}) {
+        SCOPED_TRACE(how);
+        Folder f;
+        f.sample_lists();
+        write_bytes(f.file("epg.telvor"), OLD_FILE);
+        const auto before = snapshot(f.folder);
+        if (how == "read") os::fault_at(os::CURRENT_FOLDER, 1, os::Fault::fail, os::Error::missing);
+        if (how == "enter") os::fault_at(os::CHANGE_FOLDER, 1, os::Fault::fail, os::Error::refused);
+        ScriptedWindow w;
+        w.clipboard_has_text = true;
+        w.clipboard = GUIDE;
+        if (how == "deleted") {
+#ifdef _WIN32
+            continue;  // Windows keeps a current folder from being removed
+#else
+            const fs::path saved = fs::current_path();
+            const std::string gone = f.file("gone");
+            fs::create_directory(gone);
+            fs::current_path(gone);
+            fs::remove(gone);
+            os::process_setup();
+            f.status = telvor_run(w, {"epg.telvor"});
+            fs::current_path(saved);
+#endif
+        } else {
+            f.status = run_in_folder(f.folder, w, {"epg.telvor"});
+        }
+        os::fault_clear();
+        EXPECT_EQ(f.status, EXIT_STEP_FAILED);
+        EXPECT_EQ(snapshot(f.folder), before);
+        EXPECT_FALSE(w.window_is_open);
+        EXPECT_EQ(w.questions_asked, 0);
+        EXPECT_EQ(w.clipboard, GUIDE);
+        EXPECT_EQ(box(w), (Lines{FAILED_STEPS, how == "enter" ? "cannot enter the folder " + f.folder + ": no permission"
+                                                               : "cannot read the current folder: it does not exist"}));
+    }
 }
 
 #ifndef _WIN32
