@@ -267,18 +267,13 @@ void append_spaces(std::string_view text, bool tab_after_space_goes, Text& out) 
 }
 
 // Applies steps (piece, scratch, out) to every line of text, the line ends
-// copied between them, or to the whole text when a Service name holds a
-// line end. No step matches across a line end: none of the Date table's
-// find texts holds one, and neither does a tab pair.
+// copied between them. No step matches across a line end: no Service name
+// holds one, nor does any of the Date table's find texts or a tab pair.
 template <typename Steps>
-Text by_line(std::string_view text, const ServiceNames& names, Steps steps) {
+Text by_line(std::string_view text, Steps steps) {
     Text out;
     out.reserve(text.size() + text.size() / 32);
     Scratch scratch;
-    if (!names.line_by_line) {
-        steps(text, scratch, out);
-        return out;
-    }
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = find_either(text, start, '\r', '\n');
@@ -300,7 +295,6 @@ ServiceNames service_names_prepare(const std::vector<Text>& list) {
         names.folded.push_back(text_fold_ascii(entry));
         const Text& folded = names.folded.back();
         names.longest = std::max(names.longest, folded.size());
-        if (folded.find_first_of("\r\n") != Text::npos) names.line_by_line = false;
         if (folded.empty()) continue;  // removes nothing
         if (folded.size() < 4)
             names.short_ones.push_back(i);
@@ -332,7 +326,7 @@ ServiceNames service_names_prepare(const std::vector<Text>& list) {
 }
 
 Text service_name_removal(std::string_view text, const ServiceNames& names) {
-    return by_line(text, names, [&](std::string_view piece, Scratch& s, Text& out) {
+    return by_line(text, [&](std::string_view piece, Scratch& s, Text& out) {
         s.first.assign(piece);
         remove_names(s.first, names, s);
         out += s.first;
@@ -350,7 +344,7 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
         append_date_rows(spaced, dated);
     }
     // Every line may lose entries: each one is looked at.
-    if (!names.line_by_line || !names.short_ones.empty()) return service_name_removal(dated, names);
+    if (!names.short_ones.empty()) return service_name_removal(dated, names);
     Scratch s;
     // Only a line in which an entry may begin is looked at; the text
     // between such lines stays as it is.

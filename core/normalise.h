@@ -31,10 +31,10 @@ struct ServiceNames {
     PrefixTable by_four, by_eight;
     std::vector<std::uint64_t> first_two;  // their first two bytes, in every letter case
     std::size_t longest = 0;
-    // No entry holds a line end, so every line of a text can be done alone.
-    bool line_by_line = true;
 };
 
+// The entries are lines of the Service file: none holds a line end, so
+// every line of a text is done alone.
 ServiceNames service_names_prepare(const std::vector<Text>& list);
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
