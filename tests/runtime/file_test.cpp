@@ -16,6 +16,8 @@
 #include "fs/replace.h"
 #include "support/scripted_window.h"
 #include "support/test_support.h"
+#include "sys/clock.h"
+#include "sys/launch_services.h"
 #include "sys/os.h"
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -225,6 +227,32 @@ TEST(Paths, ParentNameJoinAndAbsolute) {
     EXPECT_EQ(path_join("C:", "a"), WINDOWS_NAMES ? "C:a" : "C:" + s + "a");
     EXPECT_EQ(path_is_absolute("C:\\a"), WINDOWS_NAMES);
     EXPECT_FALSE(path_is_absolute("C:a"));
+}
+
+// The clock and the desktop start's lookups ask the system through the
+// table: a leap second stays in its minute, the data folder lies where
+// the build says beside the program, a system that names no folder gives
+// none.
+TEST(SystemLookups, GoThroughTheTable) {
+    os::calls().local_time = [](os::LocalTime& now) {
+        now = {2016, 12, 31, 23, 59, 60};
+        return true;
+    };
+    os::calls().program_path = [](std::string& path) {
+        path = path_join(path_join(PATH_SEPARATOR, "opt"), "telvor");
+        return true;
+    };
+    os::calls().user_folder = [](std::string&) {
+        os::set_system_error(os::error_code(os::Error::missing));
+        return false;
+    };
+    const DateValue now = date_now();
+    const Path data = installed_data_folder(), documents = user_documents_folder();
+    os::calls() = os::SYSTEM_CALLS;
+    EXPECT_EQ(date_format("%yyyy-%mm-%dd %hh:%ii:%ss", now), "2016-12-31 23:59:59");
+    const std::string opt = path_join(PATH_SEPARATOR, "opt");
+    EXPECT_EQ(data.native, WINDOWS_NAMES ? opt : path_join(opt, TELVOR_DATA_FROM_PROGRAM));
+    EXPECT_TRUE(documents.empty());
 }
 
 // How Windows splits a command line; the process's own: Win32CommandLine.
