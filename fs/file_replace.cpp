@@ -234,9 +234,9 @@ Attempt refused_or_failed(const std::string& target) {
 
 // Gives the open new file the target's owner, group, permission bits and
 // extended attributes (its access control list among them), and nothing
-// more. What the system has none of (unsupported) there is nothing to give
-// of: a system without them keeps a file's identity on a replacement by
-// itself (os::replace).
+// more. Of what the system has none (its entry is unsupported) there is
+// nothing to give: such a system keeps a file's identity on a replacement
+// by itself (os::replace).
 Attempt give_identity(os::Handle handle, const std::string& target, const os::Info& old) {
     os::Info now;
     if (!os::handle_info(handle, now)) return refused_or_failed(target);
