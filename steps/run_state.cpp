@@ -5,6 +5,7 @@
 
 #include "base/codepage.h"
 #include "fs/folders.h"
+#include "ui/window.h"
 
 const char* const VERSION_TEXT = "TELVOR Version 0.38w (x86)";
 const char* const WINDOW_TITLE_TAIL = " - DreamBox Gemini Project Image e1 + e2 - I-Explorer, FireFox, Opera";

@@ -11,7 +11,6 @@
 #include "base/text.h"
 #include "fs/failure.h"
 #include "fs/file.h"
-#include "ui/window.h"
 
 // The File slots of a run.
 enum : int {
