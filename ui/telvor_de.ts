@@ -1,9 +1,10 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <!-- The program's own messages in German: the box that lists the failed
-     steps, its lines and the reasons the program gives itself. Compiled
-     into the Qt program (lrelease) and into the Windows program
-     (cmake/catalogue.cmake). "%1" is a path, "%2" a reason. -->
+     steps, its lines, the reasons the program gives itself and what the
+     Qt open-file dialog says of a folder that does not exist. Made into a
+     table for either program by cmake/catalogue.cmake. "%1" is a path,
+     "%2" a reason. -->
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
     <name>TELVOR</name>
@@ -246,6 +247,10 @@
     <message>
         <source>Save and close the file there first, then start TELVOR again.</source>
         <translation>Speichern und schließen Sie die Datei zuerst dort, dann starten Sie TELVOR erneut.</translation>
+    </message>
+    <message>
+        <source>The folder does not exist:</source>
+        <translation>Der Ordner existiert nicht:</translation>
     </message>
 </context>
 </TS>
