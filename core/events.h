@@ -7,15 +7,20 @@
 #include <string_view>
 #include <vector>
 
+#include "base/hash.h"
 #include "base/text.h"
 #include "base/text_arena.h"
 
 // The Filter terms as a trie, so that an event is tested in time
 // independent of the number of terms: edges (node, byte) -> node in one
-// open-addressed table.
+// hash table.
 struct FilterIndex {
-    std::vector<std::uint64_t> edge_keys;  // (node + 1) << 8 | byte; 0 for a free entry
-    std::vector<std::int32_t> edge_nodes;
+    struct Edge {
+        std::uint64_t key = 0;  // (node + 1) << 8 | byte
+        std::int32_t node = 0;  // where the edge leads
+        bool operator==(const Edge&) const = default;
+    };
+    HashTable<Edge> edges;
     std::vector<unsigned char> term_ends;  // node ends a Filter term
 };
 
@@ -36,8 +41,9 @@ struct EventStore {
     struct Slot {
         std::uint32_t hash = 0;
         std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
+        bool operator==(const Slot&) const = default;
     };
-    std::vector<Slot> table;          // open addressing, at most half full
+    HashTable<Slot> table;            // at most half full
     std::vector<std::uint64_t> seen;  // four bits per table slot
     std::vector<Slot> waiting;        // stored texts not yet in the table
 };
