@@ -41,8 +41,12 @@ inline const char* byte_scan_find(const char* from, const char* to, char a, char
         const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
         if (mask != 0) return from + __builtin_ctz(mask);
     }
-#endif
+    // The last bytes one at a time.
+    while (from != to && *from != a && *from != b && *from != c) ++from;
+    return from;
+#else
     return byte_scan_find_plain(from, to, a, b, c);
+#endif
 }
 
 // The position of the first a or b in text at or after from; text.size()

@@ -83,7 +83,8 @@ void hash_table_clear(HashTable<Entry>& table, std::size_t size) {
 }
 
 // Makes the table size entries, with every entry it held put in anew, in
-// the order of their places, at hash_of(entry).
+// the order of their places, at hash_of(entry), which is asked once for
+// each.
 template <typename Entry, typename HashOf>
 void hash_table_resize(HashTable<Entry>& table, std::size_t size, HashOf hash_of) {
     std::vector<Entry> old(size);

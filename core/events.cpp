@@ -7,21 +7,13 @@
 
 namespace {
 
-std::uint64_t edge_key(std::int32_t node, unsigned char byte) {
-    return (static_cast<std::uint64_t>(node) + 1) << 8 | byte;
-}
-
-std::uint64_t edge_hash(std::uint64_t key) { return hash_mix(key) >> 32; }
-
-// The place of the edge of key, or of the free entry where it would go.
-std::size_t edge_place(const FilterIndex& index, std::uint64_t key) {
-    return hash_table_probe(index.edges, edge_hash(key), [key](const FilterIndex::Edge& edge) { return edge.key == key; });
-}
-
-// The node an edge leads to, or -1.
-std::int32_t edge_find(const FilterIndex& index, std::uint64_t key) {
-    const std::size_t place = edge_place(index, key);
-    return hash_table_free(index.edges, place) ? -1 : index.edges.entries[place].node;
+// The place of the edge that leaves node with byte, or of the free entry
+// where it would go.
+std::size_t edge_place(const FilterIndex& index, std::int32_t node, unsigned char byte) {
+    const std::uint32_t from = static_cast<std::uint32_t>(node) + 1;
+    const std::uint64_t hash = hash_mix(std::uint64_t{from} << 8 | byte) >> 32;
+    return hash_table_probe(index.edges, hash,
+                            [&](const FilterIndex::Edge& edge) { return edge.from == from && edge.byte == byte; });
 }
 
 // A hash of the repeat key.
@@ -40,7 +32,7 @@ bool table_holds(const EventStore& store, std::string_view key, std::uint32_t ha
 
 // The two bits of a hash in the bitmap of hashes seen.
 std::size_t seen_bit(const EventStore& store, std::uint32_t hash, int which) {
-    const std::uint32_t mixed = which == 0 ? hash : static_cast<std::uint32_t>(hash_mix(hash) >> 32);
+    const std::uint32_t mixed = which == 0 ? hash : static_cast<std::uint32_t>((hash * HASH_MULTIPLIER) >> 32);
     return mixed & (store.seen.size() * 64 - 1);
 }
 
@@ -65,10 +57,13 @@ void store_make_room(EventStore& store) {
     // Texts are numbered in 32 bits: beyond that the store has no room.
     if (count + 1 >= UINT32_MAX) throw std::bad_alloc();
     store_settle(store);
-    hash_table_resize(store.table, hash_table_size(count + 1, 1024), [](const EventStore::Slot& slot) { return slot.hash; });
-    store.seen.assign(store.table.entries.size() * 4 / 64, 0);
-    for (const EventStore::Slot& slot : store.table.entries)
-        if (slot.text != 0) seen_set(store, slot.hash);
+    const std::size_t size = hash_table_size(count + 1, 1024);
+    store.seen.assign(size * 4 / 64, 0);
+    // Every text is seen again as it goes into the new table.
+    hash_table_resize(store.table, size, [&store](const EventStore::Slot& slot) {
+        seen_set(store, slot.hash);
+        return slot.hash;
+    });
 }
 
 }  // namespace
@@ -82,13 +77,12 @@ FilterIndex filter_index_build(const std::vector<Text>& terms) {
     for (const Text& term : terms) {
         std::int32_t node = 0;
         for (unsigned char byte : term) {
-            const std::uint64_t key = edge_key(node, byte);
-            FilterIndex::Edge& edge = index.edges.entries[edge_place(index, key)];
+            FilterIndex::Edge& edge = index.edges.entries[edge_place(index, node, byte)];
             if (edge == FilterIndex::Edge{}) {
-                edge = {key, static_cast<std::int32_t>(index.term_ends.size())};
+                edge = {static_cast<std::uint32_t>(node) + 1, static_cast<std::int32_t>(index.term_ends.size()), byte};
                 index.term_ends.push_back(0);
             }
-            node = edge.node;
+            node = edge.to;
         }
         // An empty term ends at the root: it begins every Event text.
         index.term_ends[static_cast<std::size_t>(node)] = 1;
@@ -103,8 +97,9 @@ bool filter_test(const FilterIndex& index, std::string_view event_line) {
     std::int32_t node = 0;
     const std::string_view text = event_line::title(event_line);
     for (unsigned char byte : text) {
-        node = edge_find(index, edge_key(node, byte));
-        if (node < 0) return false;
+        const std::size_t place = edge_place(index, node, byte);
+        if (hash_table_free(index.edges, place)) return false;
+        node = index.edges.entries[place].to;
         if (index.term_ends[static_cast<std::size_t>(node)]) return true;
     }
     return false;

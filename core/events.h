@@ -2,6 +2,7 @@
 // Event store. The Event line's layout is in core/event_line.h.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -16,8 +17,9 @@
 // hash table.
 struct FilterIndex {
     struct Edge {
-        std::uint64_t key = 0;  // (node + 1) << 8 | byte
-        std::int32_t node = 0;  // where the edge leads
+        std::uint32_t from = 0;  // 1 + the node the edge leaves
+        std::int32_t to = 0;     // the node it leads to
+        unsigned char byte = 0;
         bool operator==(const Edge&) const = default;
     };
     HashTable<Edge> edges;
@@ -41,7 +43,10 @@ struct EventStore {
     struct Slot {
         std::uint32_t hash = 0;
         std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
-        bool operator==(const Slot&) const = default;
+        // Both halves at once, for the table's test of a free slot.
+        bool operator==(const Slot& other) const {
+            return std::bit_cast<std::uint64_t>(*this) == std::bit_cast<std::uint64_t>(other);
+        }
     };
     HashTable<Slot> table;            // at most half full
     std::vector<std::uint64_t> seen;  // four bits per table slot
