@@ -77,12 +77,13 @@ FilterIndex filter_index_build(const std::vector<Text>& terms) {
     for (const Text& term : terms) {
         std::int32_t node = 0;
         for (unsigned char byte : term) {
-            FilterIndex::Edge& edge = index.edges.entries[edge_place(index, node, byte)];
-            if (edge == FilterIndex::Edge{}) {
-                edge = {static_cast<std::uint32_t>(node) + 1, static_cast<std::int32_t>(index.term_ends.size()), byte};
+            const std::size_t place = edge_place(index, node, byte);
+            if (hash_table_free(index.edges, place)) {
+                const auto to = static_cast<std::int32_t>(index.term_ends.size());
+                index.edges.entries[place] = {static_cast<std::uint32_t>(node) + 1, to, byte};
                 index.term_ends.push_back(0);
             }
-            node = edge.to;
+            node = index.edges.entries[place].to;
         }
         // An empty term ends at the root: it begins every Event text.
         index.term_ends[static_cast<std::size_t>(node)] = 1;
