@@ -9,11 +9,12 @@ namespace {
 
 // The place of the edge that leaves node with byte, or of the free entry
 // where it would go.
-std::size_t edge_place(const FilterIndex& index, std::int32_t node, unsigned char byte) {
-    const std::uint32_t from = static_cast<std::uint32_t>(node) + 1;
-    const std::uint64_t hash = hash_mix(std::uint64_t{from} << 8 | byte) >> 32;
-    return hash_table_probe(index.edges, hash,
-                            [&](const FilterIndex::Edge& edge) { return edge.from == from && edge.byte == byte; });
+std::uint64_t edge_key(std::int32_t node, unsigned char byte) {
+    return (static_cast<std::uint64_t>(node) + 1) << 8 | byte;
+}
+
+std::size_t edge_place(const FilterIndex& index, std::uint64_t key) {
+    return hash_table_probe(index.edges, hash_mix(key) >> 32, [key](const FilterIndex::Edge& edge) { return edge.key == key; });
 }
 
 // A hash of the repeat key.
@@ -77,10 +78,10 @@ FilterIndex filter_index_build(const std::vector<Text>& terms) {
     for (const Text& term : terms) {
         std::int32_t node = 0;
         for (unsigned char byte : term) {
-            const std::size_t place = edge_place(index, node, byte);
+            const std::uint64_t key = edge_key(node, byte);
+            const std::size_t place = edge_place(index, key);
             if (hash_table_free(index.edges, place)) {
-                const auto to = static_cast<std::int32_t>(index.term_ends.size());
-                index.edges.entries[place] = {static_cast<std::uint32_t>(node) + 1, to, byte};
+                index.edges.entries[place] = {key, static_cast<std::int32_t>(index.term_ends.size())};
                 index.term_ends.push_back(0);
             }
             node = index.edges.entries[place].to;
@@ -98,7 +99,7 @@ bool filter_test(const FilterIndex& index, std::string_view event_line) {
     std::int32_t node = 0;
     const std::string_view text = event_line::title(event_line);
     for (unsigned char byte : text) {
-        const std::size_t place = edge_place(index, node, byte);
+        const std::size_t place = edge_place(index, edge_key(node, byte));
         if (hash_table_free(index.edges, place)) return false;
         node = index.edges.entries[place].to;
         if (index.term_ends[static_cast<std::size_t>(node)]) return true;

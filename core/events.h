@@ -17,9 +17,8 @@
 // hash table.
 struct FilterIndex {
     struct Edge {
-        std::uint32_t from = 0;  // 1 + the node the edge leaves
-        std::int32_t to = 0;     // the node it leads to
-        unsigned char byte = 0;
+        std::uint64_t key = 0;  // (1 + the node it leaves) << 8 | its byte
+        std::int32_t to = 0;    // the node it leads to
         bool operator==(const Edge&) const = default;
     };
     HashTable<Edge> edges;
