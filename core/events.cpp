@@ -14,7 +14,7 @@ std::uint64_t edge_key(std::int32_t node, unsigned char byte) {
 }
 
 std::size_t edge_place(const FilterIndex& index, std::uint64_t key) {
-    return hash_table_probe(index.edges, hash_mix(key) >> 32, [key](const FilterIndex::Edge& edge) { return edge.key == key; });
+    return hash_table_probe(index.edges, hash_mix(key) >> 32, [key](std::uint64_t edge) { return edge == key; });
 }
 
 // A hash of the repeat key.
@@ -75,16 +75,18 @@ FilterIndex filter_index_build(const std::vector<Text>& terms) {
     std::size_t bytes = 0;
     for (const Text& term : terms) bytes += term.size();
     hash_table_clear(index.edges, hash_table_size(bytes + 1, 16));
+    index.targets.assign(index.edges.entries.size(), 0);
     for (const Text& term : terms) {
         std::int32_t node = 0;
         for (unsigned char byte : term) {
             const std::uint64_t key = edge_key(node, byte);
             const std::size_t place = edge_place(index, key);
             if (hash_table_free(index.edges, place)) {
-                index.edges.entries[place] = {key, static_cast<std::int32_t>(index.term_ends.size())};
+                index.edges.entries[place] = key;
+                index.targets[place] = static_cast<std::int32_t>(index.term_ends.size());
                 index.term_ends.push_back(0);
             }
-            node = index.edges.entries[place].to;
+            node = index.targets[place];
         }
         // An empty term ends at the root: it begins every Event text.
         index.term_ends[static_cast<std::size_t>(node)] = 1;
@@ -101,7 +103,7 @@ bool filter_test(const FilterIndex& index, std::string_view event_line) {
     for (unsigned char byte : text) {
         const std::size_t place = edge_place(index, edge_key(node, byte));
         if (hash_table_free(index.edges, place)) return false;
-        node = index.edges.entries[place].to;
+        node = index.targets[place];
         if (index.term_ends[static_cast<std::size_t>(node)]) return true;
     }
     return false;

@@ -16,12 +16,8 @@
 // independent of the number of terms: edges (node, byte) -> node in one
 // hash table.
 struct FilterIndex {
-    struct Edge {
-        std::uint64_t key = 0;  // (1 + the node it leaves) << 8 | its byte
-        std::int32_t to = 0;    // the node it leads to
-        bool operator==(const Edge&) const = default;
-    };
-    HashTable<Edge> edges;
+    HashTable<std::uint64_t> edges;     // (1 + the node an edge leaves) << 8 | its byte
+    std::vector<std::int32_t> targets;  // the node it leads to, place for place
     std::vector<unsigned char> term_ends;  // node ends a Filter term
 };
 
