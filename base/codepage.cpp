@@ -1,4 +1,4 @@
-// Windows-1252 <-> Unicode (UTF-8) for the platform boundary.
+// Windows-1252 <-> Unicode: UTF-8, and UTF-16 for Windows.
 #include "base/codepage.h"
 
 #include <cstddef>

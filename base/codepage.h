@@ -1,8 +1,10 @@
-// Windows-1252 <-> Unicode at the boundary to the operating system.
+// Windows-1252 <-> Unicode, where a text crosses into or out of the program.
 //
-// Inside the program every text is Windows-1252. Only the platform layer
-// converts: command-line arguments, paths, the clipboard and widget texts.
-// A character without a Windows-1252 form becomes '?'. The five bytes that
+// Inside the program every text is Windows-1252. A text is converted where
+// it crosses: the clipboard's and the widgets' texts, list files written in
+// UTF-8, the reasons the system gives, and a path where it is shown (a path
+// that is used keeps the system's own bytes, see base/path.h). A character
+// without a Windows-1252 form becomes '?'. The five bytes that
 // Windows-1252 leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the
 // code points of the same value, so every byte survives a round trip.
 #pragma once

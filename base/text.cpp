@@ -1,5 +1,5 @@
-// Text primitives: cutting, searching, replace-all and remove-all passes,
-// letter case in Windows-1252 and byte-wise comparison.
+// Text primitives: the last bytes, searching, replace-all passes, letter
+// case in Windows-1252 and byte-wise comparison.
 #include "base/text.h"
 
 #include <array>
@@ -58,18 +58,16 @@ Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
     return result;
 }
 
-// One pass over text: every non-overlapping, leftmost match of pattern in
-// haystack (a byte-for-byte image of text, possibly case-folded) is replaced
-// by replacement; the rest of text is copied. The result is built once.
-// match is the first match, already found.
-Text replace_matches(const Text& text, const Text& haystack, const Text& pattern,
-                     const Text& replacement, std::size_t match) {
+// One pass over text: every non-overlapping, leftmost match of pattern is
+// replaced by replacement; the rest of text is copied. The result is built
+// once. match is the first match, already found.
+Text replace_matches(const Text& text, const Text& pattern, const Text& replacement, std::size_t match) {
     Text result;
     std::size_t size = text.size();
     if (replacement.size() > pattern.size()) {
         // Counted first, so that the result is made once at its final size.
         std::size_t matches = 0;
-        for (std::size_t at = match; at != Text::npos; at = text_search(haystack, pattern, at + pattern.size()))
+        for (std::size_t at = match; at != Text::npos; at = text_search(text, pattern, at + pattern.size()))
             ++matches;
         size += matches * (replacement.size() - pattern.size());
     }
@@ -79,7 +77,7 @@ Text replace_matches(const Text& text, const Text& haystack, const Text& pattern
         result.append(text, from, match - from);
         result.append(replacement);
         from = match + pattern.size();
-        match = text_search(haystack, pattern, from);
+        match = text_search(text, pattern, from);
     }
     result.append(text, from, Text::npos);
     return result;
@@ -91,21 +89,10 @@ int text_length(const Text& text) {
     return to_int(text.size());
 }
 
-Text text_left(const Text& text, int n) {
-    return text.substr(0, to_size(n));
-}
-
 Text text_right(const Text& text, int n) {
     std::size_t count = to_size(n);
     if (count >= text.size()) return text;
     return text.substr(text.size() - count);
-}
-
-Text text_mid(const Text& text, int start, int n) {
-    std::size_t count = to_size(n);
-    std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
-    if (first >= text.size()) return Text();
-    return text.substr(first, count);
 }
 
 std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from) {
@@ -126,13 +113,13 @@ std::size_t text_search(std::string_view text, std::string_view pattern, std::si
 Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
     const std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
     if (match == Text::npos) return text;
-    return replace_matches(text, text, pattern, replacement, match);
+    return replace_matches(text, pattern, replacement, match);
 }
 
 Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
     std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
     if (match == Text::npos) return std::move(text);
-    if (replacement.size() > pattern.size()) return replace_matches(text, text, pattern, replacement, match);
+    if (replacement.size() > pattern.size()) return replace_matches(text, pattern, replacement, match);
     // A replacement no longer than the pattern fits where the pattern was:
     // the kept bytes move left behind it, and the search goes on in the part
     // not yet moved, exactly where a copying pass would search.
@@ -150,17 +137,6 @@ Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement)
     }
     text.resize(out);
     return std::move(text);
-}
-
-Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
-    if (!ignore_case) return text_replace_all(text, pattern, Text());
-    // Matching on folded copies finds exactly the positions where the bytes
-    // agree after A-Z -> a-z; folding keeps every length and position.
-    const Text haystack = text_fold_ascii(text);
-    const Text folded_pattern = text_fold_ascii(pattern);
-    const std::size_t match = pattern.empty() ? Text::npos : text_search(haystack, folded_pattern, 0);
-    if (match == Text::npos) return text;
-    return replace_matches(text, haystack, folded_pattern, Text(), match);
 }
 
 Text text_fold_ascii(const Text& text) {
@@ -194,31 +170,4 @@ bool text_equal_ignore_case(std::string_view a, std::string_view b) {
             return false;
     }
     return true;
-}
-
-std::uint64_t text_hash(std::string_view text) {
-    constexpr std::uint64_t MULTIPLIER = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = text.size() * MULTIPLIER;
-    auto mix = [&h](std::uint64_t word) {
-        h = (h ^ word) * MULTIPLIER;
-        h ^= h >> 29;
-    };
-    const std::size_t size = text.size();
-    std::uint64_t word = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::memcpy(&word, text.data() + i, 8);
-        mix(word);
-    }
-    if (i == size) return h * MULTIPLIER;
-    if (size >= 8) {
-        // The last eight bytes, without those mixed in already.
-        std::memcpy(&word, text.data() + size - 8, 8);
-        word >>= 8 * (i + 8 - size);
-    } else {
-        word = 0;
-        for (std::size_t k = size; k-- > 0;) word = word << 8 | static_cast<unsigned char>(text[k]);
-    }
-    mix(word);
-    return h * MULTIPLIER;
 }

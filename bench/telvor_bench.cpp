@@ -49,6 +49,7 @@
 #include <vector>
 
 #include "app/main_sequence.h"
+#include "base/hash.h"
 #include "base/sort.h"
 #include "core/event_line.h"
 #include "core/normalise.h"
@@ -88,7 +89,7 @@ std::string word(Random& r) { return WORDS[r.below(static_cast<int>(std::size(WO
 // whenever n is.
 std::string title(int n) {
     Random r;
-    r.state ^= static_cast<std::uint64_t>(n) * 0x9E3779B97F4A7C15ull;
+    r.state ^= static_cast<std::uint64_t>(n) * HASH_MULTIPLIER;
     std::string t = word(r) + ": " + word(r) + " " + std::to_string(n);
     const int extra = r.below(4);
     for (int i = 0; i < extra; ++i) t += " " + word(r);

@@ -1,28 +1,20 @@
 #include "core/events.h"
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 
 #include "core/event_line.h"
 
 namespace {
 
+// The place of the edge that leaves node with byte, or of the free entry
+// where it would go.
 std::uint64_t edge_key(std::int32_t node, unsigned char byte) {
     return (static_cast<std::uint64_t>(node) + 1) << 8 | byte;
 }
 
-std::size_t edge_slot(const FilterIndex& index, std::uint64_t key) {
-    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (index.edge_keys.size() - 1);
-}
-
-// The node an edge leads to, or -1.
-std::int32_t edge_find(const FilterIndex& index, std::uint64_t key) {
-    const std::size_t mask = index.edge_keys.size() - 1;
-    for (std::size_t i = edge_slot(index, key);; i = (i + 1) & mask) {
-        if (index.edge_keys[i] == key) return index.edge_nodes[i];
-        if (index.edge_keys[i] == 0) return -1;
-    }
+std::size_t edge_place(const FilterIndex& index, std::uint64_t key) {
+    return hash_table_probe(index.edges, hash_mix(key) >> 32, [key](std::uint64_t edge) { return edge == key; });
 }
 
 // A hash of the repeat key.
@@ -31,70 +23,48 @@ std::uint32_t key_hash(std::string_view key) { return static_cast<std::uint32_t>
 // The texts are at most 200 bytes long, counted in the arena.
 static_assert(event_line::TITLE_COMPARED <= 255);
 
-// Whether the slot holds key.
-bool slot_holds(const EventStore& store, const EventStore::Slot& slot, std::string_view key, std::uint32_t hash) {
-    return slot.hash == hash && text_arena_counted(store.stored[slot.text - 1]) == key;
-}
-
 // Whether the table holds key.
 bool table_holds(const EventStore& store, std::string_view key, std::uint32_t hash) {
-    const std::size_t mask = store.table.size() - 1;
-    for (std::size_t i = hash & mask; store.table[i].text != 0; i = (i + 1) & mask)
-        if (slot_holds(store, store.table[i], key, hash)) return true;
-    return false;
+    const std::size_t place = hash_table_probe(store.table, hash, [&](const EventStore::Slot& slot) {
+        return slot.hash == hash && text_arena_counted(store.stored[slot.text - 1]) == key;
+    });
+    return !hash_table_free(store.table, place);
 }
 
 // The two bits of a hash in the bitmap of hashes seen.
 std::size_t seen_bit(const EventStore& store, std::uint32_t hash, int which) {
-    const std::uint32_t mixed = which == 0 ? hash : (hash * 0x85EBCA6Bu) ^ (hash >> 15);
+    const std::uint32_t mixed = which == 0 ? hash : static_cast<std::uint32_t>((hash * HASH_MULTIPLIER) >> 32);
     return mixed & (store.seen.size() * 64 - 1);
 }
 
 bool seen_maybe(const EventStore& store, std::uint32_t hash) {
-    for (int which : {0, 1}) {
-        const std::size_t bit = seen_bit(store, hash, which);
-        if (((store.seen[bit / 64] >> (bit % 64)) & 1) == 0) return false;
-    }
-    return true;
+    return bitmap_test(store.seen, seen_bit(store, hash, 0)) && bitmap_test(store.seen, seen_bit(store, hash, 1));
 }
 
 void seen_set(EventStore& store, std::uint32_t hash) {
-    for (int which : {0, 1}) {
-        const std::size_t bit = seen_bit(store, hash, which);
-        store.seen[bit / 64] |= std::uint64_t{1} << (bit % 64);
-    }
-}
-
-void table_put(EventStore& store, const EventStore::Slot& slot) {
-    const std::size_t mask = store.table.size() - 1;
-    std::size_t i = slot.hash & mask;
-    while (store.table[i].text != 0) i = (i + 1) & mask;
-    store.table[i] = slot;
+    for (int which : {0, 1}) bitmap_set(store.seen, seen_bit(store, hash, which));
 }
 
 // Puts the waiting texts into the table.
 void store_settle(EventStore& store) {
-    for (const EventStore::Slot& slot : store.waiting) table_put(store, slot);
+    for (const EventStore::Slot& slot : store.waiting) hash_table_put(store.table, slot.hash, slot);
     store.waiting.clear();
 }
 
 // Keeps the table at most half full once one more text is stored.
 void store_make_room(EventStore& store) {
     const std::size_t count = store.stored.size();
-    if (2 * (count + 1) <= store.table.size()) return;
+    if (hash_table_has_room(store.table, count + 1)) return;
     // Texts are numbered in 32 bits: beyond that the store has no room.
     if (count + 1 >= UINT32_MAX) throw std::bad_alloc();
-    std::size_t wanted = store.table.empty() ? 1024 : store.table.size();
-    while (2 * (count + 1) > wanted) wanted <<= 1;
     store_settle(store);
-    std::vector<EventStore::Slot> old(wanted);
-    old.swap(store.table);
-    store.seen.assign(wanted * 4 / 64, 0);
-    for (const EventStore::Slot& slot : old) {
-        if (slot.text == 0) continue;
-        table_put(store, slot);
+    const std::size_t size = hash_table_size(count + 1, 1024);
+    store.seen.assign(size * 4 / 64, 0);
+    // Every text is seen again as it goes into the new table.
+    hash_table_resize(store.table, size, [&store](const EventStore::Slot& slot) {
         seen_set(store, slot.hash);
-    }
+        return slot.hash;
+    });
 }
 
 }  // namespace
@@ -104,23 +74,19 @@ FilterIndex filter_index_build(const std::vector<Text>& terms) {
     index.term_ends.assign(1, 0);
     std::size_t bytes = 0;
     for (const Text& term : terms) bytes += term.size();
-    std::size_t size = 16;
-    while (size < 2 * bytes + 2) size <<= 1;
-    index.edge_keys.assign(size, 0);
-    index.edge_nodes.assign(size, 0);
-    const std::size_t mask = size - 1;
-    for (std::size_t t = 0; t < terms.size(); ++t) {
+    hash_table_clear(index.edges, hash_table_size(bytes + 1, 16));
+    index.targets.assign(index.edges.entries.size(), 0);
+    for (const Text& term : terms) {
         std::int32_t node = 0;
-        for (unsigned char byte : terms[t]) {
+        for (unsigned char byte : term) {
             const std::uint64_t key = edge_key(node, byte);
-            std::size_t i = edge_slot(index, key);
-            while (index.edge_keys[i] != 0 && index.edge_keys[i] != key) i = (i + 1) & mask;
-            if (index.edge_keys[i] == 0) {
-                index.edge_keys[i] = key;
-                index.edge_nodes[i] = static_cast<std::int32_t>(index.term_ends.size());
+            const std::size_t place = edge_place(index, key);
+            if (hash_table_free(index.edges, place)) {
+                index.edges.entries[place] = key;
+                index.targets[place] = static_cast<std::int32_t>(index.term_ends.size());
                 index.term_ends.push_back(0);
             }
-            node = index.edge_nodes[i];
+            node = index.targets[place];
         }
         // An empty term ends at the root: it begins every Event text.
         index.term_ends[static_cast<std::size_t>(node)] = 1;
@@ -135,8 +101,9 @@ bool filter_test(const FilterIndex& index, std::string_view event_line) {
     std::int32_t node = 0;
     const std::string_view text = event_line::title(event_line);
     for (unsigned char byte : text) {
-        node = edge_find(index, edge_key(node, byte));
-        if (node < 0) return false;
+        const std::size_t place = edge_place(index, edge_key(node, byte));
+        if (hash_table_free(index.edges, place)) return false;
+        node = index.targets[place];
         if (index.term_ends[static_cast<std::size_t>(node)]) return true;
     }
     return false;
@@ -158,11 +125,11 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
     const EventStore::Slot slot{hash, static_cast<std::uint32_t>(store.stored.size())};
     seen_set(store, hash);
     if (maybe_seen) {
-        table_put(store, slot);
+        hash_table_put(store.table, hash, slot);
         return false;
     }
     // Where it goes in the table is fetched now and filled in later.
-    __builtin_prefetch(&store.table[hash & (store.table.size() - 1)], 1);
+    hash_table_prefetch(store.table, hash);
     store.waiting.push_back(slot);
     if (store.waiting.size() == 16) store_settle(store);
     return false;

@@ -2,20 +2,22 @@
 // Event store. The Event line's layout is in core/event_line.h.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "base/hash.h"
 #include "base/text.h"
 #include "base/text_arena.h"
 
 // The Filter terms as a trie, so that an event is tested in time
 // independent of the number of terms: edges (node, byte) -> node in one
-// open-addressed table.
+// hash table.
 struct FilterIndex {
-    std::vector<std::uint64_t> edge_keys;  // (node + 1) << 8 | byte; 0 for a free entry
-    std::vector<std::int32_t> edge_nodes;
+    HashTable<std::uint64_t> edges;     // (1 + the node an edge leaves) << 8 | its byte
+    std::vector<std::int32_t> targets;  // the node it leads to, place for place
     std::vector<unsigned char> term_ends;  // node ends a Filter term
 };
 
@@ -36,8 +38,12 @@ struct EventStore {
     struct Slot {
         std::uint32_t hash = 0;
         std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
+        // Both halves at once, for the table's test of a free slot.
+        bool operator==(const Slot& other) const {
+            return std::bit_cast<std::uint64_t>(*this) == std::bit_cast<std::uint64_t>(other);
+        }
     };
-    std::vector<Slot> table;          // open addressing, at most half full
+    HashTable<Slot> table;            // at most half full
     std::vector<std::uint64_t> seen;  // four bits per table slot
     std::vector<Slot> waiting;        // stored texts not yet in the table
 };

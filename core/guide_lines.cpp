@@ -3,10 +3,7 @@
 #include <iterator>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "base/byte_scan.h"
 #include "core/event_line.h"
 
 namespace {
@@ -33,34 +30,6 @@ void append_tabs_as_spaces(std::string_view text, Text& out) {
     out.append(text);
     for (std::size_t i = first; i < out.size(); ++i)
         if (out[i] == '\t') out[i] = ' ';
-}
-
-// Whether the line holds a run of n spaces (n from 1 to 4).
-bool has_space_run(std::string_view line, std::size_t n) {
-#if defined(__SSE2__)
-    if (line.size() >= 16) {
-        // Sixteen bytes at a time, each load overlapping the one before by
-        // at least n - 1 bytes, so that every run of n lies whole in one of
-        // them; the last load ends where the line ends.
-        const __m128i space = _mm_set1_epi8(' ');
-        const auto run_at = [&](std::size_t i) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-            const unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, space)));
-            unsigned runs = spaces;
-            for (std::size_t k = 1; k < n; ++k) runs &= spaces >> k;
-            return runs != 0;
-        };
-        for (std::size_t i = 0; i + 16 < line.size(); i += 17 - n)
-            if (run_at(i)) return true;
-        return run_at(line.size() - 16);
-    }
-#endif
-    std::size_t run = 0;
-    for (const char c : line) {
-        run = c == ' ' ? run + 1 : 0;
-        if (run == n) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -91,7 +60,7 @@ std::string_view spacing_repair(std::string_view line, Text& repaired) {
     const std::string_view mark = event_line::mark(line);
     const bool in_place = mark == event_line::MARK_EMPTY || mark == event_line::MARK_SET;
     const std::size_t run = in_place ? 4 : 2;
-    if (!has_space_run(line, run)) return line;
+    if (!byte_scan_has_run(line, ' ', run)) return line;
     repaired = text_replace_all(Text(line), Text(run, ' '), "   ");
     return repaired;
 }

@@ -6,9 +6,8 @@
 #include <functional>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "base/byte_scan.h"
+#include "base/hash.h"
 
 namespace {
 
@@ -94,19 +93,17 @@ std::uint64_t load_key(const char* p, std::size_t size) {
     return word;
 }
 
-std::uint64_t mix(std::uint64_t key) { return (key ^ (key >> 29)) * 0x9E3779B97F4A7C15ull; }
+std::size_t key_bit(std::uint64_t key) { return static_cast<std::size_t>(hash_mix(key) >> (64 - PREFIX_BITS_LOG2)); }
 
-std::size_t key_bit(std::uint64_t key) { return static_cast<std::size_t>(mix(key) >> (64 - PREFIX_BITS_LOG2)); }
+std::uint64_t key_hash(std::uint64_t key) { return hash_mix(key) >> 32; }
 
 // The range of table.entries whose entries begin with key.
 std::pair<std::uint32_t, std::uint32_t> prefix_range(const PrefixTable& table, std::uint64_t key) {
-    const std::size_t bit = key_bit(key);
-    if (((table.bits[bit / 64] >> (bit % 64)) & 1) == 0) return {0, 0};
-    const std::size_t mask = table.keys.size() - 1;
-    for (std::size_t i = static_cast<std::size_t>(mix(key)) & mask;; i = (i + 1) & mask) {
-        if (table.begin[i] == table.end[i]) return {0, 0};
-        if (table.keys[i] == key) return {table.begin[i], table.end[i]};
-    }
+    if (!bitmap_test(table.bits, key_bit(key))) return {0, 0};
+    const std::size_t place =
+        hash_table_probe(table.ranges, key_hash(key), [key](const PrefixTable::Range& range) { return range.key == key; });
+    const PrefixTable::Range& range = table.ranges.entries[place];
+    return {range.begin, range.end};  // {0, 0} where the place is free
 }
 
 PrefixTable prefix_table_build(std::size_t key_size, std::vector<std::pair<std::uint64_t, std::int32_t>> keyed) {
@@ -114,24 +111,16 @@ PrefixTable prefix_table_build(std::size_t key_size, std::vector<std::pair<std::
     table.key_size = key_size;
     std::sort(keyed.begin(), keyed.end());
     table.bits.assign((std::size_t{1} << PREFIX_BITS_LOG2) / 64, 0);
-    std::size_t size = 16;
-    while (size < 2 * keyed.size()) size <<= 1;
-    table.keys.assign(size, 0);
-    table.begin.assign(size, 0);
-    table.end.assign(size, 0);
+    hash_table_clear(table.ranges, hash_table_size(keyed.size(), 16));
     for (std::size_t i = 0; i < keyed.size(); ++i) {
         table.entries.push_back(keyed[i].second);
         const std::uint64_t key = keyed[i].first;
         if (i > 0 && keyed[i - 1].first == key) continue;
-        const std::size_t bit = key_bit(key);
-        table.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
-        std::size_t slot = static_cast<std::size_t>(mix(key)) & (size - 1);
-        while (table.begin[slot] != table.end[slot]) slot = (slot + 1) & (size - 1);
+        bitmap_set(table.bits, key_bit(key));
         std::size_t end = i + 1;
         while (end < keyed.size() && keyed[end].first == key) ++end;
-        table.keys[slot] = key;
-        table.begin[slot] = static_cast<std::uint32_t>(i);
-        table.end[slot] = static_cast<std::uint32_t>(end);
+        hash_table_put(table.ranges, key_hash(key),
+                       PrefixTable::Range{key, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(end)});
     }
     return table;
 }
@@ -169,8 +158,7 @@ bool remove_occurrences(Text& text, Text& folded, std::string_view pattern,
 
 // Whether an entry of four bytes or more may begin with the two bytes at `at`.
 bool may_begin_with(const ServiceNames& names, const unsigned char* at) {
-    const std::size_t two = at[0] | static_cast<std::size_t>(at[1]) << 8;
-    return (names.first_two[two / 64] >> (two % 64)) & 1;
+    return bitmap_test(names.first_two, at[0] | static_cast<std::size_t>(at[1]) << 8);
 }
 
 // Buffers reused from piece to piece.
@@ -237,28 +225,13 @@ void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
     }
 }
 
-// The first of the bytes a and b at or after from, or the text's size.
-std::size_t find_either(std::string_view text, std::size_t from, char a, char b) {
-#if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(a), second = _mm_set1_epi8(b);
-    for (; from + 16 <= text.size(); from += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const unsigned hits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second))));
-        if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(hits));
-    }
-#endif
-    while (from < text.size() && text[from] != a && text[from] != b) ++from;
-    return from;
-}
-
 // The first steps of both normalisations in one walk: backslashes go, a tab
 // becomes a space; in the Capture normalisation a tab after a space goes
 // (" \t" becomes " " first). The space before a tab always stands where it
 // stood, as no earlier match ends in a space.
 void append_spaces(std::string_view text, bool tab_after_space_goes, Text& out) {
     std::size_t from = 0;
-    for (std::size_t i = find_either(text, 0, '\t', '\\'); i < text.size(); i = find_either(text, i + 1, '\t', '\\')) {
+    for (std::size_t i = byte_scan_find(text, 0, '\t', '\\'); i < text.size(); i = byte_scan_find(text, i + 1, '\t', '\\')) {
         out.append(text.data() + from, i - from);
         if (text[i] == '\t' && !(tab_after_space_goes && i > 0 && text[i - 1] == ' ')) out += ' ';
         from = i + 1;
@@ -276,7 +249,7 @@ Text by_line(std::string_view text, Steps steps) {
     Scratch scratch;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = find_either(text, start, '\r', '\n');
+        const std::size_t end = byte_scan_find(text, start, '\r', '\n');
         steps(text.substr(start, end - start), scratch, out);
         if (end == text.size()) break;
         out += text[end];
@@ -315,10 +288,8 @@ ServiceNames service_names_prepare(const std::vector<Text>& list) {
             const auto [first, first_upper] = cases(static_cast<unsigned char>(key & 0xFF));
             const auto [second, second_upper] = cases(static_cast<unsigned char>((key >> 8) & 0xFF));
             for (const unsigned char a : {first, first_upper})
-                for (const unsigned char b : {second, second_upper}) {
-                    const std::size_t two = a | static_cast<std::size_t>(b) << 8;
-                    names.first_two[two / 64] |= std::uint64_t{1} << (two % 64);
-                }
+                for (const unsigned char b : {second, second_upper})
+                    bitmap_set(names.first_two, a | static_cast<std::size_t>(b) << 8);
         }
     names.by_four = prefix_table_build(4, std::move(four));
     names.by_eight = prefix_table_build(8, std::move(eight));
@@ -355,7 +326,7 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
         if (!may_begin_with(names, bytes + p)) continue;
         std::size_t start = p;
         while (start > 0 && dated[start - 1] != '\r' && dated[start - 1] != '\n') --start;
-        const std::size_t end = find_either(dated, p, '\r', '\n');
+        const std::size_t end = byte_scan_find(dated, p, '\r', '\n');
         if (out.empty()) out.reserve(dated.size());
         out.append(dated, kept, start - kept);
         s.first.assign(dated, start, end - start);

@@ -9,16 +9,21 @@
 #include <string_view>
 #include <vector>
 
+#include "base/hash.h"
 #include "base/text.h"
 
 // Entries found by their first bytes: a bitmap that rules most places
-// out, and an open-addressed table of ranges of entries, which holds entry
-// numbers in ascending order for each key.
+// out, and a hash table of ranges of entries, which holds entry numbers in
+// ascending order for each key.
 struct PrefixTable {
     std::size_t key_size = 0;
     std::vector<std::uint64_t> bits;
-    std::vector<std::uint64_t> keys;
-    std::vector<std::uint32_t> begin, end;  // end == begin: free entry
+    struct Range {
+        std::uint64_t key = 0;  // the first key_size bytes
+        std::uint32_t begin = 0, end = 0;  // of entries; a range is never empty
+        bool operator==(const Range&) const = default;
+    };
+    HashTable<Range> ranges;
     std::vector<std::int32_t> entries;
 };
 
@@ -33,8 +38,8 @@ struct ServiceNames {
     std::size_t longest = 0;
 };
 
-// The entries are lines of the Service file: none holds a line end, so
-// every line of a text is done alone.
+// The entries hold no line end (CR or LF), as no line read from a list
+// does: every line of a text is done alone.
 ServiceNames service_names_prepare(const std::vector<Text>& list);
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and

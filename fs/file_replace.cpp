@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "base/text.h"
+#include "base/hash.h"
 #include "fs/file_claims.h"
 #include "fs/file_slots.h"
 #include "sys/os.h"
@@ -90,7 +90,7 @@ public:
 
 private:
     void chain(std::string_view block) {
-        sum_ = (sum_ ^ text_hash(block)) * 0x9E3779B97F4A7C15ull;
+        sum_ = (sum_ ^ text_hash(block)) * HASH_MULTIPLIER;
         sum_ ^= sum_ >> 31;
         length_ += block.size();
     }

@@ -16,6 +16,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/byte_scan.h"
 #include "fs/file.h"
 
 namespace file_slots {
@@ -90,38 +91,7 @@ bool fill(Slot& s) {
 }
 
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
-const char* find_line_end(const char* from, const char* to) {
-#if defined(__SSE2__)
-    // Sixteen bytes at a time.
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
-    while (to - from >= 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const __m128i ends = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)),
-                                          _mm_cmpeq_epi8(bytes, zero));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
-        if (mask != 0) return from + __builtin_ctz(mask);
-        from += 16;
-    }
-#else
-    // Eight bytes at a time while none of them is LF, CR or 0.
-    constexpr std::uint64_t ONES = 0x0101010101010101ull;
-    constexpr std::uint64_t HIGHS = 0x8080808080808080ull;
-    auto has_zero_byte = [](std::uint64_t v) { return (v - ONES) & ~v & HIGHS; };
-    while (to - from >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, from, 8);
-        if (has_zero_byte(word) | has_zero_byte(word ^ ('\n' * ONES)) |
-            has_zero_byte(word ^ ('\r' * ONES)))
-            break;
-        from += 8;
-    }
-#endif
-    for (; from != to; ++from) {
-        const auto c = static_cast<unsigned char>(*from);
-        if (c == '\n' || c == '\r' || c == 0) break;
-    }
-    return from;
-}
+const char* find_line_end(const char* from, const char* to) { return byte_scan_find(from, to, '\n', '\r', '\0'); }
 
 // The end of the run of lines from `from` on, in [from, to), that go across
 // as they are, at most count of them; count is lowered by their number.

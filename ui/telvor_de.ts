@@ -1,9 +1,10 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <!-- The program's own messages in German: the box that lists the failed
-     steps, its lines and the reasons the program gives itself. Compiled
-     into the Qt program (lrelease) and into the Windows program
-     (cmake/catalogue.cmake). "%1" is a path, "%2" a reason. -->
+     steps, its lines, the reasons the program gives itself and what the
+     Qt open-file dialog says of a folder that does not exist. Made into a
+     table for either program by cmake/catalogue.cmake. "%1" is a path,
+     "%2" a reason. -->
 <TS version="2.1" language="de_DE" sourcelanguage="en">
 <context>
     <name>TELVOR</name>
@@ -254,6 +255,10 @@
     <message>
         <source>cannot enter the folder %1: %2</source>
         <translation>kann nicht in den Ordner %1 wechseln: %2</translation>
+    </message>
+    <message>
+        <source>The folder does not exist:</source>
+        <translation>Der Ordner existiert nicht:</translation>
     </message>
 </context>
 </TS>

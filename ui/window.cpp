@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "base/hash.h"
 #include "base/text_arena.h"
 
 namespace {

@@ -20,16 +20,11 @@
 enum : int {
     WINDOW_EVENT_OTHER = 0,  // any window event but a close request
     WINDOW_EVENT_CLOSE = 16,
-    // Button codes of a message box.
-    ANSWER_OK = 1,
-    ANSWER_CANCEL = 2,
-    ANSWER_YES = 6,
-    ANSWER_NO = 7,
-    // Message box flags: the buttons (low four bits) and the icon.
-    ASK_OK = 0x0,
-    ASK_YES_NO_CANCEL = 0x3,
-    ASK_ICON_STOP = 0x10,
 };
+// Button codes of a message box.
+enum : int { ANSWER_OK = 1, ANSWER_CANCEL = 2, ANSWER_YES = 6, ANSWER_NO = 7 };
+// Message box flags: the buttons (low four bits) and the icon.
+enum : int { ASK_OK = 0x0, ASK_YES_NO_CANCEL = 0x3, ASK_ICON_STOP = 0x10 };
 
 // What a read of the clipboard gave.
 struct ClipboardReading {

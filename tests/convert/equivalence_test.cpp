@@ -8,6 +8,7 @@
 
 #include "core/events.h"
 #include "core/normalise.h"
+#include "support/test_support.h"
 
 namespace {
 

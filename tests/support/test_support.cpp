@@ -52,6 +52,28 @@ Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
 
 std::string sample_bytes(const std::string& name) { return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name); }
 
+Text text_left(const Text& text, int n) { return text.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)); }
+
+Text text_mid(const Text& text, int start, int n) {
+    const std::size_t first = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    return first >= text.size() ? Text() : text.substr(first, n < 0 ? 0 : static_cast<std::size_t>(n));
+}
+
+Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
+    if (pattern.empty()) return text;
+    // Folding keeps every length and position: the matches in the folded
+    // copy are those of the text.
+    const Text haystack = ignore_case ? text_fold_ascii(text) : text;
+    const Text sought = ignore_case ? text_fold_ascii(pattern) : pattern;
+    Text result;
+    std::size_t from = 0;
+    for (std::size_t at = haystack.find(sought); at != Text::npos; at = haystack.find(sought, from)) {
+        result.append(text, from, at - from);
+        from = at + sought.size();
+    }
+    return result.append(text, from);
+}
+
 int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::vector<std::string>& arguments) {
     const auto previous = fs::current_path();
     fs::current_path(folder);

@@ -1,5 +1,6 @@
-// Helpers of the test programs: scratch folders, file bytes, whole runs, and
-// the lines the three views are expected to show.
+// Helpers of the test programs: scratch folders, file bytes, whole runs, the
+// lines the three views are expected to show, and the plain text primitives
+// the fast passes are checked against.
 #pragma once
 
 #include <string>
@@ -30,6 +31,13 @@ long folder_entries(const std::string& folder);
 std::string sample_bytes(const std::string& name);  // a file of tests/data, as bytes
 // The next line of a File slot as a text of its own (file_read_line_view).
 Text file_read_line(int slot);
+
+// Plain text primitives, positions 1-based: cutting beyond either end gives
+// a shorter or empty piece; remove-all is left to right, non-overlapping,
+// letter case of A-Z ignored where asked.
+Text text_left(const Text& text, int n);
+Text text_mid(const Text& text, int start, int n);
+Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case);
 
 class ScriptedWindow;
 // One whole run with folder as the Program directory: its exit status.

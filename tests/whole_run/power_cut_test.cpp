@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "app/main_sequence.h"
-#include "base/text.h"
+#include "base/hash.h"
 #include "fs/file.h"
 #include "fs/replace.h"
 #include "steps/run_state.h"

@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/open_dialog.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/x11_clipboard.h"
 
@@ -104,18 +105,6 @@ std::vector<std::string> platform_names(const std::string& list) {
 
 bool is_headless_platform(const std::string& name) {
     return name == "offscreen" || name == "minimal";
-}
-
-// A file name the open-file dialog may preset: not empty, no control
-// character and none of " * / : < > ? \ |.
-bool is_valid_file_name(const std::string& name) {
-    if (name.empty()) return false;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 32) return false;
-        if (std::string("\"*/:<>?\\|").find(c) != std::string::npos) return false;
-    }
-    return true;
 }
 
 // Splits on "|": description, pattern, description, pattern, ...
@@ -219,8 +208,8 @@ protected:
             const QFileInfo chosen(files.first());
             if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
                 QMessageBox::warning(this, windowTitle(),
-                                     QStringLiteral("The folder does not exist:\n%1")
-                                         .arg(QDir::toNativeSeparators(chosen.absolutePath())));
+                                     qt_text_from_cp1252(translate("The folder does not exist:")) +
+                                         QLatin1Char('\n') + QDir::toNativeSeparators(chosen.absolutePath()));
                 return;
             }
         }
@@ -575,17 +564,10 @@ Path QtWindowServices::choose_file_to_open(const Text& title, const Path& defaul
                                            const Text& pattern, int pattern_index) {
     if (!have_display_) return Path();
 
-    // The default path: the folder the dialog opens in, and a name for the
-    // name field when it is a valid file name (a pattern such as *.telvor
-    // is not).
-    const std::string& path = default_path.native;
-    const std::size_t slash = path.rfind('/');
-    std::string folder;
-    std::string name = path;
-    if (slash != std::string::npos) {
-        folder = slash == 0 ? std::string("/") : path.substr(0, slash);
-        name = path.substr(slash + 1);
-    }
+    // The folder the dialog opens in (else the current one), and the name
+    // it presets.
+    const DialogStart start = dialog_start(default_path, false);
+    const std::string& folder = start.folder;
     QString start_folder = QFile::decodeName(QByteArray::fromStdString(folder));
     if (start_folder.isEmpty() || !QFileInfo(start_folder).isDir()) {
         start_folder = QDir::currentPath();
@@ -608,7 +590,7 @@ Path QtWindowServices::choose_file_to_open(const Text& title, const Path& defaul
             dialog.selectNameFilter(filters[pattern_index]);
         }
     }
-    if (is_valid_file_name(name)) dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(name)));
+    if (!start.name.empty()) dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(start.name)));
 
     if (dialog.exec() != QDialog::Accepted) return Path();  // modal as the question
     const QStringList chosen = dialog.selectedFiles();

@@ -27,6 +27,7 @@
 #include "base/codepage.h"
 #include "sys/win32/win32_io.h"
 #include "ui/desktop_window.h"
+#include "ui/open_dialog.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -150,15 +151,6 @@ constexpr DWORD FRAME_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
 std::wstring wide_text(std::string_view text) {
     const std::u16string utf16 = cp1252_to_utf16(text);
     return std::wstring(utf16.begin(), utf16.end());
-}
-
-// A file name the open-file dialog may preset: not empty, no control
-// character and none of " * / : < > ? \ |.
-bool is_valid_file_name(const std::wstring& name) {
-    if (name.empty()) return false;
-    for (const wchar_t c : name)
-        if (c < 32 || std::wstring(L"\"*/:<>?\\|").find(c) != std::wstring::npos) return false;
-    return true;
 }
 
 // "description|pattern|description|pattern" as the dialog wants it: each
@@ -482,19 +474,12 @@ int Win32WindowServices::message_box(const Text& title, const Text& text, int fl
 
 Path Win32WindowServices::choose_file_to_open(const Text& title, const Path& default_path,
                                               const Text& pattern, int pattern_index) {
-    // The default path: the folder the dialog opens in, and a name for the
-    // name field when it is a valid file name (a pattern such as *.telvor
-    // is not).
-    const std::wstring path = telvor_win32::wide(default_path.native);
-    const std::size_t slash = path.rfind(L'\\');
-    std::wstring folder, name = path;
-    if (slash != std::wstring::npos) {
-        folder = path.substr(0, slash);
-        if (folder.size() == 2 && folder[1] == L':') folder += L'\\';  // a drive's root
-        name = path.substr(slash + 1);
-    }
+    // The folder the dialog opens in (else the system's choice), and the
+    // name it presets.
+    const DialogStart start = dialog_start(default_path, true);
+    const std::wstring folder = telvor_win32::wide(start.folder), name = telvor_win32::wide(start.name);
     std::vector<wchar_t> buffer(FILE_NAME_BUFFER, L'\0');
-    if (is_valid_file_name(name) && name.size() < buffer.size()) std::copy(name.begin(), name.end(), buffer.begin());
+    if (name.size() < buffer.size()) std::copy(name.begin(), name.end(), buffer.begin());
     const std::wstring filter = filter_of(pattern);
     const std::wstring caption = wide_text(title);
 
