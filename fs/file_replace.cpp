@@ -170,8 +170,8 @@ bool create_temporary(const std::string& prefix, std::string& name, os::Handle& 
     if (state == 0) {
         std::uint64_t seed = 0;
         if (!os::random_seed(seed)) seed = 0;
-        state = seed ^ reinterpret_cast<std::uintptr_t>(&name) ^ 0x9E3779B97F4A7C15ull;
-        if (state == 0) state = 0x9E3779B97F4A7C15ull;
+        state = seed ^ reinterpret_cast<std::uintptr_t>(&name) ^ HASH_MULTIPLIER;
+        if (state == 0) state = HASH_MULTIPLIER;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = prefix;
