@@ -1,11 +1,8 @@
-// The calendar behind Date values and their mask, and the local clock.
+// The calendar behind Date values and their mask.
 #include "base/date.h"
-#include "sys/clock.h"
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <time.h>
 #include <cstdio>
 #include <string>
 
@@ -26,20 +23,5 @@ TEST(Date, AgreesWithDayByDayCalendar) {
         if (++d > month_days[m - 1] + (m == 2 && leap)) d = 1, m = m % 12 + 1, y += (m == 1);
     }
 }
-
-#ifndef _WIN32  // TZ rules as POSIX writes them; the Windows clock: the whole-run header test
-// The wall-clock time, daylight-saving hour included.
-TEST(Date, NowIsTheLocalWallClock) {
-    const std::string saved = getenv("TZ") ? getenv("TZ") : "";
-    setenv("TZ", "XST-1XDT-2,0/0,J365/25", 1);  // daylight-saving time (UTC+2) all year
-    tzset();
-    const time_t before = time(nullptr);
-    const DateValue now = date_now() - 7200;
-    const time_t after = time(nullptr);
-    saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
-    tzset();
-    EXPECT_TRUE(before <= now && now <= after) << now;
-}
-#endif
 
 }  // namespace

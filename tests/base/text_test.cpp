@@ -1,15 +1,17 @@
-// Text primitives at their edges, the hash, the byte scanner, and the
-// Windows-1252 conversions.
+// Text primitives at their edges, the text arena, the hash, the byte
+// scanner, and the Windows-1252 conversions.
 #include "base/byte_scan.h"
 #include "base/codepage.h"
 #include "base/hash.h"
 #include "base/text.h"
+#include "base/text_arena.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -52,6 +54,24 @@ TEST(Text, ReplaceAllInPlaceEqualsTheCopyingPass) {
         ASSERT_EQ(text_replace_all(Text(text), pattern, replacement), text_replace_all(text, pattern, replacement))
             << "'" << text << "' '" << pattern << "' '" << replacement << "'";
     }
+}
+
+// Texts kept stay as they were while the arena grows: short ones across
+// the ends of blocks, long ones in blocks of their own between them, counted
+// ones with their length (0 to 255).
+TEST(TextArena, KeptTextsStayAsTheArenaGrows) {
+    TextArena arena;
+    std::vector<std::pair<std::string_view, Text>> kept;
+    std::vector<std::pair<const char*, Text>> counted;
+    for (int i = 0; i < 3000; ++i) {
+        const Text text(i % 700 == 9 ? 70000 + i : i % 256, static_cast<char>('a' + i % 26));
+        kept.emplace_back(text_arena_add(arena, text), text);
+        if (text.size() < 256) counted.emplace_back(text_arena_add_counted(arena, text), text);
+    }
+    for (const auto& [view, text] : kept) ASSERT_EQ(view, text);
+    for (const auto& [at, text] : counted) ASSERT_EQ(text_arena_counted(at), text);
+    text_arena_clear(arena);
+    EXPECT_TRUE(arena.blocks.empty() && arena.free == 0);
 }
 
 // Journals on disk hold checksums made of the text hash: its values stay.

@@ -27,6 +27,9 @@ TEST(GuideBlock, EventGenreAndDescriptionLines) {
     EXPECT_EQ(weekday_line_prepared("Mo. 7.12.2009 SSu.o.x", no_names), "07.12.2009 So.x");
     for (const char* line : {"Sa. 1.1.2010 x", "Mo.", "Do.", "Su. x", "Th."}) EXPECT_TRUE(is_weekday_line(line)) << line;
     for (const char* line : {"fr. 1.1.2010 x", "SA.", " Fr.", "Fr", "Sat. x", ""}) EXPECT_FALSE(is_weekday_line(line)) << line;
+    // A Time line: tabs become spaces, a one-digit hour gets its leading zero.
+    expect_all(time_line_prepared, {{"9:05\t30 min.\tInfo", "09:05 30 min. Info"}, {"18:00\t50", "18:00 50"},
+                                    {"9", "9"}, {"", ""}});
     expect_all(compose_genre_line, {{"18:00 50 min.", "Genre: "}, {"18:00 50 min. a min. b", "Genre: a min. b"},
                                     {"18:00 50 min. a\\b\\", "Genre: ab"},
                                     {"18:00 N/A", "Genre: 0 N/A"},  // without "min.": from character 5

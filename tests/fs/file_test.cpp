@@ -1,23 +1,17 @@
-// Line files in File slots, replacing a file by a working file, process services; on POSIX also
-// private working files, a read-only file system, folder and file locks through links. (Links,
-// FIFOs: fault tests.)
+// Line files in File slots, why an operation failed, the current folder; on POSIX also private
+// working files and folder and file locks through links. (The replacement: replace_test.cpp;
+// links and FIFOs as working files: the fault tests.)
 #include "fs/file.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "fs/folders.h"
-#include "fs/replace.h"
-#include "support/scripted_window.h"
 #include "support/test_support.h"
-#include "sys/clock.h"
-#include "sys/launch_services.h"
 #include "sys/os.h"
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -41,8 +35,8 @@ protected:
         write_bytes(dir.file("in"), bytes);
         Lines lines;
         EXPECT_TRUE(file_open_read(1, at("in")));
-        while (file_at_end(1) == 0 && file_at_end(1) == 0) lines.push_back(file_read_line(1));
-        EXPECT_EQ(file_read_line(1), "");
+        while (file_at_end(1) == 0 && file_at_end(1) == 0) lines.emplace_back(file_read_line_view(1));
+        EXPECT_EQ(file_read_line_view(1), "");
         EXPECT_NE(file_at_end(1), 0);
         EXPECT_TRUE(file_close(1));
         return lines;
@@ -98,7 +92,7 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     const FileResult missing = file_open_read(1, at("missing"));
     ASSERT_FALSE(missing);
     EXPECT_EQ(os::error_kind(missing.failure().code), os::Error::missing);
-    EXPECT_EQ(file_read_line(1), "");
+    EXPECT_EQ(file_read_line_view(1), "");
     EXPECT_FALSE(file_create(2, at("nofolder/x")));
     EXPECT_EQ(file_write_line(2, "lost"), 0);
     EXPECT_FALSE(file_create(2, at("a")));
@@ -115,17 +109,14 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
     EXPECT_TRUE(fs::is_directory(dir.file("TELVOR.DAT/inside")));
 }
 
-// Refused while the target is open in a slot (by any name) or the working file being written.
-// What the user reads: plain words for the common causes, in English and
-// German, whatever the system calls them; the system's words for the rest.
+// What the user reads: plain words for the common causes, whatever the
+// system calls them; the system's words for the rest. (Their German
+// words: the ui tests.)
 TEST_F(Files, FailureReasonsInPlainWords) {
     write_bytes(dir.file("a"), "one\r\n");
     write_bytes(dir.file("protected"), "one\r\n");
     fs::permissions(dir.file("protected"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    ScriptedWindow german;
-    german.german = true;
-    window_services_install(&german);
     const std::vector<std::tuple<os::Error, std::string, std::string>> cases = {
         {os::Error::missing, "a", "it does not exist"},
         {os::Error::refused, "a", "no permission"},
@@ -139,10 +130,6 @@ TEST_F(Files, FailureReasonsInPlainWords) {
         const Failure& failure = opened.failure();
         EXPECT_EQ(failure_plain_reason(failure, at(name)), plain.empty() ? failure_reason(failure) : plain) << plain;
     }
-    for (const char* plain : {"it does not exist", "no permission", "it is write-protected",
-                              "another program has the file open", "the disk is full", "the file system is read-only"})
-        EXPECT_NE(translate(plain), plain);  // German
-    window_services_install(nullptr);
 #ifndef _WIN32
     os::Handle full;
     ASSERT_TRUE(os::open("/dev/full", os::Open::write_existing, full));
@@ -152,43 +139,6 @@ TEST_F(Files, FailureReasonsInPlainWords) {
     EXPECT_EQ(failure_plain_reason(failure, Path{"/dev/full"}), "the disk is full");
 #endif
     fs::permissions(dir.file("protected"), fs::perms::owner_write, fs::perm_options::add);
-}
-
-TEST_F(Files, ReplaceMovesTheWorkingFileUnlessTheTargetIsOpen) {
-    const std::string old = "old 1\r\nold 2\r\n";
-    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    write_bytes(dir.file("event.telvor"), old);
-    fs::create_hard_link(dir.file("event.telvor"), dir.file("alias"));
-    ASSERT_TRUE(file_open_read(1, at("alias")));
-    EXPECT_FALSE(file_replace(at("TELVOR.DAT"), at("event.telvor")));
-    EXPECT_EQ(read_bytes(dir.file("event.telvor")), old);
-    EXPECT_TRUE(file_close(1));
-    fs::remove(dir.file("alias"));
-    ASSERT_TRUE(file_create_working(2, at("TELVOR.CLP")));
-    EXPECT_FALSE(file_replace(at("TELVOR.CLP"), at("event.telvor")));
-    EXPECT_TRUE(file_close(2));
-    EXPECT_TRUE(file_replace(at("TELVOR.DAT"), at("event.telvor")));
-    EXPECT_EQ(read_bytes(dir.file("event.telvor")), "new\r\n");
-    // Nothing left to move: the message names the working file, not the target.
-    const FileResult gone = file_replace(at("TELVOR.DAT"), at("event.telvor"));
-    ASSERT_FALSE(gone);
-    EXPECT_EQ(gone.failure().path, dir.file("TELVOR.DAT"));
-    EXPECT_EQ(folder_entries(dir.path()), 2);
-}
-
-// Only temporary files of the file's own patterns go: its or its journal's name, ".telvor-tmp-", six characters.
-TEST_F(Files, LeftoverCopiesBesideTheFileAreRemoved) {
-    write_bytes(dir.file("e.telvor"), "x");
-    const std::string journal = file_journal_path(at("e.telvor")).native;
-    ASSERT_EQ(fs::path(journal).parent_path(), fs::path(dir.file("e.telvor")).parent_path());
-    for (const std::string& name : {dir.file("e.telvor.telvor-tmp-a1B2c3"), dir.file("e.telvor.telvor-tmp-a1B2c"),
-                                    dir.file("e.telvor.telvor-tmp-a1B2c3d"), dir.file("f.telvor.telvor-tmp-a1B2c3"),
-                                    journal + ".telvor-tmp-xYz012"})
-        write_bytes(name, "x");
-    EXPECT_EQ(file_recover(at("e.telvor")).outcome, Recovery::Outcome::none);
-    EXPECT_FALSE(file_exists_on_disk(dir.file("e.telvor.telvor-tmp-a1B2c3")));
-    EXPECT_FALSE(file_exists_on_disk(journal + ".telvor-tmp-xYz012"));
-    EXPECT_EQ(folder_entries(dir.path()), 4);
 }
 
 // Missing files are the same by one name in one folder; a long current directory comes back whole.
@@ -207,64 +157,6 @@ TEST_F(Files, SameFilesAndLongCurrentDirectory) {
     fs::current_path(saved);
 }
 
-// The one path vocabulary: a root keeps its separator, a bare name lies
-// in ".", a join adds one separator at most; on Windows "C:" and "/" too.
-TEST(Paths, ParentNameJoinAndAbsolute) {
-    const std::string s = PATH_SEPARATOR;
-    using Split = std::tuple<std::string, std::string, std::string>;  // path, parent, name
-    std::vector<Split> splits = {{"a", ".", "a"}, {s + "a", s, "a"}, {"x" + s + s + "a", "x", "a"}, {s, s, ""},
-                                 {s + "x" + s + "a", s + "x", "a"}};
-    if (WINDOWS_NAMES) splits.insert(splits.end(), {{"C:a", "C:", "a"}, {"C:\\a", "C:\\", "a"}, {"x/a", "x", "a"}});
-    for (const auto& [path, parent, name] : splits) {
-        EXPECT_EQ(path_parent(path), parent) << path;
-        EXPECT_EQ(path_name(path), name) << path;
-    }
-    EXPECT_EQ(path_join("x", "a"), "x" + s + "a");
-    EXPECT_EQ(path_join("x" + s, "a"), "x" + s + "a");
-    EXPECT_EQ(path_join("", "a"), "a");
-    EXPECT_TRUE(path_is_absolute(s + "a"));
-    EXPECT_FALSE(path_is_absolute("a" + s));
-    EXPECT_EQ(path_join("C:", "a"), WINDOWS_NAMES ? "C:a" : "C:" + s + "a");
-    EXPECT_EQ(path_is_absolute("C:\\a"), WINDOWS_NAMES);
-    EXPECT_FALSE(path_is_absolute("C:a"));
-}
-
-// The clock and the desktop start's lookups ask the system through the
-// table: a leap second stays in its minute, the data folder lies where
-// the build says beside the program, a system that names no folder gives
-// none.
-TEST(SystemLookups, GoThroughTheTable) {
-    os::calls().local_time = [](os::LocalTime& now) {
-        now = {2016, 12, 31, 23, 59, 60};
-        return true;
-    };
-    os::calls().program_path = [](std::string& path) {
-        path = path_join(path_join(PATH_SEPARATOR, "opt"), "telvor");
-        return true;
-    };
-    os::calls().user_folder = [](std::string&) {
-        os::set_system_error(os::error_code(os::Error::missing));
-        return false;
-    };
-    const DateValue now = date_now();
-    const Path data = installed_data_folder(), documents = user_documents_folder();
-    os::calls() = os::SYSTEM_CALLS;
-    EXPECT_EQ(date_format("%yyyy-%mm-%dd %hh:%ii:%ss", now), "2016-12-31 23:59:59");
-    const std::string opt = path_join(PATH_SEPARATOR, "opt");
-    EXPECT_EQ(data.native, WINDOWS_NAMES ? opt : path_join(opt, TELVOR_DATA_FROM_PROGRAM));
-    EXPECT_TRUE(documents.empty());
-}
-
-// How Windows splits a command line; the process's own: Win32CommandLine.
-TEST(CommandLine, TokensAsTheProgramSplitsThem) {
-    using Tokens = std::vector<std::string>;
-    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
-             {"telvor.exe", {"telvor.exe"}}, {"t \"open end", {"t", "open end"}}, {"t \"x y\"z", {"t", "x y", "z"}},
-             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
-             {"", {}}})
-        EXPECT_EQ(os::command_line_tokens(line), want);
-}
-
 #ifndef _WIN32
 // A working file is made anew for its user alone, whatever the umask; a new file not even over a dangling link.
 TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
@@ -279,21 +171,6 @@ TEST_F(Files, WorkingFileIsUserOnlyAndCreateRefusesADanglingLink) {
     EXPECT_NE(file_entry_exists(at("new.telvor")), 0);
     EXPECT_FALSE(file_create(2, at("new.telvor")));
     EXPECT_FALSE(file_exists_on_disk(dir.file("elsewhere")));
-}
-
-// A read-only file system is named as such, not as a refusal of the program's own.
-TEST_F(Files, ReadOnlyFileSystemIsSaidAsSuch) {
-    write_bytes(dir.file("e.telvor"), "old\r\n");
-    write_bytes(dir.file("TELVOR.DAT"), "new\r\n");
-    os::calls().may_write = [](const std::string&) {
-        os::set_system_error(EROFS);
-        return false;
-    };
-    const FileResult replaced = file_replace(at("TELVOR.DAT"), at("e.telvor"));
-    os::calls() = os::SYSTEM_CALLS;
-    ASSERT_FALSE(replaced);
-    EXPECT_EQ(failure_reason(replaced.failure()), std::strerror(EROFS));
-    EXPECT_EQ(read_bytes(dir.file("e.telvor")), "old\r\n");
 }
 
 // A folder another process holds is busy also by a link from elsewhere to a

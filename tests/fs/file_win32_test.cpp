@@ -1,5 +1,5 @@
 // The file layer on Windows: sharing modes, replacement, names outside
-// Windows-1252, the process's command line, folder locks between processes.
+// Windows-1252, folder locks between processes.
 #include "fs/file.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "fs/folders.h"
 #include "fs/replace.h"
+#include "support/child_process_win32.h"
 #include "support/test_support.h"
 #include "sys/os.h"
 #include "sys/win32/win32_io.h"
@@ -32,30 +33,6 @@ bool others_may_open(const std::string& path, DWORD access) {
 }
 bool set_attributes(const std::string& path, DWORD attributes) {
     return ::SetFileAttributesW(wide(path).c_str(), attributes);
-}
-
-// This test program again, with the given arguments and an environment variable set.
-HANDLE start_child(const std::wstring& arguments, const wchar_t* variable, const std::wstring& value) {
-    wchar_t self[MAX_PATH * 4];
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
-    std::wstring line = L"\"" + std::wstring(self) + L"\" " + arguments;
-    ::SetEnvironmentVariableW(variable, value.c_str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started =
-        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-    ::SetEnvironmentVariableW(variable, nullptr);
-    if (!started) return nullptr;
-    ::CloseHandle(process.hThread);
-    return process.hProcess;
-}
-DWORD exit_code_of(HANDLE process) {
-    DWORD code = 1;
-    ::WaitForSingleObject(process, 60000);
-    ::GetExitCodeProcess(process, &code);
-    ::CloseHandle(process);
-    return code;
 }
 
 class Win32Files : public ::testing::Test {
@@ -141,7 +118,7 @@ TEST_F(Win32Files, NamesOutsideWindows1252) {
     EXPECT_TRUE(file_replace(Path{folder + "\\TELVOR.DAT"}, Path{file}));
     EXPECT_TRUE(fs::exists(fs::path(wide(file))));
     ASSERT_TRUE(file_open_read(1, Path{file}));
-    EXPECT_EQ(file_read_line(1), "zwei");
+    EXPECT_EQ(file_read_line_view(1), "zwei");
     EXPECT_EQ(path_display(Path{file}).substr(dir.path().size()), "?\xF3" "d?\\? M\xE4rz.telvor");
     Path saved, now;
     ASSERT_TRUE(directory_get_current(saved));
@@ -150,25 +127,6 @@ TEST_F(Win32Files, NamesOutsideWindows1252) {
     EXPECT_EQ(now.native, folder);
     EXPECT_NE(file_entry_exists(Path{EMOJI_NAME}), 0);
     ASSERT_TRUE(directory_set_current(saved));
-}
-
-// The process's own arguments come from its UTF-16 command line.
-TEST(Win32CommandLine, ParametersOfTheProcessComeFromItsCommandLine) {
-    wchar_t expected[1024];
-    if (::GetEnvironmentVariableW(L"TELVOR_CHILD_PARAMETERS", expected, 1024) > 0) {
-        const std::vector<std::string> arguments = os::process_arguments(__argc, __argv);
-        std::string got;
-        for (std::size_t i = 0; i < arguments.size() || i < 4; ++i)
-            got += "[" + (i < arguments.size() ? arguments[i] : std::string()) + "]";
-        EXPECT_EQ(got, telvor_win32::native_of(std::wstring(expected)));
-        return;
-    }
-    const std::string filter = "--gtest_filter=Win32CommandLine.*FromItsCommandLine";
-    const std::string want = "[" + filter + "][" + FOLDER + " " + EMOJI_NAME + "][][a\"b][tab\there]";
-    const HANDLE child = start_child(wide(filter + " \"" + FOLDER + " " + EMOJI_NAME + "\" \"\"  a\"b tab\there"),
-                                     L"TELVOR_CHILD_PARAMETERS", wide(want));
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(exit_code_of(child), 0u);
 }
 
 // A folder claimed by another process is busy, by any path, until that process ends, even killed.

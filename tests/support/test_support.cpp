@@ -1,10 +1,5 @@
 #include "support/test_support.h"
 
-#include "app/main_sequence.h"
-#include "fs/file.h"
-#include "support/scripted_window.h"
-#include "sys/os.h"
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -48,8 +43,6 @@ long folder_entries(const std::string& folder) {
     return static_cast<long>(std::distance(fs::directory_iterator(folder), {}));
 }
 
-Text file_read_line(int slot) { return Text(file_read_line_view(slot)); }
-
 std::string sample_bytes(const std::string& name) { return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name); }
 
 Text text_left(const Text& text, int n) { return text.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)); }
@@ -72,15 +65,6 @@ Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case) {
         from = at + sought.size();
     }
     return result.append(text, from);
-}
-
-int run_in_folder(const std::string& folder, ScriptedWindow& window, const std::vector<std::string>& arguments) {
-    const auto previous = fs::current_path();
-    fs::current_path(folder);
-    os::process_setup();
-    const int status = telvor_run(window, arguments);
-    fs::current_path(previous);
-    return status;
 }
 
 namespace expect {

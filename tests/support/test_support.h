@@ -1,6 +1,8 @@
 // Helpers of the test programs: scratch folders, file bytes, whole runs, the
 // lines the three views are expected to show, and the plain text primitives
-// the fast passes are checked against.
+// the fast passes are checked against. All but the whole run need the base
+// library alone (test_support.cpp); the whole run (test_run.cpp) is built
+// only into the programs that link the whole program.
 #pragma once
 
 #include <string>
@@ -29,8 +31,6 @@ void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
 long folder_entries(const std::string& folder);
 std::string sample_bytes(const std::string& name);  // a file of tests/data, as bytes
-// The next line of a File slot as a text of its own (file_read_line_view).
-Text file_read_line(int slot);
 
 // Plain text primitives, positions 1-based: cutting beyond either end gives
 // a shorter or empty piece; remove-all is left to right, non-overlapping,

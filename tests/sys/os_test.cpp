@@ -1,0 +1,69 @@
+// What the program asks the system through the table beyond files: the
+// clock, the desktop start's lookups, the command line as Windows gives it.
+#include "sys/os.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <time.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sys/clock.h"
+#include "sys/launch_services.h"
+
+namespace {
+
+// The clock and the desktop start's lookups ask the system through the
+// table: a leap second stays in its minute, the data folder lies where
+// the build says beside the program, a system that names no folder gives
+// none.
+TEST(SystemLookups, GoThroughTheTable) {
+    os::calls().local_time = [](os::LocalTime& now) {
+        now = {2016, 12, 31, 23, 59, 60};
+        return true;
+    };
+    os::calls().program_path = [](std::string& path) {
+        path = path_join(path_join(PATH_SEPARATOR, "opt"), "telvor");
+        return true;
+    };
+    os::calls().user_folder = [](std::string&) {
+        os::set_system_error(os::error_code(os::Error::missing));
+        return false;
+    };
+    const DateValue now = date_now();
+    const Path data = installed_data_folder(), documents = user_documents_folder();
+    os::calls() = os::SYSTEM_CALLS;
+    EXPECT_EQ(date_format("%yyyy-%mm-%dd %hh:%ii:%ss", now), "2016-12-31 23:59:59");
+    const std::string opt = path_join(PATH_SEPARATOR, "opt");
+    EXPECT_EQ(data.native, WINDOWS_NAMES ? opt : path_join(opt, TELVOR_DATA_FROM_PROGRAM));
+    EXPECT_TRUE(documents.empty());
+}
+
+#ifndef _WIN32  // TZ rules as POSIX writes them; the Windows clock: the whole-run header test
+// The wall-clock time, daylight-saving hour included.
+TEST(SystemLookups, NowIsTheLocalWallClock) {
+    const std::string saved = getenv("TZ") ? getenv("TZ") : "";
+    setenv("TZ", "XST-1XDT-2,0/0,J365/25", 1);  // daylight-saving time (UTC+2) all year
+    tzset();
+    const time_t before = time(nullptr);
+    const DateValue now = date_now() - 7200;
+    const time_t after = time(nullptr);
+    saved.empty() ? unsetenv("TZ") : setenv("TZ", saved.c_str(), 1);
+    tzset();
+    EXPECT_TRUE(before <= now && now <= after) << now;
+}
+#endif
+
+// How Windows splits a command line; the process's own: Win32CommandLine.
+TEST(CommandLine, TokensAsTheProgramSplitsThem) {
+    using Tokens = std::vector<std::string>;
+    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
+             {"telvor.exe", {"telvor.exe"}}, {"t \"open end", {"t", "open end"}}, {"t \"x y\"z", {"t", "x y", "z"}},
+             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
+             {"", {}}})
+        EXPECT_EQ(os::command_line_tokens(line), want);
+}
+
+}  // namespace
