@@ -1,7 +1,8 @@
-// Whole runs whose file calls fail once, at each of their uses in turn, or
-// end the process at each call; the Event file (larger than one buffer, so
-// that a rewrite can be torn) renamed over or rewritten in place (it has a
-// second name), on one file system and on two.
+// Whole runs whose file calls fail once, at each of their uses in turn;
+// the Event file (larger than one buffer, so that a rewrite can be torn)
+// renamed over or rewritten in place (it has a second name), on one file
+// system and on two. (A run ended at any call: the power-cut test, and the
+// replacement ended at each of its calls: tests/fs/replace_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -197,65 +198,6 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     }
     EXPECT_GT(faults, 30);
 }
-
-#ifndef _WIN32
-// Killed at each call that changes the disk, the next run puts back an
-// interrupted rewrite from its journal (one it cannot read fails the
-// recovery, touching nothing) and ends as a lone run, whichever spelling of
-// the Event file's path it is given: the same, a relative one through "..",
-// one through a linked folder, the second name.
-TEST_P(Replacement, EveryCallEndsTheProcessOnceAndAnySpellingRestores) {
-    const Place place(GetParam());
-    if (GetParam().other_file_system && !place.apart()) GTEST_SKIP() << "no second file system here";
-    place.reset();
-    const Outcome lone = place.run(ANSWER_YES);
-    ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
-    // A kill between two changes of the disk leaves what a kill at the
-    // second leaves: the calls that change it are enough.
-    std::vector<std::pair<int, long long>> kills;
-    for (const int call : {os::CREATE, os::WRITE, os::SYNC, os::TRUNCATE, os::RENAME, os::REMOVE, os::SYNC_FOLDER,
-                           os::SET_OWNER, os::SET_MODE, os::SET_ATTRIBUTE, os::REMOVE_ATTRIBUTE})
-        for (long long nth = 1; nth <= os::uses(call); ++nth) kills.push_back({call, nth});
-    const std::string relative = (fs::relative(place.events_, place.program_) / "epg.telvor").string();
-    const std::string spellings[] = {place.event_path(), relative,
-                                     "linked/epg.telvor", place.events_ + "second.telvor"};
-    int restored = 0;
-    for (std::size_t k = 0; k < kills.size(); ++k) {
-        const auto [call, nth] = kills[k];
-        const std::string& spelling = spellings[k % (GetParam().second_name ? 4 : 3)];
-        SCOPED_TRACE("killed at " + std::string(os::call_name(call)) + " #" + std::to_string(nth) + ", then " + spelling);
-        place.reset();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            os::fault_at(call, nth, os::Fault::crash);
-            place.run(ANSWER_YES);
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        const std::string journal = file_journal_path(Path{place.event_path()}).native;
-        const bool interrupted = fs::exists(journal);
-        if (interrupted) {
-            const std::string killed = read_bytes(place.event_path());
-            os::fault_at(os::READ, 1);
-            EXPECT_EQ(file_recover(Path{place.event_path()}).outcome, Recovery::Outcome::failed);
-            os::fault_clear();
-            EXPECT_EQ(read_bytes(place.event_path()), killed);
-            EXPECT_TRUE(fs::exists(journal));
-        }
-        ASSERT_EQ(::symlink(place.events_.c_str(), (place.program_ + "linked").c_str()), 0);
-        const Outcome next = place.run(ANSWER_YES, spelling);
-        EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
-        EXPECT_EQ(next.event_file, lone.event_file);
-        EXPECT_TRUE(next.leftovers.empty()) << next.leftovers[0];
-        const bool said = next.errors.find("Its old content was put back") != std::string::npos;
-        EXPECT_EQ(said, interrupted) << next.errors;
-        restored += said;
-    }
-    EXPECT_TRUE(!GetParam().second_name || restored > 10) << restored;  // kills inside rewrites in place
-}
-#endif
 
 #ifndef _WIN32
 // A rewrite in place writes what a rename would. A run killed in it leaves

@@ -108,7 +108,8 @@ protected:
 // Done, the file has the new content, its identity and its names. Failed
 // at any call, or ended there, the next look at the file by any of its
 // spellings (file_recover) finds the old content or the new one, whole,
-// with its identity, and nothing left beside it.
+// with its identity, and nothing left beside it; where it cannot read the
+// journal left, it fails and touches nothing.
 TEST_P(Replace, EveryCallFailingOrEndingTheProcessLeavesAWholeFile) {
     reset();
     const std::string kept = identity(target());
@@ -151,6 +152,14 @@ TEST_P(Replace, EveryCallFailingOrEndingTheProcessLeavesAWholeFile) {
                     ASSERT_EQ(::waitpid(pid, nullptr, 0), pid);
 #endif
                 }
+                // A journal left that cannot be read: the recovery fails and touches nothing.
+                if (const std::string journal = file_journal_path(Path{target()}).native; file_exists_on_disk(journal)) {
+                    const std::string torn = read_bytes(target());
+                    os::fault_at(os::READ, 1);
+                    EXPECT_EQ(file_recover(Path{spelling}).outcome, Recovery::Outcome::failed);
+                    os::fault_clear();
+                    EXPECT_TRUE(read_bytes(target()) == torn && file_exists_on_disk(journal));
+                }
                 const Recovery recovery = file_recover(Path{spelling});
                 EXPECT_TRUE(recovery.outcome == Recovery::Outcome::none || recovery.outcome == Recovery::Outcome::restored)
                     << recovery.why << failure_reason(recovery.failure);
@@ -170,63 +179,48 @@ INSTANTIATE_TEST_SUITE_P(Layouts, Replace,
                                            Layout{"RenameAcross", false, true}, Layout{"InPlaceAcross", true, true}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
+// may_write entries: a folder that may not be written; a read-only file system.
+bool file_alone_writable(const std::string& path) {
+    os::set_system_error(os::error_code(os::Error::refused));
+    return path.ends_with("e.telvor");
+}
+#ifndef _WIN32
+bool read_only_volume(const std::string&) {
+    os::set_system_error(EROFS);
+    return false;
+}
+#endif
+
 // Refused: the file stays as it was, the working file stays, and the
 // failure says why, naming the other file where that is the cause.
 TEST(ReplaceRefused, TheFileAndTheWorkingFileStay) {
     ScratchDir dir;
-    const std::string target = dir.file("e.telvor"), working = dir.file("TELVOR.DAT");
+    const std::string target = dir.file("e.telvor"), working = dir.file("TELVOR.DAT"), alias = dir.file("alias");
 #ifndef _WIN32
     std::optional<LockHolder> other_run;
 #endif
+    const auto journal = [&] { return file_journal_path(Path{target}).native; };
     struct Case {
         const char* what;
         std::function<void()> set_up;
         std::string reason;
         char about;  // the other file named: 'w' the working file, 'j' the journal
     };
-    const auto journal = [&] { return file_journal_path(Path{target}).native; };
     const std::vector<Case> cases = {
-        {"open in a slot by another name",
-         [&] {
-             fs::create_hard_link(target, dir.file("alias"));
-             ASSERT_TRUE(file_open_read(1, Path{dir.file("alias")}));
-         },
+        {"open by another name", [&] { fs::create_hard_link(target, alias), (void)file_open_read(1, Path{alias}); },
          "the file is in use by this run", 0},
-        {"the working file still written", [&] { ASSERT_TRUE(file_create_working(2, Path{working})); },
+        {"the working file still written", [&] { (void)file_create_working(2, Path{working}); },
          "the working file is not complete", 'w'},
         {"no working file", [&] { fs::remove(working); }, "it does not exist", 'w'},
         {"write-protected", [&] { fs::permissions(target, fs::perms::owner_read); }, "it is write-protected", 0},
-        {"a folder",
-         [&] {
-             fs::remove(target);
-             fs::create_directory(target);
-         },
-         "it is not a plain file", 0},
-        {"its folder may not be written",
-         [] {
-             os::calls().may_write = [](const std::string& path) {
-                 os::set_system_error(os::error_code(os::Error::refused));
-                 return path.ends_with("e.telvor");
-             };
-         },
+        {"a folder", [&] { fs::remove(target), fs::create_directory(target); }, "it is not a plain file", 0},
+        {"its folder may not be written", [] { os::calls().may_write = file_alone_writable; },
          "its folder may not be written, so no journal can guard a rewrite in place", 0},
-        {"a journal's name taken",
-         [&] {
-             fs::create_hard_link(target, dir.file("second"));
-             write_bytes(journal(), "x");
-         },
+        {"a journal's name taken", [&] { fs::create_hard_link(target, alias), write_bytes(journal(), "x"); },
          "another entry has its name", 'j'},
 #ifndef _WIN32
-        {"a read-only file system",
-         [] {
-             os::calls().may_write = [](const std::string&) {
-                 os::set_system_error(EROFS);
-                 return false;
-             };
-         },
-         "the file system is read-only", 0},
-        {"another run holds it", [&] { ASSERT_TRUE(other_run.emplace(target, true).held()); },
-         "another TELVOR run holds the file", 0},
+        {"a read-only file system", [] { os::calls().may_write = read_only_volume; }, "the file system is read-only", 0},
+        {"another run holds it", [&] { other_run.emplace(target, true); }, "another TELVOR run holds the file", 0},
 #endif
     };
     for (const Case& c : cases) {
@@ -241,7 +235,7 @@ TEST(ReplaceRefused, TheFileAndTheWorkingFileStay) {
         EXPECT_EQ(failure_plain_reason(replaced.failure(), Path{target}), c.reason);
         EXPECT_EQ(replaced.failure().path, named);
         EXPECT_TRUE(fs::is_directory(target) || read_bytes(target) == OLD);
-        EXPECT_EQ(file_exists_on_disk(working), std::string(c.what) != "no working file");
+        EXPECT_EQ(file_exists_on_disk(working), c.reason != "it does not exist");
         file_close_all();
         folder_locks_release();
 #ifndef _WIN32
