@@ -55,13 +55,13 @@ class Replace : public ::testing::TestWithParam<Layout> {
 protected:
     void SetUp() override {
         if (!GetParam().across) return;
-#ifndef _WIN32
-        work = "/dev/shm/" + fs::path(folder).parent_path().filename().string() + "-work/";
-        fs::create_directories(work);
+        const std::string shm = WINDOWS_NAMES ? "Z:\\dev\\shm\\" : "/dev/shm/";  // Wine's drive Z: is the root
+        work = shm + fs::path(folder).parent_path().filename().string() + "-work" + PATH_SEPARATOR;
+        std::error_code ignored;
+        fs::create_directories(work, ignored);
         os::Info a, b;
-        if (os::path_info(work, a) && os::path_info(folder, b) && a.device != b.device) return;
-#endif
-        GTEST_SKIP() << "no second file system here";
+        if (!os::path_info(work, a) || !os::path_info(folder, b) || a.device == b.device)
+            GTEST_SKIP() << "no second file system here";
     }
     void TearDown() override {
         if (work != folder) fs::remove_all(work);
@@ -113,8 +113,14 @@ protected:
 TEST_P(Replace, EveryCallFailingOrEndingTheProcessLeavesAWholeFile) {
     reset();
     const std::string kept = identity(target());
+    os::FileIdentity before, after;
+    ASSERT_TRUE(os::identify(target(), before));
     os::reset_uses();
     ASSERT_TRUE(file_replace(Path{working()}, Path{target()}));
+    // A journal names its file by its number and creation time (Wine takes
+    // the last change for the creation time: see docs/windows.md).
+    if (GetParam().second_name && os::identify(target(), after) && !(after == before))
+        GTEST_SKIP() << "a file rewritten in place is another file to this system";
     long long counts[os::CALL_COUNT];
     for (int call = 0; call < os::CALL_COUNT; ++call) counts[call] = os::uses(call);
     EXPECT_TRUE(read_bytes(target()) == NEW);
@@ -171,7 +177,7 @@ TEST_P(Replace, EveryCallFailingOrEndingTheProcessLeavesAWholeFile) {
                 EXPECT_TRUE(left.empty()) << left[0];
             }
     EXPECT_GT(runs, 40);
-    EXPECT_TRUE(!GetParam().second_name || restored > 5) << restored;  // ended inside rewrites in place
+    EXPECT_TRUE(!GetParam().second_name || WINDOWS_NAMES || restored > 5) << restored;  // ended inside rewrites
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, Replace,
