@@ -110,17 +110,13 @@ TEST_F(Files, SlotsOpenCreateAndFailQuietly) {
 }
 
 // What the user reads: plain words for the common causes, whatever the
-// system calls them; the system's words for the rest. (Their German
-// words: the ui tests.)
+// system calls them; the system's words for the rest. (A write-protected
+// file: ReplaceRefused; their German words: the ui tests.)
 TEST_F(Files, FailureReasonsInPlainWords) {
     write_bytes(dir.file("a"), "one\r\n");
-    write_bytes(dir.file("protected"), "one\r\n");
-    fs::permissions(dir.file("protected"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
     const std::vector<std::tuple<os::Error, std::string, std::string>> cases = {
         {os::Error::missing, "a", "it does not exist"},
         {os::Error::refused, "a", "no permission"},
-        {os::Error::refused, "protected", "it is write-protected"},
         {os::Error::in_use, "a", "another program has the file open"},
         {os::Error::io, "a", ""}};
     for (const auto& [error, name, plain] : cases) {
@@ -138,7 +134,6 @@ TEST_F(Files, FailureReasonsInPlainWords) {
     os::close(full);
     EXPECT_EQ(failure_plain_reason(failure, Path{"/dev/full"}), "the disk is full");
 #endif
-    fs::permissions(dir.file("protected"), fs::perms::owner_write, fs::perm_options::add);
 }
 
 // Missing files are the same by one name in one folder; a long current directory comes back whole.
