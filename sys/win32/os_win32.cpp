@@ -177,12 +177,15 @@ bool sys_handle_info(Handle handle, os::Info& info) {
     return true;
 }
 
+// The entry itself (a link or folder not followed), opened without asking
+// for any access, so that it conflicts with no other open's sharing.
+HANDLE open_entry(const std::string& path) {
+    return ::CreateFileW(system_path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
 bool sys_path_info(const std::string& path, os::Info& info) {
-    // No access asked for: the open conflicts with no other open's sharing.
-    const HANDLE handle = ::CreateFileW(system_path(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE handle = open_entry(path);
     if (handle == INVALID_HANDLE_VALUE) {
         if (os::error_kind(static_cast<long>(::GetLastError())) != os::Error::missing) return false;
         info = os::Info{};
@@ -374,10 +377,7 @@ bool sys_host_name(std::string& name) {
 // The 128-bit file number (Windows 8 on; the 64-bit one before) and the
 // creation time.
 bool sys_identify(const std::string& path, os::FileIdentity& identity) {
-    const HANDLE handle = ::CreateFileW(system_path(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE handle = open_entry(path);
     if (handle == INVALID_HANDLE_VALUE) return false;
     struct {
         ULONGLONG volume;
