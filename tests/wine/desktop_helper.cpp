@@ -4,10 +4,14 @@
 // frame TITLE: the frame Windows has around the shown window's client area,
 //     in pixels: left, right, top, bottom (the window manager's own frame
 //     under Wine may differ).
+// foreground X11-WINDOW: exits 0 when the window Wine shows as that X11
+//     window is the foreground window on the Windows side (the one keys go to).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -82,6 +86,12 @@ int frame(const wchar_t* title) {
     return 0;
 }
 
+int foreground(const wchar_t* x11_window) {
+    const HWND window = ::GetForegroundWindow();
+    const auto shown = reinterpret_cast<std::uintptr_t>(window != nullptr ? ::GetPropA(window, "__wine_x11_whole_window") : nullptr);
+    return shown != 0 && shown == std::wcstoull(x11_window, nullptr, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -93,5 +103,6 @@ int main() {
     if (command == L"own-clipboard") return own_clipboard(argv[2]);
     if (command == L"window-text") return window_text(argv[2]);
     if (command == L"frame") return frame(argv[2]);
+    if (command == L"foreground") return foreground(argv[2]);
     return 2;
 }
