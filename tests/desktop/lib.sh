@@ -33,7 +33,11 @@ trap 'exit 130' INT TERM
 mkdir -p "$WORK" "$TELVOR_BUILD_DIR/screenshots" && mkdir -m 700 "$RUN"
 cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$WORK/" && chmod u+w "$WORK"/TELVOR.*
 
-fail() { echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null; exit 1; }
+fail() {  # a screenshot of the moment kept beside the others
+    echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null
+    shot failed &>/dev/null || true
+    exit 1
+}
 pass() { echo "PASS $PLATFORM $NAME"; }
 wait_until() {  # seconds, what, command...
     local tries=$(($1 * 10))
