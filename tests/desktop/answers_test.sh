@@ -11,6 +11,7 @@ start_display
 named() { start && dialog=$(wait_win "$DIALOG") && shot dialog && xdo "$dialog" type "$1" && xdo "$dialog" key Return; }
 ev="$WORK/woche 49.telvor"
 for answer in Yes No Later Escape close-box; do
+    STEP=$answer
     copy_guide "$extra"
     printf "$OLD_EVENT" >"$ev"
     case $answer in
@@ -19,7 +20,7 @@ for answer in Yes No Later Escape close-box; do
         close-box) named 'woche 49' ;;
     esac
     question=$(wait_win "$QUESTION")
-    main=$(win "$MAIN") && [[ -n $main ]] || fail "$answer: no main window while the question is open"
+    main=$(wait_win "$MAIN")   # shown first, though its window may come second
     case $answer in
         Yes) shot question && xdo "$question" key Return ;;
         No) check_windows "$main" "$question" && xdo "$question" key alt+n ;;
@@ -46,6 +47,7 @@ for answer in Yes No Later Escape close-box; do
         END { exit !(n == 10 && !bad) }' "$ev" || fail "$answer: not ten Event lines, each marked '$mark'"
 done
 
+STEP=
 named Neu
 xdo "$(wait_win "$QUESTION")" key Escape
 wait_exit

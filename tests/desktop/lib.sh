@@ -34,7 +34,7 @@ mkdir -p "$WORK" "$TELVOR_BUILD_DIR/screenshots" && mkdir -m 700 "$RUN"
 cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$WORK/" && chmod u+w "$WORK"/TELVOR.*
 
 fail() {  # a screenshot of the moment kept beside the others
-    echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null
+    echo "FAIL [$PLATFORM $NAME${STEP:+ $STEP}]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null
     shot failed &>/dev/null || true
     exit 1
 }
@@ -90,10 +90,10 @@ wait_win() {  # title [pid]: prints the window's id once that process shows it
     echo "$id"
 }
 after_box() {  # BOX: answers the box of failed steps and prints the question that follows
-    local box=$1
+    local box=$1 id   # one look: the box gone and no question yet is not the question
     xdo "$box" key Return
-    wait_until 10 "the question after the box" eval '[[ -n $(win "$QUESTION") && $(win "$QUESTION") != "$box" ]]'
-    win "$QUESTION"
+    wait_until 10 "the question after the box" eval 'id=$(win "$QUESTION") && [[ -n $id && $id != "$box" ]]'
+    echo "$id"
 }
 main_open() { running && [[ -n $(win "$MAIN") ]]; }
 answered() { wait_until 10 "the question to close" eval '[[ -z $(win "$QUESTION") ]]'; }
@@ -104,7 +104,7 @@ has_bytes() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n
     c=$(cat "$1"; echo x) e=$(printf "$3x") && e=${e%x}
     case $2 in has) [[ $c == *"$e"* ]] ;; lacks) [[ $c != *"$e"* ]] ;; starts) [[ $c == "$e"* ]] ;; esac
 }
-expect() { has_bytes "$@" || fail "${1##*/}: $2 '$3' expected"; }
+expect() { has_bytes "$@" || fail "${1##*/}: $2 '$3' expected; it holds: $(head -c 1500 "$1" | cat -v)"; }
 # An Event file in a folder with lists of its own, which the run must take.
 make_lists() { mkdir "$LISTS" && cp "$WORK"/TELVOR.{filter,service} "$LISTS/" && : >"$LISTS/woche.telvor"; }
 lists_taken() {  # [EVENT-FILE PROGRAM-DIR]: Cancel, and the run took the lists of the sample

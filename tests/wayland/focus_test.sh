@@ -16,7 +16,7 @@ copy_guide
 : >"$ev"
 start "$ev"
 question=$(wait_win "$QUESTION")
-main=$(win "$MAIN")
+main=$(wait_win "$MAIN")
 # The close requests reach telvor before the key (one connection, in order).
 for step in "focus $dialog" "close $main" "focus $question" "close $main" "focus $dialog"; do $step; done
 [[ $(focused) == "$DIALOG" ]] || fail "the other program's dialog lost the focus: $(windows)"

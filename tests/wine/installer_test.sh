@@ -61,7 +61,7 @@ exec_program() { cd / && exec wine "${args[@]}"; }
 make_lists
 open_with "$LISTS/woche.telvor"
 wait_win "$QUESTION" >/dev/null
-main=$(win "$MAIN")
+main=$(wait_win "$MAIN")
 CLIENT=966x743 check_windows "$main"
 icons_are_telvors "$main" 48 24 || fail "the window's icons are not TELVOR's of 48 and 24 pixels"
 lists_taken

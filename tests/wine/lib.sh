@@ -10,6 +10,11 @@ WAIT_EXIT=20 WAIT_WINDOW=40   # Wine starts and ends more slowly
 
 exec_program() { exec wine "$TELVOR_BIN" "$@"; }
 native_path() { local p=${1//\//\\}; echo "Z:$p"; }
+# Wine's clipboard follows the X11 one a moment later: a copy is made once Windows has it.
+copy_file() {
+    offer "$1" && OWNER=${PIDS[-1]} && wait_until 10 "the clipboard's owner" clip_is "$1"
+    wait_until 20 "Windows to have the copy" wine "$TELVOR_DESKTOP_HELPER" clipboard "$(native_path "$1")"
+}
 # Keys go to Windows' foreground window, which Wine sets a moment after the X11 focus.
 takes_keys() { wait_until 10 "window $1 to take keys" wine "$TELVOR_DESKTOP_HELPER" foreground "$1"; }
 prepare_session() { DISPLAY= "$TELVOR_SOURCE_DIR/cmake/wine-run" "$WINEPREFIX" || fail "no Wine prefix"; }
