@@ -1,7 +1,10 @@
 # Helpers of the desktop tests. The lib.sh of tests/e2e/, tests/wine/ and
 # tests/wayland/ set PLATFORM and define exec_program, start_display, offer
-# FILE, clip, win TITLE [PID], xdo ID key|type ARG, close ID, check_windows
-# and screenshot. E2E_KEEP=1 keeps the scratch folder.
+# FILE, clip [SECONDS], win TITLE [PID], xdo ID key|type ARG, close ID,
+# check_windows and screenshot. E2E_KEEP=1 keeps the scratch folder.
+# Every wait is for a condition: a window, a file's bytes, the clipboard, a
+# process. A check that nothing happens (holds) begins once what should have
+# happened has, and sees that nothing changes for a bounded while.
 set -euo pipefail
 export LC_ALL=C
 : "${PLATFORM:?}" "${TELVOR_BIN:?}" "${TELVOR_BUILD_DIR:?}" "${TELVOR_SAMPLES_DIR:?}"
@@ -18,6 +21,7 @@ cleanup_platform() { :; }
 cleanup() {
     local rc=$? i
     for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do
+        alive "${PIDS[i]}" || continue   # ended: its number may be another process's now
         { kill "${PIDS[i]}"; kill -CONT "${PIDS[i]}"; wait "${PIDS[i]}"; } 2>/dev/null || true   # a stopped one too
     done
     cleanup_platform || rc=1
@@ -29,7 +33,11 @@ trap 'exit 130' INT TERM
 mkdir -p "$WORK" "$TELVOR_BUILD_DIR/screenshots" && mkdir -m 700 "$RUN"
 cp "$TELVOR_SAMPLES_DIR"/TELVOR.{filter,service} "$WORK/" && chmod u+w "$WORK"/TELVOR.*
 
-fail() { echo "FAIL [$PLATFORM $NAME]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null; exit 1; }
+fail() {  # a screenshot of the moment kept beside the others
+    echo "FAIL [$PLATFORM $NAME${STEP:+ $STEP}]: $*" >&2 && cat "$DIR/telvor.err" >&2 2>/dev/null
+    shot failed &>/dev/null || true
+    exit 1
+}
 pass() { echo "PASS $PLATFORM $NAME"; }
 wait_until() {  # seconds, what, command...
     local tries=$(($1 * 10))
@@ -48,8 +56,8 @@ clip_is() { clip | cmp -s - "$1"; }
 clip_kept() { clip_is "$DIR/guide" || fail "the clipboard lost the Guide text $*"; }
 clip_empty() { [[ -z $(clip) ]]; }
 box_text() {  # WINDOW: the message box's title and text, copied with Ctrl+C
-    xdo "$1" key ctrl+c && sleep 0.5   # taken over before a stopped owner is asked
-    wait_until 10 "the box's text on the clipboard" eval '[[ $(clip) == *"$QUESTION"* ]]'
+    xdo "$1" key ctrl+c   # a stopped owner, asked before the box takes over, is asked again
+    wait_until 10 "the box's text on the clipboard" eval '[[ $(clip 2) == *"$QUESTION"* ]]'
     clip
 }
 
@@ -57,8 +65,15 @@ start() {  # the program [ARG...] in the Program directory; PID is its id
     (cd "$WORK" && exec_program "$@") >"$DIR/telvor.out" 2>"$DIR/telvor.err" &
     PID=$! && PIDS+=($PID)
 }
-alive() { local s; s=$(cat "/proc/$1/stat" 2>/dev/null) && [[ ${s##*) } != Z* ]]; }
+alive() {  # PID: a child of this script's that has not ended (a number is reused once its process is gone)
+    local s state parent
+    s=$(cat "/proc/$1/stat" 2>/dev/null) && read -r state parent _ <<<"${s##*) }" && [[ $state != Z && $parent == "$$" ]]
+}
 running() { alive "$PID"; }
+holds() {  # SECONDS, what failed, command...: the command stays true for that long
+    local end=$(($(date +%s%N) + $1 * 1000000000))
+    while (($(date +%s%N) < end)); do "${@:3}" >/dev/null 2>&1 || fail "$2"; sleep 0.1; done
+}
 wait_exit() {  # [status]: the program ends with it (0) and leaves no working file
     wait_until "$WAIT_EXIT" "telvor to end" eval '! running'
     local rc=0 && wait "$PID" || rc=$?
@@ -75,19 +90,21 @@ wait_win() {  # title [pid]: prints the window's id once that process shows it
     echo "$id"
 }
 after_box() {  # BOX: answers the box of failed steps and prints the question that follows
-    local box=$1
+    local box=$1 id   # one look: the box gone and no question yet is not the question
     xdo "$box" key Return
-    wait_until 10 "the question after the box" eval '[[ -n $(win "$QUESTION") && $(win "$QUESTION") != "$box" ]]'
-    win "$QUESTION"
+    wait_until 10 "the question after the box" eval 'id=$(win "$QUESTION") && [[ -n $id && $id != "$box" ]]'
+    echo "$id"
 }
-still_open() { sleep "$1" && running && [[ -n $(win "$MAIN") ]] || fail "telvor ended before its window was closed"; }
+main_open() { running && [[ -n $(win "$MAIN") ]]; }
+answered() { wait_until 10 "the question to close" eval '[[ -z $(win "$QUESTION") ]]'; }
+still_open() { holds "$1" "telvor ended before its window was closed" main_open; }
 shot() { screenshot "$TELVOR_BUILD_DIR/screenshots/$PLATFORM-$NAME-$1.png"; }
-expect() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n)
+has_bytes() {  # file, has|lacks|starts, bytes (printf escapes such as \xf6 \r\n)
     local c e
     c=$(cat "$1"; echo x) e=$(printf "$3x") && e=${e%x}
-    case $2 in has) [[ $c == *"$e"* ]] ;; lacks) [[ $c != *"$e"* ]] ;; starts) [[ $c == "$e"* ]] ;; esac ||
-        fail "${1##*/}: $2 '$3' expected"
+    case $2 in has) [[ $c == *"$e"* ]] ;; lacks) [[ $c != *"$e"* ]] ;; starts) [[ $c == "$e"* ]] ;; esac
 }
+expect() { has_bytes "$@" || fail "${1##*/}: $2 '$3' expected; it holds: $(head -c 1500 "$1" | cat -v)"; }
 # An Event file in a folder with lists of its own, which the run must take.
 make_lists() { mkdir "$LISTS" && cp "$WORK"/TELVOR.{filter,service} "$LISTS/" && : >"$LISTS/woche.telvor"; }
 lists_taken() {  # [EVENT-FILE PROGRAM-DIR]: Cancel, and the run took the lists of the sample

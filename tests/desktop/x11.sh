@@ -13,17 +13,21 @@ start_display() {
     prepare_session
 }
 offer() { spawn /dev/null xclip -quiet -selection clipboard -i "$1"; }
-clip() { timeout 10 xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
-win() {  # xdotool cannot match titles beyond ASCII in the C locale: xprop reads them
+clip() { timeout "${1:-10}" xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
+# The windows the window manager shows (xdotool's search of the whole tree
+# fails whenever a window goes while it looks), by their exact title (xprop
+# reads titles beyond ASCII, xdotool cannot in the C locale).
+win() {
     local id
-    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    for id in $(xprop -root -notype _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^[^#]*# //p' | tr , ' '); do
         [[ $(LC_ALL=C.UTF-8 xprop -notype -id "$id" _NET_WM_NAME 2>/dev/null) == "_NET_WM_NAME = \"$1\"" ]] && echo "$id" && return
     done
     true
 }
+takes_keys() { :; }   # WINDOW: the program's own side has the window active too
 xdo() {
     wait_until 10 "window $1 to become active" xdotool windowactivate --sync "$1"
-    sleep "${ACTIVATE_PAUSE:-0}"
+    takes_keys "$1"
     xdotool "$2" --clearmodifiers --delay 50 "${@:3}"
 }
 close() { wmctrl -i -c "$1"; }
@@ -44,6 +48,6 @@ check_windows() {  # MAIN: a client area of exactly $CLIENT (644x495) that canno
         size=$(sed -n 's/^ *Width: //p; s/^ *Height: //p' <<<"$info" | paste -sd x)
         [[ $size == "$client" ]] && ((x == (1280 - w) / 2 && y == (1024 - h) / 2))
     }
-    geometry || sleep 2
-    geometry || fail "client area $size, frame ${w}x$h at $x,$y: not $client centred on 1280x1024"
+    local tries=100   # the frame comes after the window, and the centring with it
+    until geometry; do ((tries-- > 0)) || fail "client area $size, frame ${w}x$h at $x,$y: not $client centred on 1280x1024"; sleep 0.1; done
 }

@@ -32,7 +32,7 @@ took=$((($(date +%s%N) - begun) / 1000000))
 ((took < 8000)) || fail "the box came after $took ms"
 [[ $(cat "$DIR/telvor.err") == 'telvor: cannot read the clipboard: '* ]] || fail "stderr '$(cat "$DIR/telvor.err")'"
 xdo "$(after_box "$box")" key alt+n
-still_open 1
+answered && still_open 1
 close "$(win "$MAIN")"
 wait_exit 1
 grep -q held "$DIR/owner" || fail "the clipboard was taken from its owner"

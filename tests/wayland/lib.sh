@@ -6,15 +6,16 @@ HOME_DIR=$DIR/home
 
 cleanup_platform() {
     [[ -n $TEST_USER ]] || return 0
-    local pid
+    local pid tries=100
+    # Its processes gone first; then userdel, tried again while another test's
+    # useradd or userdel holds the user database.
     for pid in $(pgrep -u "$TEST_USER"); do kill -KILL "$pid" 2>/dev/null || true; done
-    for _ in 1 2 3 4 5; do userdel "$TEST_USER" 2>/dev/null && break; sleep 1; done
+    until ! pgrep -u "$TEST_USER" >/dev/null && userdel "$TEST_USER" 2>/dev/null; do ((tries-- > 0)) || break; sleep 0.1; done
     ! id "$TEST_USER" &>/dev/null || { echo "could not remove the user $TEST_USER" >&2; return 1; }
 }
 if [[ $(id -u) == 0 ]]; then
     TEST_USER=telvor-wl-$$
-    for _ in 1 2 3 4 5; do useradd -r -M -d "$HOME_DIR" -s /usr/sbin/nologin "$TEST_USER" 2>/dev/null && break; sleep 1; done
-    id "$TEST_USER" &>/dev/null || fail "could not make a user for sway"
+    wait_until 10 "a user for sway" useradd -r -M -d "$HOME_DIR" -s /usr/sbin/nologin "$TEST_USER"
     chmod 711 "$DIR"
     chown -R "$TEST_USER:" "$HOME_DIR" "$RUN"
 fi
@@ -45,7 +46,7 @@ start_display() {  # [extra configuration lines]
 }
 swaymsg() { as_user swaymsg "$@"; }
 offer() { spawn /dev/null exec_as_user wl-copy --foreground --type 'text/plain;charset=utf-8' <"$1"; }
-clip() { as_user timeout 10 wl-paste --no-newline 2>/dev/null || true; }
+clip() { as_user timeout "${1:-10}" wl-paste --no-newline 2>/dev/null || true; }
 
 windows() {  # id, focused, pid, title
     swaymsg -t get_tree | jq -r '.. | objects | select(.type? == "con" or .type? == "floating_con")
@@ -53,14 +54,13 @@ windows() {  # id, focused, pid, title
 }
 win() { windows | awk -F '\t' -v t="$1" -v p="${2:-$PID}" '$4 == t && $3 == p { print $1; exit }'; }  # title [pid]
 focused() { windows | awk -F '\t' -v id="${1:-}" '$2 == "true" { print id == "" ? $4 : $1; exit }'; }
-focus() { swaymsg "[con_id=$1] focus" >/dev/null; }
+focus() { swaymsg "[con_id=$1] focus" >/dev/null && wait_until 5 "window $1 to get the focus" eval '[[ $(focused id) == '"$1"' ]]'; }
 close() { swaymsg "[con_id=$1] kill" >/dev/null; }
-xdo() {  # keys named as xdotool names them; wtype's keyboard needs a moment before its first key counts
+xdo() {  # WINDOW key|type ARG: keys named as xdotool names them, to the focused window
     focus "$1"
-    wait_until 5 "window $1 to get the focus" eval '[[ $(focused id) == '"$1"' ]]'
-    if [[ $2 == type ]]; then as_user wtype -s 1500 "$3"
-    elif [[ $3 == *+* ]]; then as_user wtype -s 1500 -M "${3%+*}" -k "${3#*+}" -m "${3%+*}"
-    else as_user wtype -s 1500 -k "$3"; fi
+    if [[ $2 == type ]]; then as_user wtype "$3"
+    elif [[ $3 == *+* ]]; then as_user wtype -M "${3%+*}" -k "${3#*+}" -m "${3%+*}"
+    else as_user wtype -k "$3"; fi
 }
 screenshot() { as_user grim "$HOME_DIR/shot.png" && cp "$HOME_DIR/shot.png" "$1"; }
 check_windows() {  # the question in front; the main window's app_id names TELVOR's desktop entry (its icon)

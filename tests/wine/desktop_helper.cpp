@@ -4,10 +4,16 @@
 // frame TITLE: the frame Windows has around the shown window's client area,
 //     in pixels: left, right, top, bottom (the window manager's own frame
 //     under Wine may differ).
+// clipboard FILE: exits 0 when the Windows clipboard holds FILE's UTF-8 text
+//     (up to a 0 byte; line ends aside), as Wine hands it over from X11.
+// foreground X11-WINDOW: exits 0 when the window Wine shows as that X11
+//     window is the foreground window on the Windows side (the one keys go to).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -82,6 +88,34 @@ int frame(const wchar_t* title) {
     return 0;
 }
 
+std::wstring without_cr(std::wstring wide) {
+    std::erase(wide, L'\r');
+    return wide;
+}
+
+int clipboard(const wchar_t* file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string utf8(std::istreambuf_iterator<char>(in), {});
+    std::wstring wanted(utf8.size() + 1, L'\0');
+    wanted.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                                  wanted.data(), static_cast<int>(wanted.size()))));
+    wanted.resize(std::wcslen(wanted.c_str()));
+    if (!::OpenClipboard(nullptr)) return 1;
+    std::wstring held;
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        held = static_cast<const wchar_t*>(::GlobalLock(data));
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return without_cr(held) == without_cr(wanted) ? 0 : 1;
+}
+
+int foreground(const wchar_t* x11_window) {
+    const HWND window = ::GetForegroundWindow();
+    const auto shown = reinterpret_cast<std::uintptr_t>(window != nullptr ? ::GetPropA(window, "__wine_x11_whole_window") : nullptr);
+    return shown != 0 && shown == std::wcstoull(x11_window, nullptr, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -93,5 +127,7 @@ int main() {
     if (command == L"own-clipboard") return own_clipboard(argv[2]);
     if (command == L"window-text") return window_text(argv[2]);
     if (command == L"frame") return frame(argv[2]);
+    if (command == L"clipboard") return clipboard(argv[2]);
+    if (command == L"foreground") return foreground(argv[2]);
     return 2;
 }

@@ -13,7 +13,7 @@ msi=$(echo "$(dirname "$TELVOR_BIN")"/telvor-*.msi)
 export HOME=$DIR/home WINEPREFIX=$DIR/wineprefix
 mkdir -p "$HOME"
 start_session
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || fail "LogPixels"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >"$DIR/reg.log" 2>&1 || fail "LogPixels: status $?, $(<"$DIR/reg.log")"
 wineserver -w   # read afresh by the programs that start now
 users=$WINEPREFIX/drive_c/users/$(id -un)
 snapshot() {
@@ -44,7 +44,7 @@ wait_until "$WAIT_WINDOW" "the open-file dialog" shown "$DIALOG"
 for list in TELVOR.service TELVOR.filter; do cmp "$documents/TELVOR/$list" "$TELVOR_SOURCE_DIR/packaging/$list" ||
     fail "Documents\\TELVOR has not the installed $list"; done
 xdo "$(win "$DIALOG")" key Escape
-wait_until "$WAIT_EXIT" "telvor to end" eval '! shown "$DIALOG" && ! shown "$MAIN"'
+wait_until "$WAIT_EXIT" "telvor started from the Start menu to end" eval '! shown "$DIALOG" && ! shown "$MAIN"'
 
 [[ $command == *'%1'* ]] || fail "the Open command '$command' takes no file"
 open_with() {  # FILE: the Open command on it (Wine's start ignores per-user classes)
@@ -61,7 +61,7 @@ exec_program() { cd / && exec wine "${args[@]}"; }
 make_lists
 open_with "$LISTS/woche.telvor"
 wait_win "$QUESTION" >/dev/null
-main=$(win "$MAIN")
+main=$(wait_win "$MAIN")
 CLIENT=966x743 check_windows "$main"
 icons_are_telvors "$main" 48 24 || fail "the window's icons are not TELVOR's of 48 and 24 pixels"
 lists_taken

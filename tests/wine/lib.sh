@@ -6,10 +6,17 @@ export WINEPREFIX=$TELVOR_WINEPREFIX-desktop WINEDEBUG=-all WINEDLLOVERRIDES=msc
 PLATFORM=wine
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/lib.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../desktop/x11.sh"
-WAIT_EXIT=20 WAIT_WINDOW=40 ACTIVATE_PAUSE=0.3   # Wine starts, ends and takes keys more slowly
+WAIT_EXIT=20 WAIT_WINDOW=40   # Wine starts and ends more slowly
 
 exec_program() { exec wine "$TELVOR_BIN" "$@"; }
 native_path() { local p=${1//\//\\}; echo "Z:$p"; }
+# Wine's clipboard follows the X11 one a moment later: a copy is made once Windows has it.
+copy_file() {
+    offer "$1" && OWNER=${PIDS[-1]} && wait_until 10 "the clipboard's owner" clip_is "$1"
+    wait_until 20 "Windows to have the copy" wine "$TELVOR_DESKTOP_HELPER" clipboard "$(native_path "$1")"
+}
+# Keys go to Windows' foreground window, which Wine sets a moment after the X11 focus.
+takes_keys() { wait_until 10 "window $1 to take keys" wine "$TELVOR_DESKTOP_HELPER" foreground "$1"; }
 prepare_session() { DISPLAY= "$TELVOR_SOURCE_DIR/cmake/wine-run" "$WINEPREFIX" || fail "no Wine prefix"; }
 cleanup_platform() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 # A hung Windows owner (Wine's bridge answers for a stopped X one).

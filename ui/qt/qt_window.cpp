@@ -360,6 +360,14 @@ void QtWindowServices::start_window_system() {
 QtWindowServices::~QtWindowServices() {
     close_window();
     qt_translator_.reset();
+    if (application_ != nullptr && QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        // Qt's Wayland client can hang for good while it stops its event
+        // threads (a read it prepared for one of them is never cancelled when
+        // the stop comes first). The requests made so far go out now; the
+        // connection and those threads end with the process, which ends next.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        static_cast<void>(application_.release());
+    }
     application_.reset();
     qInstallMessageHandler(previous_handler);
     previous_handler = nullptr;
