@@ -5,9 +5,9 @@
 #                [SYSTEM library...])
 #   The static library telvor_NAME of every *.cpp in the FOLDERs (relative
 #   to the calling folder; "." when none are given) but the files EXCLUDEd
-#   (relative to the calling folder), which links the TELVOR
-#   libraries telvor_<name> it USES and the SYSTEM libraries, and nothing
-#   else: what a library may call is what it links.
+#   (relative to the calling folder; headers too, for the include check),
+#   which links the TELVOR libraries telvor_<name> it USES and the SYSTEM
+#   libraries, and nothing else: what a library may call is what it links.
 #
 # With TELVOR_LAYERING (on Linux) every library is also linked as a shared
 # object, telvor_NAME_layering in layering/, from all of its code and the
@@ -15,6 +15,11 @@
 # not link (a layer above it, or one beside it) is a link error of the
 # default build. The libraries are compiled as position-independent code
 # for that.
+#
+# The linker sees calls only; a header of a layer above used for its
+# constants or inline functions is caught at configure time instead: every
+# #include "FOLDER/..." in the library's sources and headers must name its
+# own source folder or that of a library it USES (ui_qt's is ui/).
 option(TELVOR_LAYERING "Link each library alone to check what it uses (Linux)" ${UNIX})
 if(TELVOR_LAYERING)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
@@ -41,6 +46,37 @@ function(telvor_library name)
   set(uses)
   foreach(library ${arg_USES})
     list(APPEND uses telvor_${library})
+  endforeach()
+
+  set(folders)
+  file(RELATIVE_PATH own ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX REPLACE "/.*" "" own_top "${own}")
+  cmake_path(GET own FILENAME own_name)  # tests/support's headers are support/...
+  list(APPEND folders ${own_top} ${own_name})
+  foreach(library ${arg_USES})
+    string(REGEX REPLACE "_.*" "" library_top "${library}")
+    list(APPEND folders ${library_top})
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+  set(headers)
+  foreach(folder ${arg_FOLDERS})
+    cmake_path(ABSOLUTE_PATH folder NORMALIZE)
+    cmake_path(APPEND folder "*.h")
+    file(GLOB folder_headers CONFIGURE_DEPENDS ${folder})
+    list(APPEND headers ${folder_headers})
+  endforeach()
+  foreach(file ${arg_EXCLUDE})
+    list(REMOVE_ITEM headers ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  endforeach()
+  foreach(file ${sources} ${headers})
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" included "${line}")
+      if(NOT included IN_LIST folders)
+        file(RELATIVE_PATH shown ${CMAKE_SOURCE_DIR} ${file})
+        message(FATAL_ERROR "${shown}: ${line}: telvor_${name} may use only ${folders}")
+      endif()
+    endforeach()
   endforeach()
 
   set(target telvor_${name})
