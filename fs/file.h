@@ -37,6 +37,13 @@ FileResult file_create(int slot, const Path& path);
 // is removed first, and the new file is made exclusively, readable and
 // writable by the user alone.
 FileResult file_create_working(int slot, const Path& path);
+// After the last line of the file open for reading in slot, the slot reads
+// on in the lines of text, as if they stood in the file on lines of their
+// own: the file's last line ends at the file's end, whatever ends it, and
+// the text's lines end as a file's would. Not after a read of the file
+// failed. The text is not copied; it must stay as it is until the slot is
+// closed.
+void file_read_text_after(int slot, std::string_view text);
 // Nonzero when no further byte can be read; consumes nothing.
 int file_at_end(int slot);
 // The next line without its line end, as a view of the slot's own bytes,

@@ -35,11 +35,18 @@ struct Slot {
     long failure = 0;  // the system's code of that failure
     // Reading: the end of the file (or a read error) has been met.
     bool at_eof = false;
-    // Reading: bytes in the buffer and the position of the next unread one.
-    // Writing: `count` is the number of bytes waiting in the buffer.
+    // Reading: the bytes being read (the buffer's, or those of the text
+    // that follows the file), their count and the position of the next
+    // unread one. Writing: `count` is the number of bytes waiting in the
+    // buffer.
+    const char* data = nullptr;
     std::size_t count = 0;
     std::size_t next = 0;
     std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
+    // Reading: the text whose lines follow the file's last line, until it
+    // is taken up at the file's end.
+    std::string_view text_after;
+    bool text_waiting = false;
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -73,12 +80,13 @@ void flush(Slot& s) {
     s.count = 0;
 }
 
-// Makes sure an unread byte is in the buffer of a reading slot; false at the
-// end of the file. A read error counts as the end.
+// Makes sure an unread byte of the file is in the buffer of a reading slot;
+// false at the end of the file. A read error counts as the end.
 bool fill(Slot& s) {
     if (s.next < s.count) return true;
     if (s.at_eof) return false;
     const long long got = os::read(s.handle, s.buffer.get(), BUFFER_SIZE);
+    s.data = s.buffer.get();
     s.count = 0;
     s.next = 0;
     if (got <= 0) {
@@ -88,6 +96,19 @@ bool fill(Slot& s) {
     }
     s.count = static_cast<std::size_t>(got);
     return true;
+}
+
+// The same where a line begins: at the end of the file the text that
+// follows it is taken up (not after a failed read). A line of the file never
+// runs on into that text, nor does a CR at the file's end take an LF of it.
+bool fill_line(Slot& s) {
+    if (fill(s)) return true;
+    if (!s.text_waiting || s.failed) return false;
+    s.text_waiting = false;
+    s.data = s.text_after.data();
+    s.count = s.text_after.size();
+    s.next = 0;
+    return s.count > 0;
 }
 
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
@@ -149,8 +170,8 @@ const char* verbatim_lines_end(const char* from, const char* to) {
 // a CR before any other byte leaves that byte unread.
 void consume_line_end(Slot& s, const char* stop) {
     const char ending = *stop;
-    s.next = static_cast<std::size_t>(stop - s.buffer.get()) + 1;
-    if (ending == '\r' && fill(s) && s.buffer[s.next] == '\n') ++s.next;
+    s.next = static_cast<std::size_t>(stop - s.data) + 1;
+    if (ending == '\r' && fill(s) && s.data[s.next] == '\n') ++s.next;
 }
 
 // The next line of a reading slot without its line end, in the buffer when
@@ -158,9 +179,9 @@ void consume_line_end(Slot& s, const char* stop) {
 // further), else put together in the slot's spill buffer. Valid until the
 // next read from the slot.
 std::string_view next_line(Slot& s) {
-    if (!fill(s)) return {};
-    const char* begin = s.buffer.get() + s.next;
-    const char* end = s.buffer.get() + s.count;
+    if (!fill_line(s)) return {};
+    const char* begin = s.data + s.next;
+    const char* end = s.data + s.count;
     const char* stop = find_line_end(begin, end);
     if (stop != end && (*stop != '\r' || stop + 1 != end)) {
         consume_line_end(s, stop);
@@ -175,8 +196,8 @@ std::string_view next_line(Slot& s) {
         }
         s.next = s.count;
         if (!fill(s)) break;
-        begin = s.buffer.get() + s.next;
-        end = s.buffer.get() + s.count;
+        begin = s.data + s.next;
+        end = s.data + s.count;
         stop = find_line_end(begin, end);
     }
     return s.spill;
@@ -233,6 +254,9 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->open = true;
     s->mode = mode;
     s->identity = identity;
+    s->data = s->buffer.get();
+    s->text_waiting = false;
+    s->text_after = {};
     s->failed = false;
     s->failure = 0;
     s->at_eof = false;
@@ -255,7 +279,14 @@ using file_slots::Mode;
 
 int file_at_end(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    return s != nullptr && file_slots::fill(*s) ? 0 : 1;
+    return s != nullptr && file_slots::fill_line(*s) ? 0 : 1;
+}
+
+void file_read_text_after(int slot, std::string_view text) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr) return;
+    s->text_after = text;
+    s->text_waiting = true;
 }
 
 std::string_view file_read_line_view(int slot) {
@@ -278,18 +309,18 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
     file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
     file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
     while (count != 0) {
-        const bool more = in != nullptr && file_slots::fill(*in);
+        const bool more = in != nullptr && file_slots::fill_line(*in);
         if (count < 0 && !more) break;
         if (more && out != nullptr) {
             // Lines that already end in CR LF without a space before it come
             // out as they went in: such a run goes across in one piece.
-            const char* const start = in->buffer.get() + in->next;
-            const char* const end = in->buffer.get() + in->count;
+            const char* const start = in->data + in->next;
+            const char* const end = in->data + in->count;
             const char* const run_end = count < 0 ? file_slots::verbatim_lines_end(start, end)
                                                   : file_slots::verbatim_lines(start, end, count);
             if (run_end != start) {
                 file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
-                in->next = static_cast<std::size_t>(run_end - in->buffer.get());
+                in->next = static_cast<std::size_t>(run_end - in->data);
                 continue;
             }
         }
@@ -302,9 +333,9 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
 
 int file_skip_empty_line(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    if (s == nullptr || !file_slots::fill(*s)) return 0;
-    const char* const begin = s->buffer.get() + s->next;
-    const char* const end = s->buffer.get() + s->count;
+    if (s == nullptr || !file_slots::fill_line(*s)) return 0;
+    const char* const begin = s->data + s->next;
+    const char* const end = s->data + s->count;
     const char* stop = begin;
     while (stop != end && *stop == ' ') ++stop;
     // Any other line, or one whose spaces may go on in the next buffer, is left.

@@ -70,9 +70,12 @@ void carry_over_line(Conversion& c, std::string_view line) {
 }  // namespace
 
 bool convert_event_file(RunState& run, const ServiceNames& services, const std::vector<Text>& filter_list,
-                        Text& last_shown) {
+                        Text guide_text, Text& last_shown) {
+    event_view_head_lines(run.event_file_name);
     bool replaced = false;
     if (begin_data_file_pass(run)) {
+        // The Guide text's lines follow the Event file's last line.
+        file_read_text_after(EVENT_SLOT, guide_text);
         Conversion c{services, filter_index_build(filter_list), last_shown, {}, {}};
         while (!file_at_end(EVENT_SLOT)) {
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
