@@ -14,8 +14,11 @@ struct Conversion {
     const ServiceNames& services;
     FilterIndex filter;
     Text& last_shown;
-    EventStore store;
-    Text repaired;  // a re-read line the spacing repair changed
+    EventStore store{};
+    // The lines made of a Guide block and a re-read line the spacing repair
+    // changed, kept from line to line.
+    NormaliseBuffers normalise{};
+    Text weekday{}, time{}, event{}, genre{}, description{}, repaired{};
     // Events of Guide blocks written; events dropped by the Filter test and
     // by the Repeat test, new and carried over alike.
     long long added = 0, filtered = 0, repeated = 0;
@@ -37,9 +40,9 @@ bool dropped(Conversion& c, std::string_view event_line) {
 // A Guide block: the Weekday line given, its Time line and Description line
 // still to be read.
 void convert_guide_block(Conversion& c, std::string_view weekday_line) {
-    const Text weekday = weekday_line_prepared(weekday_line, c.services);
-    const Text time_line = time_line_prepared(file_read_line_trimmed(EVENT_SLOT));
-    const Text event_line = compose_event_line(weekday, time_line);
+    const std::string_view weekday = weekday_line_prepared(weekday_line, c.services, c.normalise, c.weekday);
+    const std::string_view time_line = time_line_prepared(file_read_line_trimmed(EVENT_SLOT), c.time);
+    const std::string_view event_line = compose_event_line(weekday, time_line, c.event);
 
     // A dropped event leaves its Description line unread: the next
     // iteration meets it as a line of its own.
@@ -48,8 +51,8 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
     ++c.added;
     show_event(event_line, c.last_shown);
     file_write_line(DATA_SLOT, event_line);
-    file_write_line(DATA_SLOT, compose_genre_line(time_line));
-    file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
+    file_write_line(DATA_SLOT, compose_genre_line(time_line, c.genre));
+    file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT), c.description));
     file_write_line(DATA_SLOT, "");
 }
 
@@ -76,7 +79,7 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
     if (begin_data_file_pass(run)) {
         // The Guide text's lines follow the Event file's last line.
         file_read_text_after(EVENT_SLOT, guide_text);
-        Conversion c{services, filter_index_build(filter_list), last_shown, {}, {}};
+        Conversion c{services, filter_index_build(filter_list), last_shown};
         while (!file_at_end(EVENT_SLOT)) {
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (is_weekday_line(line))
