@@ -230,7 +230,8 @@ double seconds_since(Clock::time_point start) {
 int timed_run(const fs::path& event_file, const fs::path& clipboard, double& seconds) {
     ScriptedWindow window;
     std::ifstream in(clipboard, std::ios::binary);
-    window.clipboard.assign(std::istreambuf_iterator<char>(in), {});
+    window.clipboard.resize(size_of(clipboard));
+    in.read(window.clipboard.data(), static_cast<std::streamsize>(window.clipboard.size()));
     window.clipboard_has_text = true;
     window.answer = ANSWER_YES;
     // The run's own window layer keeps the views' lines, as with the

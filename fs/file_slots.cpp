@@ -7,6 +7,7 @@
 // file_close reports it.
 #include "fs/file_slots.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -54,12 +55,12 @@ struct Slot {
 
 Slot g_slots[FILE_SLOT_COUNT];
 
-Slot* slot_at(int slot) {
+inline Slot* slot_at(int slot) {
     if (slot < 0 || slot >= FILE_SLOT_COUNT) return nullptr;
     return &g_slots[slot];
 }
 
-Slot* open_slot(int slot, Mode mode) {
+inline Slot* open_slot(int slot, Mode mode) {
     Slot* s = slot_at(slot);
     return s != nullptr && s->open && s->mode == mode ? s : nullptr;
 }
@@ -82,7 +83,9 @@ void flush(Slot& s) {
 
 // Makes sure an unread byte of the file is in the buffer of a reading slot;
 // false at the end of the file. A read error counts as the end.
-bool fill(Slot& s) {
+[[gnu::noinline]] bool refill(Slot& s);
+inline bool fill(Slot& s) { return s.next < s.count || refill(s); }
+bool refill(Slot& s) {
     if (s.next < s.count) return true;
     if (s.at_eof) return false;
     const long long got = os::read(s.handle, s.buffer.get(), BUFFER_SIZE);
@@ -101,7 +104,9 @@ bool fill(Slot& s) {
 // The same where a line begins: at the end of the file the text that
 // follows it is taken up (not after a failed read). A line of the file never
 // runs on into that text, nor does a CR at the file's end take an LF of it.
-bool fill_line(Slot& s) {
+[[gnu::noinline]] bool refill_line(Slot& s);
+inline bool fill_line(Slot& s) { return s.next < s.count || refill_line(s); }
+bool refill_line(Slot& s) {
     if (fill(s)) return true;
     if (!s.text_waiting || s.failed) return false;
     s.text_waiting = false;
@@ -112,7 +117,7 @@ bool fill_line(Slot& s) {
 }
 
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
-const char* find_line_end(const char* from, const char* to) { return byte_scan_find(from, to, '\n', '\r', '\0'); }
+inline const char* find_line_end(const char* from, const char* to) { return byte_scan_line_end(from, to); }
 
 // The end of the run of lines from `from` on, in [from, to), that go across
 // as they are, at most count of them; count is lowered by their number.
@@ -178,7 +183,21 @@ void consume_line_end(Slot& s, const char* stop) {
 // it lies whole in it (and its line end is settled without reading
 // further), else put together in the slot's spill buffer. Valid until the
 // next read from the slot.
-std::string_view next_line(Slot& s) {
+[[gnu::noinline]] std::string_view next_line_at_buffer_end(Slot& s);
+inline std::string_view next_line(Slot& s) {
+    if (s.next < s.count) {
+        const char* const begin = s.data + s.next;
+        const char* const end = s.data + s.count;
+        const char* const stop = find_line_end(begin, end);
+        // The line and the byte after its line end lie in the buffer.
+        if (end - stop >= 2) {
+            s.next = static_cast<std::size_t>(stop - s.data) + (stop[0] == '\r' && stop[1] == '\n' ? 2 : 1);
+            return {begin, static_cast<std::size_t>(stop - begin)};
+        }
+    }
+    return next_line_at_buffer_end(s);
+}
+std::string_view next_line_at_buffer_end(Slot& s) {
     if (!fill_line(s)) return {};
     const char* begin = s.data + s.next;
     const char* end = s.data + s.count;
@@ -205,13 +224,14 @@ std::string_view next_line(Slot& s) {
 
 // Writes a piece into the buffer if it fits, else the buffer goes out first
 // and a piece of a whole buffer or more directly.
-void write_piece(Slot& s, const char* data, std::size_t size) {
+[[gnu::noinline]] void write_piece_past_buffer(Slot& s, const char* data, std::size_t size);
+inline void write_piece(Slot& s, const char* data, std::size_t size) {
+    if (size > BUFFER_SIZE - s.count) return write_piece_past_buffer(s, data, size);
     if (size == 0) return;
-    if (size <= BUFFER_SIZE - s.count) {
-        std::memcpy(s.buffer.get() + s.count, data, size);
-        s.count += size;
-        return;
-    }
+    std::memcpy(s.buffer.get() + s.count, data, size);
+    s.count += size;
+}
+void write_piece_past_buffer(Slot& s, const char* data, std::size_t size) {
     flush(s);
     if (size >= BUFFER_SIZE) {
         write_out(s, data, size);
@@ -221,9 +241,16 @@ void write_piece(Slot& s, const char* data, std::size_t size) {
     }
 }
 
-void write_line(Slot& s, const char* data, std::size_t size) {
-    write_piece(s, data, size);
-    write_piece(s, "\r\n", 2);
+inline void write_line(Slot& s, const char* data, std::size_t size) {
+    if (size + 2 > BUFFER_SIZE - s.count) {
+        write_piece(s, data, size);
+        return write_piece(s, "\r\n", 2);
+    }
+    char* const to = s.buffer.get() + s.count;
+    if (size != 0) std::memcpy(to, data, size);
+    to[size] = '\r';
+    to[size + 1] = '\n';
+    s.count += size + 2;
 }
 
 }  // namespace
@@ -342,6 +369,30 @@ int file_skip_empty_line(int slot) {
     if (stop == end || (*stop != '\n' && *stop != '\r' && *stop != 0)) return 0;
     file_slots::consume_line_end(*s, stop);
     return 1;
+}
+
+int file_peek_verbatim_lines(int slot, int count, std::string_view* lines) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr || !file_slots::fill_line(*s)) return 0;
+    const char* from = s->data + s->next;
+    const char* const to = s->data + s->count;
+    int found = 0;
+    for (; found < count; ++found) {
+        const char* const stop = file_slots::find_line_end(from, to);
+        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        lines[found] = {from, static_cast<std::size_t>(stop - from)};
+        from = stop + 2;
+    }
+    return found;
+}
+
+void file_skip_bytes(int slot, std::size_t count) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s != nullptr) s->next += std::min(count, s->count - s->next);
+}
+
+void file_write_bytes(int slot, std::string_view bytes) {
+    if (file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing)) file_slots::write_piece(*s, bytes.data(), bytes.size());
 }
 
 FileResult file_close(int slot) {

@@ -56,6 +56,26 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
     file_write_line(DATA_SLOT, "");
 }
 
+// A record of an earlier run whose four lines go across as they are, the
+// last one empty: its Event line repaired and tested, it is written in one
+// piece, the empty line that ends it as its own. True when it was taken
+// up; false leaves it to the line by line way (a Weekday line).
+bool carry_over_record(Conversion& c, const std::string_view (&record)[4]) {
+    if (!record[3].empty() || is_weekday_line(record[0])) return false;
+    const std::string_view line = spacing_repair(record[0], c.repaired);
+    const char* const end = record[3].data() + 2;
+    if (!event_line::is_event_line(line) || dropped(c, line)) {
+        file_skip_bytes(EVENT_SLOT, record[0].size() + 2);
+        return true;
+    }
+    show_event(line, c.last_shown);
+    const char* const from = line.data() == record[0].data() ? record[0].data() : record[1].data();
+    if (from != record[0].data()) file_write_line(DATA_SLOT, line);
+    file_write_bytes(DATA_SLOT, {from, static_cast<std::size_t>(end - from)});
+    file_skip_bytes(EVENT_SLOT, static_cast<std::size_t>(end - record[0].data()));
+    return true;
+}
+
 // Any other line: an Event line of an earlier run is carried over with the
 // two lines after it; everything else is dropped.
 void carry_over_line(Conversion& c, std::string_view line) {
@@ -81,6 +101,8 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
         file_read_text_after(EVENT_SLOT, guide_text);
         Conversion c{services, filter_index_build(filter_list), last_shown};
         while (!file_at_end(EVENT_SLOT)) {
+            std::string_view record[4];
+            if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && carry_over_record(c, record)) continue;
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (is_weekday_line(line))
                 convert_guide_block(c, line);
