@@ -54,4 +54,30 @@ TEST(Equivalence, OnePassConversionIsCaptureThenConversion) {
     }
 }
 
+// Records whose lines end in CR LF go across in one piece; the same lines
+// ending in LF (or with spaces behind them) go line by line. Both ways give
+// the same Event file and views, converted and marked.
+TEST(Equivalence, RecordsInOnePieceAreLineByLine) {
+    const std::vector<Text> pieces = {
+        "05.12.2009 20:15   Tatort", "06.12.2009 08:15 + Tatort", "07.12.2009 09:00    Mit Raum", "07.12.2009 09:00  Eng",
+        "08.12.2009 10:00   Wetter", "08.12.2009 10:00", "Genre: Krimi", "Fall.", "", "", "",
+        "Sa. 5.12.2009 News", "8:15 30 min. Info", "Seite 2"};
+    const ScratchDir folder;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<Text> lines;
+        for (int i = pick(1, 30); i > 0; --i) lines.push_back(any_of(pieces));
+        Text results[2];
+        for (const int way : {0, 1}) {
+            Text file;
+            for (const Text& line : lines) file += line + (way == 0 ? "\r\n" : pick(0, 1) ? "\n" : "  \r\n");
+            for (const Converted& done : {convert_in_one_pass(folder.path(), file, "", {"Wetter"}, {}),
+                                          mark_on_its_own(folder.path(), file)}) {
+                for (const Text& line : done.view) results[way] += line + "\n";
+                results[way] += done.event_file + done.last_shown;
+            }
+        }
+        ASSERT_EQ(results[0], results[1]);
+    }
+}
+
 }  // namespace

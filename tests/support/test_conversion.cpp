@@ -7,6 +7,7 @@
 #include "fs/folders.h"
 #include "steps/capture.h"
 #include "steps/conversion.h"
+#include "steps/end_of_run.h"
 #include "steps/event_file.h"
 #include "steps/run_state.h"
 #include "steps/views.h"
@@ -71,3 +72,10 @@ Converted convert_in_two_steps(const std::string& folder, const std::string& eve
                      });
 }
 
+
+Converted mark_on_its_own(const std::string& folder, const std::string& event_file) {
+    return converted(folder, event_file, "", {}, {},
+                     [](RunState& run, const ServiceNames&, const std::vector<Text>&, Text&, Text& last_shown) {
+                         marking_pass(run, last_shown);
+                     });
+}

@@ -67,6 +67,8 @@ Converted convert_in_one_pass(const std::string& folder, const std::string& even
 // of the Event file, then the conversion of the whole Event file.
 Converted convert_in_two_steps(const std::string& folder, const std::string& event_file, const Text& clipboard,
                                const std::vector<Text>& filter_list, const std::vector<Text>& service_list);
+// The Marking pass on its own, in the same way.
+Converted mark_on_its_own(const std::string& folder, const std::string& event_file);
 
 namespace expect {  // the lines the views are expected to show
 
