@@ -152,6 +152,10 @@ TEST_P(Replacement, EveryCallFailsOnceAndTheEventFileStaysWhole) {
     for (const int call : FAILING_CALLS) counts[call] = os::uses(call);
     place.reset();
     const std::string converted = place.run(ANSWER_NO).event_file;
+    // One replacement for No (the conversion, the Guide text with it), two
+    // for Yes: half the working files and flushes.
+    for (const int call : {os::CREATE, os::SYNC, os::SYNC_FOLDER})
+        EXPECT_EQ(2 * os::uses(call), counts[call]) << os::call_name(call);
     std::set<std::string> whole = {OLD_FILE, converted, marked.event_file};
     place.reset();
     os::fault_at(os::CREATE, 1);  // the conversion's working file: the old content kept, then marked
