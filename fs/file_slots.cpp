@@ -119,12 +119,21 @@ bool refill_line(Slot& s) {
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
 inline const char* find_line_end(const char* from, const char* to) { return byte_scan_line_end(from, to); }
 
+// The CR LF that ends the line at `from` where that line lies whole in
+// [from, to) and goes across as it is (no space before its CR LF, no 0
+// byte); nullptr otherwise.
+inline const char* verbatim_line_end(const char* from, const char* to) {
+    const char* const stop = find_line_end(from, to);
+    if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) return nullptr;
+    return stop;
+}
+
 // The end of the run of lines from `from` on, in [from, to), that go across
 // as they are, at most count of them; count is lowered by their number.
 const char* verbatim_lines(const char* from, const char* to, int& count) {
     for (; count > 0; --count) {
-        const char* stop = find_line_end(from, to);
-        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        const char* const stop = verbatim_line_end(from, to);
+        if (stop == nullptr) break;
         from = stop + 2;
     }
     return from;
@@ -378,8 +387,8 @@ int file_peek_verbatim_lines(int slot, int count, std::string_view* lines) {
     const char* const to = s->data + s->count;
     int found = 0;
     for (; found < count; ++found) {
-        const char* const stop = file_slots::find_line_end(from, to);
-        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        const char* const stop = file_slots::verbatim_line_end(from, to);
+        if (stop == nullptr) break;
         lines[found] = {from, static_cast<std::size_t>(stop - from)};
         from = stop + 2;
     }

@@ -55,10 +55,5 @@ Capture capture_guide_text(RunState& run, const ServiceNames& services) {
     guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
     capture.guide_blocks = holds_guide_block(guide_text);
     if (!capture.guide_blocks) run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
-    // Read after the Event file's lines as if appended to them: without
-    // its trailing spaces, its inner line ends as they are. (Written behind
-    // them with CR LF, it would end in one more empty line, which the
-    // conversion drops.)
-    guide_text.resize(text_trim_right(guide_text).size());
     return capture;
 }

@@ -10,9 +10,10 @@ struct Capture {
     // then, once the conversion has stored it in the Event file, did the
     // run take anything from the clipboard.
     bool guide_blocks = false;
-    // The Guide text after Capture normalisation, without its trailing
-    // spaces: the lines the conversion reads after the Event file's, as if
-    // they had been appended to it.
+    // The Guide text after Capture normalisation: the lines the conversion
+    // reads after the Event file's, as if they had been appended to it
+    // (spaces at the end of a line, or after the last line end, are dropped
+    // there as in the file).
     Text guide_text;
     // What was read from the clipboard (without its text), to tell at the
     // end whether the clipboard still holds it.
