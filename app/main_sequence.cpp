@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "base/codepage.h"
 #include "core/normalise.h"
@@ -89,30 +90,27 @@ void main_sequence(RunState& run) {
     }
     // The Service list made ready once for the capture and the conversion.
     const ServiceNames services = service_names_prepare(service_list);
-    const Capture capture = capture_guide_text(run, services);
-    const bool guide_text_converted = convert_event_file(run, services, filter_list, last_shown);
+    Capture capture = capture_guide_text(run, services);
+    const bool guide_text_converted =
+        convert_event_file(run, services, filter_list, std::move(capture.guide_text), last_shown);
     if (ask_end_of_run_question(run, last_shown) == ANSWER_CANCEL) return;
 
-    // What the user copied is dropped only once it is stored and converted;
-    // Guide text left unconverted in the Event file does not survive a
-    // Marking pass, and text that held no Guide block was not used at all.
+    // What the user copied is dropped only once it is converted and stored
+    // in the Event file; text that held no Guide block was not used at all.
     // Whatever was copied after the capture stays.
-    if (capture.taken && guide_text_converted) clipboard_clear_if_holding(capture.reading, CLIPBOARD_WAIT_MS);
+    if (capture.guide_blocks && guide_text_converted) clipboard_clear_if_holding(capture.reading, CLIPBOARD_WAIT_MS);
     while (window_wait_event() != WINDOW_EVENT_CLOSE) {
     }
 }
 
-// Memory ran out: every slot is closed and the working files go. The Event
+// Memory ran out: every slot is closed and the working file goes. The Event
 // file holds its old content or a whole new one, or waits in a journal
 // beside it that the next run puts back; the clipboard is kept.
 void end_out_of_memory(RunState& run) {
     file_close_all();
-    // Working files under these names are this run's only while it holds
-    // the Program directory.
-    if (run.program_directory_claimed) {
-        (void)file_delete(run.clipboard_copy_path);
-        (void)file_delete(run.data_file_path);
-    }
+    // A working file under that name is this run's only while it holds the
+    // Program directory.
+    if (run.program_directory_claimed) (void)file_delete(run.data_file_path);
     std::fputs("telvor: out of memory; the run stopped, the Event file is whole\n", stderr);
     run.exit_status = EXIT_OUT_OF_MEMORY;
     if (!run.main_window_is_open) return;

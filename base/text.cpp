@@ -145,11 +145,6 @@ Text text_fold_ascii(const Text& text) {
     return result;
 }
 
-std::string_view text_trim_right(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(0, last == std::string_view::npos ? 0 : last + 1);
-}
-
 Text text_lower(const Text& text) {
     return map_bytes(text, case_tables().lower);
 }

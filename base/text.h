@@ -29,7 +29,11 @@ inline unsigned char text_fold_ascii(unsigned char byte) {
 }
 Text text_fold_ascii(const Text& text);
 // The text without its trailing run of spaces (0x20 only).
-std::string_view text_trim_right(std::string_view text);
+inline std::string_view text_trim_right(std::string_view text) {
+    std::size_t size = text.size();
+    while (size > 0 && text[size - 1] == ' ') --size;
+    return text.substr(0, size);
+}
 // Letter case in Windows-1252, accented letters included.
 Text text_lower(const Text& text);
 Text text_upper(const Text& text);

@@ -1,7 +1,6 @@
 #include "core/events.h"
 
 #include <cstdint>
-#include <new>
 
 #include "core/event_line.h"
 
@@ -26,7 +25,7 @@ static_assert(event_line::TITLE_COMPARED <= 255);
 // Whether the table holds key.
 bool table_holds(const EventStore& store, std::string_view key, std::uint32_t hash) {
     const std::size_t place = hash_table_probe(store.table, hash, [&](const EventStore::Slot& slot) {
-        return slot.hash == hash && text_arena_counted(store.stored[slot.text - 1]) == key;
+        return slot.hash == hash && text_arena_at(store.keys, slot.text - 1) == key;
     });
     return !hash_table_free(store.table, place);
 }
@@ -53,10 +52,8 @@ void store_settle(EventStore& store) {
 
 // Keeps the table at most half full once one more text is stored.
 void store_make_room(EventStore& store) {
-    const std::size_t count = store.stored.size();
+    const std::size_t count = store.count;
     if (hash_table_has_room(store.table, count + 1)) return;
-    // Texts are numbered in 32 bits: beyond that the store has no room.
-    if (count + 1 >= UINT32_MAX) throw std::bad_alloc();
     store_settle(store);
     const std::size_t size = hash_table_size(count + 1, 1024);
     store.seen.assign(size * 4 / 64, 0);
@@ -121,8 +118,10 @@ bool repeat_test_or_store(EventStore& store, std::string_view event_line) {
         store_settle(store);
         if (table_holds(store, key, hash)) return true;
     }
-    store.stored.push_back(text_arena_add_counted(store.keys, key));
-    const EventStore::Slot slot{hash, static_cast<std::uint32_t>(store.stored.size())};
+    // Places stay below 2^32 - 1: a key (a byte at least) and its length
+    // never begin at a block's last byte.
+    const EventStore::Slot slot{hash, text_arena_add_placed(store.keys, key) + 1};
+    ++store.count;
     seen_set(store, hash);
     if (maybe_seen) {
         hash_table_put(store.table, hash, slot);

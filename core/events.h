@@ -34,10 +34,10 @@ bool filter_test(const FilterIndex& index, std::string_view event_line);
 // the next few, whose places in the table are fetched meanwhile.
 struct EventStore {
     TextArena keys;
-    std::vector<const char*> stored;  // the texts in the order stored, each at its length byte
+    std::size_t count = 0;  // texts stored
     struct Slot {
         std::uint32_t hash = 0;
-        std::uint32_t text = 0;  // 1 + the text's number in stored; 0 for a free slot
+        std::uint32_t text = 0;  // 1 + the text's place in keys; 0 for a free slot
         // Both halves at once, for the table's test of a free slot.
         bool operator==(const Slot& other) const {
             return std::bit_cast<std::uint64_t>(*this) == std::bit_cast<std::uint64_t>(other);

@@ -161,15 +161,8 @@ bool may_begin_with(const ServiceNames& names, const unsigned char* at) {
     return bitmap_test(names.first_two, at[0] | static_cast<std::size_t>(at[1]) << 8);
 }
 
-// Buffers reused from piece to piece.
-struct Scratch {
-    Text first, folded;
-    std::vector<std::int32_t> due;  // entries still to pass, a min-heap
-    std::vector<std::size_t> junctions;
-};
-
 // Removes the entries from text.
-void remove_names(Text& text, const ServiceNames& names, Scratch& s) {
+void remove_names(Text& text, const ServiceNames& names, NormaliseBuffers& s) {
     if (names.folded.empty() || text.empty()) return;
     // Most pieces hold no place where an entry may begin, in any letter case.
     const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
@@ -246,7 +239,7 @@ template <typename Steps>
 Text by_line(std::string_view text, Steps steps) {
     Text out;
     out.reserve(text.size() + text.size() / 32);
-    Scratch scratch;
+    NormaliseBuffers scratch;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = byte_scan_find(text, start, '\r', '\n');
@@ -297,7 +290,7 @@ ServiceNames service_names_prepare(const std::vector<Text>& list) {
 }
 
 Text service_name_removal(std::string_view text, const ServiceNames& names) {
-    return by_line(text, [&](std::string_view piece, Scratch& s, Text& out) {
+    return by_line(text, [&](std::string_view piece, NormaliseBuffers& s, Text& out) {
         s.first.assign(piece);
         remove_names(s.first, names, s);
         out += s.first;
@@ -316,7 +309,7 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
     }
     // Every line may lose entries: each one is looked at.
     if (!names.short_ones.empty()) return service_name_removal(dated, names);
-    Scratch s;
+    NormaliseBuffers s;
     // Only a line in which an entry may begin is looked at; the text
     // between such lines stays as it is.
     Text out;
@@ -340,14 +333,20 @@ Text capture_normalisation(std::string_view guide_text, const ServiceNames& name
     return out;
 }
 
-Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {
+void line_normalisation(std::string_view weekday_line, const ServiceNames& names, NormaliseBuffers& buffers,
+                        Text& out) {
     // One piece: a Weekday line is one line, and cutting a text into its
     // lines only spares the steps work, it never changes their result.
-    Scratch s;
-    append_spaces(weekday_line, false, s.first);
-    remove_names(s.first, names, s);
+    buffers.first.clear();
+    append_spaces(weekday_line, false, buffers.first);
+    remove_names(buffers.first, names, buffers);
+    out.clear();
+    append_date_rows(buffers.first, out);
+}
+
+Text line_normalisation(std::string_view weekday_line, const ServiceNames& names) {
+    NormaliseBuffers buffers;
     Text out;
-    out.reserve(s.first.size() + 8);
-    append_date_rows(s.first, out);
+    line_normalisation(weekday_line, names, buffers, out);
     return out;
 }

@@ -42,12 +42,23 @@ struct ServiceNames {
 // does: every line of a text is done alone.
 ServiceNames service_names_prepare(const std::vector<Text>& list);
 
+// What the normalisations reuse from line to line, so that a line costs no
+// allocation.
+struct NormaliseBuffers {
+    Text first, folded;
+    std::vector<std::int32_t> due;  // entries still to pass, a min-heap
+    std::vector<std::size_t> junctions;
+};
+
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
 // then "\t" become a space, backslashes go, the Date table, then the
 // Service-name removal.
 Text capture_normalisation(std::string_view guide_text, const ServiceNames& names);
 // Applied to each Weekday line the conversion meets: backslashes go, tabs
-// become spaces, the Service-name removal, then the Date table.
+// become spaces, the Service-name removal, then the Date table. The result
+// is out's new content.
+void line_normalisation(std::string_view weekday_line, const ServiceNames& names, NormaliseBuffers& buffers,
+                        Text& out);
 Text line_normalisation(std::string_view weekday_line, const ServiceNames& names);
 
 // Removes every Service list entry (each ends in a blank), letter case of

@@ -37,6 +37,13 @@ FileResult file_create(int slot, const Path& path);
 // is removed first, and the new file is made exclusively, readable and
 // writable by the user alone.
 FileResult file_create_working(int slot, const Path& path);
+// After the last line of the file open for reading in slot, the slot reads
+// on in the lines of text, as if they stood in the file on lines of their
+// own: the file's last line ends at the file's end, whatever ends it, and
+// the text's lines end as a file's would. Not after a read of the file
+// failed. The text is not copied; it must stay as it is until the slot is
+// closed.
+void file_read_text_after(int slot, std::string_view text);
 // Nonzero when no further byte can be read; consumes nothing.
 int file_at_end(int slot);
 // The next line without its line end, as a view of the slot's own bytes,
@@ -57,6 +64,17 @@ void file_copy_lines(int from_slot, int to_slot, int count);
 // run on past the slot's buffer); nonzero then. Any other line is left
 // unread.
 int file_skip_empty_line(int slot);
+// Up to count of the next lines, left unread: as many as lie whole in the
+// slot's buffer and go across as they are (each ends in CR LF with no space
+// before it and holds no 0 byte), their number returned and each put in
+// lines without its line end, a view of the slot's own bytes, valid until
+// the next read. They follow one another there, each line end two bytes.
+int file_peek_verbatim_lines(int slot, int count, std::string_view* lines);
+// Takes count bytes as read: at most those of lines just peeked, with their
+// line ends.
+void file_skip_bytes(int slot, std::size_t count);
+// Writes bytes as they are: lines with their line ends.
+void file_write_bytes(int slot, std::string_view bytes);
 // Writes pending bytes and closes the slot; closing a closed slot does
 // nothing. Fails where any write, flush or close of a writing slot failed
 // (full disk, file-size limit, lost medium), or where a read of a reading

@@ -7,6 +7,7 @@
 // file_close reports it.
 #include "fs/file_slots.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -35,11 +36,18 @@ struct Slot {
     long failure = 0;  // the system's code of that failure
     // Reading: the end of the file (or a read error) has been met.
     bool at_eof = false;
-    // Reading: bytes in the buffer and the position of the next unread one.
-    // Writing: `count` is the number of bytes waiting in the buffer.
+    // Reading: the bytes being read (the buffer's, or those of the text
+    // that follows the file), their count and the position of the next
+    // unread one. Writing: `count` is the number of bytes waiting in the
+    // buffer.
+    const char* data = nullptr;
     std::size_t count = 0;
     std::size_t next = 0;
     std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
+    // Reading: the text whose lines follow the file's last line, until it
+    // is taken up at the file's end.
+    std::string_view text_after;
+    bool text_waiting = false;
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -47,12 +55,12 @@ struct Slot {
 
 Slot g_slots[FILE_SLOT_COUNT];
 
-Slot* slot_at(int slot) {
+inline Slot* slot_at(int slot) {
     if (slot < 0 || slot >= FILE_SLOT_COUNT) return nullptr;
     return &g_slots[slot];
 }
 
-Slot* open_slot(int slot, Mode mode) {
+inline Slot* open_slot(int slot, Mode mode) {
     Slot* s = slot_at(slot);
     return s != nullptr && s->open && s->mode == mode ? s : nullptr;
 }
@@ -73,12 +81,15 @@ void flush(Slot& s) {
     s.count = 0;
 }
 
-// Makes sure an unread byte is in the buffer of a reading slot; false at the
-// end of the file. A read error counts as the end.
-bool fill(Slot& s) {
+// Makes sure an unread byte of the file is in the buffer of a reading slot;
+// false at the end of the file. A read error counts as the end.
+[[gnu::noinline]] bool refill(Slot& s);
+inline bool fill(Slot& s) { return s.next < s.count || refill(s); }
+bool refill(Slot& s) {
     if (s.next < s.count) return true;
     if (s.at_eof) return false;
     const long long got = os::read(s.handle, s.buffer.get(), BUFFER_SIZE);
+    s.data = s.buffer.get();
     s.count = 0;
     s.next = 0;
     if (got <= 0) {
@@ -90,15 +101,39 @@ bool fill(Slot& s) {
     return true;
 }
 
+// The same where a line begins: at the end of the file the text that
+// follows it is taken up (not after a failed read). A line of the file never
+// runs on into that text, nor does a CR at the file's end take an LF of it.
+[[gnu::noinline]] bool refill_line(Slot& s);
+inline bool fill_line(Slot& s) { return s.next < s.count || refill_line(s); }
+bool refill_line(Slot& s) {
+    if (fill(s)) return true;
+    if (!s.text_waiting || s.failed) return false;
+    s.text_waiting = false;
+    s.data = s.text_after.data();
+    s.count = s.text_after.size();
+    s.next = 0;
+    return s.count > 0;
+}
+
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
-const char* find_line_end(const char* from, const char* to) { return byte_scan_find(from, to, '\n', '\r', '\0'); }
+inline const char* find_line_end(const char* from, const char* to) { return byte_scan_line_end(from, to); }
+
+// The CR LF that ends the line at `from` where that line lies whole in
+// [from, to) and goes across as it is (no space before its CR LF, no 0
+// byte); nullptr otherwise.
+inline const char* verbatim_line_end(const char* from, const char* to) {
+    const char* const stop = find_line_end(from, to);
+    if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) return nullptr;
+    return stop;
+}
 
 // The end of the run of lines from `from` on, in [from, to), that go across
 // as they are, at most count of them; count is lowered by their number.
 const char* verbatim_lines(const char* from, const char* to, int& count) {
     for (; count > 0; --count) {
-        const char* stop = find_line_end(from, to);
-        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        const char* const stop = verbatim_line_end(from, to);
+        if (stop == nullptr) break;
         from = stop + 2;
     }
     return from;
@@ -149,18 +184,32 @@ const char* verbatim_lines_end(const char* from, const char* to) {
 // a CR before any other byte leaves that byte unread.
 void consume_line_end(Slot& s, const char* stop) {
     const char ending = *stop;
-    s.next = static_cast<std::size_t>(stop - s.buffer.get()) + 1;
-    if (ending == '\r' && fill(s) && s.buffer[s.next] == '\n') ++s.next;
+    s.next = static_cast<std::size_t>(stop - s.data) + 1;
+    if (ending == '\r' && fill(s) && s.data[s.next] == '\n') ++s.next;
 }
 
 // The next line of a reading slot without its line end, in the buffer when
 // it lies whole in it (and its line end is settled without reading
 // further), else put together in the slot's spill buffer. Valid until the
 // next read from the slot.
-std::string_view next_line(Slot& s) {
-    if (!fill(s)) return {};
-    const char* begin = s.buffer.get() + s.next;
-    const char* end = s.buffer.get() + s.count;
+[[gnu::noinline]] std::string_view next_line_at_buffer_end(Slot& s);
+inline std::string_view next_line(Slot& s) {
+    if (s.next < s.count) {
+        const char* const begin = s.data + s.next;
+        const char* const end = s.data + s.count;
+        const char* const stop = find_line_end(begin, end);
+        // The line and the byte after its line end lie in the buffer.
+        if (end - stop >= 2) {
+            s.next = static_cast<std::size_t>(stop - s.data) + (stop[0] == '\r' && stop[1] == '\n' ? 2 : 1);
+            return {begin, static_cast<std::size_t>(stop - begin)};
+        }
+    }
+    return next_line_at_buffer_end(s);
+}
+std::string_view next_line_at_buffer_end(Slot& s) {
+    if (!fill_line(s)) return {};
+    const char* begin = s.data + s.next;
+    const char* end = s.data + s.count;
     const char* stop = find_line_end(begin, end);
     if (stop != end && (*stop != '\r' || stop + 1 != end)) {
         consume_line_end(s, stop);
@@ -175,8 +224,8 @@ std::string_view next_line(Slot& s) {
         }
         s.next = s.count;
         if (!fill(s)) break;
-        begin = s.buffer.get() + s.next;
-        end = s.buffer.get() + s.count;
+        begin = s.data + s.next;
+        end = s.data + s.count;
         stop = find_line_end(begin, end);
     }
     return s.spill;
@@ -184,13 +233,14 @@ std::string_view next_line(Slot& s) {
 
 // Writes a piece into the buffer if it fits, else the buffer goes out first
 // and a piece of a whole buffer or more directly.
-void write_piece(Slot& s, const char* data, std::size_t size) {
+[[gnu::noinline]] void write_piece_past_buffer(Slot& s, const char* data, std::size_t size);
+inline void write_piece(Slot& s, const char* data, std::size_t size) {
+    if (size > BUFFER_SIZE - s.count) return write_piece_past_buffer(s, data, size);
     if (size == 0) return;
-    if (size <= BUFFER_SIZE - s.count) {
-        std::memcpy(s.buffer.get() + s.count, data, size);
-        s.count += size;
-        return;
-    }
+    std::memcpy(s.buffer.get() + s.count, data, size);
+    s.count += size;
+}
+void write_piece_past_buffer(Slot& s, const char* data, std::size_t size) {
     flush(s);
     if (size >= BUFFER_SIZE) {
         write_out(s, data, size);
@@ -200,9 +250,16 @@ void write_piece(Slot& s, const char* data, std::size_t size) {
     }
 }
 
-void write_line(Slot& s, const char* data, std::size_t size) {
-    write_piece(s, data, size);
-    write_piece(s, "\r\n", 2);
+inline void write_line(Slot& s, const char* data, std::size_t size) {
+    if (size + 2 > BUFFER_SIZE - s.count) {
+        write_piece(s, data, size);
+        return write_piece(s, "\r\n", 2);
+    }
+    char* const to = s.buffer.get() + s.count;
+    if (size != 0) std::memcpy(to, data, size);
+    to[size] = '\r';
+    to[size + 1] = '\n';
+    s.count += size + 2;
 }
 
 }  // namespace
@@ -233,6 +290,9 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->open = true;
     s->mode = mode;
     s->identity = identity;
+    s->data = s->buffer.get();
+    s->text_waiting = false;
+    s->text_after = {};
     s->failed = false;
     s->failure = 0;
     s->at_eof = false;
@@ -255,7 +315,14 @@ using file_slots::Mode;
 
 int file_at_end(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    return s != nullptr && file_slots::fill(*s) ? 0 : 1;
+    return s != nullptr && file_slots::fill_line(*s) ? 0 : 1;
+}
+
+void file_read_text_after(int slot, std::string_view text) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr) return;
+    s->text_after = text;
+    s->text_waiting = true;
 }
 
 std::string_view file_read_line_view(int slot) {
@@ -278,18 +345,18 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
     file_slots::Slot* in = file_slots::open_slot(from_slot, Mode::reading);
     file_slots::Slot* out = file_slots::open_slot(to_slot, Mode::writing);
     while (count != 0) {
-        const bool more = in != nullptr && file_slots::fill(*in);
+        const bool more = in != nullptr && file_slots::fill_line(*in);
         if (count < 0 && !more) break;
         if (more && out != nullptr) {
             // Lines that already end in CR LF without a space before it come
             // out as they went in: such a run goes across in one piece.
-            const char* const start = in->buffer.get() + in->next;
-            const char* const end = in->buffer.get() + in->count;
+            const char* const start = in->data + in->next;
+            const char* const end = in->data + in->count;
             const char* const run_end = count < 0 ? file_slots::verbatim_lines_end(start, end)
                                                   : file_slots::verbatim_lines(start, end, count);
             if (run_end != start) {
                 file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
-                in->next = static_cast<std::size_t>(run_end - in->buffer.get());
+                in->next = static_cast<std::size_t>(run_end - in->data);
                 continue;
             }
         }
@@ -302,15 +369,39 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
 
 int file_skip_empty_line(int slot) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    if (s == nullptr || !file_slots::fill(*s)) return 0;
-    const char* const begin = s->buffer.get() + s->next;
-    const char* const end = s->buffer.get() + s->count;
+    if (s == nullptr || !file_slots::fill_line(*s)) return 0;
+    const char* const begin = s->data + s->next;
+    const char* const end = s->data + s->count;
     const char* stop = begin;
     while (stop != end && *stop == ' ') ++stop;
     // Any other line, or one whose spaces may go on in the next buffer, is left.
     if (stop == end || (*stop != '\n' && *stop != '\r' && *stop != 0)) return 0;
     file_slots::consume_line_end(*s, stop);
     return 1;
+}
+
+int file_peek_verbatim_lines(int slot, int count, std::string_view* lines) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr || !file_slots::fill_line(*s)) return 0;
+    const char* from = s->data + s->next;
+    const char* const to = s->data + s->count;
+    int found = 0;
+    for (; found < count; ++found) {
+        const char* const stop = file_slots::verbatim_line_end(from, to);
+        if (stop == nullptr) break;
+        lines[found] = {from, static_cast<std::size_t>(stop - from)};
+        from = stop + 2;
+    }
+    return found;
+}
+
+void file_skip_bytes(int slot, std::size_t count) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s != nullptr) s->next += std::min(count, s->count - s->next);
+}
+
+void file_write_bytes(int slot, std::string_view bytes) {
+    if (file_slots::Slot* s = file_slots::open_slot(slot, Mode::writing)) file_slots::write_piece(*s, bytes.data(), bytes.size());
 }
 
 FileResult file_close(int slot) {

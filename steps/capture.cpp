@@ -4,9 +4,6 @@
 
 #include "core/guide_lines.h"
 #include "core/normalise.h"
-#include "fs/file.h"
-#include "steps/event_file.h"
-#include "steps/views.h"
 #include "ui/window.h"
 
 namespace {
@@ -54,24 +51,9 @@ Capture capture_guide_text(RunState& run, const ServiceNames& services) {
     ClipboardReading& reading = capture.reading;
     reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
     if (!reading.read) run_step_failed_with(run, "read the clipboard", Path(), reading.failure);
-    const Text guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
-    const bool guide_blocks = holds_guide_block(guide_text);
-    if (!guide_blocks) run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
-
-    // Without a working file the Event file stays open until the
-    // conversion opens it again.
-    const PassStart start = pass_begin(run, run.clipboard_copy_path);
-    if (start == PassStart::open) {
-        file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
-        file_write_line(DATA_SLOT, text_trim_right(guide_text));
-    }
-    const bool stored = start == PassStart::open && pass_end(run, run.clipboard_copy_path);
-
-    event_view_head_lines(run.event_file_name);
-    if (start == PassStart::not_reading)
-        event_view_failure_lines(run.event_file_name, "Not reading...");
-    else if (!stored)
-        event_view_failure_lines(run.event_file_name, "Not writing...");
-    capture.taken = stored && guide_blocks;
+    Text& guide_text = capture.guide_text;
+    guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
+    capture.guide_blocks = holds_guide_block(guide_text);
+    if (!capture.guide_blocks) run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
     return capture;
 }

@@ -1,4 +1,4 @@
-// Appending the clipboard's Guide text to the Event file.
+// Taking the clipboard's Guide text for the conversion.
 #pragma once
 
 #include "core/normalise.h"
@@ -6,17 +6,21 @@
 #include "ui/window.h"
 
 struct Capture {
-    // The Guide text held at least one Guide block (a Weekday line) and is
-    // now stored in the Event file: only then did the run take anything
-    // from the clipboard.
-    bool taken = false;
+    // The Guide text held at least one Guide block (a Weekday line): only
+    // then, once the conversion has stored it in the Event file, did the
+    // run take anything from the clipboard.
+    bool guide_blocks = false;
+    // The Guide text after Capture normalisation: the lines the conversion
+    // reads after the Event file's, as if they had been appended to it
+    // (spaces at the end of a line, or after the last line end, are dropped
+    // there as in the file).
+    Text guide_text;
     // What was read from the clipboard (without its text), to tell at the
     // end whether the clipboard still holds it.
     ClipboardReading reading;
 };
 
-// Takes the Guide text, normalises it, writes the Event file's lines and
-// then the Guide text to TELVOR.CLP, puts that in place of the Event file
-// and shows the Event view's head lines. A clipboard that cannot be read
-// within CLIPBOARD_WAIT_MS is a failed step and counts as empty.
+// Takes the Guide text and normalises it. A clipboard that cannot be read
+// within CLIPBOARD_WAIT_MS is a failed step and counts as empty; one that
+// holds no Guide block is said in the run's summary.
 [[nodiscard]] Capture capture_guide_text(RunState& run, const ServiceNames& services);

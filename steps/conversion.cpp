@@ -14,8 +14,11 @@ struct Conversion {
     const ServiceNames& services;
     FilterIndex filter;
     Text& last_shown;
-    EventStore store;
-    Text repaired;  // a re-read line the spacing repair changed
+    EventStore store{};
+    // The lines made of a Guide block and a re-read line the spacing repair
+    // changed, kept from line to line.
+    NormaliseBuffers normalise{};
+    Text weekday{}, time{}, event{}, genre{}, description{}, repaired{};
     // Events of Guide blocks written; events dropped by the Filter test and
     // by the Repeat test, new and carried over alike.
     long long added = 0, filtered = 0, repeated = 0;
@@ -37,9 +40,9 @@ bool dropped(Conversion& c, std::string_view event_line) {
 // A Guide block: the Weekday line given, its Time line and Description line
 // still to be read.
 void convert_guide_block(Conversion& c, std::string_view weekday_line) {
-    const Text weekday = weekday_line_prepared(weekday_line, c.services);
-    const Text time_line = time_line_prepared(file_read_line_trimmed(EVENT_SLOT));
-    const Text event_line = compose_event_line(weekday, time_line);
+    const std::string_view weekday = weekday_line_prepared(weekday_line, c.services, c.normalise, c.weekday);
+    const std::string_view time_line = time_line_prepared(file_read_line_trimmed(EVENT_SLOT), c.time);
+    const std::string_view event_line = compose_event_line(weekday, time_line, c.event);
 
     // A dropped event leaves its Description line unread: the next
     // iteration meets it as a line of its own.
@@ -48,9 +51,29 @@ void convert_guide_block(Conversion& c, std::string_view weekday_line) {
     ++c.added;
     show_event(event_line, c.last_shown);
     file_write_line(DATA_SLOT, event_line);
-    file_write_line(DATA_SLOT, compose_genre_line(time_line));
-    file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT)));
+    file_write_line(DATA_SLOT, compose_genre_line(time_line, c.genre));
+    file_write_line(DATA_SLOT, compose_description_line(file_read_line_trimmed(EVENT_SLOT), c.description));
     file_write_line(DATA_SLOT, "");
+}
+
+// A record of an earlier run whose four lines go across as they are, the
+// last one empty: its Event line repaired and tested, it is written in one
+// piece, the empty line that ends it as its own. True when it was taken
+// up; false leaves it to the line by line way (a Weekday line).
+bool carry_over_record(Conversion& c, const std::string_view (&record)[4]) {
+    if (!record[3].empty() || is_weekday_line(record[0])) return false;
+    const std::string_view line = spacing_repair(record[0], c.repaired);
+    const char* const end = record[3].data() + 2;
+    if (!event_line::is_event_line(line) || dropped(c, line)) {
+        file_skip_bytes(EVENT_SLOT, record[0].size() + 2);
+        return true;
+    }
+    show_event(line, c.last_shown);
+    const char* const from = line.data() == record[0].data() ? record[0].data() : record[1].data();
+    if (from != record[0].data()) file_write_line(DATA_SLOT, line);
+    file_write_bytes(DATA_SLOT, {from, static_cast<std::size_t>(end - from)});
+    file_skip_bytes(EVENT_SLOT, static_cast<std::size_t>(end - record[0].data()));
+    return true;
 }
 
 // Any other line: an Event line of an earlier run is carried over with the
@@ -70,11 +93,16 @@ void carry_over_line(Conversion& c, std::string_view line) {
 }  // namespace
 
 bool convert_event_file(RunState& run, const ServiceNames& services, const std::vector<Text>& filter_list,
-                        Text& last_shown) {
+                        Text guide_text, Text& last_shown) {
+    event_view_head_lines(run.event_file_name);
     bool replaced = false;
     if (begin_data_file_pass(run)) {
-        Conversion c{services, filter_index_build(filter_list), last_shown, {}, {}};
+        // The Guide text's lines follow the Event file's last line.
+        file_read_text_after(EVENT_SLOT, guide_text);
+        Conversion c{services, filter_index_build(filter_list), last_shown};
         while (!file_at_end(EVENT_SLOT)) {
+            std::string_view record[4];
+            if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && carry_over_record(c, record)) continue;
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (is_weekday_line(line))
                 convert_guide_block(c, line);

@@ -1,7 +1,9 @@
-// The Conversion loop: the Event file is read from its first line and its
-// next version written to TELVOR.DAT. Guide blocks become Event records,
-// Event records of earlier runs are repaired and carried over, every other
-// line is dropped. At the end of input TELVOR.DAT replaces the Event file.
+// The Conversion loop: the Event file is read from its first line, the
+// captured Guide text after it, and the Event file's next version written to
+// TELVOR.DAT. Guide blocks become Event records, Event records of earlier
+// runs are repaired and carried over, every other line is dropped. At the
+// end of input TELVOR.DAT replaces the Event file: the Guide text and the
+// conversion reach the Event file in one replacement.
 #pragma once
 
 #include <vector>
@@ -10,9 +12,11 @@
 #include "core/normalise.h"
 #include "steps/run_state.h"
 
-// Runs the whole conversion, end of input included, the Weekday lines
-// normalised with services and the events filtered by the Filter list.
-// Each event accepted becomes the Last shown text. True when the Event
-// file was replaced by its converted version.
+// Shows the Event view's head lines and runs the whole conversion, end of
+// input included, on the Event file followed by the lines of guide_text
+// (the captured Guide text), the Weekday lines normalised with services and
+// the events filtered by the Filter list. Each event accepted becomes the
+// Last shown text. True when the Event file was replaced by its converted
+// version.
 [[nodiscard]] bool convert_event_file(RunState& run, const ServiceNames& services,
-                                      const std::vector<Text>& filter_list, Text& last_shown);
+                                      const std::vector<Text>& filter_list, Text guide_text, Text& last_shown);

@@ -100,8 +100,9 @@ void say(RunState& run, const char* pattern, const std::vector<std::string>& val
 }
 
 // A working file's name that is another name of the Event file is what a
-// power cut right after a replacement by rename can leave behind: that
-// name goes, and the Event file keeps its own.
+// power cut right after a replacement by rename can leave behind (TELVOR.CLP
+// too, the capture's working file of earlier versions): that name goes, and
+// the Event file keeps its own.
 void remove_working_names_of_event_file(const RunState& run) {
     for (const Path* working : {&run.clipboard_copy_path, &run.data_file_path}) {
         if (!file_is_other_name(*working, run.event_file_path)) continue;

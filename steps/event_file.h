@@ -45,7 +45,7 @@ FileResult event_file_open_read(const RunState& run);
 [[nodiscard]] bool replace_event_file(RunState& run, const Path& working_path, bool written_completely);
 
 // A pass that writes the Event file's next version to a working file: the
-// capture (TELVOR.CLP), the conversion and the marking pass (TELVOR.DAT).
+// conversion and the marking pass (TELVOR.DAT).
 //
 // pass_begin opens the Event file for reading in EVENT_SLOT and the working
 // file for writing in DATA_SLOT; a failure of either is a failed step, and

@@ -16,7 +16,7 @@
 enum : int {
     LIST_SLOT = 0,   // TELVOR.filter, then TELVOR.service
     EVENT_SLOT = 1,  // reading the Event file
-    DATA_SLOT = 2,   // the file being written: a new Event file, TELVOR.CLP, TELVOR.DAT
+    DATA_SLOT = 2,   // the file being written: a new Event file, TELVOR.DAT
 };
 static_assert(int{DATA_SLOT} < int{FILE_SLOT_COUNT}, "the file layer has a slot for each of the run's files");
 
@@ -47,7 +47,7 @@ struct RunState {
     Path event_file_path;
     Text event_file_name;          // the Event file path as views and files show it
     Path program_directory;        // ends in the directory separator
-    Path clipboard_copy_path;      // TELVOR.CLP
+    Path clipboard_copy_path;      // TELVOR.CLP, the capture's working file of earlier versions
     Path data_file_path;           // TELVOR.DAT
     Path filter_file_path;         // TELVOR.filter
     Path service_file_path;        // TELVOR.service

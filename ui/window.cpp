@@ -100,7 +100,10 @@ int list_add_line(int number, int position, std::string_view text) {
     if (position < 0 || position > count || !installed->list_add_line(number, position, text))
         return 0;
     const std::string_view kept = text_arena_add(list->bytes, text);
-    list->lines.insert(list->lines.begin() + position, kept);
+    if (position == count)
+        list->lines.push_back(kept);
+    else
+        list->lines.insert(list->lines.begin() + position, kept);
     return 1;
 }
 
@@ -124,8 +127,10 @@ void list_clear(int number) {
     ListLines* list = lines_of(number);
     if (list == nullptr) return;
     installed->list_clear(number);
+    // The memory stays for the lines that follow (the Marking pass shows as
+    // many as the conversion did).
     text_arena_clear(list->bytes);
-    list->lines = {};
+    list->lines.clear();
 }
 
 int list_line_count(int number) {

@@ -3,11 +3,10 @@
 # Event files in one Program directory; one Event file from two): each file ends as a
 # lone run leaves it or untouched by a refused run. Under address-space limits a run out
 # of memory keeps the clipboard and leaves the Event file whole in a state a run passes
-# through (old, old + Guide text, converted, marked). No run leaves a working file.
+# through (old, converted, marked). No run leaves a working file.
 source "$(dirname "$0")/lib.sh"
 make_events "$work/s0" 100000
 make_guide "$work/guide.txt" 2000
-{ cat "$work/s0" "$work/guide.txt"; printf '\r\n'; } >"$work/s1"
 dir=$(new_folder reference)
 for s in s2:no s3:yes; do
     cp "$work/s0" "$dir/events.telvor"
@@ -54,7 +53,7 @@ for kind in one-folder one-file; do
     [[ -n ${counts[$kind-done-refused]:-}${counts[$kind-refused-done]:-} ]] || fail "$kind: no run was refused"
 done
 
-for s in s0 s1 s2 s3; do state[$(md5sum <"$work/$s")]=$s; done
+for s in s0 s2 s3; do state[$(md5sum <"$work/$s")]=$s; done
 for ((kib = 16000; kib <= 96000; kib += 4000)); do
     cp "$work/s0" "$dir/events.telvor"
     run "limit-$kib" "$dir" yes
@@ -63,7 +62,7 @@ for ((kib = 16000; kib <= 96000; kib += 4000)); do
     no_working_files "limit-$kib" "$dir"
     case $rc-$s in
         0-s3) ;;
-        5-s[0-3])
+        5-s[023])
             [[ $(cat "$work/limit-$kib.err") == "telvor: out of memory; the run stopped, the Event file is whole" ]] ||
                 fail "limit-$kib: stderr: $(head -c 300 "$work/limit-$kib.err")"
             expect "limit-$kib" 5 kept ;;
@@ -72,5 +71,7 @@ for ((kib = 16000; kib <= 96000; kib += 4000)); do
 done
 for key in "${!counts[@]}"; do echo "$key: ${counts[$key]}"; done | sort
 [[ -n ${counts[memory-0-s3]:-} ]] || fail "no limit let a whole run through"
-[[ -n ${counts[memory-5-s1]:-}${counts[memory-5-s2]:-} ]] || fail "no run ran out of memory midway"
+# The conversion needs the most memory (the marking reuses the Event view's),
+# so a run out of memory stops there and leaves the old content.
+[[ -n ${counts[memory-5-s0]:-}${counts[memory-5-s2]:-} ]] || fail "no run ran out of memory"
 finish

@@ -14,7 +14,8 @@ expect reference 0 emptied
 cp "$dir/events.telvor" "$work/events.ref"
 
 # As root: a write-protected Event file is refused; a link, hard link or FIFO
-# under a working file's name loses only that name; an Event file as a link is followed.
+# under the working file's name loses only that name (TELVOR.CLP, no longer a
+# working file, is left alone); an Event file as a link is followed.
 dir=$(new_folder readonly) && cp "$work/events.orig" "$dir/events.telvor" && chmod 444 "$dir/events.telvor"
 before=$(snapshot "$dir")
 run readonly "$dir" yes   # Yes: every step that writes tries
@@ -31,6 +32,10 @@ for working in TELVOR.DAT TELVOR.CLP; do
         [[ $(snapshot "$victim") == "$before" ]] || fail "$name: the planted target changed"
         cmp -s "$work/events.ref" "$dir/events.telvor" || fail "$name: the Event file differs from a lone run's"
         expect "$name" 0 emptied
+        if [[ $working == TELVOR.CLP ]]; then
+            [[ -L $dir/$working || -e $dir/$working ]] || fail "$name: the planted name went"
+            rm "$dir/$working"
+        fi
         no_working_files "$name" "$dir"
     done
 done

@@ -55,6 +55,29 @@ TEST_F(Files, LineSplitting) {
         EXPECT_TRUE(lines_of(bytes) == want) << bytes.size();
 }
 
+// A text read after the file: its lines follow the file's last line, which
+// ends at the file's end; none after a read of the file failed.
+TEST_F(Files, TextReadAfterTheFile) {
+    const std::string big(FILE_BUFFER_SIZE + 10, 'x');
+    for (const auto& [bytes, text, want] : std::initializer_list<std::tuple<std::string, std::string, Lines>>{
+             {"a\r", "\nb", {"a", "", "b"}}, {"a", "b\r\n", {"a", "b"}}, {"", "\r\nb", {"", "b"}},
+             {"a\r\n", "", {"a"}}, {big, "t", {big, "t"}}}) {
+        write_bytes(dir.file("in"), bytes);
+        ASSERT_TRUE(file_open_read(1, at("in")));
+        file_read_text_after(1, text);
+        Lines lines;
+        while (file_at_end(1) == 0) lines.emplace_back(file_read_line_view(1));
+        EXPECT_TRUE(file_close(1));
+        EXPECT_TRUE(lines == want) << bytes.size() << " " << text;
+    }
+    ASSERT_TRUE(file_open_read(1, at("in")));
+    file_read_text_after(1, "t");
+    os::fault_at(os::READ, 2);
+    while (file_at_end(1) == 0) EXPECT_NE(file_read_line_view(1), "t");
+    os::fault_clear();
+    EXPECT_FALSE(file_close(1));
+}
+
 // A line copied across equals the line read, trimmed and written, whatever its end and the buffers'.
 TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     std::string bytes, want;
@@ -75,6 +98,11 @@ TEST_F(Files, CopyLineEqualsReadTrimWrite) {
     write_bytes(dir.file("in"), bytes);
     ASSERT_TRUE(file_open_read(1, at("in")));
     ASSERT_TRUE(file_create(2, at("out")));
+    // A line whose CR LF would end one byte past the buffer.
+    const std::string first(FILE_BUFFER_SIZE - 5, 'w');
+    file_write_line(2, first);
+    file_write_line(2, "ab");
+    want = first + "\r\nab\r\n" + want;
     for (int i = 0; i < 100; ++i) file_copy_lines(1, 2, 1);
     file_copy_lines(1, 2, 7);
     file_copy_lines(1, 2, -1);

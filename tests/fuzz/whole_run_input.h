@@ -1,11 +1,15 @@
 // One whole run answered Yes on a byte string cut at each "\x01\x02" into the Event file, the
 // clipboard's Guide text, TELVOR.filter and TELVOR.service (a missing part: no file or no clipboard
-// text). Returns "" when the finished run has every property checked below, else the fault.
+// text). Returns "" when the finished run has every property checked below, and the conversion of
+// the Event file and the Guide text in one pass equals the capture and the conversion it stands
+// for; else the fault.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -47,5 +51,16 @@ inline std::string whole_run(const std::uint8_t* data, std::size_t size, const s
             return "a record does not begin with a marked Event line";
         if ((from = end + 2) == events.size() && line % 4 != 3) return "a record is not four lines";
     }
+    // The lists' lines as lists (any will do).
+    std::vector<Text> lists[2];
+    for (int i : {2, 3})
+        for (size_t from = 0; i < count && from < parts[i].size();) {
+            const size_t end = std::min(parts[i].find_first_of(std::string("\r\n\0", 3), from), parts[i].size());
+            if (end > from) lists[i - 2].push_back(parts[i].substr(from, end - from));
+            from = end + 1;
+        }
+    if (convert_in_one_pass(folder, parts[0], parts[1], lists[0], lists[1]) !=
+        convert_in_two_steps(folder, parts[0], parts[1], lists[0], lists[1]))
+        return "the conversion in one pass differs from the capture and the conversion";
     return "";
 }

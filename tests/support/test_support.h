@@ -1,8 +1,10 @@
 // Helpers of the test programs: scratch folders, file bytes, whole runs, the
 // lines the three views are expected to show, and the plain text primitives
-// the fast passes are checked against. All but the whole run need the base
-// library alone (test_support.cpp); the whole run (test_run.cpp) is built
-// only into the programs that link the whole program.
+// the fast passes are checked against. All but the whole run and the
+// conversion on its own need the base library alone (test_support.cpp); the
+// conversion on its own (test_conversion.cpp) is built only into the
+// programs that link the steps, the whole run (test_run.cpp) only into
+// those that link the whole program.
 #pragma once
 
 #include <string>
@@ -43,6 +45,30 @@ class ScriptedWindow;
 // One whole run with folder as the Program directory: its exit status.
 int run_in_folder(const std::string& folder, ScriptedWindow& window,
                   const std::vector<std::string>& arguments = {});
+
+// What the conversion step did, run on its own in a folder on an Event file
+// of given bytes: the Event file afterwards, the Event view, the Last shown
+// text, the run's summary and exit status.
+struct Converted {
+    std::string event_file;
+    std::vector<Text> view, summary;
+    Text last_shown;
+    int status = 0;
+    bool operator==(const Converted&) const = default;
+};
+// The conversion as a run makes it: the Event file's lines, then those of
+// the Guide text (after Capture normalisation with the service list) in
+// one pass.
+Converted convert_in_one_pass(const std::string& folder, const std::string& event_file, const Text& clipboard,
+                              const std::vector<Text>& filter_list, const std::vector<Text>& service_list);
+// The reference it stands for: the capture as a step of its own, which put
+// every line of the Event file (trimmed, ended by CR LF) and the Guide text
+// (trimmed at its end, ended by CR LF) in a working file and that in place
+// of the Event file, then the conversion of the whole Event file.
+Converted convert_in_two_steps(const std::string& folder, const std::string& event_file, const Text& clipboard,
+                               const std::vector<Text>& filter_list, const std::vector<Text>& service_list);
+// The Marking pass on its own, in the same way.
+Converted mark_on_its_own(const std::string& folder, const std::string& event_file);
 
 namespace expect {  // the lines the views are expected to show
 

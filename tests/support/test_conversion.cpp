@@ -1,0 +1,81 @@
+// The conversion step run on its own in a folder, as a run makes it and as
+// the capture and the conversion made it when each replaced the Event file
+// (support/test_support.h), for the test programs that link the steps.
+#include <filesystem>
+
+#include "fs/file.h"
+#include "fs/folders.h"
+#include "steps/capture.h"
+#include "steps/conversion.h"
+#include "steps/end_of_run.h"
+#include "steps/event_file.h"
+#include "steps/run_state.h"
+#include "steps/views.h"
+#include "support/scripted_window.h"
+#include "support/test_support.h"
+
+namespace {
+
+// One conversion with scripted window services: the Event file written in
+// folder, the views made, the Guide text captured and normalised, then
+// convert (the step or the reference).
+template <typename Convert>
+Converted converted(const std::string& folder, const std::string& event_file, const Text& clipboard,
+                    const std::vector<Text>& filter_list, const std::vector<Text>& service_list, Convert convert) {
+    ScriptedWindow window;
+    window.clipboard_has_text = true;
+    window.clipboard = clipboard;
+    window_services_install(&window);
+    (void)main_window_open();
+    views_create();
+    RunState run;
+    run_set_program_directory(run, Path{folder});
+    run_set_event_file(run, Path{folder + "events.telvor"});
+    write_bytes(run.event_file_path.native, event_file);
+    const ServiceNames services = service_names_prepare(service_list);
+    Capture capture = capture_guide_text(run, services);
+    Converted result;
+    convert(run, services, filter_list, capture.guide_text, result.last_shown);
+    file_close_all();
+    folder_locks_release();
+    window_services_install(nullptr);
+    result.event_file = read_bytes(run.event_file_path.native);
+    result.view = window.lines_of(EVENT_VIEW);
+    result.summary = run.summary_lines;
+    result.status = run.exit_status;
+    std::filesystem::remove(run.event_file_path.native);
+    return result;
+}
+
+}  // namespace
+
+Converted convert_in_one_pass(const std::string& folder, const std::string& event_file, const Text& clipboard,
+                              const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
+    return converted(folder, event_file, clipboard, filter_list, service_list,
+                     [](RunState& run, const ServiceNames& services, const std::vector<Text>& filter, Text& guide_text,
+                        Text& last_shown) {
+                         (void)convert_event_file(run, services, filter, std::move(guide_text), last_shown);
+                     });
+}
+
+Converted convert_in_two_steps(const std::string& folder, const std::string& event_file, const Text& clipboard,
+                               const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
+    return converted(folder, event_file, clipboard, filter_list, service_list,
+                     [](RunState& run, const ServiceNames& services, const std::vector<Text>& filter, Text& guide_text,
+                        Text& last_shown) {
+                         if (pass_begin(run, run.clipboard_copy_path) == PassStart::open) {
+                             file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
+                             file_write_line(DATA_SLOT, text_trim_right(guide_text));
+                             (void)pass_end(run, run.clipboard_copy_path);
+                         }
+                         (void)convert_event_file(run, services, filter, Text(), last_shown);
+                     });
+}
+
+
+Converted mark_on_its_own(const std::string& folder, const std::string& event_file) {
+    return converted(folder, event_file, "", {}, {},
+                     [](RunState& run, const ServiceNames&, const std::vector<Text>&, Text&, Text& last_shown) {
+                         marking_pass(run, last_shown);
+                     });
+}
