@@ -65,6 +65,13 @@ start() {  # the program [ARG...] in the Program directory; PID is its id
     (cd "$WORK" && exec_program "$@") >"$DIR/telvor.out" 2>"$DIR/telvor.err" &
     PID=$! && PIDS+=($PID)
 }
+start_box() {  # [ARG...]: the program started; BOX, the box of failed steps it shows within 8 s
+    local begun=$(date +%s%N) took
+    start "$@"
+    BOX=$(wait_win "$QUESTION") || exit 1
+    took=$((($(date +%s%N) - begun) / 1000000))
+    ((took < 8000)) || fail "the box came after $took ms"
+}
 alive() {  # PID: a child of this script's that has not ended (a number is reused once its process is gone)
     local s state parent
     s=$(cat "/proc/$1/stat" 2>/dev/null) && read -r state parent _ <<<"${s##*) }" && [[ $state != Z && $parent == "$$" ]]

@@ -1,4 +1,5 @@
-# Fault-test helpers: Program directories, Event files, Guide texts, runs of telvor-scripted.
+# Helpers of the tests that drive telvor-scripted (tests/fault/, tests/scripted/): a scratch
+# folder, checks counted, Program directories, Event files, Guide texts, runs.
 set -euo pipefail
 export LC_ALL=C
 : "${TELVOR_SCRIPTED:?}" "${TELVOR_SAMPLES_DIR:?}"

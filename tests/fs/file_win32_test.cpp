@@ -115,7 +115,6 @@ TEST_F(Win32Files, NamesOutsideWindows1252) {
     EXPECT_TRUE(fs::exists(fs::path(wide(file))));
     ASSERT_TRUE(file_open_read(1, Path{file}));
     EXPECT_EQ(file_read_line_view(1), "zwei");
-    EXPECT_EQ(path_display(Path{file}).substr(dir.path().size()), "?\xF3" "d?\\? M\xE4rz.telvor");
     Path saved, now;
     ASSERT_TRUE(directory_get_current(saved));
     ASSERT_TRUE(directory_set_current(Path{folder}));

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # scripts/differential finds telvor-scripted the same as itself (a run depends
 # on its inputs and the minute alone) and finds one byte changed in a copy.
-set -euo pipefail
-: "${TELVOR_SCRIPTED:?}" "${TELVOR_SOURCE_DIR:?}"
+source "$(dirname "$0")/../fault/lib.sh"
+: "${TELVOR_SOURCE_DIR:?}"
 [[ $TELVOR_SCRIPTED != *.exe ]] || { echo "SKIP: the comparison runs the Linux programs"; exit 0; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 compare() { "$TELVOR_SOURCE_DIR/scripts/differential" -n 40 -s 1 "$@" >"$work/log" 2>&1; }
 fail() { cat "$work/log" >&2; echo "FAIL: $*" >&2; exit 1; }
 compare "$TELVOR_SCRIPTED" "$TELVOR_SCRIPTED" || fail "telvor-scripted differs from itself"
@@ -14,4 +12,4 @@ perl -0777 -pe 's/Description created\.\.\./Description created.:./' "$TELVOR_SC
 chmod +x "$work/changed"
 ! compare "$TELVOR_SCRIPTED" "$work/changed" && grep -q '^> Description created\.:\.' "$work/log" ||
     fail "the changed byte went unnoticed"
-echo "all checks passed"
+finish

@@ -2,12 +2,7 @@
 # telvor-scripted's interface as docs/tests.md describes it: the sample lists
 # and Guide text through a whole run (every section, in order), a box shown
 # as one line, the question never asked, --help and a bad option.
-set -euo pipefail
-export LC_ALL=C
-: "${TELVOR_SCRIPTED:?}" "${TELVOR_SAMPLES_DIR:?}"
-work=$(mktemp -d) failures=0
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+source "$(dirname "$0")/../fault/lib.sh"
 tool=("$TELVOR_SCRIPTED")
 [[ $TELVOR_SCRIPTED != *.exe ]] || tool=("$TELVOR_SOURCE_DIR/cmake/wine-run" "$TELVOR_WINEPREFIX" "$TELVOR_SCRIPTED")
 scripted() {  # name, option...: a run in $work; its output in UTF-8 (Windows' CR dropped), status in $work/NAME.rc
@@ -105,5 +100,4 @@ scripted bad --answer maybe
 [[ $(cat "$work/bad.rc") == 2 && ! -s $work/bad.out ]] && grep -q '^Usage: telvor-scripted ' "$work/bad.err" ||
     fail "a bad option: status $(cat "$work/bad.rc"), $(cat "$work/bad.err")"
 
-((failures == 0)) || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "all checks passed"
+finish
