@@ -71,21 +71,14 @@ void fill_info(const struct stat& s, os::Info& info) {
 }
 
 bool sys_open(const std::string& path, os::Open how, Handle& handle) {
-    int fd = -1;
+    int flags = O_RDONLY | O_NONBLOCK;
     switch (how) {
-    case os::Open::read:
-        fd = open_fd(path, O_RDONLY | O_NONBLOCK);
-        break;
-    case os::Open::read_entry:
-        fd = open_fd(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
-        break;
-    case os::Open::inspect:
-        fd = open_fd(path, O_PATH | O_NOFOLLOW);
-        break;
-    case os::Open::write_existing:
-        fd = open_fd(path, O_WRONLY | O_NOFOLLOW | O_NONBLOCK);
-        break;
+    case os::Open::read: break;
+    case os::Open::read_entry: flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK; break;
+    case os::Open::inspect: flags = O_PATH | O_NOFOLLOW; break;
+    case os::Open::write_existing: flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK; break;
     }
+    const int fd = open_fd(path, flags);
     if (fd < 0) return false;
     handle = fd;
     return true;

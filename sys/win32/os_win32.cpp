@@ -76,29 +76,22 @@ bool sys_process_user(std::string& account) {
 }
 
 bool sys_open(const std::string& path, os::Open how, Handle& handle) {
-    DWORD access = GENERIC_READ, share = FILE_SHARE_READ;
-    DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
-    switch (how) {
-    case os::Open::read:
-        break;
-    case os::Open::read_entry:
-        access = GENERIC_READ | DELETE;
-        share = FILE_SHARE_READ | FILE_SHARE_DELETE;
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-        break;
-    case os::Open::inspect:
-        access = READ_CONTROL | FILE_READ_ATTRIBUTES;
-        share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
-        break;
-    case os::Open::write_existing:
-        access = GENERIC_READ | GENERIC_WRITE;
-        share = FILE_SHARE_READ | FILE_SHARE_DELETE;
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-        break;
-    }
-    const HANDLE opened =
-        ::CreateFileW(system_path(path).c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    // Per way of opening, in the order of os::Open: the access asked for,
+    // the sharing allowed, and the flags besides a sequential scan.
+    struct Way {
+        DWORD access, share, flags;
+    };
+    constexpr DWORD ENTRY = FILE_FLAG_OPEN_REPARSE_POINT;
+    constexpr Way WAYS[] = {
+        {GENERIC_READ, FILE_SHARE_READ, 0},                                             // read
+        {GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, ENTRY},            // read_entry
+        {READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+         ENTRY | FILE_FLAG_BACKUP_SEMANTICS},                                            // inspect
+        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, ENTRY},     // write_existing
+    };
+    const Way& way = WAYS[static_cast<unsigned>(how)];
+    const HANDLE opened = ::CreateFileW(system_path(path).c_str(), way.access, way.share, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | way.flags, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return false;
     handle = from_handle(opened);
     return true;
