@@ -209,6 +209,10 @@
         <translation>nicht vorhanden</translation>
     </message>
     <message>
+        <source>its folder does not exist</source>
+        <translation>sein Ordner ist nicht vorhanden</translation>
+    </message>
+    <message>
         <source>it is write-protected</source>
         <translation>schreibgeschützt</translation>
     </message>

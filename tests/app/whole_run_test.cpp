@@ -361,6 +361,13 @@ TEST(FailedSteps, NewFileThatCannotBeCreatedOrWritten) {
         EXPECT_TRUE(b[1].starts_with("cannot " + std::string(doing) + " " + f.file("neu.telvor") + ": ")) << b[1];
         EXPECT_FALSE(w.clipboard_cleared);
     }
+    // A name typed for a folder that is not there: the folder is named as missing.
+    Folder f;
+    f.sample_lists();
+    const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("gone/neu"));
+    const Lines b = box(w);
+    ASSERT_GE(b.size(), 2u);
+    EXPECT_EQ(b[1], "cannot create " + f.file("gone/neu.telvor") + ": its folder does not exist");
 }
 
 // A current folder that cannot be read (deleted under the run) or entered

@@ -69,7 +69,7 @@ TEST(Translate, PlainReasonsInGerman) {
     window_services_install(&desktop);
     for (const bool german : {false, true}) {
         desktop.german = german;
-        for (const char* plain : {"it does not exist", "no permission", "it is write-protected",
+        for (const char* plain : {"it does not exist", "its folder does not exist", "no permission", "it is write-protected",
                                   "another program has the file open", "the disk is full", "the file system is read-only"})
             EXPECT_EQ(translate(plain) != plain, german) << plain;
     }
