@@ -24,6 +24,11 @@ namespace file_slots {
 namespace {
 
 constexpr std::size_t BUFFER_SIZE = FILE_BUFFER_SIZE;
+// A writing slot starts its bytes on their way to the disk each time this
+// many more have been written: early enough that the flush which ends the
+// file waits for the last of them only, seldom enough that the asking
+// costs little.
+constexpr std::size_t WRITEBACK_EVERY = std::size_t{1} << 20;
 
 struct Slot {
     os::Handle handle = os::NO_HANDLE;
@@ -43,6 +48,8 @@ struct Slot {
     const char* data = nullptr;
     std::size_t count = 0;
     std::size_t next = 0;
+    // Writing: bytes written since their writeback was last started.
+    std::size_t unstarted = 0;
     std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
     // Reading: the text whose lines follow the file's last line, until it
     // is taken up at the file's end.
@@ -71,7 +78,18 @@ void mark_failed(Slot& s, long error) {
 }
 
 void write_out(Slot& s, const char* data, std::size_t size) {
-    if (!s.failed && !write_started(s.handle, data, size)) mark_failed(s, os::last_error());
+    if (s.failed) return;
+    if (!os::write(s.handle, data, size)) {
+        mark_failed(s, os::last_error());
+        return;
+    }
+    s.unstarted += size;
+    if (s.unstarted >= WRITEBACK_EVERY) {
+        // Asked, not waited for; where the system cannot (a pipe, a system
+        // without the call) nothing changes.
+        (void)os::start_writeback(s.handle);
+        s.unstarted = 0;
+    }
 }
 
 // Writes out the buffer of a writing slot; a failure marks the slot and the
@@ -298,6 +316,7 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->at_eof = false;
     s->count = 0;
     s->next = 0;
+    s->unstarted = 0;
     return {};
 }
 
