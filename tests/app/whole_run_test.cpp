@@ -343,31 +343,27 @@ TEST(DataSafety, EventFileOpenInAnEditorIsLeftAlone) {
     }
 }
 
-// A new Event file that cannot be created, or whose header cannot be
-// written, is a failed step that names it first; nothing stays under its
-// name.
+// A new Event file that cannot be created (its folder missing, said so), or
+// whose header cannot be written, is a failed step that names it first;
+// nothing stays under its name.
 TEST(FailedSteps, NewFileThatCannotBeCreatedOrWritten) {
-    for (const auto& [call, doing] : {std::pair{os::CREATE, "create"}, std::pair{os::WRITE, "write"}}) {
-        SCOPED_TRACE(doing);
+    for (const auto& [call, doing, typed] : {std::tuple{os::CREATE, "create", "neu"}, std::tuple{os::WRITE, "write", "neu"},
+                                             std::tuple{os::CREATE, "create", "gone/neu"}}) {
+        SCOPED_TRACE(std::string(doing) + " " + typed);
         Folder f;
         f.sample_lists();
-        os::fault_at(call, 1);  // the new file's create, its header's write when its slot is closed
-        const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("neu"));
+        const bool gone = typed == std::string("gone/neu");
+        if (!gone) os::fault_at(call, 1);  // the new file's create, its header's write when its slot is closed
+        const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file(typed));
         os::fault_clear();
         EXPECT_EQ(f.status, EXIT_STEP_FAILED);
-        EXPECT_FALSE(file_exists_on_disk(f.file("neu.telvor")));
+        EXPECT_FALSE(file_exists_on_disk(f.file(std::string(typed) + ".telvor")));
         const Lines b = box(w);
         ASSERT_GE(b.size(), 2u);
-        EXPECT_TRUE(b[1].starts_with("cannot " + std::string(doing) + " " + f.file("neu.telvor") + ": ")) << b[1];
+        EXPECT_TRUE(b[1].starts_with("cannot " + std::string(doing) + " " + f.file(std::string(typed) + ".telvor") + ": "));
+        EXPECT_EQ(b[1].ends_with(": its folder does not exist"), gone) << b[1];
         EXPECT_FALSE(w.clipboard_cleared);
     }
-    // A name typed for a folder that is not there: the folder is named as missing.
-    Folder f;
-    f.sample_lists();
-    const ScriptedWindow w = f.telvor(NO, GUIDE, {}, f.file("gone/neu"));
-    const Lines b = box(w);
-    ASSERT_GE(b.size(), 2u);
-    EXPECT_EQ(b[1], "cannot create " + f.file("gone/neu.telvor") + ": its folder does not exist");
 }
 
 // A current folder that cannot be read (deleted under the run) or entered
@@ -417,8 +413,7 @@ TEST(FailedSteps, ProgramDirectoryThatCannotBeReadOrEntered) {
 // partly done) never takes the Event file's place.
 TEST(FailedSteps, WorkingFileCutShortByTheFileSizeLimit) {
     Folder f;
-    std::string big;  // records the conversion keeps as they are
-    for (int i = 0; big.size() <= FILE_BUFFER_SIZE; ++i) big += rec("04.12.2009 20:15   Folge " + std::to_string(i), "G", "D");
+    const std::string big = records_past(FILE_BUFFER_SIZE);
     write_bytes(f.file("epg.telvor"), big);
     const pid_t pid = ::fork();
     if (pid == 0) {
