@@ -1,6 +1,6 @@
-// Helpers of the test programs: scratch folders, file bytes, whole runs, the
-// lines the three views are expected to show, and the plain text primitives
-// the fast passes are checked against. All but the whole run and the
+// Helpers of the test programs: scratch folders, file bytes, random cases,
+// whole runs, the lines the three views are expected to show, and the plain
+// text primitives the fast passes are checked against. All but the whole run and the
 // conversion on its own need the base library alone (test_support.cpp); the
 // conversion on its own (test_conversion.cpp) is built only into the
 // programs that link the steps, the whole run (test_run.cpp) only into
