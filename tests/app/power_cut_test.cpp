@@ -420,14 +420,6 @@ struct Layout {
 };
 void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
-// The old Event file: records not marked yet, more than a buffer holds.
-std::string old_event_file() {
-    std::string records;
-    for (int i = 0; records.size() <= FILE_BUFFER_SIZE; ++i)
-        records += "04.12.2009 20:15   Folge " + std::to_string(i) + "\r\nGenre: Krimi\r\nFall.\r\n\r\n";
-    return records;
-}
-
 class PowerCut : public ::testing::TestWithParam<Layout> {
 protected:
     void SetUp() override { os::calls() = simulated_calls(); }
@@ -501,7 +493,7 @@ protected:
 };
 
 TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
-    const std::string old = old_event_file();
+    const std::string old = records_past(FILE_BUFFER_SIZE);  // more than a buffer holds
     set_up(old);
     m.recording = true;
     ASSERT_EQ(run(), EXIT_DONE) << last_errors_;

@@ -30,12 +30,7 @@ namespace fs = std::filesystem;
 
 // An Event file of records not marked yet (the marking changes its first
 // line as its last), larger than a File slot's buffer.
-const std::string OLD_FILE = [] {
-    std::string records;
-    for (int i = 0; records.size() <= FILE_BUFFER_SIZE; ++i)
-        records += "04.12.2009 20:15   Folge " + std::to_string(i) + "\r\nGenre: Krimi\r\nFall.\r\n\r\n";
-    return records;
-}();
+const std::string OLD_FILE = records_past(FILE_BUFFER_SIZE);
 const char* const ATTRIBUTE = "user.telvor-test";
 constexpr std::uint32_t MODE = 0604;  // where the system has permission bits
 constexpr std::uint32_t OTHER_OWNER = 4321;

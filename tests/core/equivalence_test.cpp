@@ -2,7 +2,6 @@
 // and walks they stand for, on random cases built to hit the edges.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -12,11 +11,6 @@
 
 namespace {
 
-std::mt19937 rng;
-int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
-template <typename T> const auto& any_of(const T& v) {
-    return v[static_cast<size_t>(pick(0, static_cast<int>(v.size()) - 1))];
-}
 Text random_text(const std::string& alphabet, int min_length, int max_length) {
     Text text;
     for (int i = pick(min_length, max_length); i > 0; --i) text += any_of(alphabet);

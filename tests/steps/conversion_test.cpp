@@ -4,7 +4,6 @@
 // the edges.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,11 +12,6 @@
 
 namespace {
 
-std::mt19937 rng;
-int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
-template <typename T> const auto& any_of(const T& v) {
-    return v[static_cast<size_t>(pick(0, static_cast<int>(v.size()) - 1))];
-}
 
 // The Guide text read after the Event file's lines in one pass, as the
 // conversion read both once the capture had appended the text by a

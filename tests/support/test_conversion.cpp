@@ -16,12 +16,14 @@
 
 namespace {
 
-// One conversion with scripted window services: the Event file written in
+enum class Way { one_pass, two_steps, marking };
+
+// One step with scripted window services: the Event file written in
 // folder, the views made, the Guide text captured and normalised, then
-// convert (the step or the reference).
-template <typename Convert>
-Converted converted(const std::string& folder, const std::string& event_file, const Text& clipboard,
-                    const std::vector<Text>& filter_list, const std::vector<Text>& service_list, Convert convert) {
+// the conversion (in one pass or after the capture's own replacement) or
+// the Marking pass.
+Converted converted(Way way, const std::string& folder, const std::string& event_file, const Text& clipboard = "",
+                    const std::vector<Text>& filter_list = {}, const std::vector<Text>& service_list = {}) {
     ScriptedWindow window;
     window.clipboard_has_text = true;
     window.clipboard = clipboard;
@@ -33,9 +35,19 @@ Converted converted(const std::string& folder, const std::string& event_file, co
     run_set_event_file(run, Path{folder + "events.telvor"});
     write_bytes(run.event_file_path.native, event_file);
     const ServiceNames services = service_names_prepare(service_list);
-    Capture capture = capture_guide_text(run, services);
+    Text guide_text = capture_guide_text(run, services).guide_text;
     Converted result;
-    convert(run, services, filter_list, capture.guide_text, result.last_shown);
+    if (way == Way::marking) {
+        marking_pass(run, result.last_shown);
+    } else {
+        if (way == Way::two_steps && pass_begin(run, run.clipboard_copy_path) == PassStart::open) {
+            file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
+            file_write_line(DATA_SLOT, text_trim_right(guide_text));
+            (void)pass_end(run, run.clipboard_copy_path);
+        }
+        (void)convert_event_file(run, services, filter_list, way == Way::one_pass ? std::move(guide_text) : Text(),
+                                 result.last_shown);
+    }
     file_close_all();
     folder_locks_release();
     window_services_install(nullptr);
@@ -51,31 +63,14 @@ Converted converted(const std::string& folder, const std::string& event_file, co
 
 Converted convert_in_one_pass(const std::string& folder, const std::string& event_file, const Text& clipboard,
                               const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
-    return converted(folder, event_file, clipboard, filter_list, service_list,
-                     [](RunState& run, const ServiceNames& services, const std::vector<Text>& filter, Text& guide_text,
-                        Text& last_shown) {
-                         (void)convert_event_file(run, services, filter, std::move(guide_text), last_shown);
-                     });
+    return converted(Way::one_pass, folder, event_file, clipboard, filter_list, service_list);
 }
 
 Converted convert_in_two_steps(const std::string& folder, const std::string& event_file, const Text& clipboard,
                                const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
-    return converted(folder, event_file, clipboard, filter_list, service_list,
-                     [](RunState& run, const ServiceNames& services, const std::vector<Text>& filter, Text& guide_text,
-                        Text& last_shown) {
-                         if (pass_begin(run, run.clipboard_copy_path) == PassStart::open) {
-                             file_copy_lines(EVENT_SLOT, DATA_SLOT, -1);
-                             file_write_line(DATA_SLOT, text_trim_right(guide_text));
-                             (void)pass_end(run, run.clipboard_copy_path);
-                         }
-                         (void)convert_event_file(run, services, filter, Text(), last_shown);
-                     });
+    return converted(Way::two_steps, folder, event_file, clipboard, filter_list, service_list);
 }
 
-
 Converted mark_on_its_own(const std::string& folder, const std::string& event_file) {
-    return converted(folder, event_file, "", {}, {},
-                     [](RunState& run, const ServiceNames&, const std::vector<Text>&, Text&, Text& last_shown) {
-                         marking_pass(run, last_shown);
-                     });
+    return converted(Way::marking, folder, event_file);
 }

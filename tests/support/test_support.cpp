@@ -45,6 +45,13 @@ long folder_entries(const std::string& folder) {
 
 std::string sample_bytes(const std::string& name) { return read_bytes(std::string(TELVOR_SAMPLES_DIR) + "/" + name); }
 
+std::string records_past(std::size_t size) {
+    std::string records;
+    for (int i = 0; records.size() <= size; ++i)
+        records += "04.12.2009 20:15   Folge " + std::to_string(i) + "\r\nGenre: Krimi\r\nFall.\r\n\r\n";
+    return records;
+}
+
 Text text_left(const Text& text, int n) { return text.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)); }
 
 Text text_mid(const Text& text, int start, int n) {

@@ -1,12 +1,13 @@
-// Helpers of the test programs: scratch folders, file bytes, whole runs, the
-// lines the three views are expected to show, and the plain text primitives
-// the fast passes are checked against. All but the whole run and the
+// Helpers of the test programs: scratch folders, file bytes, random cases,
+// whole runs, the lines the three views are expected to show, and the plain
+// text primitives the fast passes are checked against. All but the whole run and the
 // conversion on its own need the base library alone (test_support.cpp); the
 // conversion on its own (test_conversion.cpp) is built only into the
 // programs that link the steps, the whole run (test_run.cpp) only into
 // those that link the whole program.
 #pragma once
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,16 @@ void write_bytes(const std::string& path, const std::string& bytes);
 bool file_exists_on_disk(const std::string& path);
 long folder_entries(const std::string& folder);
 std::string sample_bytes(const std::string& name);  // a file of tests/data, as bytes
+// Records not marked yet ("04.12.2009 20:15   Folge N", CR LF), which the
+// conversion keeps as they are, until they are more than size bytes.
+std::string records_past(std::size_t size);
+
+// Random cases: one generator per test program, seeded the same every run.
+inline std::mt19937 random_cases;
+inline int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_cases); }
+template <typename T> const auto& any_of(const T& v) {
+    return v[static_cast<std::size_t>(pick(0, static_cast<int>(v.size()) - 1))];
+}
 
 // Plain text primitives, positions 1-based: cutting beyond either end gives
 // a shorter or empty piece; remove-all is left to right, non-overlapping,
