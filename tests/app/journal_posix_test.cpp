@@ -127,8 +127,9 @@ TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
     // The journal, found through any spelling of the file's path: restored.
     fs::create_directory(place.events_ + "sub");
     fs::create_directory_symlink(place.events_, place.events_ + "sub/linked");
-    for (const std::string& spelling :
-         {place.events_ + "sub/../epg.telvor", place.events_ + "second.telvor", place.events_ + "sub/linked/epg.telvor"}) {
+    fs::create_symlink(event, place.program_ + "link.telvor");
+    for (const std::string& spelling : {place.events_ + "sub/../epg.telvor", place.events_ + "second.telvor",
+                                        place.events_ + "sub/linked/epg.telvor", place.program_ + "link.telvor"}) {
         SCOPED_TRACE(spelling);
         write_bytes(event, torn);
         write_bytes(journal, genuine);
