@@ -81,10 +81,7 @@ struct Machine {
     std::vector<Disk> cuts;
     std::string watched;            // the Event file
     std::set<std::string> flushed;  // its contents right after each folder flush
-    struct Opened {
-        int node = 0;
-        std::uint64_t at = 0;
-    };
+    struct Opened { int node = 0; std::uint64_t at = 0; };
     std::map<os::Handle, Opened> handles;
     os::Handle next_handle = 100;
     int next_node = ROOT;
@@ -98,11 +95,7 @@ bool fail(os::Error kind) {
 }
 
 // The folder (0: missing), the last name and the node there (0: none).
-struct Place {
-    int folder = 0;
-    std::string name;
-    int node = 0;
-};
+struct Place { int folder = 0; std::string name; int node = 0; };
 Place locate(const std::string& path) {
     std::vector<std::string> parts;
     const std::string full = path_is_absolute(path) ? path : m.current + "/" + path;
@@ -133,24 +126,24 @@ Place locate(const std::string& path) {
     return place;
 }
 
-void cut() {
-    if (m.recording) m.cuts.push_back(m.disk);
-}
+void cut() { if (m.recording) m.cuts.push_back(m.disk); }
 void change_names(int folder, const NameChange& change) {
     apply_change(m.names[folder], change);
     m.disk.names_waiting[folder].push_back(change);
     cut();
 }
+void change_data(int node, const DataChange& change) {
+    apply_change(m.data[node], change);
+    m.disk.data_waiting[node].push_back(change);
+    cut();
+}
 int new_node(bool folder, int device) {
     const int node = m.next_node++;
     m.nodes[node] = {folder, device, 1000 + static_cast<std::uint64_t>(node) * 7, 1000, 0600, {}};
-    if (folder) {
-        m.names[node];
-        m.disk.names[node];
-    } else {
-        m.data[node];
-        m.disk.data[node] = std::make_shared<const std::string>();
-    }
+    if (folder)
+        m.names[node], m.disk.names[node];
+    else
+        m.data[node], m.disk.data[node] = std::make_shared<const std::string>();
     return node;
 }
 
@@ -174,10 +167,7 @@ os::Calls simulated_calls() {
     os::Calls c = os::SYSTEM_CALLS;
     c.open = [](const std::string& path, os::Open, os::Handle& handle) {
         const Place p = locate(path);
-        if (p.node == 0) return fail(os::Error::missing);
-        handle = m.next_handle++;
-        m.handles[handle] = {p.node, 0};
-        return true;
+        return p.node == 0 ? fail(os::Error::missing) : (m.handles[handle = m.next_handle++] = {p.node, 0}, true);
     };
     c.create = [](const std::string& path, os::Create, os::Handle& handle) {
         Place p = locate(path);
@@ -185,9 +175,7 @@ os::Calls simulated_calls() {
         if (p.node != 0) return fail(os::Error::exists);
         p.node = new_node(false, m.nodes[p.folder].device);
         change_names(p.folder, {p.name, p.node, ""});
-        handle = m.next_handle++;
-        m.handles[handle] = {p.node, 0};
-        return true;
+        return m.handles[handle = m.next_handle++] = {p.node, 0}, true;
     };
     c.read = [](os::Handle handle, char* buffer, std::size_t size) -> long long {
         Machine::Opened& o = m.handles.at(handle);
@@ -199,12 +187,8 @@ os::Calls simulated_calls() {
     };
     c.write = [](os::Handle handle, const char* bytes, std::size_t size) {
         Machine::Opened& o = m.handles.at(handle);
-        const DataChange change{o.at, std::make_shared<const std::string>(bytes, size)};
-        apply_change(m.data[o.node], change);
-        m.disk.data_waiting[o.node].push_back(change);
-        o.at += size;
-        cut();
-        return true;
+        change_data(o.node, {o.at, std::make_shared<const std::string>(bytes, size)});
+        return o.at += size, true;
     };
     c.start_writeback = [](os::Handle) { return true; };  // promises nothing of the disk
     c.sync = [](os::Handle handle) {
@@ -215,13 +199,7 @@ os::Calls simulated_calls() {
         return true;
     };
     c.close = [](os::Handle handle) { return m.handles.erase(handle) == 1; };
-    c.truncate = [](os::Handle handle, std::uint64_t size) {
-        const int node = m.handles.at(handle).node;
-        apply_change(m.data[node], DataChange{size, nullptr});
-        m.disk.data_waiting[node].push_back(DataChange{size, nullptr});
-        cut();
-        return true;
-    };
+    c.truncate = [](os::Handle handle, std::uint64_t size) { return change_data(m.handles.at(handle).node, {size, nullptr}), true; };
     c.handle_info = [](os::Handle handle, os::Info& info) { return node_info(m.handles.at(handle).node, info); };
     c.path_info = [](const std::string& path, os::Info& info) {
         const Place p = locate(path);
@@ -266,14 +244,8 @@ os::Calls simulated_calls() {
         cut();
         return true;
     };
-    c.set_owner = [](os::Handle handle, std::uint32_t owner, std::uint32_t) {
-        node_of(handle).owner = owner;
-        return true;
-    };
-    c.set_mode = [](os::Handle handle, std::uint32_t mode) {
-        node_of(handle).mode = mode;
-        return true;
-    };
+    c.set_owner = [](os::Handle handle, std::uint32_t owner, std::uint32_t) { return node_of(handle).owner = owner, true; };
+    c.set_mode = [](os::Handle handle, std::uint32_t mode) { return node_of(handle).mode = mode, true; };
     c.list_attributes = [](os::Handle handle, std::vector<std::string>& names) {
         names.clear();
         for (const auto& entry : node_of(handle).attributes) names.push_back(entry.first);
@@ -286,23 +258,16 @@ os::Calls simulated_calls() {
         return true;
     };
     c.set_attribute = [](os::Handle handle, const std::string& name, const std::string& value) {
-        node_of(handle).attributes[name] = value;
-        return true;
+        return node_of(handle).attributes[name] = value, true;
     };
     c.remove_attribute = [](os::Handle handle, const std::string& name) {
         return node_of(handle).attributes.erase(name) == 1 || fail(os::Error::missing);
     };
     c.may_write = [](const std::string& path) { return locate(path).node != 0 || fail(os::Error::missing); };
-    c.lock_folder = [](const std::string&, const os::Info&, os::Handle& held) {
-        held = m.next_handle++;
-        return os::Lock::taken;
-    };
+    c.lock_folder = [](const std::string&, const os::Info&, os::Handle& held) { return held = m.next_handle++, os::Lock::taken; };
     c.lock_file = c.lock_folder;
     c.unlock_folder = [](os::Handle) { return true; };
-    c.final_path = [](const std::string& path, std::string& target) {
-        target = path;
-        return true;
-    };
+    c.final_path = [](const std::string& path, std::string& target) { return target = path, true; };
     c.list_folder = [](const std::string& folder, std::vector<std::string>& names) {
         const Place p = locate(folder);
         if (p.node == 0 || !m.nodes[p.node].folder) return fail(os::Error::missing);
@@ -310,10 +275,7 @@ os::Calls simulated_calls() {
         for (const auto& entry : m.names[p.node]) names.push_back(entry.first);
         return true;
     };
-    c.current_folder = [](std::string& path) {
-        path = m.current;
-        return true;
-    };
+    c.current_folder = [](std::string& path) { return path = m.current, true; };
     c.change_folder = [](const std::string& path) {
         const Place p = locate(path);
         if (p.node == 0 || !m.nodes[p.node].folder) return fail(os::Error::missing);
@@ -326,26 +288,14 @@ os::Calls simulated_calls() {
         identity = {static_cast<std::uint64_t>(p.node), 0, m.nodes[p.node].born, 0};
         return true;
     };
-    c.owner_of = [](os::Handle, std::string& account) {
-        account = "tester";
-        return true;
-    };
-    c.process_user = [](std::string& account) {
-        account = "tester";
-        return true;
-    };
-    c.account_name = [](const std::string& account, std::string& name) {
-        name = account;
-        return true;
-    };
+    c.owner_of = [](os::Handle, std::string& account) { return account = "tester", true; };
+    c.process_user = [](std::string& account) { return account = "tester", true; };
+    c.account_name = [](const std::string& account, std::string& name) { return name = account, true; };
     return c;
 }
 
 // A state the disk may hold after a cut.
-struct Snapshot {
-    std::map<int, Bytes> data;
-    std::map<int, Names> names;
-};
+struct Snapshot { std::map<int, Bytes> data; std::map<int, Names> names; };
 
 // The states a cut may leave: of each file's and folder's changes waiting,
 // a prefix reached the disk (files no name of which may reach it left out).
