@@ -1,13 +1,9 @@
-// Power cuts, simulated through the system-call table. Whole runs work on
-// a simulated disk that keeps what a real one may keep after a power cut:
-// file data written but not flushed is lost or kept, the earlier writes
-// before the later ones (a file torn at a buffer's boundary), and each
-// folder's name changes not flushed by a flush of that folder reach the
-// disk only in order and only as a prefix. For every change a run makes,
-// every state a cut right after it may leave is built; there the recovery
-// must find a whole Event file (its old content or a whole new state of
-// the cut run), and the next run must end as a lone run on that and leave
-// nothing behind.
+// Whole runs on a simulated disk (the system-call table replaced) that
+// keeps what a real one may keep after a power cut: file data not flushed
+// lost or kept, the earlier writes first; each folder's name changes not
+// flushed reach the disk in order and as a prefix. A cut after any change,
+// or any call failing once, must leave a whole Event file with its owner,
+// mode and attributes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,9 +29,8 @@ using Bytes = std::shared_ptr<const std::string>;
 using Names = std::map<std::string, int>;
 constexpr int ROOT = 1;
 
-// A change not yet on the disk: of a file's data (bytes written at an
-// offset, or a cut to a size), or of a folder's names (a name set to a
-// node, a name dropped; a rename within the folder does both at once).
+// A change not yet on the disk: of a file's data, or of a folder's names
+// (a rename within the folder sets one and drops another).
 struct DataChange {
     std::uint64_t at = 0;
     Bytes bytes;  // none: a cut to `at` bytes
@@ -71,10 +66,12 @@ struct Node {
     bool folder = false;
     int device = 1;
     std::uint64_t born = 0;
+    std::uint32_t owner = 1000, mode = 0600;
+    std::map<std::string, std::string> attributes;
 };
 
-// The simulated machine: the files as the running program sees them, the
-// disk beneath, and, while recording, the disk after every change.
+// The files as the program sees them, the disk beneath, and, while
+// recording, the disk after every change.
 struct Machine {
     std::map<int, Node> nodes;
     std::map<int, std::string> data;
@@ -84,10 +81,7 @@ struct Machine {
     std::vector<Disk> cuts;
     std::string watched;            // the Event file
     std::set<std::string> flushed;  // its contents right after each folder flush
-    struct Opened {
-        int node = 0;
-        std::uint64_t at = 0;
-    };
+    struct Opened { int node = 0; std::uint64_t at = 0; };
     std::map<os::Handle, Opened> handles;
     os::Handle next_handle = 100;
     int next_node = ROOT;
@@ -100,13 +94,8 @@ bool fail(os::Error kind) {
     return false;
 }
 
-// The folder and the last name of a path, and the node there (0: none).
-// folder 0 where a folder on the way is missing; the root is node ROOT.
-struct Place {
-    int folder = 0;
-    std::string name;
-    int node = 0;
-};
+// The folder (0: missing), the last name and the node there (0: none).
+struct Place { int folder = 0; std::string name; int node = 0; };
 Place locate(const std::string& path) {
     std::vector<std::string> parts;
     const std::string full = path_is_absolute(path) ? path : m.current + "/" + path;
@@ -137,24 +126,24 @@ Place locate(const std::string& path) {
     return place;
 }
 
-void cut() {
-    if (m.recording) m.cuts.push_back(m.disk);
-}
+void cut() { if (m.recording) m.cuts.push_back(m.disk); }
 void change_names(int folder, const NameChange& change) {
     apply_change(m.names[folder], change);
     m.disk.names_waiting[folder].push_back(change);
     cut();
 }
+void change_data(int node, const DataChange& change) {
+    apply_change(m.data[node], change);
+    m.disk.data_waiting[node].push_back(change);
+    cut();
+}
 int new_node(bool folder, int device) {
     const int node = m.next_node++;
-    m.nodes[node] = {folder, device, 1000 + static_cast<std::uint64_t>(node) * 7};
-    if (folder) {
-        m.names[node];
-        m.disk.names[node];
-    } else {
-        m.data[node];
-        m.disk.data[node] = std::make_shared<const std::string>();
-    }
+    m.nodes[node] = {folder, device, 1000 + static_cast<std::uint64_t>(node) * 7, 1000, 0600, {}};
+    if (folder)
+        m.names[node], m.disk.names[node];
+    else
+        m.data[node], m.disk.data[node] = std::make_shared<const std::string>();
     return node;
 }
 
@@ -168,19 +157,17 @@ bool node_info(int node, os::Info& info) {
     info.links = 0;
     for (const auto& [folder, names] : m.names)
         for (const auto& [name, target] : names) info.links += target == node;
-    info.owner = info.group = 1000;
-    info.mode = n.folder ? 0700 : 0600;
+    info.owner = info.group = n.owner;
+    info.mode = n.folder ? 0700 : n.mode;
     return true;
 }
+Node& node_of(os::Handle handle) { return m.nodes[m.handles.at(handle).node]; }
 
 os::Calls simulated_calls() {
     os::Calls c = os::SYSTEM_CALLS;
     c.open = [](const std::string& path, os::Open, os::Handle& handle) {
         const Place p = locate(path);
-        if (p.node == 0) return fail(os::Error::missing);
-        handle = m.next_handle++;
-        m.handles[handle] = {p.node, 0};
-        return true;
+        return p.node == 0 ? fail(os::Error::missing) : (m.handles[handle = m.next_handle++] = {p.node, 0}, true);
     };
     c.create = [](const std::string& path, os::Create, os::Handle& handle) {
         Place p = locate(path);
@@ -188,9 +175,7 @@ os::Calls simulated_calls() {
         if (p.node != 0) return fail(os::Error::exists);
         p.node = new_node(false, m.nodes[p.folder].device);
         change_names(p.folder, {p.name, p.node, ""});
-        handle = m.next_handle++;
-        m.handles[handle] = {p.node, 0};
-        return true;
+        return m.handles[handle = m.next_handle++] = {p.node, 0}, true;
     };
     c.read = [](os::Handle handle, char* buffer, std::size_t size) -> long long {
         Machine::Opened& o = m.handles.at(handle);
@@ -202,12 +187,8 @@ os::Calls simulated_calls() {
     };
     c.write = [](os::Handle handle, const char* bytes, std::size_t size) {
         Machine::Opened& o = m.handles.at(handle);
-        const DataChange change{o.at, std::make_shared<const std::string>(bytes, size)};
-        apply_change(m.data[o.node], change);
-        m.disk.data_waiting[o.node].push_back(change);
-        o.at += size;
-        cut();
-        return true;
+        change_data(o.node, {o.at, std::make_shared<const std::string>(bytes, size)});
+        return o.at += size, true;
     };
     c.start_writeback = [](os::Handle) { return true; };  // promises nothing of the disk
     c.sync = [](os::Handle handle) {
@@ -218,13 +199,7 @@ os::Calls simulated_calls() {
         return true;
     };
     c.close = [](os::Handle handle) { return m.handles.erase(handle) == 1; };
-    c.truncate = [](os::Handle handle, std::uint64_t size) {
-        const int node = m.handles.at(handle).node;
-        apply_change(m.data[node], DataChange{size, nullptr});
-        m.disk.data_waiting[node].push_back(DataChange{size, nullptr});
-        cut();
-        return true;
-    };
+    c.truncate = [](os::Handle handle, std::uint64_t size) { return change_data(m.handles.at(handle).node, {size, nullptr}), true; };
     c.handle_info = [](os::Handle handle, os::Info& info) { return node_info(m.handles.at(handle).node, info); };
     c.path_info = [](const std::string& path, os::Info& info) {
         const Place p = locate(path);
@@ -269,23 +244,30 @@ os::Calls simulated_calls() {
         cut();
         return true;
     };
-    c.set_owner = [](os::Handle, std::uint32_t, std::uint32_t) { return true; };
-    c.set_mode = [](os::Handle, std::uint32_t) { return true; };
-    c.list_attributes = [](os::Handle, std::vector<std::string>& names) {
+    c.set_owner = [](os::Handle handle, std::uint32_t owner, std::uint32_t) { return node_of(handle).owner = owner, true; };
+    c.set_mode = [](os::Handle handle, std::uint32_t mode) { return node_of(handle).mode = mode, true; };
+    c.list_attributes = [](os::Handle handle, std::vector<std::string>& names) {
         names.clear();
+        for (const auto& entry : node_of(handle).attributes) names.push_back(entry.first);
         return true;
+    };
+    c.get_attribute = [](os::Handle handle, const std::string& name, std::string& value) {
+        const auto found = node_of(handle).attributes.find(name);
+        if (found == node_of(handle).attributes.end()) return fail(os::Error::missing);
+        value = found->second;
+        return true;
+    };
+    c.set_attribute = [](os::Handle handle, const std::string& name, const std::string& value) {
+        return node_of(handle).attributes[name] = value, true;
+    };
+    c.remove_attribute = [](os::Handle handle, const std::string& name) {
+        return node_of(handle).attributes.erase(name) == 1 || fail(os::Error::missing);
     };
     c.may_write = [](const std::string& path) { return locate(path).node != 0 || fail(os::Error::missing); };
-    c.lock_folder = [](const std::string&, const os::Info&, os::Handle& held) {
-        held = m.next_handle++;
-        return os::Lock::taken;
-    };
+    c.lock_folder = [](const std::string&, const os::Info&, os::Handle& held) { return held = m.next_handle++, os::Lock::taken; };
     c.lock_file = c.lock_folder;
     c.unlock_folder = [](os::Handle) { return true; };
-    c.final_path = [](const std::string& path, std::string& target) {
-        target = path;
-        return true;
-    };
+    c.final_path = [](const std::string& path, std::string& target) { return target = path, true; };
     c.list_folder = [](const std::string& folder, std::vector<std::string>& names) {
         const Place p = locate(folder);
         if (p.node == 0 || !m.nodes[p.node].folder) return fail(os::Error::missing);
@@ -293,10 +275,7 @@ os::Calls simulated_calls() {
         for (const auto& entry : m.names[p.node]) names.push_back(entry.first);
         return true;
     };
-    c.current_folder = [](std::string& path) {
-        path = m.current;
-        return true;
-    };
+    c.current_folder = [](std::string& path) { return path = m.current, true; };
     c.change_folder = [](const std::string& path) {
         const Place p = locate(path);
         if (p.node == 0 || !m.nodes[p.node].folder) return fail(os::Error::missing);
@@ -309,32 +288,18 @@ os::Calls simulated_calls() {
         identity = {static_cast<std::uint64_t>(p.node), 0, m.nodes[p.node].born, 0};
         return true;
     };
-    c.owner_of = [](os::Handle, std::string& account) {
-        account = "tester";
-        return true;
-    };
-    c.process_user = [](std::string& account) {
-        account = "tester";
-        return true;
-    };
-    c.account_name = [](const std::string& account, std::string& name) {
-        name = account;
-        return true;
-    };
+    c.owner_of = [](os::Handle, std::string& account) { return account = "tester", true; };
+    c.process_user = [](std::string& account) { return account = "tester", true; };
+    c.account_name = [](const std::string& account, std::string& name) { return name = account, true; };
     return c;
 }
 
-// A state the disk may hold after a cut: every change on the disk, none
-// waiting.
-struct Snapshot {
-    std::map<int, Bytes> data;
-    std::map<int, Names> names;
-};
+// A state the disk may hold after a cut.
+struct Snapshot { std::map<int, Bytes> data; std::map<int, Names> names; };
 
-// The states a cut may leave: for each file and folder with changes
-// waiting, a prefix of them reached the disk.
+// The states a cut may leave: of each file's and folder's changes waiting,
+// a prefix reached the disk (files no name of which may reach it left out).
 std::vector<Snapshot> states_after(const Disk& cut_disk) {
-    // Files no name of which may reach the disk are left out.
     Disk disk = cut_disk;
     std::set<int> named;
     for (const auto& [folder, names] : disk.names)
@@ -348,7 +313,6 @@ std::vector<Snapshot> states_after(const Disk& cut_disk) {
     std::size_t count = 1;
     for (const std::size_t size : sizes) count *= size;
     EXPECT_LT(count, 5000u) << "too many states after one cut";
-    // Each file's contents with the first k of its changes, made once.
     std::map<int, std::vector<Bytes>> variants;
     for (const auto& [node, changes] : disk.data_waiting) {
         std::string data = *disk.data[node];
@@ -377,8 +341,7 @@ std::vector<Snapshot> states_after(const Disk& cut_disk) {
     return states;
 }
 
-// What a state holds, reachable from the root: names, nodes and contents
-// (hashed once per content while `hashes` lives).
+// What a state holds, reachable from the root (contents hashed once).
 std::map<const std::string*, std::uint64_t> hashes;
 std::string key_of(const Snapshot& s) {
     std::string key;
@@ -414,11 +377,17 @@ void install(const Snapshot& s) {
 
 struct Layout {
     std::string name;
-    std::string events;               // the Event file's folder ("/p": the Program directory)
-    bool second_name = false;         // a hard link beside it: rewritten in place
-    int program_device = 1;           // the Program directory's file system
+    std::string events;        // the Event file's folder ("/p": the Program directory)
+    bool second_name = false;  // a hard link beside it: rewritten in place
+    int program_device = 1;    // the Program directory's file system
 };
 void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
+
+struct Outcome {
+    int status = -1;
+    std::string event_file, errors;  // errors: the run's stderr
+    bool cleared = false;
+};
 
 class PowerCut : public ::testing::TestWithParam<Layout> {
 protected:
@@ -430,8 +399,9 @@ protected:
     }
     std::string event_path() const { return GetParam().events + "/epg.telvor"; }
 
-    // A fresh disk: the lists in the Program directory, the Event file.
-    void set_up(const std::string& event_file) {
+    // A fresh disk: the lists but the one left out in the Program directory;
+    // the Event file, owned by another account, with bits and an attribute.
+    void set_up(const std::string& event_file, const std::string& left_out = "") {
         m = Machine{};
         new_node(true, 1);
         const int program = new_node(true, GetParam().program_device);
@@ -439,6 +409,7 @@ protected:
         int events = program;
         if (GetParam().events != "/p") events = new_node(true, 1), m.names[ROOT]["e"] = events;
         for (const char* list : {"TELVOR.filter", "TELVOR.service"}) {
+            if (list == left_out) continue;
             const int node = new_node(false, GetParam().program_device);
             m.names[program][list] = node;
             m.data[node] = sample_bytes(list);
@@ -447,28 +418,41 @@ protected:
         m.names[events]["epg.telvor"] = event;
         if (GetParam().second_name) m.names[events]["second.telvor"] = event;
         m.data[event] = event_file;
+        m.nodes[event].owner = 4321;
+        m.nodes[event].mode = 0604;
+        m.nodes[event].attributes["user.telvor-test"] = "kept";
         m.watched = event_path();
         for (const auto& [node, bytes] : m.data) m.disk.data[node] = std::make_shared<const std::string>(bytes);
         m.disk.names = m.names;
     }
 
-    // One whole run in the Program directory on the Event file: its status.
-    int run() const {
+    // One whole run in the Program directory on the Event file.
+    Outcome run(int answer = ANSWER_YES) const {
         ScriptedWindow window;
-        window.answer = ANSWER_YES;
+        window.answer = answer;
         window.clipboard_has_text = true;
         window.clipboard = sample_bytes("guide-webif.txt");
         m.current = "/p";
         os::process_setup();
         ::testing::internal::CaptureStderr();
-        const int status = telvor_run(window, {event_path()});
-        last_errors_ = ::testing::internal::GetCapturedStderr();
-        return status;
+        Outcome outcome;
+        outcome.status = telvor_run(window, {event_path()});
+        os::fault_clear();
+        outcome.errors = ::testing::internal::GetCapturedStderr();
+        outcome.event_file = event_file();
+        outcome.cleared = window.clipboard_cleared;
+        return outcome;
     }
 
     std::string event_file() const {
         const Place p = locate(event_path());
         return p.node == 0 ? "(none)" : m.data[p.node];
+    }
+    std::string identity() const {
+        const Node& n = m.nodes[locate(event_path()).node];
+        std::string kept = std::to_string(n.owner) + " " + std::to_string(n.mode);
+        for (const auto& [name, value] : n.attributes) kept += " " + name + "=" + value;
+        return kept;
     }
 
     // What is left beside the lists and the Event file's names.
@@ -488,28 +472,28 @@ protected:
             left.push_back("the Event file has " + std::to_string(info.links) + " names");
         return left;
     }
-
-    mutable std::string last_errors_;
 };
 
+// Every state a cut after any change may leave: the recovery finds a whole
+// Event file (the old one or a whole state of the cut run), and the next
+// run ends as a lone run on that and leaves nothing behind.
 TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
     const std::string old = records_past(FILE_BUFFER_SIZE);  // more than a buffer holds
     set_up(old);
+    const std::string kept = identity();
     m.recording = true;
-    ASSERT_EQ(run(), EXIT_DONE) << last_errors_;
+    const Outcome lone = run();
+    ASSERT_EQ(lone.status, EXIT_DONE) << lone.errors;
     m.recording = false;
-    const std::string result = event_file();
     std::set<std::string> whole = m.flushed;
     whole.insert(old);
-    // Two replacements, the conversion's (Guide text and all) and the
-    // marking's: the old, the converted and the marked Event file.
+    // The old, the converted (Guide text and all) and the marked Event file.
     ASSERT_EQ(whole.size(), 3u);
     const std::vector<Disk> cuts = std::move(m.cuts);
-    // A run that ended well is on the disk: a cut after it keeps its result,
-    // with the Event file's own names only.
+    // A run that ended well is on the disk, with the Event file's own names only.
     for (const Snapshot& state : states_after(cuts.back())) {
         install(state);
-        EXPECT_EQ(event_file(), result);
+        EXPECT_EQ(event_file(), lone.event_file);
         for (const std::string& left : leftovers())
             EXPECT_TRUE(left.find("TELVOR.") != std::string::npos && left.find(" names") == std::string::npos) << left;
     }
@@ -518,8 +502,9 @@ TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
     std::set<std::string> after;
     for (const std::string& state : whole) {
         set_up(state);
-        ASSERT_EQ(run(), EXIT_DONE) << last_errors_;
-        after.insert(event_file());
+        const Outcome next = run();
+        ASSERT_EQ(next.status, EXIT_DONE) << next.errors;
+        after.insert(next.event_file);
     }
 
     // Each state once; the next run once for each state the recovery leaves.
@@ -538,6 +523,7 @@ TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
                 << recovery.journal.native << ": " << recovery.why << failure_reason(recovery.failure);
             restored += recovery.outcome == Recovery::Outcome::restored;
             EXPECT_EQ(whole.count(event_file()), 1u) << "a torn Event file";
+            EXPECT_EQ(identity(), kept);
             for (const std::string& left : leftovers())
                 EXPECT_EQ(left.find(".telvor-journal-"), std::string::npos) << left;
             std::string now;
@@ -547,8 +533,9 @@ TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
             if (!recovered.insert(now).second) continue;
 
             install(state);
-            EXPECT_EQ(run(), EXIT_DONE) << last_errors_;
-            EXPECT_EQ(after.count(event_file()), 1u) << last_errors_;
+            const Outcome next = run();
+            EXPECT_EQ(next.status, EXIT_DONE) << next.errors;
+            EXPECT_EQ(after.count(next.event_file), 1u) << next.errors;
             const std::vector<std::string> left = leftovers();
             EXPECT_TRUE(left.empty()) << left[0];
             if (HasFailure()) return;
@@ -557,6 +544,62 @@ TEST_P(PowerCut, EveryStateACutLeavesEndsWhole) {
     }
     EXPECT_GT(checked, 6);
     EXPECT_TRUE(!GetParam().second_name || restored > 0) << restored;
+}
+
+// A run whose file calls fail once, at each of their uses in turn, fails
+// with a whole Event file, its owner, mode and attributes kept, one line on
+// stderr naming a folder, nothing left behind, and the clipboard emptied
+// only where its Guide text was converted.
+TEST_P(PowerCut, EveryCallFailingOnceLeavesAWholeFile) {
+    const std::string old = records_past(FILE_BUFFER_SIZE);
+    const int failing[] = {os::READ,           os::WRITE,         os::SYNC,          os::CLOSE,
+                           os::CREATE,         os::RENAME,        os::REPLACE,       os::TRUNCATE,
+                           os::SYNC_FOLDER,    os::SET_OWNER,     os::SET_MODE,      os::LIST_ATTRIBUTES,
+                           os::GET_ATTRIBUTE,  os::SET_ATTRIBUTE, os::REMOVE_ATTRIBUTE};
+    set_up(old);
+    const std::string kept = identity();
+    os::reset_uses();
+    const Outcome marked = run();
+    ASSERT_EQ(marked.status, EXIT_DONE) << marked.errors;
+    long long counts[os::CALL_COUNT];
+    for (const int call : failing) counts[call] = os::uses(call);
+    // Whole: old, converted (the Guide text with it), marked, old marked,
+    // and marked with a list that could not be read.
+    std::set<std::string> whole = {old, marked.event_file};
+    set_up(old);
+    whole.insert(run(ANSWER_NO).event_file);
+    set_up(old);
+    os::fault_at(os::CREATE, 1);  // the conversion's working file
+    const Outcome old_marked = run();
+    EXPECT_FALSE(old_marked.cleared);
+    whole.insert(old_marked.event_file);
+    ASSERT_EQ(whole.size(), 4u);
+    for (const char* list : {"TELVOR.filter", "TELVOR.service"}) {
+        set_up(old, list);
+        whole.insert(run().event_file);
+    }
+
+    int faults = 0;
+    for (const int call : failing) {
+        for (long long nth = 1; nth <= counts[call]; ++nth, ++faults) {
+            SCOPED_TRACE(std::string(os::call_name(call)) + " #" + std::to_string(nth));
+            set_up(old);
+            os::fault_at(call, nth);
+            const Outcome failed = run();
+            EXPECT_EQ(failed.status, EXIT_STEP_FAILED);
+            EXPECT_EQ(whole.count(failed.event_file), 1u);
+            EXPECT_EQ(identity(), kept);
+            const std::string& e = failed.errors;
+            ASSERT_TRUE(std::count(e.begin(), e.end(), '\n') == 1 && e.ends_with("\n") &&
+                        e.starts_with("telvor: cannot ") &&
+                        (e.find("/p") != e.npos || e.find(GetParam().events) != e.npos))
+                << e;
+            const std::vector<std::string> left = leftovers();
+            EXPECT_TRUE(left.empty()) << left[0];
+            EXPECT_TRUE(!failed.cleared || (failed.event_file != old && failed.event_file != old_marked.event_file));
+        }
+    }
+    EXPECT_GT(faults, 30);
 }
 
 INSTANTIATE_TEST_SUITE_P(
