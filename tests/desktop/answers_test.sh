@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Yes marks the events, No and Later (a newer copy survives) not; Yes and No
-# empty the clipboard, Esc and the close box end the program keeping it. The
-# Event file named by path, by name or in the dialog, which can make one or be
-# cancelled. An owner that does not answer: a box within 8 s; status 1.
-# Argument: e2e (X11), wine (telvor.exe under Wine) or wayland (under sway).
+# Yes marks the events, No and Later (a newer copy survives) not; Yes and No empty the clipboard,
+# Esc and the close box keep it. The Event file by path, by name or in the dialog (a new one, or
+# cancelled). An owner that does not answer: a box within 8 s. Argument: e2e, wine or wayland.
 source "$(dirname "$0")/../${1:?which desktop: e2e, wine or wayland}/lib.sh"
 extra='Sa. 12.12.2009\t3sat\tKunst\xc2\xa0am\xc2\xa0Abend \xe2\x80\x93 Preis 5\xc2\xa0\xe2\x82\xac \xe2\x86\x92 Finale \xf0\x9f\x8e\xac\r\n'\
 '20:15\t30 min.\tKultur\r\n20:45\t\xc3\x9cber Kunst.\r\n\0Mo. 14.12.2009\tarte\tVerborgen\r\n20:15\t30 min.\tKultur\r\n20:45\tNichts.\r\n'

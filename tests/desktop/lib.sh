@@ -1,10 +1,6 @@
-# Helpers of the desktop tests. The lib.sh of tests/e2e/, tests/wine/ and
-# tests/wayland/ set PLATFORM and define exec_program, start_display, offer
-# FILE, clip [SECONDS], win TITLE [PID], xdo ID key|type ARG, close ID,
-# check_windows and screenshot. E2E_KEEP=1 keeps the scratch folder.
-# Every wait is for a condition: a window, a file's bytes, the clipboard, a
-# process. A check that nothing happens (holds) begins once what should have
-# happened has, and sees that nothing changes for a bounded while.
+# Helpers of the desktop tests; the lib.sh of tests/e2e/, tests/wine/ and tests/wayland/ set
+# PLATFORM and define exec_program, start_display, offer FILE, clip [SECONDS], win TITLE [PID],
+# xdo ID key|type ARG, close ID, check_windows and screenshot. E2E_KEEP=1 keeps the scratch folder.
 set -euo pipefail
 export LC_ALL=C
 : "${PLATFORM:?}" "${TELVOR_BIN:?}" "${TELVOR_BUILD_DIR:?}" "${TELVOR_SAMPLES_DIR:?}"

@@ -30,6 +30,5 @@ printf '%b' "05.12.2009 18:00 + Sportschau\r\nGenre: Fu\xdfball-Bundesliga \x96 
     "07.12.2009 09:05 + Dvo?\xe1k in ?\xf3d?\r\nGenre: Musik\r\nSinfonie \x84Aus der Neuen Welt\x93, live.\r\n\r\n" >"$DIR/want"
 cmp -s "$ev" "$DIR/want" || fail "the Event file differs from the page's records:
 $(diff <(od -An -c "$ev") <(od -An -c "$DIR/want"))"
-close "$(win "$MAIN")"
-wait_exit
+close_main
 pass

@@ -12,12 +12,10 @@ dialog=$(wait_win "$DIALOG")
 xdo "$dialog" type Neu
 xdo "$dialog" key alt+odiaeresis
 question=$(wait_win "$QUESTION")
-shot question
 xdo "$question" key alt+j
 wait_until 15 "the clipboard to be emptied" clip_empty
 expect "$WORK/Neu.telvor" has '\r\n06.12.2009 20:15 + Tatort: T\xf6dliche Tarnung\r\nGenre: Krimi\r\n'
-close "$(win "$MAIN")"
-wait_exit
+close_main
 
 german fehlt.telvor
 box=$(wait_win "$QUESTION")

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The installed menu entry's Exec line: without a file TELVOR runs in
-# ~/TELVOR, made with the installed lists (a missing one put back, a changed
-# one kept), its window showing an icon; on an Event file, in its folder
-# where that holds lists, else in ~/TELVOR with the file by its full path;
-# a box where the file's folder cannot be entered.
+# The installed menu entry: without a file in ~/TELVOR with the installed lists (a missing one put
+# back, a changed one kept) and an icon; on an Event file in its folder where that holds lists,
+# else in ~/TELVOR on the file's full path; a box where the file's folder cannot be entered.
 source "$(dirname "$0")/lib.sh"
 cmake --install "$TELVOR_BUILD_DIR" --prefix "$DIR/prefix" >/dev/null || fail "cmake --install"
 exec_line=$(sed -n 's/^Exec=//p' "$DIR/prefix/share/applications/telvor.desktop")
@@ -39,8 +37,6 @@ wait_win "$QUESTION" >/dev/null
 [[ $(folder) == "$HOME/TELVOR" ]] || fail "on a file without lists beside it, started in '$(folder)'"
 lists_taken "$downloads/woche.telvor" "$HOME/TELVOR"
 [[ $(ls -A "$downloads") == woche.telvor ]] || fail "beside the Event file: $(ls -A "$downloads")"
-# A file whose folder cannot be entered, and no TELVOR folder to go to
-# instead: said in a box, status 1.
 HOME=$DIR/no-home start "$DIR/missing/woche.telvor"
 [[ $(box_text "$(wait_win "$QUESTION")") == *"TELVOR cannot enter the folder of this Event file:"*"$DIR/missing/woche.telvor"* ]] ||
     fail "no box for a folder that cannot be entered"

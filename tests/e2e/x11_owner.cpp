@@ -1,14 +1,11 @@
-// telvor-x11-owner FILE MARKER [--stall]: holds the X11 clipboard with the
-// bytes of FILE as UTF8_STRING and hands them over incrementally (INCR), in
-// pieces of 4096 bytes, as browsers do with large texts. With --stall it
-// announces the incremental transfer and then never sends a piece, like an
-// owner that hangs halfway. Writes MARKER once it holds the clipboard and
-// "lost" into it when another client takes the clipboard away.
+// telvor-x11-owner FILE MARKER [--stall]: holds the X11 clipboard with FILE's bytes as
+// UTF8_STRING, handed over incrementally (INCR) in pieces of 4096 bytes, as browsers hand over
+// large texts; with --stall it announces the transfer and never sends a piece. Writes "held"
+// into MARKER once it owns the clipboard, "lost" once another client takes it.
 #include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -16,8 +13,6 @@
 #include <string>
 
 namespace {
-
-constexpr std::size_t PIECE = 4096;
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* reply =
@@ -27,25 +22,10 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-void mark(const char* marker, const char* text) {
-    std::ofstream(marker, std::ios::trunc) << text;
-}
-
-// One incremental transfer to one requestor's property.
-struct Transfer {
-    xcb_window_t requestor = XCB_NONE;
-    xcb_atom_t property = XCB_NONE;
-    std::size_t sent = 0;
-    bool active = false;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fputs("usage: telvor-x11-owner FILE MARKER [--stall]\n", stderr);
-        return 2;
-    }
+    if (argc < 3) return 2;
     std::ifstream in(argv[1], std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     const bool stall = argc > 3 && std::strcmp(argv[3], "--stall") == 0;
@@ -75,15 +55,17 @@ int main(int argc, char** argv) {
     const bool held = owner && owner->owner == window;
     std::free(owner);
     if (!held) return 1;
-    mark(argv[2], "held");
+    std::ofstream(argv[2]) << "held";
 
-    Transfer transfer;
+    // The transfer under way: its requestor's property, the bytes sent.
+    xcb_window_t requestor = XCB_NONE;
+    xcb_atom_t property = XCB_NONE;
+    std::size_t sent = 0;
+    bool active = false;
     while (xcb_generic_event_t* e = xcb_wait_for_event(c)) {
-        switch (e->response_type & 0x7F) {
-        case XCB_SELECTION_CLEAR:
-            mark(argv[2], "lost");
-            break;
-        case XCB_SELECTION_REQUEST: {
+        const auto type = e->response_type & 0x7F;
+        if (type == XCB_SELECTION_CLEAR) std::ofstream(argv[2]) << "lost";
+        if (type == XCB_SELECTION_REQUEST) {
             const auto* request = reinterpret_cast<xcb_selection_request_event_t*>(e);
             xcb_selection_notify_event_t notice{};
             notice.response_type = XCB_SELECTION_NOTIFY;
@@ -91,38 +73,26 @@ int main(int argc, char** argv) {
             notice.requestor = request->requestor;
             notice.selection = request->selection;
             notice.target = request->target;
-            notice.property = XCB_NONE;
             if (request->target == utf8 && request->property != XCB_NONE) {
-                // The size announced, then a piece each time the requestor
-                // deletes the property.
-                const std::uint32_t size = static_cast<std::uint32_t>(text.size());
-                const std::uint32_t watch = XCB_EVENT_MASK_PROPERTY_CHANGE;
-                xcb_change_window_attributes(c, request->requestor, XCB_CW_EVENT_MASK, &watch);
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property, incr, 32, 1,
-                                    &size);
-                transfer = {request->requestor, request->property, 0, !stall};
+                // The size announced; a piece each time the requestor deletes the property.
+                const auto size = static_cast<std::uint32_t>(text.size());
+                xcb_change_window_attributes(c, request->requestor, XCB_CW_EVENT_MASK, &events);
+                xcb_change_property(c, XCB_PROP_MODE_REPLACE, request->requestor, request->property, incr, 32, 1, &size);
+                requestor = request->requestor, property = request->property, sent = 0, active = !stall;
                 notice.property = request->property;
             }
             xcb_send_event(c, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notice));
             xcb_flush(c);
-            break;
         }
-        case XCB_PROPERTY_NOTIFY: {
-            const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(e);
-            if (!transfer.active || change->window != transfer.requestor || change->atom != transfer.property ||
-                change->state != XCB_PROPERTY_DELETE)
-                break;
-            // The last piece is empty: it ends the transfer.
-            const std::size_t n = std::min(PIECE, text.size() - transfer.sent);
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, transfer.requestor, transfer.property, utf8, 8,
-                                static_cast<std::uint32_t>(n), text.data() + transfer.sent);
-            transfer.sent += n;
-            if (n == 0) transfer.active = false;
+        const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(e);
+        if (type == XCB_PROPERTY_NOTIFY && active && change->window == requestor && change->atom == property &&
+            change->state == XCB_PROPERTY_DELETE) {
+            const std::size_t n = std::min<std::size_t>(4096, text.size() - sent);  // the last, empty, ends it
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, requestor, property, utf8, 8, static_cast<std::uint32_t>(n),
+                                text.data() + sent);
+            sent += n;
+            active = n != 0;
             xcb_flush(c);
-            break;
-        }
-        default:
-            break;
         }
         std::free(e);
     }

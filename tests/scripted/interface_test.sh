@@ -19,32 +19,14 @@ sep=$(printf '=%.0s' {1..102}) credit="TELVOR - made by the TELVOR developers"
 cp "$TELVOR_SAMPLES_DIR"/{TELVOR.filter,TELVOR.service,guide-webif.txt} "$work/"
 : >"$work/epg.telvor"
 
+list_view() {  # list file, the blank its entries end with, their order (cat, sort -f): its view
+    printf '[%s]\n%s\n%s\nFile: >>> %s <<< reading...\n%s\n' "${1#*.}" "$credit" "$sep" "$1" "$sep"
+    tr -d '\r' <"$work/$1" | sed "s/\$/$2/" | $3
+    printf '%s\nFile: >>> %s <<< reading complete...\n%s\n' "$sep" "$1" "$sep"
+}
 scripted sample --param epg.telvor --clipboard guide-webif.txt --answer no
-check sample 0 "[filter]
-$credit
-$sep
-File: >>> TELVOR.filter <<< reading...
-$sep
-Tagesschau
-heute
-Wetter
-$sep
-File: >>> TELVOR.filter <<< reading complete...
-$sep
-[service]
-$credit
-$sep
-File: >>> TELVOR.service <<< reading...
-$sep
-3sat 
-arte 
-Das Erste 
-Das Erste HD 
-ZDF 
-ZDF HD 
-$sep
-File: >>> TELVOR.service <<< reading complete...
-$sep
+check sample 0 "$(list_view TELVOR.filter '' cat)
+$(list_view TELVOR.service ' ' 'sort -f')
 [event]
 $credit
 $sep

@@ -37,32 +37,16 @@ const char* const USAGE =
     "\n"
     "Exit status: the run's own; 2 for a command line not understood.\n";
 
-bool read_file(const std::string& path, Text& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return true;
-}
-
 int usage_error(const std::string& why) {
     std::fprintf(stderr, "telvor-scripted: %s\n%s", why.c_str(), USAGE);
     return 2;
 }
 
-// Prints a view's lines as they stand (no copy: a run that ran out of
-// memory is printed too).
+// A view's lines as they stand (a run that ran out of memory is printed too).
 void print_view(const char* name, const ScriptedWindow& window, int view) {
     std::printf("[%s]\n", name);
-    const auto list = window.lists.find(view);
-    if (list == window.lists.end()) return;
-    for (const Text& line : list->second.lines) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    }
-}
-
-const char* answer_name(int answer) {
-    return answer == ANSWER_YES ? "yes" : answer == ANSWER_NO ? "no" : "cancel";
+    if (const auto list = window.lists.find(view); list != window.lists.end())
+        for (const Text& line : list->second.lines) std::fwrite(line.data(), 1, line.size(), stdout), std::fputc('\n', stdout);
 }
 
 }  // namespace
@@ -73,48 +57,39 @@ int main(int argc, char** argv) {
     bool chosen = false, cancelled = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--help") {
-            std::fputs(USAGE, stdout);
-            return 0;
-        }
+        if (option == "--help") return std::fputs(USAGE, stdout), 0;
         if (option == "--choose-cancel") {
             cancelled = true;
         } else if (option == "--clipboard-silent") {
             window.clipboard_silent = true;
         } else if (option == "--no-window") {
             window.window_fails = true;
-        } else if (option == "--param" || option == "--choose" || option == "--clipboard" ||
-                   option == "--copy-later" || option == "--answer") {
-            if (i + 1 == argc) return usage_error(option + " needs a value");
-            const std::string text = argv[++i];
-            if (option == "--param") {
-                parameters.push_back(text);
-            } else if (option == "--choose") {
-                window.chosen_path = Path{text};
-                chosen = true;
-            } else if (option == "--answer") {
-                if (text != "yes" && text != "no" && text != "cancel")
-                    return usage_error("--answer takes yes, no or cancel, not '" + text + "'");
-                window.answer = text == "yes" ? ANSWER_YES : text == "no" ? ANSWER_NO : ANSWER_CANCEL;
-            } else {
-                Text bytes;
-                if (!read_file(text, bytes)) return usage_error("cannot read " + text);
-                if (option == "--clipboard") {
-                    window.clipboard = bytes;
-                    window.clipboard_has_text = true;
-                } else {
-                    window.later_copy = bytes;
-                }
-            }
-        } else {
+        } else if (option != "--param" && option != "--choose" && option != "--clipboard" && option != "--copy-later" &&
+                   option != "--answer") {
             return usage_error("unknown option '" + option + "'");
+        } else if (i + 1 == argc) {
+            return usage_error(option + " needs a value");
+        } else if (const std::string text = argv[++i]; option == "--param") {
+            parameters.push_back(text);
+        } else if (option == "--choose") {
+            window.chosen_path = Path{text};
+            chosen = true;
+        } else if (option == "--answer") {
+            if (text != "yes" && text != "no" && text != "cancel")
+                return usage_error("--answer takes yes, no or cancel, not '" + text + "'");
+            window.answer = text == "yes" ? ANSWER_YES : text == "no" ? ANSWER_NO : ANSWER_CANCEL;
+        } else {
+            std::ifstream in(text, std::ios::binary);
+            if (!in) return usage_error("cannot read " + text);
+            Text bytes(std::istreambuf_iterator<char>(in), {});
+            if (option == "--copy-later") window.later_copy = bytes;
+            else window.clipboard = bytes, window.clipboard_has_text = true;
         }
     }
     if (chosen && cancelled) return usage_error("--choose and --choose-cancel exclude each other");
 
     os::process_setup();
     const int status = telvor_run(window, parameters);
-
     print_view("filter", window, FILTER_VIEW);
     print_view("service", window, SERVICE_VIEW);
     print_view("event", window, EVENT_VIEW);
@@ -126,7 +101,8 @@ int main(int argc, char** argv) {
         }
         std::fputc('\n', stdout);
     }
-    std::printf("[clipboard] %s\n", window.clipboard_cleared ? "emptied" : "kept");
-    std::printf("[asked] %s\n", window.questions_asked == 0 ? "never" : answer_name(window.answer));
+    const int answer = window.answer;
+    std::printf("[clipboard] %s\n[asked] %s\n", window.clipboard_cleared ? "emptied" : "kept",
+                window.questions_asked == 0 ? "never" : answer == ANSWER_YES ? "yes" : answer == ANSWER_NO ? "no" : "cancel");
     return std::fflush(stdout) == 0 ? status : 1;
 }

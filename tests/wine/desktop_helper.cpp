@@ -1,13 +1,9 @@
-// own-clipboard FILE: offers the UTF-16LE text of FILE, rendered only when
-//     asked, and prints "ready" (stopped, an owner that does not answer).
+// telvor-desktop-helper COMMAND ARG, the Windows side of the desktop tests under Wine:
+// own-clipboard FILE: offers FILE's UTF-16LE text, rendered only when asked; prints "ready".
 // window-text TITLE: the texts of the shown window's controls, one a line.
-// frame TITLE: the frame Windows has around the shown window's client area,
-//     in pixels: left, right, top, bottom (the window manager's own frame
-//     under Wine may differ).
-// clipboard FILE: exits 0 when the Windows clipboard holds FILE's UTF-8 text
-//     (up to a 0 byte; line ends aside), as Wine hands it over from X11.
-// foreground X11-WINDOW: exits 0 when the window Wine shows as that X11
-//     window is the foreground window on the Windows side (the one keys go to).
+// frame TITLE: the frame Windows has around the shown window's client area: left, right, top, bottom.
+// clipboard FILE: exits 0 when the clipboard holds FILE's UTF-8 text (up to a 0 byte; CRs aside).
+// foreground X11-WINDOW: exits 0 when Wine shows Windows' foreground window as that X11 window.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -71,9 +67,7 @@ HWND shown_window(const wchar_t* title) {
 
 int window_text(const wchar_t* title) {
     const HWND window = shown_window(title);
-    if (window == nullptr) return 1;
-    ::EnumChildWindows(window, print_text, 0);
-    return 0;
+    return window == nullptr ? 1 : (::EnumChildWindows(window, print_text, 0), 0);
 }
 
 int frame(const wchar_t* title) {
@@ -86,11 +80,6 @@ int frame(const wchar_t* title) {
     std::printf("%ld %ld %ld %ld\n", origin.x - outer.left, outer.right - origin.x - inner.right,
                 origin.y - outer.top, outer.bottom - origin.y - inner.bottom);
     return 0;
-}
-
-std::wstring without_cr(std::wstring wide) {
-    std::erase(wide, L'\r');
-    return wide;
 }
 
 int clipboard(const wchar_t* file) {
@@ -107,7 +96,8 @@ int clipboard(const wchar_t* file) {
         ::GlobalUnlock(data);
     }
     ::CloseClipboard();
-    return without_cr(held) == without_cr(wanted) ? 0 : 1;
+    std::erase(held, L'\r'), std::erase(wanted, L'\r');
+    return held == wanted ? 0 : 1;
 }
 
 int foreground(const wchar_t* x11_window) {

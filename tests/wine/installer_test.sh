@@ -7,7 +7,6 @@
 source "$(dirname "$0")/lib.sh"
 msi=$(echo "$(dirname "$TELVOR_BIN")"/telvor-*.msi)
 [[ -f $msi ]] || fail "no installer beside $TELVOR_BIN"
-(($(wrestool -x -t 14 "$TELVOR_BIN" | wc -c) > 0)) || fail "telvor.exe has no icon resource"
 # Wine scales a program the same whether it declares its DPI awareness or not.
 [[ $(wrestool -x --raw -t 24 "$TELVOR_BIN") == *'<dpiAwareness '*'>PerMonitorV2'* ]] || fail "telvor.exe declares no DPI awareness"
 export HOME=$DIR/home WINEPREFIX=$DIR/wineprefix
