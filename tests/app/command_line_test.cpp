@@ -24,18 +24,13 @@ TEST(CommandLine, ActionsRunArgumentsAndErrors) {
         Strings run;          // after the program path; for a usage error, the error
         bool exists = false;  // every argument names an existing entry
     } cases[] = {
-        {{"--help"}, Action::help, {}, true}, {{"-h"}, Action::help, {}}, {{"--version"}, Action::version, {}, true},
-        {{"-V"}, Action::version, {}}, {{"-V", "--help"}, Action::version, {}}, {{"a", "b", "-h"}, Action::help, {}},
-        {{"-x"}, Action::usage_error, {"unknown option '-x'"}}, {{"-"}, Action::usage_error, {"unknown option '-'"}},
-        {{"--helpme"}, Action::usage_error, {"unknown option '--helpme'"}},
+        {{"--help"}, Action::help, {}, true}, {{"-V", "--help"}, Action::version, {}}, {{"a", "b", "-h"}, Action::help, {}},
+        {{"--helpme"}, Action::usage_error, {"unknown option '--helpme'"}}, {{"-"}, Action::usage_error, {"unknown option '-'"}},
         {{"-hV"}, Action::usage_error, {"unknown option '-hV'"}},
         {{"-x", "--help"}, Action::usage_error, {"unknown option '-x'"}},
         {{"-woche.telvor"}, Action::run, {"-woche.telvor"}, true}, {{}, Action::run, {}},
-        {{"--", "--help"}, Action::run, {"--help"}}, {{"--", "--"}, Action::run, {"--"}},
-        {{"week.telvor", "--"}, Action::run, {"week.telvor"}},
-        {{""}, Action::run, {""}},  // the run itself reports an empty name
-        {{"a", "--", "-b"}, Action::usage_error, {"one Event file at most, 2 given"}},
-        {{"--", "a", "b", "c"}, Action::usage_error, {"one Event file at most, 3 given"}}};
+        {{"--", "--help"}, Action::run, {"--help"}}, {{"week.telvor", "--"}, Action::run, {"week.telvor"}},
+        {{"a", "--", "-b"}, Action::usage_error, {"one Event file at most, 2 given"}}};
     const auto with_program = [](Strings s) { s.insert(s.begin(), "/usr/bin/telvor"); return s; };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);

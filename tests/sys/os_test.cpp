@@ -1,5 +1,5 @@
-// What the program asks the system through the table beyond files: the
-// clock, the desktop start's lookups, the command line as Windows gives it.
+// What the program asks the system beyond files: the clock, the documents folder, the command line
+// as Windows gives it.
 #include "sys/os.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +15,10 @@
 
 namespace {
 
-// The clock and the desktop start's lookups ask the system through the
-// table: a leap second stays in its minute, the data folder lies where
-// the build says beside the program, a system that names no folder gives
-// none.
-TEST(SystemLookups, GoThroughTheTable) {
+// A leap second stays in its minute; a system that names no documents folder gives none.
+TEST(SystemLookups, LeapSecondAndNoDocumentsFolder) {
     os::calls().local_time = [](os::LocalTime& now) {
         now = {2016, 12, 31, 23, 59, 60};
-        return true;
-    };
-    os::calls().program_path = [](std::string& path) {
-        path = path_join(path_join(PATH_SEPARATOR, "opt"), "telvor");
         return true;
     };
     os::calls().user_folder = [](std::string&) {
@@ -33,11 +26,9 @@ TEST(SystemLookups, GoThroughTheTable) {
         return false;
     };
     const DateValue now = date_now();
-    const Path data = installed_data_folder(), documents = user_documents_folder();
+    const Path documents = user_documents_folder();
     os::calls() = os::SYSTEM_CALLS;
     EXPECT_EQ(date_format("%yyyy-%mm-%dd %hh:%ii:%ss", now), "2016-12-31 23:59:59");
-    const std::string opt = path_join(PATH_SEPARATOR, "opt");
-    EXPECT_EQ(data.native, WINDOWS_NAMES ? opt : path_join(opt, TELVOR_DATA_FROM_PROGRAM));
     EXPECT_TRUE(documents.empty());
 }
 
