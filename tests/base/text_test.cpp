@@ -1,4 +1,5 @@
-// The text arena, the hash, and the Windows-1252 conversions.
+// The text arena, the hash, the byte scanner, and the Windows-1252 conversions.
+#include "base/byte_scan.h"
 #include "base/codepage.h"
 #include "base/hash.h"
 #include "base/text_arena.h"
@@ -39,6 +40,27 @@ TEST(TextArena, KeptTextsStayAsTheArenaGrows) {
 TEST(Hash, TextHashKeepsItsValues) {
     EXPECT_EQ(text_hash("a"), 0xAE1DE9E76DB8203Cull);
     EXPECT_EQ(text_hash("05.12.2009 20:15   Tatort"), 0x9E63545FB81AA591ull);
+}
+
+// Both forms of the scanner against a byte-by-byte walk, at every offset and near every edge.
+TEST(ByteScan, BothFormsFindWhatAWalkFinds) {
+    std::minstd_rand rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        Text text;
+        for (auto n = rng() % 70; n > 0; --n) text.push_back(std::string_view("  a\t\\\r\n\0", 8)[rng() % 8]);
+        const char* const end = text.data() + text.size();
+        const char* const from = text.data() + rng() % (text.size() + 1);
+        const char* walked = from;
+        while (walked != end && *walked != '\n' && *walked != '\r' && *walked != '\0') ++walked;
+        ASSERT_EQ(byte_scan_find(from, end, '\n', '\r', '\0'), walked) << i;
+        ASSERT_EQ(byte_scan_find_plain(from, end, '\n', '\r', '\0'), walked) << i;
+        const std::size_t at = static_cast<std::size_t>(from - text.data());
+        ASSERT_EQ(byte_scan_find(text, at, '\t', '\\'), std::min(text.find_first_of("\t\\", at), text.size())) << i;
+        const std::size_t n = 1 + rng() % 17;
+        const bool run = text.find(Text(n, ' ')) != Text::npos;
+        ASSERT_EQ(byte_scan_has_run(text, ' ', n), run) << i << " " << n;
+        ASSERT_EQ(byte_scan_has_run_plain(text, ' ', n), run) << i << " " << n;
+    }
 }
 
 TEST(Codepage, Utf8UnmappableMalformedAndZero) {
