@@ -70,7 +70,6 @@ Converted convert(ConversionWay way, const std::string& folder, const std::strin
 namespace expect {  // the lines the views are expected to show
 
 using Lines = std::vector<std::string>;
-Lines operator+(Lines a, const Lines& b);
 Lines notice(const std::string& name, const std::string& what);  // "File: >>> name <<< what", Separator
 // The Filter or Service view; unread: the lines of a list file that could not be read.
 Lines list_view(const std::string& file, const Lines& entries, bool unread = false);
