@@ -15,19 +15,15 @@ namespace {
 TEST(Path, ParentNameJoinAbsoluteAndDisplay) {
     const std::string s = PATH_SEPARATOR;
     using Split = std::tuple<std::string, std::string, std::string>;  // path, parent, name
-    std::vector<Split> splits = {{"a", ".", "a"}, {s + "a", s, "a"}, {"x" + s + s + "a", "x", "a"}, {s, s, ""},
-                                 {s + "x" + s + "a", s + "x", "a"}, {"x" + s, "x", ""}};
+    std::vector<Split> splits = {{"a", ".", "a"}, {s + "a", s, "a"}, {"x" + s + s + "a", "x", "a"}, {"x" + s, "x", ""},
+                                 {s, s, ""}};
     if (WINDOWS_NAMES) splits.insert(splits.end(), {{"C:a", "C:", "a"}, {"C:\\a", "C:\\", "a"}, {"x/a", "x", "a"}});
     for (const auto& [path, parent, name] : splits) {
         EXPECT_EQ(path_parent(path), parent) << path;
         EXPECT_EQ(path_name(path), name) << path;
     }
-    EXPECT_EQ(path_join("x", "a"), "x" + s + "a");
     EXPECT_EQ(path_join("x" + s, "a"), "x" + s + "a");
     EXPECT_EQ(path_join("", "a"), "a");
-    EXPECT_EQ(path_join(Path{s}, "a").native, s + "a");
-    EXPECT_TRUE(path_is_absolute(s + "a"));
-    EXPECT_FALSE(path_is_absolute("a" + s));
     EXPECT_EQ(path_join("C:", "a"), WINDOWS_NAMES ? "C:a" : "C:" + s + "a");
     EXPECT_EQ(path_is_absolute("C:\\a"), WINDOWS_NAMES);
     EXPECT_FALSE(path_is_absolute("C:a"));

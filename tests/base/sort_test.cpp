@@ -13,19 +13,14 @@ namespace {
 using Names = std::vector<Text>;
 const int ASCENDING = SORT_IGNORE_CASE, DESCENDING = SORT_IGNORE_CASE | SORT_DESCENDING;
 
-TEST(Sort, Ties) {
-    struct { Names in; int options; Names want; } cases[] = {
-        {{"ard", "ZDF", "arte", "Arte HD"}, DESCENDING, {"ZDF", "Arte HD", "arte", "ard"}},
-        {{"ZDF", "zdf"}, ASCENDING, {"zdf", "ZDF"}}, {{"ZDF", "zdf"}, DESCENDING, {"zdf", "ZDF"}},
-        {{"b", "A", "a", "B"}, ASCENDING, {"a", "A", "B", "b"}}, {{"b", "A", "a", "B"}, DESCENDING, {"b", "B", "A", "a"}}};
-    for (auto& c : cases) {
-        sort_texts(c.in, c.options, 0, static_cast<int>(c.in.size()) - 1);
-        EXPECT_EQ(c.in, c.want) << "options " << c.options;
-    }
-}
-
-// Many case duplicates and equal names; bytes unsigned, a prefix first, A-Z as a-z.
+// Random lists with many case duplicates come out ordered (bytes unsigned, a
+// prefix first, A-Z as a-z) and permuted; ties in the partition sort's order.
 TEST(Sort, RandomListsComeOutOrderedAndPermuted) {
+    for (const int options : {ASCENDING, DESCENDING}) {
+        Names ties = {"b", "A", "a", "B"};
+        sort_texts(ties, options, 0, 3);
+        EXPECT_EQ(ties, (options == ASCENDING ? Names{"a", "A", "B", "b"} : Names{"b", "B", "A", "a"}));
+    }
     std::mt19937 rng(20260512);
     const std::string alphabet = "aAbB zZ[_\xE4";
     for (int round = 0; round < 3000; ++round) {

@@ -1,5 +1,5 @@
-// The fast normalisation, Filter and Repeat tests against the plain passes
-// and walks they stand for, on random cases built to hit the edges.
+// The fast normalisation, Filter and Repeat tests against the plain passes and
+// walks they stand for, on random cases built to hit the edges.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,8 +22,7 @@ Text flip_case(Text text) {
     return text;
 }
 
-// Letters, their ASCII neighbours, high bytes that are letters in their low
-// seven bits or differ only in bit 5, a tab.
+// Letters, their ASCII neighbours, high bytes that are letters in their low seven bits, a tab.
 const std::string NAME_BYTES = "abAB @[`{\xC1\xE1\xC4\xE4\t";
 
 // Names whole, in other case, or split by a name whose removal makes them.
@@ -47,8 +46,7 @@ Text literal_names(Text text, const std::vector<Text>& names) {
 
 TEST(Equivalence, ServiceNameRemovalIsOnePassPerEntry) {
     for (int round = 0; round < 3000; ++round) {
-        // The first rounds: large texts with many names.
-        std::vector<Text> names;
+        std::vector<Text> names;  // the first rounds: large texts with many names
         for (int i = round < 3 ? 200 : pick(1, 10); i > 0; --i)
             names.push_back(i % 3 == 0 && !names.empty() ? flip_case(any_of(names))
                                                          : random_text(NAME_BYTES, 3, 9) + " ");
@@ -86,8 +84,7 @@ TEST(Equivalence, NormalisationIsOnePassPerStepAndDateRow) {
 TEST(Equivalence, FilterTestIsTheFirstMatchWalkOverTheTerms) {
     int hits = 0, misses = 0;
     for (int round = 0; round < 2000; ++round) {
-        // Terms beginning one another, some longer than any Event text, rarely empty.
-        std::vector<Text> terms;
+        std::vector<Text> terms;  // beginning one another, some longer than any Event text, rarely empty
         for (int i = pick(0, 8); i > 0; --i) {
             const Text text = random_text("aAb ", pick(0, 30) ? 1 : 0, pick(0, 9) ? 5 : 40);
             const int kind = terms.empty() ? 0 : pick(0, 3);
@@ -114,17 +111,16 @@ TEST(Equivalence, RepeatTestIsTheWalkOverTheStoredEvents) {
     for (int sequence = 0; sequence < 200; ++sequence) {
         EventStore store;
         std::vector<Text> stored;
-        // Event texts equal in their first 200 characters, and short ones.
         const Text long_text = random_text("abc", 200, 200);
+        // Texts equal in their first 200 characters, and short ones.
         const std::vector<Text> texts = {"a", "b a", random_text("ab ", 1, 4), long_text, long_text + "x",
                                          long_text + "yz", text_left(long_text, 199)};
         for (int step = sequence % 50 ? pick(1, 60) : 1500; step > 0; --step) {  // some past a table size
             Text line = pick(0, 1) ? "05.12.2009 08:15" : "06.12.2009 20:15";
             line += pick(0, 1) ? "   " : " + ";
             line = pick(0, 9) == 0 ? text_left(line, pick(0, 19)) : line + any_of(texts) + (pick(0, 1) ? "" : std::to_string(step));
-            // The store's empty slots equal the empty text.
             const Text probe = text_mid(line, 20, 200);
-            bool expected = probe.empty();
+            bool expected = probe.empty();  // the store's empty slots equal the empty text
             for (const Text& slot : stored) expected |= text_mid(slot, 20, 200) == probe;
             ASSERT_EQ(repeat_test_or_store(store, line), expected) << "sequence " << sequence << " '" << line << "'";
             (expected ? repeats : accepted)++;

@@ -59,8 +59,8 @@ inline std::string whole_run(const std::uint8_t* data, std::size_t size, const s
             if (end > from) lists[i - 2].push_back(parts[i].substr(from, end - from));
             from = end + 1;
         }
-    if (convert_in_one_pass(folder, parts[0], parts[1], lists[0], lists[1]) !=
-        convert_in_two_steps(folder, parts[0], parts[1], lists[0], lists[1]))
+    if (convert(ConversionWay::one_pass, folder, parts[0], parts[1], lists[0], lists[1]) !=
+        convert(ConversionWay::two_steps, folder, parts[0], parts[1], lists[0], lists[1]))
         return "the conversion in one pass differs from the capture and the conversion";
     return "";
 }

@@ -1,7 +1,5 @@
-// The conversion of the Event file and the Guide text in one pass against
-// the capture and the conversion it stands for, each of which replaced the
-// Event file (support/test_conversion.cpp), on random cases built to hit
-// the edges.
+// The conversion in one pass against the capture and the conversion it stands
+// for (support/test_conversion.cpp), on random cases built to hit the edges.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,14 +10,10 @@
 
 namespace {
 
-
-// The Guide text read after the Event file's lines in one pass, as the
-// conversion read both once the capture had appended the text by a
-// replacement of its own: the same file, view and counts. Pieces meet at
-// the seam in every way: line ends of every kind (a CR at the file's end, an
-// LF at the text's start), a last line without one, a 0 byte, spaces, a
-// record or Guide block cut short by the file's end and finished by the
-// text, an empty file or text, lines longer than a buffer; and the sample.
+// The same file, view and counts. Pieces meet at the seam in every way: line
+// ends of every kind (a CR at the file's end, an LF at the text's start), a 0
+// byte, spaces, a record or Guide block cut short by the file's end, an empty
+// file or text, lines longer than a buffer; and the sample.
 TEST(Equivalence, OnePassConversionIsCaptureThenConversion) {
     const std::vector<Text> pieces = {
         "05.12.2009 20:15   Tatort", "06.12.2009 08:15 + Tatort", "07.12.2009 09:00    Mit Raum", "Genre: Krimi",
@@ -41,16 +35,16 @@ TEST(Equivalence, OnePassConversionIsCaptureThenConversion) {
     for (int round = 0; round < 60; ++round) cases.emplace_back(lines(pick(0, 12)), lines(pick(0, 12)));
     const ScratchDir folder;
     for (const auto& [event_file, clipboard] : cases) {
-        const Converted one = convert_in_one_pass(folder.path(), event_file, clipboard, filter, services);
-        ASSERT_EQ(one, convert_in_two_steps(folder.path(), event_file, clipboard, filter, services))
+        const auto in = [&](ConversionWay way) { return convert(way, folder.path(), event_file, clipboard, filter, services); };
+        const Converted one = in(ConversionWay::one_pass);
+        ASSERT_EQ(one, in(ConversionWay::two_steps))
             << "'" << event_file << "' then '" << clipboard << "'";
         ASSERT_EQ(one.status, 0);
     }
 }
 
-// Records whose lines end in CR LF go across in one piece; the same lines
-// ending in LF (or with spaces behind them) go line by line. Both ways give
-// the same Event file and views, converted and marked.
+// Records with CR LF go across in one piece, with LF or trailing spaces line
+// by line: the same Event file and views, converted and marked.
 TEST(Equivalence, RecordsInOnePieceAreLineByLine) {
     const std::vector<Text> pieces = {
         "05.12.2009 20:15   Tatort", "06.12.2009 08:15 + Tatort", "07.12.2009 09:00    Mit Raum", "07.12.2009 09:00  Eng",
@@ -64,8 +58,8 @@ TEST(Equivalence, RecordsInOnePieceAreLineByLine) {
         for (const int way : {0, 1}) {
             Text file;
             for (const Text& line : lines) file += line + (way == 0 ? "\r\n" : pick(0, 1) ? "\n" : "  \r\n");
-            for (const Converted& done : {convert_in_one_pass(folder.path(), file, "", {"Wetter"}, {}),
-                                          mark_on_its_own(folder.path(), file)}) {
+            for (const Converted& done : {convert(ConversionWay::one_pass, folder.path(), file, "", {"Wetter"}),
+                                          convert(ConversionWay::marking, folder.path(), file)}) {
                 for (const Text& line : done.view) results[way] += line + "\n";
                 results[way] += done.event_file + done.last_shown;
             }

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 int ScriptedList::visible_rows() const {
-    // A sunken edge of two pixels on each side; at least one row is visible.
-    return std::max(1, (height - 4) / ScriptedWindow::ITEM_HEIGHT);
+    // Lines of 13 pixels inside a sunken edge of two pixels on each side; at least one row.
+    return std::max(1, (height - 4) / 13);
 }
 
 std::vector<Text> ScriptedWindow::lines_of(int number) const {
@@ -17,17 +17,9 @@ ScriptedList* ScriptedWindow::find_list(int number) {
     return it == lists.end() ? nullptr : &it->second;
 }
 
-int ScriptedWindow::window_open(int number, int x, int y, int width, int height,
-                                const Text& title, unsigned flags) {
+int ScriptedWindow::window_open(int, int, int, int, int, const Text&, unsigned) {
     if (window_fails) return 0;
     window_is_open = true;
-    window_number = number;
-    window_x = x;
-    window_y = y;
-    window_width = width;
-    window_height = height;
-    window_title = title;
-    window_flags = flags;
     return 1;
 }
 
@@ -35,23 +27,15 @@ Text ScriptedWindow::window_failure_reason() {
     return window_fails ? Text("the scripted window services were told to fail") : Text();
 }
 
-int ScriptedWindow::list_create(int number, int x, int y, int width, int height) {
+int ScriptedWindow::list_create(int number, int, int, int, int height) {
     if (!window_is_open) return 0;
-    ScriptedList list;
-    list.x = x;
-    list.y = y;
-    list.width = width;
-    list.height = height;
-    lists[number] = list;
-    creation_order.push_back(number);
+    lists[number] = ScriptedList{height, {}, -1, 0};
     return 1;
 }
 
-int ScriptedWindow::frame_create(int number, int x, int y, int width, int height,
-                                 const Text& caption) {
+int ScriptedWindow::frame_create(int number, int, int, int, int, const Text& caption) {
     if (!window_is_open) return 0;
-    frames[number] = ScriptedFrame{x, y, width, height, caption};
-    creation_order.push_back(number);
+    frames[number] = caption;
     return 1;
 }
 
@@ -88,7 +72,7 @@ void ScriptedWindow::list_clear(int number) {
     list->top = 0;
 }
 
-int ScriptedWindow::message_box(const Text& title, const Text& text, int flags) {
+int ScriptedWindow::message_box(const Text&, const Text& text, int flags) {
     if ((flags & 0xF) != ASK_YES_NO_CANCEL) {
         messages.push_back(text);
         return ANSWER_OK;
@@ -99,23 +83,18 @@ int ScriptedWindow::message_box(const Text& title, const Text& text, int flags) 
         clipboard_has_text = true;
         later_copy.reset();
     }
-    question_title = title;
-    question_text = text;
     return answer;
 }
 
 Path ScriptedWindow::choose_file_to_open(const Text& title, const Path& default_path,
-                                         const Text& pattern, int pattern_index) {
-    dialogs_shown++;
+                                         const Text& pattern, int) {
     dialog_title = title;
     dialog_default_path = default_path;
     dialog_pattern = pattern;
-    dialog_pattern_index = pattern_index;
     return chosen_path;
 }
 
 ClipboardReading ScriptedWindow::clipboard_get_text(int /*milliseconds*/) {
-    clipboard_reads++;
     ClipboardReading reading;
     if (clipboard_silent) {
         reading.failure = CLIPBOARD_SILENT;

@@ -13,22 +13,15 @@
 #include "ui/window.h"
 
 struct ScriptedList {
-    int x = 0, y = 0, width = 0, height = 0;
+    int height = 0;
     std::vector<Text> lines;
     int selection = -1;  // selected line, -1 for none
     int top = 0;         // first visible line
     int visible_rows() const;
 };
 
-struct ScriptedFrame {
-    int x = 0, y = 0, width = 0, height = 0;
-    Text caption;
-};
-
 class ScriptedWindow : public WindowServices {
 public:
-    enum : int { ITEM_HEIGHT = 13 };  // pixel height of one list line
-
     // The script.
     bool window_fails = false;
     bool clipboard_has_text = false;
@@ -43,21 +36,12 @@ public:
 
     // What happened.
     bool window_is_open = false;
-    int window_number = -1;
-    int window_x = 0, window_y = 0, window_width = 0, window_height = 0;
-    unsigned window_flags = 0;
-    Text window_title;
     std::map<int, ScriptedList> lists;
-    std::map<int, ScriptedFrame> frames;
-    std::vector<int> creation_order;  // gadget numbers in order of creation
+    std::map<int, Text> frames;     // captions by gadget number
     int questions_asked = 0;        // message boxes with Yes, No and Cancel
-    Text question_title, question_text;
     std::vector<Text> messages;     // the texts of the other message boxes
-    int dialogs_shown = 0;
     Text dialog_title, dialog_pattern;
     Path dialog_default_path;
-    int dialog_pattern_index = -1;
-    int clipboard_reads = 0;
     bool clipboard_cleared = false;
     int events_waited = 0;
 

@@ -1,6 +1,4 @@
-// The conversion step run on its own in a folder, as a run makes it and as
-// the capture and the conversion made it when each replaced the Event file
-// (support/test_support.h), for the test programs that link the steps.
+// The conversion step run on its own (support/test_support.h).
 #include <filesystem>
 
 #include "fs/file.h"
@@ -14,16 +12,10 @@
 #include "support/scripted_window.h"
 #include "support/test_support.h"
 
-namespace {
+using Way = ConversionWay;
 
-enum class Way { one_pass, two_steps, marking };
-
-// One step with scripted window services: the Event file written in
-// folder, the views made, the Guide text captured and normalised, then
-// the conversion (in one pass or after the capture's own replacement) or
-// the Marking pass.
-Converted converted(Way way, const std::string& folder, const std::string& event_file, const Text& clipboard = "",
-                    const std::vector<Text>& filter_list = {}, const std::vector<Text>& service_list = {}) {
+Converted convert(Way way, const std::string& folder, const std::string& event_file, const Text& clipboard,
+                  const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
     ScriptedWindow window;
     window.clipboard_has_text = true;
     window.clipboard = clipboard;
@@ -57,20 +49,4 @@ Converted converted(Way way, const std::string& folder, const std::string& event
     result.status = run.exit_status;
     std::filesystem::remove(run.event_file_path.native);
     return result;
-}
-
-}  // namespace
-
-Converted convert_in_one_pass(const std::string& folder, const std::string& event_file, const Text& clipboard,
-                              const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
-    return converted(Way::one_pass, folder, event_file, clipboard, filter_list, service_list);
-}
-
-Converted convert_in_two_steps(const std::string& folder, const std::string& event_file, const Text& clipboard,
-                               const std::vector<Text>& filter_list, const std::vector<Text>& service_list) {
-    return converted(Way::two_steps, folder, event_file, clipboard, filter_list, service_list);
-}
-
-Converted mark_on_its_own(const std::string& folder, const std::string& event_file) {
-    return converted(Way::marking, folder, event_file);
 }

@@ -78,7 +78,7 @@ namespace expect {
 
 static const std::string SEPARATOR(102, '='), CREDIT = "TELVOR - made by the TELVOR developers";
 
-Lines operator+(Lines a, const Lines& b) {
+static Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
