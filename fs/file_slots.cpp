@@ -282,14 +282,6 @@ inline void write_line(Slot& s, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool write_started(os::Handle handle, const char* data, std::size_t size) {
-    if (!os::write(handle, data, size)) return false;
-    // Asked, not waited for; where the system cannot (a pipe, a system
-    // without the call) nothing changes.
-    os::start_writeback(handle);
-    return true;
-}
-
 bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
