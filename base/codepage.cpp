@@ -127,13 +127,6 @@ Text cp1252_from_utf8_or_cp1252(const std::string& text) {
     return utf8_is_valid(head) ? cp1252_from_utf8(head) : head;
 }
 
-std::string cp1252_to_utf8(const Text& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) append_utf8(result, cp1252_to_codepoint(static_cast<unsigned char>(c)));
-    return result;
-}
-
 bool ascii_only(const std::string& bytes) {
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) return false;

@@ -25,8 +25,6 @@ bool cp1252_holds_utf8(const std::string& utf8);
 // well-formed UTF-8, else taken to be Windows-1252 already. The result ends
 // at the first 0 byte.
 Text cp1252_from_utf8_or_cp1252(const std::string& text);
-// Windows-1252 -> UTF-8.
-std::string cp1252_to_utf8(const Text& text);
 // True when every byte is ASCII (below 0x80): the same text in UTF-8 and
 // in Windows-1252.
 bool ascii_only(const std::string& bytes);

@@ -33,12 +33,12 @@ Text failure_reason(const Failure& failure) {
     return (failure.own != nullptr ? Text(failure.own) : system_words(failure.code)) + failure.note;
 }
 
-Text failure_plain_reason(const Failure& failure, const Path& named) {
+Text failure_plain_reason(const Failure& failure, const Path& named, std::string_view doing) {
     if (failure.own != nullptr) return failure_reason(failure);
     const char* plain = nullptr;
     switch (os::error_cause(failure.code)) {
     case os::Cause::missing:
-        plain = "it does not exist";
+        plain = doing == "create" ? "its folder does not exist" : "it does not exist";
         break;
     case os::Cause::denied: {
         // Refused where the file itself takes no writes: write-protected.

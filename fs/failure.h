@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/path.h"
@@ -51,5 +52,7 @@ Text failure_reason(const Failure& failure);
 // permission", "the file system is read-only", "the disk is full",
 // "another program has the file open"), else as above. named: the file
 // the caller named, looked at (where the failure names no other) to tell a
-// write-protected file from a refusal.
-Text failure_plain_reason(const Failure& failure, const Path& named);
+// write-protected file from a refusal. doing: what was being done to it; a
+// file that cannot be created for want of its folder has "its folder does
+// not exist".
+Text failure_plain_reason(const Failure& failure, const Path& named, std::string_view doing = {});

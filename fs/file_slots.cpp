@@ -13,10 +13,6 @@
 #include <memory>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "base/byte_scan.h"
 #include "fs/file.h"
 
@@ -157,47 +153,6 @@ const char* verbatim_lines(const char* from, const char* to, int& count) {
     return from;
 }
 
-// The end of the longest run of whole lines from `from` on, in [from, to),
-// that end in CR LF with no space before it and hold no 0 byte: such lines
-// are written as they were read. `from` when the first line is none of them.
-const char* verbatim_lines_end(const char* from, const char* to) {
-    const char* run_end = from;
-#if defined(__SSE2__)
-    // Every byte beside the next: a CR where an LF follows and only there,
-    // no space before a CR, no 0 byte. Up to the first pair that is not so,
-    // every line that ends in an LF is whole and right.
-    if (from != to && *from != '\n') {
-        const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), space = _mm_set1_epi8(' ');
-        const __m128i zero = _mm_setzero_si128();
-        const char* at = from;
-        for (; to - at > 16; at += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
-            const __m128i next_cr = _mm_cmpeq_epi8(next, cr);
-            const __m128i wrong = _mm_or_si128(
-                _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(next, lf)),
-                             _mm_cmpeq_epi8(bytes, zero)),
-                _mm_and_si128(_mm_cmpeq_epi8(bytes, space), next_cr));
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(wrong));
-            if (mask != 0) {
-                at += __builtin_ctz(mask);
-                break;
-            }
-        }
-        // The pairs up to the one that begins at `at` are right: so is every
-        // line that ends in an LF up to there.
-        for (std::size_t back = static_cast<std::size_t>(at - from) + 1; back-- > 0;)
-            if (from[back] == '\n') {
-                run_end = from + back + 1;
-                break;
-            }
-    }
-#endif
-    // The last bytes line by line.
-    int unbounded = INT_MAX;
-    return verbatim_lines(run_end, to, unbounded);
-}
-
 // Takes the line end at stop (in the buffer) as read. CR LF is one line end;
 // a CR before any other byte leaves that byte unread.
 void consume_line_end(Slot& s, const char* stop) {
@@ -282,14 +237,6 @@ inline void write_line(Slot& s, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool write_started(os::Handle handle, const char* data, std::size_t size) {
-    if (!os::write(handle, data, size)) return false;
-    // Asked, not waited for; where the system cannot (a pipe, a system
-    // without the call) nothing changes.
-    os::start_writeback(handle);
-    return true;
-}
-
 bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
@@ -371,8 +318,8 @@ void file_copy_lines(int from_slot, int to_slot, int count) {
             // out as they went in: such a run goes across in one piece.
             const char* const start = in->data + in->next;
             const char* const end = in->data + in->count;
-            const char* const run_end = count < 0 ? file_slots::verbatim_lines_end(start, end)
-                                                  : file_slots::verbatim_lines(start, end, count);
+            int unbounded = INT_MAX;
+            const char* const run_end = file_slots::verbatim_lines(start, end, count < 0 ? unbounded : count);
             if (run_end != start) {
                 file_slots::write_piece(*out, start, static_cast<std::size_t>(run_end - start));
                 in->next = static_cast<std::size_t>(run_end - in->data);

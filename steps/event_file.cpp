@@ -206,6 +206,11 @@ Chosen choose_event_file(RunState& run) {
     return {};
 }
 
+namespace {
+
+// Opens the Event file for reading in EVENT_SLOT. TELVOR's own files in the
+// Program directory (the lists and the working files) are never taken for
+// the Event file: they count as unreadable.
 FileResult event_file_open_read(const RunState& run) {
     if (is_own_file(run, run.event_file_path)) {
         (void)file_close(EVENT_SLOT);
@@ -214,6 +219,9 @@ FileResult event_file_open_read(const RunState& run) {
     return file_open_read(EVENT_SLOT, run.event_file_path);
 }
 
+// Puts a working file in place of the Event file. Only a working file that
+// this run wrote completely takes its place; any other is deleted, and the
+// Event file keeps its content. True when the Event file was replaced.
 bool replace_event_file(RunState& run, const Path& working_path, bool written_completely) {
     if (written_completely) {
         FileResult replaced = file_replace(working_path, run.event_file_path);
@@ -225,6 +233,8 @@ bool replace_event_file(RunState& run, const Path& working_path, bool written_co
     (void)file_delete(working_path);
     return false;
 }
+
+}  // namespace
 
 PassStart pass_begin(RunState& run, const Path& working_path) {
     if (FileResult opened = event_file_open_read(run); !opened) {

@@ -34,16 +34,6 @@ Chosen choose_event_file(RunState& run);
 // the given time.
 Text creation_line(const Text& event_file_name, DateValue now);
 
-// Opens the Event file for reading in EVENT_SLOT. TELVOR's own files in the
-// Program directory (the lists and the working files) are never taken for
-// the Event file: they count as unreadable.
-FileResult event_file_open_read(const RunState& run);
-
-// Puts a working file in place of the Event file. Only a working file that
-// this run wrote completely takes its place; any other is deleted, and the
-// Event file keeps its content. True when the Event file was replaced.
-[[nodiscard]] bool replace_event_file(RunState& run, const Path& working_path, bool written_completely);
-
 // A pass that writes the Event file's next version to a working file: the
 // conversion and the marking pass (TELVOR.DAT).
 //

@@ -5,7 +5,6 @@
 
 #include "base/codepage.h"
 #include "fs/folders.h"
-#include "sys/os.h"
 #include "ui/window.h"
 
 const char* const VERSION_TEXT = "TELVOR Version 0.38w (x86)";
@@ -84,10 +83,8 @@ void report_failed_step(RunState& run, const char* doing, const Path& path, cons
 void run_step_failed(RunState& run, const char* doing, const Path& path, const Failure& failure) {
     const bool elsewhere = !failure.path.empty();
     const char* what = elsewhere ? failure.doing : doing;
-    // A file that cannot be made for want of its folder: the folder is what is missing.
-    const bool no_folder = std::string_view(what) == "create" && os::error_cause(failure.code) == os::Cause::missing;
     report_failed_step(run, what, elsewhere ? Path{failure.path} : path, failure_reason(failure),
-                       no_folder ? Text("its folder does not exist") : failure_plain_reason(failure, path));
+                       failure_plain_reason(failure, path, what));
 }
 
 void run_step_failed_with(RunState& run, const char* doing, const Path& path, const Text& reason) {

@@ -76,7 +76,6 @@ Calls& calls() {
 }
 
 long last_error() { return g_last_error; }
-void set_last_error(long code) { g_last_error = code; }
 
 void fault_at(int call, long long nth, Fault what, Error error) {
     g_fault = {call, nth < 1 ? 1 : nth, what, error};

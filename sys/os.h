@@ -242,7 +242,6 @@ long system_error();
 void set_system_error(long code);
 // The code the last failed call left, and its kind.
 long last_error();
-void set_last_error(long code);
 inline Error last_error_kind() { return error_kind(last_error()); }
 
 // The platform's process set-up: a file-size limit or a closed pipe makes
