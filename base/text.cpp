@@ -58,31 +58,6 @@ Text map_bytes(const Text& text, const std::array<unsigned char, 256>& table) {
     return result;
 }
 
-// One pass over text: every non-overlapping, leftmost match of pattern is
-// replaced by replacement; the rest of text is copied. The result is built
-// once. match is the first match, already found.
-Text replace_matches(const Text& text, const Text& pattern, const Text& replacement, std::size_t match) {
-    Text result;
-    std::size_t size = text.size();
-    if (replacement.size() > pattern.size()) {
-        // Counted first, so that the result is made once at its final size.
-        std::size_t matches = 0;
-        for (std::size_t at = match; at != Text::npos; at = text_search(text, pattern, at + pattern.size()))
-            ++matches;
-        size += matches * (replacement.size() - pattern.size());
-    }
-    result.reserve(size);
-    std::size_t from = 0;
-    while (match != Text::npos) {
-        result.append(text, from, match - from);
-        result.append(replacement);
-        from = match + pattern.size();
-        match = text_search(text, pattern, from);
-    }
-    result.append(text, from, Text::npos);
-    return result;
-}
-
 }  // namespace
 
 int text_length(const Text& text) {
@@ -108,35 +83,6 @@ std::size_t text_search(std::string_view text, std::string_view pattern, std::si
     }
 #endif
     return text.find(pattern, from);
-}
-
-Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
-    const std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
-    if (match == Text::npos) return text;
-    return replace_matches(text, pattern, replacement, match);
-}
-
-Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement) {
-    std::size_t match = pattern.empty() ? Text::npos : text_search(text, pattern, 0);
-    if (match == Text::npos) return std::move(text);
-    if (replacement.size() > pattern.size()) return replace_matches(text, pattern, replacement, match);
-    // A replacement no longer than the pattern fits where the pattern was:
-    // the kept bytes move left behind it, and the search goes on in the part
-    // not yet moved, exactly where a copying pass would search.
-    char* const bytes = text.data();
-    std::size_t out = match;
-    for (;;) {
-        std::memcpy(bytes + out, replacement.data(), replacement.size());
-        out += replacement.size();
-        const std::size_t from = match + pattern.size();
-        match = text_search(text, pattern, from);
-        const std::size_t end = match == Text::npos ? text.size() : match;
-        std::memmove(bytes + out, bytes + from, end - from);
-        out += end - from;
-        if (match == Text::npos) break;
-    }
-    text.resize(out);
-    return std::move(text);
 }
 
 Text text_fold_ascii(const Text& text) {

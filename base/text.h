@@ -17,11 +17,6 @@ Text text_right(const Text& text, int n);
 // The first occurrence of a pattern that is not empty at or after index
 // from, or Text::npos.
 std::size_t text_search(std::string_view text, std::string_view pattern, std::size_t from);
-// Left-to-right, non-overlapping, case-sensitive; replacements are not rescanned.
-Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement);
-// The same, in the text's own storage unless the replacement is longer
-// than the pattern.
-Text text_replace_all(Text&& text, const Text& pattern, const Text& replacement);
 // ASCII A-Z mapped onto a-z, every other byte unchanged: the letter case
 // that the Service-name removal, the sort and the date mask tokens ignore.
 inline unsigned char text_fold_ascii(unsigned char byte) {

@@ -104,3 +104,12 @@ std::string events_line(int added, int filtered, int repeated) {
 }
 
 }  // namespace expect
+
+Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement) {
+    if (pattern.empty()) return text;
+    Text result;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(pattern, from)) != Text::npos; from = at + pattern.size())
+        result.append(text, from, at - from).append(replacement);
+    return result.append(text, from, Text::npos);
+}

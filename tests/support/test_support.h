@@ -45,6 +45,8 @@ template <typename T> const auto& any_of(const T& v) {
 Text text_left(const Text& text, int n);
 Text text_mid(const Text& text, int start, int n);
 Text text_remove_all(const Text& text, const Text& pattern, bool ignore_case);
+// Left-to-right, non-overlapping, case-sensitive; replacements are not rescanned.
+Text text_replace_all(const Text& text, const Text& pattern, const Text& replacement);
 
 class ScriptedWindow;
 // One whole run with folder as the Program directory: its exit status.
