@@ -64,11 +64,14 @@ void moved(const os::Info& old, const std::string& path, const os::Info& now) {
     const file_slots::Identity identity = file_slots::identity_of(old);
     for (auto claimed = g_claims.begin(); claimed != g_claims.end(); ++claimed) {
         if (!claimed->file || claimed->identity != identity) continue;
-        os::unlock_folder(claimed->held);
+        const os::Handle old_lock = claimed->held;
         g_claims.erase(claimed);
         // Where another run took the new file first, the next replacement
         // finds it held and is refused.
         hold(path, now);
+        // The old file's last handle: the system gives back its pages while
+        // the run goes on.
+        os::close_in_background(old_lock);
         return;
     }
 }

@@ -54,7 +54,7 @@ template <int CALL, class Entry>
 auto through(Entry entry) -> decltype(entry()) {
     using Result = decltype(entry());
     if (strikes(CALL)) {
-        if constexpr (CALL == CLOSE || CALL == UNLOCK_FOLDER) {
+        if constexpr (CALL == CLOSE || CALL == UNLOCK_FOLDER || CALL == CLOSE_IN_BACKGROUND) {
             const long injected = g_last_error;
             entry();
             g_last_error = injected;

@@ -144,6 +144,9 @@ struct LocalTime {
     X(lock_folder, LOCK_FOLDER, Lock, (const std::string& folder, const Info& info, Handle& held),             \
       (folder, info, held))                                                                                    \
     X(unlock_folder, UNLOCK_FOLDER, bool, (Handle held), (held))                                               \
+    /* Lets go of a handle, a lock's too, without waiting for the system to give */                            \
+    /* back what a removed file held (its cached pages): done beside the run. */                               \
+    X(close_in_background, CLOSE_IN_BACKGROUND, bool, (Handle handle), (handle))                               \
     /* The entry a path finally names, links followed (it need not exist). */                                  \
     X(final_path, FINAL_PATH, bool, (const std::string& path, std::string& target), (path, target))            \
     X(list_folder, LIST_FOLDER, bool, (const std::string& folder, std::vector<std::string>& names),            \
@@ -207,7 +210,8 @@ Calls& calls();
 
 // The calls, through the table and the fault seam: open(path, how,
 // handle), read(handle, buffer, size) and so on. A call that lets go of a
-// handle (close, unlock_folder) has let go of it also where it fails.
+// handle (close, unlock_folder, close_in_background) has let go of it also
+// where it fails.
 #define TELVOR_ENTRY_CALL(name, NUMBER, result, parameters, arguments) result name parameters;
 TELVOR_SYSTEM_CALLS(TELVOR_ENTRY_CALL)
 #undef TELVOR_ENTRY_CALL
