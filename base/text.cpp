@@ -9,6 +9,12 @@
 
 #include <string.h>  // memmem, on glibc
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "base/hash.h"
+
 namespace {
 
 // Sizes of std::string are unsigned and may in theory exceed int; every
@@ -103,12 +109,47 @@ bool text_equal(const Text& a, const Text& b) {
     return a == b;
 }
 
-bool text_equal_ignore_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+void text_lower_into_plain(std::string_view text, char* out) {
     const auto& lower = case_tables().lower;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])])
-            return false;
+    for (const char c : text) *out++ = static_cast<char>(lower[static_cast<unsigned char>(c)]);
+}
+
+void text_lower_into(std::string_view text, char* out) {
+#if defined(__SSE2__)
+    // A-Z and the accented capitals 0xC0-0xDE (but the multiplication sign
+    // 0xD7) gain 0x20, S and Z with caron and OE 0x10, Y with diaeresis 0x60.
+    const auto within = [](__m128i bytes, unsigned char low, unsigned char width) {
+        const __m128i above = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(low)));
+        return _mm_cmpeq_epi8(_mm_min_epu8(above, _mm_set1_epi8(static_cast<char>(width))), above);
+    };
+    const auto is = [](__m128i bytes, unsigned char byte) {
+        return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(byte)));
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i by_20 = _mm_or_si128(within(bytes, 'A', 'Z' - 'A'),
+                                           _mm_andnot_si128(is(bytes, 0xD7), within(bytes, 0xC0, 0xDE - 0xC0)));
+        const __m128i by_10 = _mm_or_si128(_mm_or_si128(is(bytes, 0x8A), is(bytes, 0x8C)), is(bytes, 0x8E));
+        const __m128i add = _mm_or_si128(_mm_or_si128(_mm_and_si128(by_20, _mm_set1_epi8(0x20)),
+                                                      _mm_and_si128(by_10, _mm_set1_epi8(0x10))),
+                                         _mm_and_si128(is(bytes, 0x9F), _mm_set1_epi8(0x60)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_add_epi8(bytes, add));
     }
-    return true;
+    text_lower_into_plain(text.substr(i), out + i);
+#else
+    text_lower_into_plain(text, out);
+#endif
+}
+
+std::uint64_t text_hash_ignore_case(std::string_view text) {
+    // Lines of the views fit the buffer on the stack.
+    char kept[256];
+    if (text.size() <= sizeof kept) {
+        text_lower_into(text, kept);
+        return text_hash({kept, text.size()});
+    }
+    Text lower(text.size(), '\0');
+    text_lower_into(text, lower.data());
+    return text_hash(lower);
 }

@@ -4,7 +4,6 @@
 
 #include "base/codepage.h"
 #include "base/hash.h"
-#include "base/text_arena.h"
 
 namespace {
 
@@ -20,14 +19,16 @@ constexpr Translation GERMAN[] = {
 
 WindowServices* installed = nullptr;
 
-// The lines of a list as they were given: searched by list_show_text, and
-// the measure of every line number, whatever the platform's list makes of
-// the texts. Their bytes are kept in an arena; a line replaced in place
-// leaves its old bytes there until the list is cleared.
+// The lines of a list as they were given, the measure of every line number
+// whatever the platform's list makes of the texts, and searched by
+// list_show_text: each kept as the hash of its text with letter case
+// ignored, 8 bytes instead of a copy of the text (the Event view holds a
+// line for every event). Two lines that differ share a hash by chance alone,
+// about once in 10^19 pairs; list_show_text would then select the one
+// before.
 struct ListLines {
     int number = 0;
-    TextArena bytes;
-    std::vector<std::string_view> lines;
+    std::vector<std::uint64_t> lines;
 };
 // A window has a handful of lists: they are looked up one after another.
 std::vector<ListLines> g_lists;
@@ -50,9 +51,9 @@ bool is_line(const ListLines& list, int line) {
 // The first of the lines equal to text with letter case ignored in
 // Windows-1252; -1 when there is none.
 int find_line(const ListLines& list, const Text& text) {
+    const std::uint64_t sought = text_hash_ignore_case(text);
     for (std::size_t i = 0; i < list.lines.size(); ++i)
-        if (text_equal_ignore_case(list.lines[i], text))
-            return static_cast<int>(i);
+        if (list.lines[i] == sought) return static_cast<int>(i);
     return -1;
 }
 
@@ -99,7 +100,7 @@ int list_add_line(int number, int position, std::string_view text) {
     if (position == -1) position = count;
     if (position < 0 || position > count || !installed->list_add_line(number, position, text))
         return 0;
-    const std::string_view kept = text_arena_add(list->bytes, text);
+    const std::uint64_t kept = text_hash_ignore_case(text);
     if (position == count)
         list->lines.push_back(kept);
     else
@@ -120,7 +121,7 @@ void list_set_line(int number, int line, std::string_view text) {
     ListLines* list = lines_of(number);
     if (list == nullptr || !is_line(*list, line)) return;
     installed->list_set_line(number, line, text);
-    list->lines[static_cast<std::size_t>(line)] = text_arena_add(list->bytes, text);
+    list->lines[static_cast<std::size_t>(line)] = text_hash_ignore_case(text);
 }
 
 void list_clear(int number) {
@@ -129,7 +130,6 @@ void list_clear(int number) {
     installed->list_clear(number);
     // The memory stays for the lines that follow (the Marking pass shows as
     // many as the conversion did).
-    text_arena_clear(list->bytes);
     list->lines.clear();
 }
 

@@ -2,6 +2,7 @@
 #include "base/byte_scan.h"
 #include "base/codepage.h"
 #include "base/hash.h"
+#include "base/text.h"
 #include "base/text_arena.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,27 @@ TEST(TextArena, KeptTextsStayAsTheArenaGrows) {
 TEST(Hash, TextHashKeepsItsValues) {
     EXPECT_EQ(text_hash("a"), 0xAE1DE9E76DB8203Cull);
     EXPECT_EQ(text_hash("05.12.2009 20:15   Tatort"), 0x9E63545FB81AA591ull);
+}
+
+// Lower case sixteen bytes at a time as one at a time, every byte at every place of a load and in
+// the tail; the hash of the views' search alike for texts that differ in letter case alone, long
+// ones too.
+TEST(Hash, LowerCaseAndTheHashThatIgnoresIt) {
+    Text bytes;
+    for (int b = 1; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    for (std::size_t shift = 0; shift < 17; ++shift) {
+        const Text text = bytes.substr(shift) + bytes.substr(0, shift);
+        Text fast(text.size(), '?'), plain(text.size(), '?');
+        text_lower_into(text, fast.data());
+        text_lower_into_plain(text, plain.data());
+        ASSERT_EQ(fast, text_lower(text)) << shift;
+        ASSERT_EQ(plain, fast) << shift;
+    }
+    for (const Text& text : {Text("05.12.2009 20:15 + Tatort: \xC4" "rger im \xDC" "bergang \x8A\x9F"), bytes + bytes}) {
+        EXPECT_EQ(text_hash_ignore_case(text_upper(text)), text_hash_ignore_case(text_lower(text)));
+        EXPECT_NE(text_hash_ignore_case(text), text_hash_ignore_case(text + " "));
+    }
+    EXPECT_NE(text_hash_ignore_case("\xD7"), text_hash_ignore_case("\xF7"));  // signs, not letters
 }
 
 // Both forms of the scanner against a byte-by-byte walk, at every offset and near every edge.
