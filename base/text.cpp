@@ -109,15 +109,32 @@ bool text_equal(const Text& a, const Text& b) {
     return a == b;
 }
 
-void text_lower_into_plain(std::string_view text, char* out) {
-    const auto& lower = case_tables().lower;
-    for (const char c : text) *out++ = static_cast<char>(lower[static_cast<unsigned char>(c)]);
-}
+namespace {
 
-void text_lower_into(std::string_view text, char* out) {
+// The hash of the views' search takes sixteen bytes at a time, in two
+// lanes that do not wait for each other; the last bytes (fewer than
+// sixteen) with those before them to make sixteen, or where the text is
+// shorter, with zero bytes.
+struct CaseHash {
+    std::uint64_t lanes[2];
+    explicit CaseHash(std::size_t size) : lanes{size * HASH_MULTIPLIER, ~size * HASH_MULTIPLIER} {}
+    void mix(const unsigned char (&lower)[16]) {
+        for (int lane = 0; lane < 2; ++lane) {
+            std::uint64_t word;
+            std::memcpy(&word, lower + 8 * lane, 8);
+            std::uint64_t& h = lanes[lane];
+            h = (h ^ word) * HASH_MULTIPLIER;
+            h ^= h >> 29;
+        }
+    }
+    std::uint64_t value() const { return hash_mix(lanes[0] ^ hash_mix(lanes[1])); }
+};
+
 #if defined(__SSE2__)
-    // A-Z and the accented capitals 0xC0-0xDE (but the multiplication sign
-    // 0xD7) gain 0x20, S and Z with caron and OE 0x10, Y with diaeresis 0x60.
+// Sixteen bytes in lower case: A-Z and the accented capitals 0xC0-0xDE (but
+// the multiplication sign 0xD7) gain 0x20, S and Z with caron and OE 0x10,
+// Y with diaeresis 0x60.
+void lower_block(const unsigned char* from, unsigned char (&lower)[16]) {
     const auto within = [](__m128i bytes, unsigned char low, unsigned char width) {
         const __m128i above = _mm_sub_epi8(bytes, _mm_set1_epi8(static_cast<char>(low)));
         return _mm_cmpeq_epi8(_mm_min_epu8(above, _mm_set1_epi8(static_cast<char>(width))), above);
@@ -125,31 +142,53 @@ void text_lower_into(std::string_view text, char* out) {
     const auto is = [](__m128i bytes, unsigned char byte) {
         return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(byte)));
     };
-    std::size_t i = 0;
-    for (; i + 16 <= text.size(); i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-        const __m128i by_20 = _mm_or_si128(within(bytes, 'A', 'Z' - 'A'),
-                                           _mm_andnot_si128(is(bytes, 0xD7), within(bytes, 0xC0, 0xDE - 0xC0)));
-        const __m128i by_10 = _mm_or_si128(_mm_or_si128(is(bytes, 0x8A), is(bytes, 0x8C)), is(bytes, 0x8E));
-        const __m128i add = _mm_or_si128(_mm_or_si128(_mm_and_si128(by_20, _mm_set1_epi8(0x20)),
-                                                      _mm_and_si128(by_10, _mm_set1_epi8(0x10))),
-                                         _mm_and_si128(is(bytes, 0x9F), _mm_set1_epi8(0x60)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_add_epi8(bytes, add));
-    }
-    text_lower_into_plain(text.substr(i), out + i);
-#else
-    text_lower_into_plain(text, out);
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    const __m128i by_20 = _mm_or_si128(within(block, 'A', 'Z' - 'A'),
+                                       _mm_andnot_si128(is(block, 0xD7), within(block, 0xC0, 0xDE - 0xC0)));
+    const __m128i by_10 = _mm_or_si128(_mm_or_si128(is(block, 0x8A), is(block, 0x8C)), is(block, 0x8E));
+    const __m128i add = _mm_or_si128(_mm_or_si128(_mm_and_si128(by_20, _mm_set1_epi8(0x20)),
+                                                  _mm_and_si128(by_10, _mm_set1_epi8(0x10))),
+                                     _mm_and_si128(is(block, 0x9F), _mm_set1_epi8(0x60)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lower), _mm_add_epi8(block, add));
+}
 #endif
+
+void lower_block_plain(const unsigned char* from, unsigned char (&lower)[16]) {
+    const auto& table = case_tables().lower;
+    for (int i = 0; i < 16; ++i) lower[i] = table[from[i]];
 }
 
-std::uint64_t text_hash_ignore_case(std::string_view text) {
-    // Lines of the views fit the buffer on the stack.
-    char kept[256];
-    if (text.size() <= sizeof kept) {
-        text_lower_into(text, kept);
-        return text_hash({kept, text.size()});
+template <void (*LOWER)(const unsigned char*, unsigned char (&)[16])>
+std::uint64_t hash_ignore_case(std::string_view text) {
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    CaseHash hash(text.size());
+    unsigned char lower[16];
+    std::size_t i = 0;
+    for (; i + 16 <= text.size(); i += 16) {
+        LOWER(bytes + i, lower);
+        hash.mix(lower);
     }
-    Text lower(text.size(), '\0');
-    text_lower_into(text, lower.data());
-    return text_hash(lower);
+    if (i == text.size()) return hash.value();
+    if (i > 0) {
+        // The last sixteen bytes, some of them mixed in already.
+        LOWER(bytes + text.size() - 16, lower);
+    } else {
+        unsigned char block[16] = {};
+        std::memcpy(block, bytes, text.size());
+        LOWER(block, lower);
+    }
+    hash.mix(lower);
+    return hash.value();
+}
+
+}  // namespace
+
+std::uint64_t text_hash_ignore_case_plain(std::string_view text) { return hash_ignore_case<lower_block_plain>(text); }
+
+std::uint64_t text_hash_ignore_case(std::string_view text) {
+#if defined(__SSE2__)
+    return hash_ignore_case<lower_block>(text);
+#else
+    return hash_ignore_case<lower_block_plain>(text);
+#endif
 }

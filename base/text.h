@@ -36,12 +36,9 @@ Text text_upper(const Text& text);
 // The same length and the same bytes; letter case counts.
 bool text_equal(const Text& a, const Text& b);
 
-// The bytes of text in lower case (as text_lower), written to out (room for
-// text.size() bytes); sixteen at a time where the processor has SSE2. The
-// plain form maps one byte at a time.
-void text_lower_into(std::string_view text, char* out);
-void text_lower_into_plain(std::string_view text, char* out);
-// text_hash of the text in lower case (the list views' search): texts equal
-// with letter case ignored in Windows-1252 have the same hash, and two that
-// are not share one by chance alone.
+// A 64-bit hash of the text in lower case (the list views' search): texts
+// equal with letter case ignored in Windows-1252 have the same hash, and
+// two that are not share one by chance alone. Sixteen bytes at a time
+// where the processor has SSE2; the plain form gives the same values.
 std::uint64_t text_hash_ignore_case(std::string_view text);
+std::uint64_t text_hash_ignore_case_plain(std::string_view text);
