@@ -30,19 +30,21 @@ bool table_holds(const EventStore& store, std::string_view key, std::uint32_t ha
     return !hash_table_free(store.table, place);
 }
 
-// The two bits of a hash in the bitmap of hashes seen.
-std::size_t seen_bit(const EventStore& store, std::uint32_t hash, int which) {
-    const std::uint32_t mixed = which == 0 ? hash : static_cast<std::uint32_t>((hash * HASH_MULTIPLIER) >> 32);
-    return mixed & (store.seen.size() * 64 - 1);
+// The two bits of a hash in the bitmap of hashes seen lie in one word, so
+// that a test waits for one fetch from memory at most: the word from the
+// hash's low bits, the bits from its high ones.
+std::size_t seen_place(const EventStore& store, std::uint32_t hash) { return hash & (store.seen.size() - 1); }
+std::uint64_t seen_bits(std::uint32_t hash) {
+    const std::uint32_t mixed = static_cast<std::uint32_t>((hash * HASH_MULTIPLIER) >> 32);
+    return std::uint64_t{1} << (mixed >> 26) | std::uint64_t{1} << (mixed >> 20 & 63);
 }
 
 bool seen_maybe(const EventStore& store, std::uint32_t hash) {
-    return bitmap_test(store.seen, seen_bit(store, hash, 0)) && bitmap_test(store.seen, seen_bit(store, hash, 1));
+    const std::uint64_t bits = seen_bits(hash);
+    return (store.seen[seen_place(store, hash)] & bits) == bits;
 }
 
-void seen_set(EventStore& store, std::uint32_t hash) {
-    for (int which : {0, 1}) bitmap_set(store.seen, seen_bit(store, hash, which));
-}
+void seen_set(EventStore& store, std::uint32_t hash) { store.seen[seen_place(store, hash)] |= seen_bits(hash); }
 
 // Puts the waiting texts into the table.
 void store_settle(EventStore& store) {

@@ -29,9 +29,10 @@ bool filter_test(const FilterIndex& index, std::string_view event_line);
 // The Event store: what the Repeat test compares of the Event lines accepted
 // in a conversion (the first 200 characters of their Event text), kept in
 // an arena, each behind its length, and found through a table of their
-// hashes. A bitmap of the hashes seen (two bits per hash) answers most
-// tests for a new text from the cache; such a text goes into the table with
-// the next few, whose places in the table are fetched meanwhile.
+// hashes. A bitmap of the hashes seen (two bits per hash, in one word)
+// answers most tests for a new text with one fetch from memory; such a text
+// goes into the table with the next few, whose places in the table are
+// fetched meanwhile.
 struct EventStore {
     TextArena keys;
     std::size_t count = 0;  // texts stored
