@@ -3,15 +3,21 @@
 // Every open slot owns a buffer. Reading fills it with one read at a time and
 // splits lines inside it; writing collects pieces in it and hands them to
 // the system when it is full or the slot is closed, and starts them on their
-// way to the disk at once. A write that fails marks the slot, and
-// file_close reports it.
+// way to the disk at once. A full buffer is written by a thread of the File
+// slots' own while the slot fills a second one. A write that fails marks
+// the slot, and file_close reports it.
 #include "fs/file_slots.h"
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "base/byte_scan.h"
 #include "fs/file.h"
@@ -47,6 +53,9 @@ struct Slot {
     // Writing: bytes written since their writeback was last started.
     std::size_t unstarted = 0;
     std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
+    // Writing: the buffer on its way to the system, or the one to be filled
+    // next; made when the first buffer is full.
+    std::unique_ptr<char[]> other;
     // Reading: the text whose lines follow the file's last line, until it
     // is taken up at the file's end.
     std::string_view text_after;
@@ -73,25 +82,139 @@ void mark_failed(Slot& s, long error) {
     s.failed = true;
 }
 
-void write_out(Slot& s, const char* data, std::size_t size) {
-    if (s.failed) return;
-    if (!os::write(s.handle, data, size)) {
-        mark_failed(s, os::last_error());
-        return;
-    }
+// One write of bytes to a file, and where asked the start of their way to
+// the disk; the code of its failure, 0 when it succeeded.
+long write_bytes(os::Handle handle, const char* data, std::size_t size, bool start_writeback) {
+    if (!os::write(handle, data, size)) return os::last_error();
+    // Asked, not waited for; where the system cannot (a pipe, a system
+    // without the call) nothing changes.
+    if (start_writeback) (void)os::start_writeback(handle);
+    return 0;
+}
+
+// Whether the bytes written so far should be started on their way to the
+// disk once size more are written.
+bool writeback_due(Slot& s, std::size_t size) {
     s.unstarted += size;
-    if (s.unstarted >= WRITEBACK_EVERY) {
-        // Asked, not waited for; where the system cannot (a pipe, a system
-        // without the call) nothing changes.
-        (void)os::start_writeback(s.handle);
-        s.unstarted = 0;
+    if (s.unstarted < WRITEBACK_EVERY) return false;
+    s.unstarted = 0;
+    return true;
+}
+
+// The thread that writes the slots' full buffers while files are written.
+// At most one buffer is on its way at a time, so the bytes reach the system
+// in the order the slots wrote them, and the run waits for it (settle)
+// before it writes itself or closes a file; the thread ends when the last
+// file written is closed. The run's thread alone starts it, posts and
+// settles; the writing thread touches no slot, only the bytes and handle it
+// was given.
+struct Writer {
+    std::thread thread;
+    std::mutex lock;
+    std::condition_variable changed;
+    bool posted = false;  // a buffer waits to be written or is being written
+    bool quit = false;
+    Slot* slot = nullptr;  // whose buffer was posted last
+    os::Handle handle = os::NO_HANDLE;
+    const char* data = nullptr;
+    std::size_t size = 0;
+    bool start_writeback = false;
+    long failure = 0;  // of the last write, for its slot
+};
+// Never destroyed: a process that ends with a file still open for writing
+// (the thread still there) ends without a word.
+Writer& g_writer = *new Writer;
+
+void writer_loop() {
+    Writer& w = g_writer;
+    std::unique_lock<std::mutex> held(w.lock);
+    for (;;) {
+        w.changed.wait(held, [&w] { return w.quit || w.data != nullptr; });
+        if (w.data == nullptr) return;
+        const os::Handle handle = w.handle;
+        const char* const data = w.data;
+        const std::size_t size = w.size;
+        const bool start = w.start_writeback;
+        held.unlock();
+        const long failure = write_bytes(handle, data, size, start);
+        held.lock();
+        w.failure = failure;
+        w.data = nullptr;
+        w.posted = false;
+        w.changed.notify_all();
     }
 }
 
-// Writes out the buffer of a writing slot; a failure marks the slot and the
-// buffered bytes are dropped.
+// Waits until no buffer is on its way; the slot it came from learns how
+// its write went.
+void settle() {
+    Writer& w = g_writer;
+    std::unique_lock<std::mutex> held(w.lock);
+    w.changed.wait(held, [&w] { return !w.posted; });
+    if (w.slot != nullptr && w.failure != 0) mark_failed(*w.slot, w.failure);
+    w.slot = nullptr;
+    w.failure = 0;
+}
+
+// Ends the writing thread once nothing is on its way.
+void writer_stop() {
+    Writer& w = g_writer;
+    if (!w.thread.joinable()) return;
+    settle();
+    {
+        const std::lock_guard<std::mutex> held(w.lock);
+        w.quit = true;
+        w.changed.notify_all();
+    }
+    w.thread.join();
+    w.quit = false;
+}
+
+// Hands the slot's full buffer to the writing thread and gives the slot its
+// other buffer to fill; false (nothing handed over) where no thread can be
+// started or no second buffer made.
+bool write_behind(Slot& s) {
+    Writer& w = g_writer;
+    if (!s.other) s.other.reset(new (std::nothrow) char[BUFFER_SIZE]);
+    if (!s.other) return false;
+    if (!w.thread.joinable()) {
+        try {
+            w.thread = std::thread(writer_loop);
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    settle();
+    std::swap(s.buffer, s.other);
+    const std::lock_guard<std::mutex> held(w.lock);
+    w.slot = &s;
+    w.handle = s.handle;
+    w.data = s.other.get();
+    w.size = s.count;
+    w.start_writeback = writeback_due(s, s.count);
+    w.posted = true;
+    w.changed.notify_all();
+    return true;
+}
+
+// Whether a slot other than s is open for writing.
+bool other_writer(const Slot& s) {
+    for (const Slot& other : g_slots)
+        if (&other != &s && other.open && other.mode == Mode::writing) return true;
+    return false;
+}
+
+// Writes bytes out from the run's own thread, after any buffer on its way.
+void write_out(Slot& s, const char* data, std::size_t size) {
+    settle();
+    if (s.failed || size == 0) return;
+    if (const long failure = write_bytes(s.handle, data, size, writeback_due(s, size))) mark_failed(s, failure);
+}
+
+// Writes out the buffer of a writing slot, beside the run where it can; a
+// failure marks the slot and the buffered bytes are dropped.
 void flush(Slot& s) {
-    if (s.count > 0) write_out(s, s.buffer.get(), s.count);
+    if (s.count > 0 && !s.failed && !write_behind(s)) write_out(s, s.buffer.get(), s.count);
     s.count = 0;
 }
 
@@ -377,13 +500,20 @@ FileResult file_close(int slot) {
     // the step it is in.
     const auto release = [s] {
         s->buffer.reset();
+        s->other.reset();
         std::string().swap(s->spill);
     };
     if (!s->open) {
         release();
         return {};
     }
-    if (s->mode == Mode::writing) file_slots::flush(*s);
+    // The last bytes are written by the run itself, after those on their way;
+    // the writing thread ends with the last file written.
+    if (s->mode == Mode::writing) {
+        file_slots::write_out(*s, s->buffer.get(), s->count);
+        s->count = 0;
+        if (!file_slots::other_writer(*s)) file_slots::writer_stop();
+    }
     // A close that fails may have lost written bytes; on a file read it
     // tells of a device that fails, and the pass counts as incomplete too.
     if (!os::close(s->handle)) file_slots::mark_failed(*s, os::last_error());

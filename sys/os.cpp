@@ -3,7 +3,9 @@
 #include "sys/os.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <mutex>
 
 namespace os {
 namespace {
@@ -14,8 +16,11 @@ const char* const CALL_NAMES[CALL_COUNT + 1] = {
 #undef TELVOR_ENTRY_NAME
     "any call"};
 
-long long g_uses[CALL_COUNT + 1] = {};
-long g_last_error = 0;
+// The File slots write from a thread of their own: the counts and the
+// pending fault are shared, the last error is each thread's own.
+std::atomic<long long> g_uses[CALL_COUNT + 1] = {};
+thread_local long g_last_error = 0;
+std::mutex g_fault_lock;
 
 struct PendingFault {
     int call = -1;  // none
@@ -30,6 +35,7 @@ PendingFault g_fault;
 bool strikes(int call) {
     ++g_uses[call];
     ++g_uses[CALL_COUNT];
+    const std::lock_guard<std::mutex> held(g_fault_lock);
     if (g_fault.call != call && g_fault.call != CALL_COUNT) return false;
     if (--g_fault.remaining > 0) return false;
     g_fault.call = -1;
@@ -78,12 +84,16 @@ Calls& calls() {
 long last_error() { return g_last_error; }
 
 void fault_at(int call, long long nth, Fault what, Error error) {
+    const std::lock_guard<std::mutex> held(g_fault_lock);
     g_fault = {call, nth < 1 ? 1 : nth, what, error};
 }
-void fault_clear() { g_fault = PendingFault{}; }
-long long uses(int call) { return call >= 0 && call <= CALL_COUNT ? g_uses[call] : 0; }
+void fault_clear() {
+    const std::lock_guard<std::mutex> held(g_fault_lock);
+    g_fault = PendingFault{};
+}
+long long uses(int call) { return call >= 0 && call <= CALL_COUNT ? g_uses[call].load() : 0; }
 void reset_uses() {
-    for (long long& count : g_uses) count = 0;
+    for (std::atomic<long long>& count : g_uses) count = 0;
 }
 
 #define TELVOR_ENTRY_DEFINITION(name, NUMBER, result, parameters, arguments) \

@@ -244,7 +244,7 @@ long error_code(Error kind);
 // it (for an entry that replaces the system's, as a test's may).
 long system_error();
 void set_system_error(long code);
-// The code the last failed call left, and its kind.
+// The code the last failed call of this thread left, and its kind.
 long last_error();
 inline Error last_error_kind() { return error_kind(last_error()); }
 

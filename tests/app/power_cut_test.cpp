@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <set>
 #include <string>
@@ -295,6 +296,24 @@ os::Calls simulated_calls() {
     return c;
 }
 
+// The File slots write from a thread of their own: the simulated disk takes
+// one call at a time.
+os::Calls g_unlocked;
+std::recursive_mutex g_one_call;
+os::Calls one_at_a_time(const os::Calls& calls) {
+    using namespace os;
+    g_unlocked = calls;
+    os::Calls locked = calls;
+#define ONE_AT_A_TIME(name, NUMBER, result, parameters, arguments) \
+    locked.name = [] parameters -> result {                         \
+        const std::lock_guard<std::recursive_mutex> one_call(g_one_call); \
+        return g_unlocked.name arguments;                           \
+    };
+    TELVOR_SYSTEM_CALLS(ONE_AT_A_TIME)
+#undef ONE_AT_A_TIME
+    return locked;
+}
+
 // A state the disk may hold after a cut.
 struct Snapshot { std::map<int, Bytes> data; std::map<int, Names> names; };
 
@@ -392,7 +411,7 @@ struct Outcome {
 
 class PowerCut : public ::testing::TestWithParam<Layout> {
 protected:
-    void SetUp() override { os::calls() = simulated_calls(); }
+    void SetUp() override { os::calls() = one_at_a_time(simulated_calls()); }
     void TearDown() override {
         os::calls() = os::SYSTEM_CALLS;
         m = Machine{};
