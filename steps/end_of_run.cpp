@@ -37,15 +37,15 @@ void marking_pass(RunState& run, Text& last_shown) {
         Text marked;
         while (!file_at_end(EVENT_SLOT)) {
             // A record whose lines go across as they are: written in one
-            // piece behind its Event line.
+            // piece, behind its Event line where that was marked now.
             std::string_view record[4];
             if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && event_line::is_event_line(record[0])) {
                 const std::string_view event = mark_event_line(record[0], marked);
                 show_event(event, last_shown);
-                file_write_line(DATA_SLOT, event);
-                const char* const rest = record[1].data();
+                const char* const from = event.data() == record[0].data() ? record[0].data() : record[1].data();
+                if (from != record[0].data()) file_write_line(DATA_SLOT, event);
                 const char* const end = record[3].data() + record[3].size() + 2;
-                file_write_bytes(DATA_SLOT, {rest, static_cast<std::size_t>(end - rest)});
+                file_write_bytes(DATA_SLOT, {from, static_cast<std::size_t>(end - from)});
                 file_skip_bytes(EVENT_SLOT, static_cast<std::size_t>(end - record[0].data()));
                 continue;
             }
