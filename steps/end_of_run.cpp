@@ -35,9 +35,10 @@ void marking_pass(RunState& run, Text& last_shown) {
 
     if (begin_data_file_pass(run)) {
         Text marked;
-        while (!file_at_end(EVENT_SLOT)) {
+        for (;;) {
             // A record whose lines go across as they are: written in one
-            // piece, behind its Event line where that was marked now.
+            // piece, behind its Event line where that was marked now; else,
+            // up to the end, a line.
             std::string_view record[4];
             if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && event_line::is_event_line(record[0])) {
                 const std::string_view event = mark_event_line(record[0], marked);
@@ -49,6 +50,7 @@ void marking_pass(RunState& run, Text& last_shown) {
                 file_skip_bytes(EVENT_SLOT, static_cast<std::size_t>(end - record[0].data()));
                 continue;
             }
+            if (file_at_end(EVENT_SLOT)) break;
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (!event_line::is_event_line(line)) continue;
             const std::string_view event = mark_event_line(line, marked);
