@@ -67,6 +67,62 @@ inline const char* byte_scan_line_end(const char* from, const char* to) {
     return byte_scan_find_plain(from, to, '\n', '\r', '\0');
 }
 
+// The lines from `from` on that lie whole in [from, to) and go across as
+// they are: each ends in CR LF (no other line end, LF, CR or 0 byte, before
+// it) and has no space just before its CR. At most count of them, each put
+// in lines without its line end; their number is returned.
+inline int byte_scan_verbatim_lines_plain(const char* from, const char* to, int count, std::string_view* lines) {
+    int found = 0;
+    for (; found < count; ++found) {
+        const char* const stop = byte_scan_find_plain(from, to, '\n', '\r', '\0');
+        if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) break;
+        lines[found] = {from, static_cast<std::size_t>(stop - from)};
+        from = stop + 2;
+    }
+    return found;
+}
+
+inline int byte_scan_verbatim_lines(const char* from, const char* to, int count, std::string_view* lines) {
+    int found = 0;
+    const char* line = from;  // the next line's first byte
+#if defined(__SSE2__)
+    // All the lines' bytes in one loop, 32 at a time, the bytes up to 13
+    // picked out by one comparison and only those looked at one by one;
+    // where a line ends does not change which bytes are loaded next. While
+    // more than 32 bytes are left, the byte after any loaded one can be read.
+    const __m128i thirteen = _mm_set1_epi8(13);
+    const auto low_bytes = [&](const char* at) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, thirteen), bytes))));
+    };
+    std::uint64_t carried = 0;  // the LF of a CR LF across the loads' edge
+    for (const char* next = from; count > 0 && to - next > 32; next += 32) {
+        std::uint64_t low = (low_bytes(next) | low_bytes(next + 16) << 16) & ~carried;
+        carried = 0;
+        while (low != 0) {
+            const unsigned place = static_cast<unsigned>(__builtin_ctzll(low));
+            const char* const at = next + place;
+            std::uint16_t pair;
+            std::memcpy(&pair, at, 2);
+            if (pair != 0x0A0D) {  // not CR LF (x86 is little-endian)
+                if ((1u << *at) & (1u << '\r' | 1u << '\n' | 1u)) return found;
+                low &= low - 1;  // a tab or another control byte
+                continue;
+            }
+            if (at != line && at[-1] == ' ') return found;
+            lines[found] = {line, static_cast<std::size_t>(at - line)};
+            if (++found == count) return found;
+            line = at + 2;
+            const std::uint64_t both = std::uint64_t{3} << place;
+            low &= ~both;
+            carried = both >> 32;
+        }
+    }
+#endif
+    // The last bytes (all of them in the plain form) line by line.
+    return found + byte_scan_verbatim_lines_plain(line, to, count - found, lines + found);
+}
+
 // The position of the first a or b in text at or after from; text.size()
 // when there is none.
 inline std::size_t byte_scan_find(std::string_view text, std::size_t from, char a, char b) {

@@ -54,7 +54,8 @@ void append_tabs_as_spaces(std::string_view text, Text& out) {
 }  // namespace
 
 bool is_weekday_line(std::string_view line) {
-    if (line.size() < 3 || line[2] != '.') return false;
+    // Event lines, which begin with a digit, are told apart at once.
+    if (line.size() < 3 || line[2] != '.' || line[0] < 'A') return false;
     for (const char* abbreviation : WEEKDAY_REMOVAL_ORDER)
         if (line[0] == abbreviation[0] && line[1] == abbreviation[1]) return true;
     return false;
@@ -80,7 +81,8 @@ std::string_view spacing_repair(std::string_view line, Text& repaired) {
     const std::string_view mark = event_line::mark(line);
     const bool in_place = mark == event_line::MARK_EMPTY || mark == event_line::MARK_SET;
     const std::size_t run = in_place ? 4 : 2;
-    if (!byte_scan_has_run(line, ' ', run)) return line;
+    // Each length on its own, so that each scan is made for it.
+    if (in_place ? !byte_scan_has_run(line, ' ', 4) : !byte_scan_has_run(line, ' ', 2)) return line;
     repaired.clear();
     std::size_t from = 0;  // bytes of line already in repaired
     for (std::size_t at = line.find(' '); at != std::string_view::npos;) {
@@ -144,6 +146,6 @@ std::string_view mark_event_line(std::string_view line, Text& marked) {
     // still matches the same event in later Guide text.
     if (mark(line) != MARK_EMPTY) return line;
     marked.assign(line);
-    marked.replace(MARK_START - 1, MARK_WIDTH, MARK_SET);
+    MARK_SET.copy(marked.data() + (MARK_START - 1), MARK_WIDTH);
     return marked;
 }

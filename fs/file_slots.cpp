@@ -472,16 +472,7 @@ int file_skip_empty_line(int slot) {
 int file_peek_verbatim_lines(int slot, int count, std::string_view* lines) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
     if (s == nullptr || !file_slots::fill_line(*s)) return 0;
-    const char* from = s->data + s->next;
-    const char* const to = s->data + s->count;
-    int found = 0;
-    for (; found < count; ++found) {
-        const char* const stop = file_slots::verbatim_line_end(from, to);
-        if (stop == nullptr) break;
-        lines[found] = {from, static_cast<std::size_t>(stop - from)};
-        from = stop + 2;
-    }
-    return found;
+    return byte_scan_verbatim_lines(s->data + s->next, s->data + s->count, count, lines);
 }
 
 void file_skip_bytes(int slot, std::size_t count) {

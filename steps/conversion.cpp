@@ -100,9 +100,11 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
         // The Guide text's lines follow the Event file's last line.
         file_read_text_after(EVENT_SLOT, guide_text);
         Conversion c{services, filter_index_build(filter_list), last_shown};
-        while (!file_at_end(EVENT_SLOT)) {
+        for (;;) {
+            // A record in one piece; else, up to the end, a line.
             std::string_view record[4];
             if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && carry_over_record(c, record)) continue;
+            if (file_at_end(EVENT_SLOT)) break;
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (is_weekday_line(line))
                 convert_guide_block(c, line);

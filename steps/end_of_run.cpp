@@ -35,20 +35,22 @@ void marking_pass(RunState& run, Text& last_shown) {
 
     if (begin_data_file_pass(run)) {
         Text marked;
-        while (!file_at_end(EVENT_SLOT)) {
+        for (;;) {
             // A record whose lines go across as they are: written in one
-            // piece behind its Event line.
+            // piece, behind its Event line where that was marked now; else,
+            // up to the end, a line.
             std::string_view record[4];
             if (file_peek_verbatim_lines(EVENT_SLOT, 4, record) == 4 && event_line::is_event_line(record[0])) {
                 const std::string_view event = mark_event_line(record[0], marked);
                 show_event(event, last_shown);
-                file_write_line(DATA_SLOT, event);
-                const char* const rest = record[1].data();
+                const char* const from = event.data() == record[0].data() ? record[0].data() : record[1].data();
+                if (from != record[0].data()) file_write_line(DATA_SLOT, event);
                 const char* const end = record[3].data() + record[3].size() + 2;
-                file_write_bytes(DATA_SLOT, {rest, static_cast<std::size_t>(end - rest)});
+                file_write_bytes(DATA_SLOT, {from, static_cast<std::size_t>(end - from)});
                 file_skip_bytes(EVENT_SLOT, static_cast<std::size_t>(end - record[0].data()));
                 continue;
             }
+            if (file_at_end(EVENT_SLOT)) break;
             const std::string_view line = file_read_line_trimmed(EVENT_SLOT);
             if (!event_line::is_event_line(line)) continue;
             const std::string_view event = mark_event_line(line, marked);

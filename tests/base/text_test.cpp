@@ -76,6 +76,37 @@ TEST(ByteScan, BothFormsFindWhatAWalkFinds) {
         ASSERT_EQ(byte_scan_has_run(text, ' ', n), run) << i << " " << n;
         ASSERT_EQ(byte_scan_has_run_plain(text, ' ', n), run) << i << " " << n;
     }
+    // Lines that go across as they are: mostly CR LF lines of up to 40 bytes,
+    // now and then a space before the CR, a tab, a lone CR or LF, a 0 byte,
+    // the bytes ending anywhere, so that every kind of line end falls on
+    // every place of the 32-byte loads and the end inside a line.
+    for (int i = 0; i < 20000; ++i) {
+        Text text;
+        while (text.size() < 160) {
+            text.append(rng() % 41, 'a');
+            const std::string_view ends[] = {" \r\n", "\t", "\r", "\n", std::string_view("\0", 1)};
+            const std::size_t kind = rng() % 24;
+            text.append(kind < 19 ? "\r\n" : ends[kind - 19]);
+        }
+        const char* const from = text.data() + rng() % 40;
+        const char* const to = from + rng() % static_cast<std::size_t>(text.data() + text.size() + 1 - from);
+        const int count = 1 + static_cast<int>(rng() % 8);
+        std::vector<std::string_view> walked;
+        for (const char* line = from; static_cast<int>(walked.size()) < count;) {
+            const char* stop = line;
+            while (stop != to && *stop != '\n' && *stop != '\r' && *stop != '\0') ++stop;
+            if (to - stop < 2 || stop[1] != '\n' || *stop != '\r' || (stop != line && stop[-1] == ' ')) break;
+            walked.emplace_back(line, static_cast<std::size_t>(stop - line));
+            line = stop + 2;
+        }
+        std::string_view lines[8], plain[8];
+        ASSERT_EQ(byte_scan_verbatim_lines(from, to, count, lines), static_cast<int>(walked.size())) << i;
+        ASSERT_EQ(byte_scan_verbatim_lines_plain(from, to, count, plain), static_cast<int>(walked.size())) << i;
+        for (std::size_t k = 0; k < walked.size(); ++k) {
+            ASSERT_TRUE(lines[k].data() == walked[k].data() && lines[k].size() == walked[k].size()) << i << " " << k;
+            ASSERT_TRUE(plain[k].data() == walked[k].data() && plain[k].size() == walked[k].size()) << i << " " << k;
+        }
+    }
 }
 
 TEST(Codepage, Utf8UnmappableMalformedAndZero) {
