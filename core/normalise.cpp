@@ -228,6 +228,7 @@ std::uint64_t start_places(const ServiceNames& names, const char* at) {
 #endif
 
 const char* entry_start_find(const ServiceNames& names, const char* from, const char* to) {
+    if (names.folded.empty()) return to;  // a list not prepared has no bitmaps either
 #if defined(__SSE2__)
     if (!names.start_bytes.empty() && to - from >= 19) {
         // Sixteen or sixty-four places at a time, the places start_places
@@ -259,16 +260,14 @@ bool same_after(const char* at, std::string_view pattern, std::size_t known) {
     return true;
 }
 
-// Removes the entries from the size bytes at text, which hold no line end
-// and in which no entry of four bytes or more begins before `from`.
-// Returns the number of bytes left.
-std::size_t remove_names(char* text, std::size_t size, std::size_t from, const ServiceNames& names,
+// Removes the entries from the size bytes at text, which hold no line end;
+// first is the first place there that entry_start_find gives (size for
+// none). Returns the number of bytes left.
+std::size_t remove_names(char* text, std::size_t size, std::size_t first, const ServiceNames& names,
                          NormaliseBuffers& s) {
-    if (names.folded.empty() || size == 0) return size;
     // Most lines hold no place where an entry may begin, in any letter case.
+    if (names.folded.empty() || size == 0 || (first == size && names.short_ones.empty())) return size;
     const char* const text_end = text + size;
-    const char* const first = entry_start_find(names, text + from, text_end);
-    if (first == text_end && names.short_ones.empty()) return size;
     s.folded.assign(text, size);
     for (char& c : s.folded) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
     s.due.assign(names.short_ones.begin(), names.short_ones.end());
@@ -289,7 +288,7 @@ std::size_t remove_names(char* text, std::size_t size, std::size_t from, const S
             }
         }
     };
-    for (const char* p = first; p != text_end; p = entry_start_find(names, p + 1, text_end))
+    for (const char* p = text + first; p != text_end; p = entry_start_find(names, p + 1, text_end))
         add_due(static_cast<std::size_t>(p - text), -1, 0);
     if (s.due.empty()) return size;
     std::make_heap(s.due.begin(), s.due.end(), std::greater<>());
@@ -334,6 +333,7 @@ void remove_names_from_lines(Text& text, std::size_t from, const ServiceNames& n
             for (start = p; start > kept && bytes[start - 1] != '\r' && bytes[start - 1] != '\n';) --start;
         }
         const std::size_t end = byte_scan_find(text, p, '\r', '\n');
+        if (every_line) p = static_cast<std::size_t>(entry_start_find(names, bytes + start, bytes + end) - bytes);
         if (out != kept) std::memmove(bytes + out, bytes + kept, end - kept);
         out += start - kept;
         out += remove_names(bytes + out, end - start, p - start, names, s);
@@ -506,7 +506,11 @@ void line_normalisation(std::string_view weekday_line, const ServiceNames& names
     // lines only spares the steps work, it never changes their result.
     buffers.first.clear();
     append_spaces(weekday_line, false, buffers.first);
-    buffers.first.resize(remove_names(buffers.first.data(), buffers.first.size(), 0, names, buffers));
+    Text& spaced = buffers.first;
+    const char* const end = spaced.data() + spaced.size();
+    spaced.resize(remove_names(spaced.data(), spaced.size(),
+                               static_cast<std::size_t>(entry_start_find(names, spaced.data(), end) - spaced.data()), names,
+                               buffers));
     out.clear();
     append_date_rows(buffers.first, out);
 }
