@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <utility>
 
 #include "base/byte_scan.h"
@@ -187,12 +188,12 @@ bool may_begin_at(const ServiceNames& names, const char* at) {
            bitmap_test(names.first_four, four_bit(at));
 }
 
-// The first place in [from, to) at which an entry of four bytes or more
-// may begin; to when there is none.
-const char* entry_start_find_plain(const ServiceNames& names, const char* from, const char* to) {
-    for (; to - from >= 4; ++from)
-        if (may_begin_at(names, from)) return from;
-    return to;
+// Appends to starts every place p in [from, to) at which an entry of four
+// bytes or more may begin: four bytes of text stand from there to `to`.
+void entry_starts_plain(const ServiceNames& names, const char* text, std::size_t from, std::size_t to,
+                        std::vector<std::size_t>& starts) {
+    for (std::size_t p = from; p + 4 <= to; ++p)
+        if (may_begin_at(names, text + p)) starts.push_back(p);
 }
 
 // The number of bytes, at all places together, looked for sixteen places
@@ -227,29 +228,29 @@ std::uint64_t start_places(const ServiceNames& names, const char* at) {
 }
 #endif
 
-const char* entry_start_find(const ServiceNames& names, const char* from, const char* to) {
-    if (names.folded.empty()) return to;  // a list not prepared has no bitmaps either
+void entry_starts(const ServiceNames& names, const char* text, std::size_t from, std::size_t to,
+                  std::vector<std::size_t>& starts) {
+    if (names.folded.empty()) return;  // a list not prepared has no bitmaps either
 #if defined(__SSE2__)
     if (!names.start_bytes.empty() && to - from >= 19) {
         // Sixteen or sixty-four places at a time, the places start_places
         // gives looked at one by one.
-        const auto first_in = [&](const char* at, std::uint64_t mask) -> const char* {
-            for (; mask != 0; mask &= mask - 1)
-                if (may_begin_at(names, at + __builtin_ctzll(mask))) return at + __builtin_ctzll(mask);
-            return nullptr;
+        const auto add = [&](std::size_t at, std::uint64_t mask) {
+            for (; mask != 0; mask &= mask - 1) {
+                const std::size_t p = at + static_cast<std::size_t>(__builtin_ctzll(mask));
+                if (may_begin_at(names, text + p)) starts.push_back(p);
+            }
         };
-        for (; to - from >= 67; from += 64)
-            if (const char* const hit = first_in(from, start_places<4>(names, from))) return hit;
-        for (; to - from >= 19; from += 16)
-            if (const char* const hit = first_in(from, start_places<1>(names, from))) return hit;
+        for (; to - from >= 67; from += 64) add(from, start_places<4>(names, text + from));
+        for (; to - from >= 19; from += 16) add(from, start_places<1>(names, text + from));
         // The places left, the last of the sixteen that end where the text
         // does (they begin before from, where sixteen were looked at).
-        const char* const last = to - 19;
-        const char* const hit = first_in(from, start_places<1>(names, last) >> (from - last));
-        return hit != nullptr ? hit : to;
+        const std::size_t last = to - 19;
+        add(from, start_places<1>(names, text + last) >> (from - last));
+        return;
     }
 #endif
-    return entry_start_find_plain(names, from, to);
+    entry_starts_plain(names, text, from, to, starts);
 }
 
 // Whether the bytes at `at` are those of pattern, of which the first
@@ -261,13 +262,12 @@ bool same_after(const char* at, std::string_view pattern, std::size_t known) {
 }
 
 // Removes the entries from the size bytes at text, which hold no line end;
-// first is the first place there that entry_start_find gives (size for
-// none). Returns the number of bytes left.
-std::size_t remove_names(char* text, std::size_t size, std::size_t first, const ServiceNames& names,
+// starts are the places there that entry_starts gives. Returns the number
+// of bytes left.
+std::size_t remove_names(char* text, std::size_t size, std::span<const std::size_t> starts, const ServiceNames& names,
                          NormaliseBuffers& s) {
     // Most lines hold no place where an entry may begin, in any letter case.
-    if (names.folded.empty() || size == 0 || (first == size && names.short_ones.empty())) return size;
-    const char* const text_end = text + size;
+    if (names.folded.empty() || size == 0 || (starts.empty() && names.short_ones.empty())) return size;
     s.folded.assign(text, size);
     for (char& c : s.folded) c = static_cast<char>(text_fold_ascii(static_cast<unsigned char>(c)));
     s.due.assign(names.short_ones.begin(), names.short_ones.end());
@@ -288,8 +288,7 @@ std::size_t remove_names(char* text, std::size_t size, std::size_t first, const 
             }
         }
     };
-    for (const char* p = text + first; p != text_end; p = entry_start_find(names, p + 1, text_end))
-        add_due(static_cast<std::size_t>(p - text), -1, 0);
+    for (const std::size_t p : starts) add_due(p, -1, 0);
     if (s.due.empty()) return size;
     std::make_heap(s.due.begin(), s.due.end(), std::greater<>());
 
@@ -317,26 +316,33 @@ std::size_t remove_names(char* text, std::size_t size, std::size_t first, const 
 // lines moving left over the bytes removed; from is where a line begins.
 void remove_names_from_lines(Text& text, std::size_t from, const ServiceNames& names, NormaliseBuffers& s) {
     if (names.folded.empty()) return;
-    // Every line is looked at where a short entry may stand anywhere; else
-    // only those in which an entry may begin, and the bytes between them
-    // move as they are.
-    const bool every_line = !names.short_ones.empty();
+    // The places where an entry of four bytes or more may begin, found in
+    // one walk. Every line is looked at where a short entry may stand
+    // anywhere; else only those that hold such a place, and the bytes
+    // between them move as they are.
     char* const bytes = text.data();
     const std::size_t size = text.size();
+    std::vector<std::size_t>& starts = s.starts;
+    starts.clear();
+    entry_starts(names, bytes, from, size, starts);
+    const bool every_line = !names.short_ones.empty();
     std::size_t kept = from;  // the bytes before kept are done
     std::size_t out = from;   // and stand before out
+    std::size_t next = 0;     // the first of starts not passed yet
     for (std::size_t p = from; p < size;) {
         std::size_t start = p;
         if (!every_line) {
-            p = static_cast<std::size_t>(entry_start_find(names, bytes + p, bytes + size) - bytes);
-            if (p == size) break;
+            if (next == starts.size()) break;
+            p = starts[next];
             for (start = p; start > kept && bytes[start - 1] != '\r' && bytes[start - 1] != '\n';) --start;
         }
         const std::size_t end = byte_scan_find(text, p, '\r', '\n');
-        if (every_line) p = static_cast<std::size_t>(entry_start_find(names, bytes + start, bytes + end) - bytes);
+        std::size_t past = next;  // the line's places, made to count from its start
+        for (; past < starts.size() && starts[past] < end; ++past) starts[past] -= start;
         if (out != kept) std::memmove(bytes + out, bytes + kept, end - kept);
         out += start - kept;
-        out += remove_names(bytes + out, end - start, p - start, names, s);
+        out += remove_names(bytes + out, end - start, std::span(starts).subspan(next, past - next), names, s);
+        next = past;
         kept = end;
         p = end + 1;
     }
@@ -507,10 +513,9 @@ void line_normalisation(std::string_view weekday_line, const ServiceNames& names
     buffers.first.clear();
     append_spaces(weekday_line, false, buffers.first);
     Text& spaced = buffers.first;
-    const char* const end = spaced.data() + spaced.size();
-    spaced.resize(remove_names(spaced.data(), spaced.size(),
-                               static_cast<std::size_t>(entry_start_find(names, spaced.data(), end) - spaced.data()), names,
-                               buffers));
+    buffers.starts.clear();
+    entry_starts(names, spaced.data(), 0, spaced.size(), buffers.starts);
+    spaced.resize(remove_names(spaced.data(), spaced.size(), buffers.starts, names, buffers));
     out.clear();
     append_date_rows(buffers.first, out);
 }

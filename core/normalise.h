@@ -55,7 +55,7 @@ ServiceNames service_names_prepare(const std::vector<Text>& list);
 struct NormaliseBuffers {
     Text first, second, folded;
     std::vector<std::int32_t> due;  // entries still to pass, a min-heap
-    std::vector<std::size_t> junctions;
+    std::vector<std::size_t> junctions, starts;
 };
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
