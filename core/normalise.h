@@ -34,7 +34,15 @@ struct ServiceNames {
     std::vector<Text> folded;              // the entries, in list order
     std::vector<std::int32_t> short_ones;  // entries of one to three bytes
     PrefixTable by_four, by_eight;
-    std::vector<std::uint64_t> first_two;  // their first two bytes, in every letter case
+    // Where an entry of four bytes or more may begin: its first two bytes in
+    // every letter case (a bitmap of all pairs), and its first four folded
+    // (a bitmap of their hashes).
+    std::vector<std::uint64_t> first_two, first_four;
+    // The bytes they have at their first places, each with bit 5 set (which
+    // takes A-Z onto a-z) and sixteen times in a row, to rule places out
+    // sixteen at a time: for the first two or three places, none where
+    // there are too many.
+    std::vector<Text> start_bytes;
     std::size_t longest = 0;
 };
 
@@ -45,15 +53,16 @@ ServiceNames service_names_prepare(const std::vector<Text>& list);
 // What the normalisations reuse from line to line, so that a line costs no
 // allocation.
 struct NormaliseBuffers {
-    Text first, folded;
+    Text first, second, folded;
     std::vector<std::int32_t> due;  // entries still to pass, a min-heap
-    std::vector<std::size_t> junctions;
+    std::vector<std::size_t> junctions, starts;
 };
 
 // Applied once to the whole Guide text taken from the clipboard: " \t" and
 // then "\t" become a space, backslashes go, the Date table, then the
-// Service-name removal.
-Text capture_normalisation(std::string_view guide_text, const ServiceNames& names);
+// Service-name removal. The result takes the text's place in its memory
+// where it fits there.
+Text capture_normalisation(Text guide_text, const ServiceNames& names);
 // Applied to each Weekday line the conversion meets: backslashes go, tabs
 // become spaces, the Service-name removal, then the Date table. The result
 // is out's new content.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/byte_scan.h"
 #include "core/guide_lines.h"
 #include "core/normalise.h"
 #include "ui/window.h"
@@ -10,10 +11,8 @@ namespace {
 
 // Whether any line of the text is a Weekday line, the first of a Guide block.
 bool holds_guide_block(std::string_view text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == Text::npos) end = text.size();
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = byte_scan_find(text, start, '\r', '\n');
         if (is_weekday_line(text.substr(start, end - start))) return true;
         start = end + 1;
     }
@@ -23,8 +22,7 @@ bool holds_guide_block(std::string_view text) {
 // The number of lines of a text; a line end at its very end begins no line.
 std::size_t line_count(std::string_view text) {
     std::size_t lines = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
+    for (std::size_t i = byte_scan_find(text, 0, '\r', '\n'); i < text.size(); i = byte_scan_find(text, i + 1, '\r', '\n')) {
         ++lines;
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     }
