@@ -364,7 +364,8 @@ bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
     (void)file_close(slot);
-    s->buffer = std::make_unique<char[]>(BUFFER_SIZE);
+    // Not filled with zeros: a small file touches only the pages it uses.
+    s->buffer = std::make_unique_for_overwrite<char[]>(BUFFER_SIZE);
     return true;
 }
 
