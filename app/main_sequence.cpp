@@ -92,7 +92,7 @@ void main_sequence(RunState& run) {
     const ServiceNames services = service_names_prepare(service_list);
     Capture capture = capture_guide_text(run, services);
     const bool guide_text_converted =
-        convert_event_file(run, services, filter_list, std::move(capture.guide_text), last_shown);
+        convert_event_file(run, services, filter_list, capture, last_shown);
     if (ask_end_of_run_question(run, last_shown) == ANSWER_CANCEL) return;
 
     // What the user copied is dropped only once it is converted and stored

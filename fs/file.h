@@ -15,6 +15,7 @@
 // platform.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "base/path.h"
@@ -44,6 +45,9 @@ FileResult file_create_working(int slot, const Path& path);
 // failed. The text is not copied; it must stay as it is until the slot is
 // closed.
 void file_read_text_after(int slot, std::string_view text);
+// The same with the text asked of provide when the slot reaches the file's
+// end (not before), so that it may be made while the file is read.
+void file_read_text_after(int slot, std::function<std::string_view()> provide);
 // Nonzero when no further byte can be read; consumes nothing.
 int file_at_end(int slot);
 // The next line without its line end, as a view of the slot's own bytes,

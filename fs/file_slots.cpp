@@ -16,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 #include <system_error>
 #include <thread>
 
@@ -60,6 +61,7 @@ struct Slot {
     // is taken up at the file's end.
     std::string_view text_after;
     bool text_waiting = false;
+    std::function<std::string_view()> provide_text_after;  // asked at the file's end
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -247,6 +249,7 @@ bool refill_line(Slot& s) {
     if (fill(s)) return true;
     if (!s.text_waiting || s.failed) return false;
     s.text_waiting = false;
+    if (s.provide_text_after) s.text_after = std::exchange(s.provide_text_after, nullptr)();
     s.data = s.text_after.data();
     s.count = s.text_after.size();
     s.next = 0;
@@ -382,6 +385,7 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->data = s->buffer.get();
     s->text_waiting = false;
     s->text_after = {};
+    s->provide_text_after = nullptr;
     s->failed = false;
     s->failure = 0;
     s->at_eof = false;
@@ -412,6 +416,14 @@ void file_read_text_after(int slot, std::string_view text) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
     if (s == nullptr) return;
     s->text_after = text;
+    s->text_waiting = true;
+}
+
+void file_read_text_after(int slot, std::function<std::string_view()> provide) {
+    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
+    if (s == nullptr) return;
+    s->text_after = {};
+    s->provide_text_after = std::move(provide);
     s->text_waiting = true;
 }
 
@@ -493,6 +505,7 @@ FileResult file_close(int slot) {
     const auto release = [s] {
         s->buffer.reset();
         s->other.reset();
+        s->provide_text_after = nullptr;
         std::string().swap(s->spill);
     };
     if (!s->open) {

@@ -1,5 +1,8 @@
 #include "steps/capture.h"
 
+#include <memory>
+#include <system_error>
+#include <tuple>
 #include <utility>
 
 #include "base/byte_scan.h"
@@ -49,9 +52,24 @@ Capture capture_guide_text(RunState& run, const ServiceNames& services) {
     ClipboardReading& reading = capture.reading;
     reading = clipboard_get_text(CLIPBOARD_WAIT_MS);
     if (!reading.read) run_step_failed_with(run, "read the clipboard", Path(), reading.failure);
-    Text& guide_text = capture.guide_text;
-    guide_text = capture_normalisation(std::exchange(reading.text, Text()), services);
-    capture.guide_blocks = holds_guide_block(guide_text);
-    if (!capture.guide_blocks) run.summary_lines.push_back(no_guide_text_line(reading, guide_text));
+    // The conversion reads the Event file's lines first: meanwhile a thread
+    // of its own normalises the Guide text, which comes after them.
+    auto normalise = [text = std::exchange(reading.text, Text()), &services]() mutable {
+        Text normalised = capture_normalisation(std::move(text), services);
+        const bool blocks = holds_guide_block(normalised);
+        return std::pair<Text, bool>(std::move(normalised), blocks);
+    };
+    const auto job = std::make_shared<decltype(normalise)>(std::move(normalise));
+    try {
+        capture.normalising = std::async(std::launch::async, [job] { return (*job)(); });
+    } catch (const std::system_error&) {
+        capture.normalising = std::async(std::launch::deferred, [job] { return (*job)(); });
+    }
     return capture;
+}
+
+void capture_finish(RunState& run, Capture& capture) {
+    if (!capture.normalising.valid()) return;
+    std::tie(capture.guide_text, capture.guide_blocks) = capture.normalising.get();
+    if (!capture.guide_blocks) run.summary_lines.push_back(no_guide_text_line(capture.reading, capture.guide_text));
 }

@@ -1,6 +1,9 @@
 // Taking the clipboard's Guide text for the conversion.
 #pragma once
 
+#include <future>
+#include <utility>
+
 #include "core/normalise.h"
 #include "steps/run_state.h"
 #include "ui/window.h"
@@ -18,9 +21,17 @@ struct Capture {
     // What was read from the clipboard (without its text), to tell at the
     // end whether the clipboard still holds it.
     ClipboardReading reading;
+    // The normalisation under way beside the run, until capture_finish
+    // takes its result: the text, and whether it holds a Guide block.
+    std::future<std::pair<Text, bool>> normalising;
 };
 
-// Takes the Guide text and normalises it. A clipboard that cannot be read
-// within CLIPBOARD_WAIT_MS is a failed step and counts as empty; one that
-// holds no Guide block is said in the run's summary.
+// Takes the Guide text and starts its normalisation on a thread of its own
+// (where none can be started, capture_finish does it). A clipboard that
+// cannot be read within CLIPBOARD_WAIT_MS is a failed step and counts as
+// empty.
 [[nodiscard]] Capture capture_guide_text(RunState& run, const ServiceNames& services);
+// Waits for the normalisation: guide_text and guide_blocks are then set, and
+// a clipboard that held no Guide block is said in the run's summary.
+// Nothing more the second time.
+void capture_finish(RunState& run, Capture& capture);

@@ -93,12 +93,16 @@ void carry_over_line(Conversion& c, std::string_view line) {
 }  // namespace
 
 bool convert_event_file(RunState& run, const ServiceNames& services, const std::vector<Text>& filter_list,
-                        Text guide_text, Text& last_shown) {
+                        Capture& capture, Text& last_shown) {
     event_view_head_lines(run.event_file_name);
     bool replaced = false;
     if (begin_data_file_pass(run)) {
-        // The Guide text's lines follow the Event file's last line.
-        file_read_text_after(EVENT_SLOT, guide_text);
+        // The Guide text's lines follow the Event file's last line: its
+        // normalisation need be done only then.
+        file_read_text_after(EVENT_SLOT, [&run, &capture]() -> std::string_view {
+            capture_finish(run, capture);
+            return capture.guide_text;
+        });
         Conversion c{services, filter_index_build(filter_list), last_shown};
         for (;;) {
             // A record in one piece; else, up to the end, a line.
@@ -111,12 +115,14 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
             else
                 carry_over_line(c, line);
         }
+        capture_finish(run, capture);  // where the file's end was not reached
         replaced = end_data_file_pass(run, last_shown);  // end of input
         if (replaced)
             run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
                                           std::to_string(c.filtered) + " filtered, " +
                                           std::to_string(c.repeated) + " repeated...");
     }
+    capture_finish(run, capture);  // where no pass began
     event_view_summary_lines(run.summary_lines);
     return replaced;
 }

@@ -27,7 +27,9 @@ Converted convert(Way way, const std::string& folder, const std::string& event_f
     run_set_event_file(run, Path{folder + "events.telvor"});
     write_bytes(run.event_file_path.native, event_file);
     const ServiceNames services = service_names_prepare(service_list);
-    Text guide_text = capture_guide_text(run, services).guide_text;
+    Capture capture = capture_guide_text(run, services);
+    capture_finish(run, capture);
+    Text guide_text = capture.guide_text;
     Converted result;
     if (way == Way::marking) {
         marking_pass(run, result.last_shown);
@@ -37,8 +39,9 @@ Converted convert(Way way, const std::string& folder, const std::string& event_f
             file_write_line(DATA_SLOT, text_trim_right(guide_text));
             (void)pass_end(run, run.clipboard_copy_path);
         }
-        (void)convert_event_file(run, services, filter_list, way == Way::one_pass ? std::move(guide_text) : Text(),
-                                 result.last_shown);
+        Capture taken;  // finished: the Guide text, or none after the two steps
+        if (way == Way::one_pass) taken.guide_text = std::move(guide_text);
+        (void)convert_event_file(run, services, filter_list, taken, result.last_shown);
     }
     file_close_all();
     folder_locks_release();
