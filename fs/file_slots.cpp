@@ -53,6 +53,8 @@ struct Slot {
     std::size_t next = 0;
     // Writing: bytes written since their writeback was last started.
     std::size_t unstarted = 0;
+    // Reading: a read filled the whole buffer (the file is not a small one).
+    bool large = false;
     std::unique_ptr<char[]> buffer;  // made before each file is opened, freed when it is closed
     // Writing: the buffer on its way to the system, or the one to be filled
     // next; made when the first buffer is full.
@@ -237,6 +239,7 @@ bool refill(Slot& s) {
         return false;
     }
     s.count = static_cast<std::size_t>(got);
+    if (s.count == BUFFER_SIZE) s.large = true;
     return true;
 }
 
@@ -392,6 +395,7 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->count = 0;
     s->next = 0;
     s->unstarted = 0;
+    s->large = false;
     return {};
 }
 
@@ -519,6 +523,9 @@ FileResult file_close(int slot) {
         s->count = 0;
         if (!file_slots::other_writer(*s)) file_slots::writer_stop();
     }
+    // A large file read to its end is about to be replaced: its cached
+    // pages go beside the run, not when its last handle closes.
+    if (s->mode == Mode::reading && s->at_eof && s->large) (void)os::forget_cached(s->handle);
     // A close that fails may have lost written bytes; on a file read it
     // tells of a device that fails, and the pass counts as incomplete too.
     if (!os::close(s->handle)) file_slots::mark_failed(*s, os::last_error());

@@ -147,6 +147,9 @@ struct LocalTime {
     /* Lets go of a handle, a lock's too, without waiting for the system to give */                            \
     /* back what a removed file held (its cached pages): done beside the run. */                               \
     X(close_in_background, CLOSE_IN_BACKGROUND, bool, (Handle handle), (handle))                               \
+    /* Asks the system to forget the cached pages of an open file read to its end, done beside */            \
+    /* the run; the handle stays open. Where the platform cannot, nothing happens. */                          \
+    X(forget_cached, FORGET_CACHED, bool, (Handle handle), (handle))                                           \
     /* The entry a path finally names, links followed (it need not exist). */                                  \
     X(final_path, FINAL_PATH, bool, (const std::string& path, std::string& target), (path, target))            \
     X(list_folder, LIST_FOLDER, bool, (const std::string& folder, std::vector<std::string>& names),            \

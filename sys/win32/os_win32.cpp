@@ -279,6 +279,7 @@ os::Lock sys_lock_file(const std::string&, const os::Info& info, Handle& held) {
 
 bool sys_unlock_folder(Handle held) { return ::CloseHandle(handle_of(held)) != 0; }
 bool sys_close_in_background(Handle handle) { return sys_close(handle); }
+bool sys_forget_cached(Handle) { return true; }  // the system keeps its cache as it sees fit
 
 bool sys_final_path(const std::string& path, std::string& target) {
     const std::wstring name = system_path(path);
