@@ -189,6 +189,7 @@ bool write_behind(Slot& s) {
         }
     }
     settle();
+    if (s.failed) return true;  // an earlier write failed: the bytes are dropped
     std::swap(s.buffer, s.other);
     const std::lock_guard<std::mutex> held(w.lock);
     w.slot = &s;
