@@ -145,7 +145,7 @@ struct LocalTime {
       (folder, info, held))                                                                                    \
     X(unlock_folder, UNLOCK_FOLDER, bool, (Handle held), (held))                                               \
     /* Lets go of a handle, a lock's too, without waiting for the system to give */                            \
-    /* back what a removed file held (its cached pages): done beside the run. */                               \
+    /* back what a removed file held (its cached pages, its blocks): done beside the run. */                   \
     X(close_in_background, CLOSE_IN_BACKGROUND, bool, (Handle handle), (handle))                               \
     /* Asks the system to forget the cached pages of an open file read to its end, done beside */            \
     /* the run; the handle stays open. Where the platform cannot, nothing happens. */                          \
