@@ -15,8 +15,12 @@
 #include "steps/lists.h"
 #include "steps/run_state.h"
 #include "steps/views.h"
+#include "sys/os.h"
 
 namespace {
+
+// An Event file from which on a run readies large pages for its memory.
+constexpr std::uint64_t LARGE_EVENT_FILE = std::uint64_t{16} << 20;
 
 // Says that another run holds what this one needs, in a message box (in
 // the desktop's language) and on stderr, and ends the run without having
@@ -88,6 +92,9 @@ void main_sequence(RunState& run) {
     case Choice::chosen:
         break;
     }
+    // A large Event file: its run holds its events' texts and tables.
+    if (os::Info info; os::path_info(run.event_file_path.native, info) && info.size >= LARGE_EVENT_FILE)
+        os::prepare_large_memory(info.size);
     // The Service list made ready once for the capture and the conversion.
     const ServiceNames services = service_names_prepare(service_list);
     Capture capture = capture_guide_text(run, services);

@@ -256,6 +256,12 @@ inline Error last_error_kind() { return error_kind(last_error()); }
 // memory is kept by the process rather than handed back to the system,
 // since a run allocates texts of the Guide text's size over and over.
 void process_setup();
+// Readies the process for a run that will hold about bytes of memory in
+// small pieces: with glibc on Linux the heap is grown by that much at once
+// and the stretch asked to take large (2 MiB) pages, a page fault for each
+// 2 MiB touched instead of each 4 KiB. Memory counts only once touched;
+// elsewhere nothing happens.
+void prepare_large_memory(std::uint64_t bytes);
 // The arguments after the program's own path as the system gave them (on
 // Windows from the process's own UTF-16 command line when argv is the
 // process's own).

@@ -3,6 +3,7 @@
 // non-blocking opens of FIFOs, the umask, links followed by hand).
 #include "sys/os.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -17,6 +18,7 @@
 #include <linux/fs.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -558,6 +560,25 @@ void process_setup() {
     // memory handed back to the system costs a page fault per page anew.
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+}
+
+void prepare_large_memory(std::uint64_t bytes) {
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+    // Below the threshold set above, the block comes from the heap's top and
+    // goes back to it when freed (it is not handed back to the system, the
+    // trim threshold being higher): the allocations that follow take it up.
+    constexpr std::uint64_t LARGE_PAGE = std::uint64_t{2} << 20;
+    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, 60 << 20));
+    void* const block = std::malloc(size);
+    if (block == nullptr) return;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t from = (start + LARGE_PAGE - 1) & ~(LARGE_PAGE - 1);
+    const std::uintptr_t to = (start + size) & ~(LARGE_PAGE - 1);
+    if (from < to) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    std::free(block);
+#else
+    (void)bytes;
 #endif
 }
 

@@ -549,6 +549,8 @@ bool is_administrator(const std::string& account) {
     return account == "S-1-5-32-544" || account == "S-1-5-18";  // Administrators, SYSTEM
 }
 
+void prepare_large_memory(std::uint64_t) {}
+
 void process_setup() {}
 
 std::vector<std::string> process_arguments(int argc, char** argv) {
