@@ -163,17 +163,6 @@ bool read_fully(os::Handle handle, char* buffer, std::size_t size, std::size_t& 
     return true;
 }
 
-// Writes every byte to an open file and starts them on their way to the
-// disk, not waiting for them: the flush that ends the file then waits only
-// for the last of them.
-bool write_started(os::Handle handle, const char* data, std::size_t size) {
-    if (!os::write(handle, data, size)) return false;
-    // Asked, not waited for; where the system cannot (a pipe, a system
-    // without the call) nothing changes.
-    (void)os::start_writeback(handle);
-    return true;
-}
-
 // A new private file under a fresh name that begins with prefix.
 bool create_temporary(const std::string& prefix, std::string& name, os::Handle& handle) {
     static const char LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -216,7 +205,7 @@ FileResult copy_bytes(os::Handle from, os::Handle to, std::uint64_t& copied, Che
             if (exactly == nullptr) return {};
             return own_failure("the file ended early");
         }
-        if (!write_started(to, buffer.get(), static_cast<std::size_t>(got))) return system_failure();
+        if (!file_slots::write_started(to, buffer.get(), static_cast<std::size_t>(got))) return system_failure();
         if (sum != nullptr) sum->add(buffer.get(), static_cast<std::size_t>(got));
         copied += static_cast<std::uint64_t>(got);
     }
@@ -410,12 +399,12 @@ FileResult write_journal(const Replacement& r, const std::string& journal, const
     const std::string header = journal_header(id, info.size);
     Checksum sum;
     FileResult written;
-    if (!write_started(out.handle, header.data(), header.size()))
+    if (!file_slots::write_started(out.handle, header.data(), header.size()))
         written = system_failure();
     else
         written = copy_bytes(in.handle, out.handle, copied, &sum, nullptr);
     const std::string trailer = journal_trailer(sum.value());
-    if (written && (!write_started(out.handle, trailer.data(), trailer.size()) || !os::sync(out.handle)))
+    if (written && (!file_slots::write_started(out.handle, trailer.data(), trailer.size()) || !os::sync(out.handle)))
         written = system_failure();
     if (!written) written = about(written.failure(), "write the journal", journal);
     if (!in.close() && written)

@@ -59,11 +59,9 @@ struct Slot {
     // Writing: the buffer on its way to the system, or the one to be filled
     // next; made when the first buffer is full.
     std::unique_ptr<char[]> other;
-    // Reading: the text whose lines follow the file's last line, until it
-    // is taken up at the file's end.
-    std::string_view text_after;
-    bool text_waiting = false;
-    std::function<std::string_view()> provide_text_after;  // asked at the file's end
+    // Reading: gives the text whose lines follow the file's last line, asked
+    // once at the file's end.
+    std::function<std::string_view()> text_after;
     // Reading: a line that does not lie whole in the buffer is put together
     // here, for the line views handed out.
     std::string spill;
@@ -86,14 +84,9 @@ void mark_failed(Slot& s, long error) {
     s.failed = true;
 }
 
-// One write of bytes to a file, and where asked the start of their way to
-// the disk; the code of its failure, 0 when it succeeded.
+// write_started: the code of its failure, 0 when it succeeded.
 long write_bytes(os::Handle handle, const char* data, std::size_t size, bool start_writeback) {
-    if (!os::write(handle, data, size)) return os::last_error();
-    // Asked, not waited for; where the system cannot (a pipe, a system
-    // without the call) nothing changes.
-    if (start_writeback) (void)os::start_writeback(handle);
-    return 0;
+    return write_started(handle, data, size, start_writeback) ? 0 : os::last_error();
 }
 
 // Whether the bytes written so far should be started on their way to the
@@ -251,11 +244,10 @@ bool refill(Slot& s) {
 inline bool fill_line(Slot& s) { return s.next < s.count || refill_line(s); }
 bool refill_line(Slot& s) {
     if (fill(s)) return true;
-    if (!s.text_waiting || s.failed) return false;
-    s.text_waiting = false;
-    if (s.provide_text_after) s.text_after = std::exchange(s.provide_text_after, nullptr)();
-    s.data = s.text_after.data();
-    s.count = s.text_after.size();
+    if (!s.text_after || s.failed) return false;
+    const std::string_view text = std::exchange(s.text_after, nullptr)();
+    s.data = text.data();
+    s.count = text.size();
     s.next = 0;
     return s.count > 0;
 }
@@ -263,22 +255,17 @@ bool refill_line(Slot& s) {
 // The first line-end byte (LF, CR or 0) in [from, to), or `to`.
 inline const char* find_line_end(const char* from, const char* to) { return byte_scan_line_end(from, to); }
 
-// The CR LF that ends the line at `from` where that line lies whole in
-// [from, to) and goes across as it is (no space before its CR LF, no 0
-// byte); nullptr otherwise.
-inline const char* verbatim_line_end(const char* from, const char* to) {
-    const char* const stop = find_line_end(from, to);
-    if (to - stop < 2 || stop[0] != '\r' || stop[1] != '\n' || (stop != from && stop[-1] == ' ')) return nullptr;
-    return stop;
-}
-
 // The end of the run of lines from `from` on, in [from, to), that go across
 // as they are, at most count of them; count is lowered by their number.
 const char* verbatim_lines(const char* from, const char* to, int& count) {
-    for (; count > 0; --count) {
-        const char* const stop = verbatim_line_end(from, to);
-        if (stop == nullptr) break;
-        from = stop + 2;
+    std::string_view lines[64];
+    while (count > 0) {
+        const int asked = std::min(count, 64);
+        const int found = byte_scan_verbatim_lines(from, to, asked, lines);
+        if (found == 0) break;
+        count -= found;
+        from = lines[found - 1].data() + lines[found - 1].size() + 2;
+        if (found < asked) break;
     }
     return from;
 }
@@ -367,6 +354,14 @@ inline void write_line(Slot& s, const char* data, std::size_t size) {
 
 }  // namespace
 
+bool write_started(os::Handle handle, const char* data, std::size_t size, bool start_writeback) {
+    if (!os::write(handle, data, size)) return false;
+    // Asked, not waited for; where the system cannot (a pipe, a system
+    // without the call) nothing changes.
+    if (start_writeback) (void)os::start_writeback(handle);
+    return true;
+}
+
 bool prepare(int slot) {
     Slot* s = slot_at(slot);
     if (s == nullptr) return false;
@@ -387,9 +382,7 @@ FileResult install(int slot, os::Handle handle, const Identity& identity, Mode m
     s->mode = mode;
     s->identity = identity;
     s->data = s->buffer.get();
-    s->text_waiting = false;
-    s->text_after = {};
-    s->provide_text_after = nullptr;
+    s->text_after = nullptr;
     s->failed = false;
     s->failure = 0;
     s->at_eof = false;
@@ -418,18 +411,13 @@ int file_at_end(int slot) {
 }
 
 void file_read_text_after(int slot, std::string_view text) {
-    file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
-    if (s == nullptr) return;
-    s->text_after = text;
-    s->text_waiting = true;
+    file_read_text_after(slot, [text] { return text; });
 }
 
 void file_read_text_after(int slot, std::function<std::string_view()> provide) {
     file_slots::Slot* s = file_slots::open_slot(slot, Mode::reading);
     if (s == nullptr) return;
-    s->text_after = {};
-    s->provide_text_after = std::move(provide);
-    s->text_waiting = true;
+    s->text_after = std::move(provide);
 }
 
 std::string_view file_read_line_view(int slot) {
@@ -510,7 +498,7 @@ FileResult file_close(int slot) {
     const auto release = [s] {
         s->buffer.reset();
         s->other.reset();
-        s->provide_text_after = nullptr;
+        s->text_after = nullptr;
         std::string().swap(s->spill);
     };
     if (!s->open) {

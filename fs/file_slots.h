@@ -20,6 +20,11 @@ inline Identity identity_of(const os::Info& info) { return {info.device, info.fi
 
 enum class Mode { reading, writing };
 
+// Writes every byte to an open file and, where asked, starts the bytes
+// written so far on their way to the disk, not waiting for them: the flush
+// that ends the file then waits only for the last of them.
+bool write_started(os::Handle handle, const char* data, std::size_t size, bool start_writeback = true);
+
 // Closes the slot and makes its buffer (before anything is opened, so that
 // running out of memory leaves nothing open or created). False for a number
 // that names no slot.
