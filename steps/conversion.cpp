@@ -96,6 +96,7 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
                         Capture& capture, Text& last_shown) {
     event_view_head_lines(run.event_file_name);
     bool replaced = false;
+    Text events_line;  // the summary of a conversion that replaced the Event file
     if (begin_data_file_pass(run)) {
         // The Guide text's lines follow the Event file's last line: its
         // normalisation need be done only then.
@@ -115,14 +116,14 @@ bool convert_event_file(RunState& run, const ServiceNames& services, const std::
             else
                 carry_over_line(c, line);
         }
-        capture_finish(run, capture);  // where the file's end was not reached
         replaced = end_data_file_pass(run, last_shown);  // end of input
-        if (replaced)
-            run.summary_lines.push_back("Events: >>> " + std::to_string(c.added) + " added <<< " +
-                                          std::to_string(c.filtered) + " filtered, " +
-                                          std::to_string(c.repeated) + " repeated...");
+        events_line = "Events: >>> " + std::to_string(c.added) + " added <<< " + std::to_string(c.filtered) +
+                      " filtered, " + std::to_string(c.repeated) + " repeated...";
     }
-    capture_finish(run, capture);  // where no pass began
+    // Where the Event file's end was not reached, the capture is waited for
+    // here: what it says comes first in the summary.
+    capture_finish(run, capture);
+    if (replaced) run.summary_lines.push_back(events_line);
     event_view_summary_lines(run.summary_lines);
     return replaced;
 }
