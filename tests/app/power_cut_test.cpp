@@ -48,7 +48,7 @@ void apply(Disk& d, int node, const Change& c) {
     data.replace(c.at, c.bytes.size(), c.bytes);
 }
 
-struct Node { bool folder = false; std::uint64_t born = 0; std::uint32_t owner = 1000, mode = 0600; std::map<std::string, std::string> attributes; };
+struct Node { bool folder = false; int device = 1; std::uint64_t born = 0; std::uint32_t owner = 1000, mode = 0600; std::map<std::string, std::string> attributes; };
 struct Machine {
     std::map<int, Node> nodes;
     Disk now, disk;                 // as the program sees it; what the disk holds
@@ -95,9 +95,9 @@ void flush(int node) {
     m.disk.waiting.erase(node);
     if (m.recording) m.cuts.push_back(m.disk);
 }
-int new_node(bool folder) {
+int new_node(bool folder, int device = 1) {
     const int node = static_cast<int>(m.nodes.size()) + 1;
-    m.nodes[node] = {folder, 1000 + static_cast<std::uint64_t>(node) * 7, 1000, 0600, {}};
+    m.nodes[node] = {folder, device, 1000 + static_cast<std::uint64_t>(node) * 7, 1000, 0600, {}};
     if (folder) m.now.names[node], m.disk.names[node];
     else m.now.data[node], m.disk.data[node];
     return node;
@@ -106,7 +106,7 @@ bool node_info(int node, os::Info& info) {
     const Node& n = m.nodes[node];
     info = os::Info{};
     info.kind = n.folder ? os::Kind::folder : os::Kind::file;
-    info.device = 1;
+    info.device = static_cast<std::uint64_t>(n.device);
     info.file = static_cast<std::uint64_t>(node);
     info.size = n.folder ? 0 : m.now.data[node].size();
     info.links = 0;
@@ -128,7 +128,7 @@ os::Calls simulated_calls() {
     c.create = [](const std::string& path, os::Create, os::Handle& handle) {
         const Place p = locate(path);
         if (p.folder == 0 || p.node != 0) return fail(p.folder == 0 ? os::Error::missing : os::Error::exists);
-        const int node = new_node(false);
+        const int node = new_node(false, m.nodes[p.folder].device);
         change(p.folder, named(p.name, node));
         return m.handles[handle = m.next_handle++] = {node, 0}, true;
     };
@@ -157,6 +157,7 @@ os::Calls simulated_calls() {
         const Place a = locate(from), b = locate(to);
         if (a.node == 0 || b.folder == 0) return fail(os::Error::missing);
         if (b.node != 0 && m.nodes[b.node].folder) return fail(os::Error::other);
+        if (m.nodes[a.folder].device != m.nodes[b.folder].device) return fail(os::Error::cross_device);
         if (a.folder == b.folder && a.name == b.name) return true;
         change(a.folder, named(a.name));
         change(b.folder, named(b.name, a.node));
@@ -275,7 +276,11 @@ void install(const Disk& s) {
     m.current = "/";
 }
 
-struct Layout { std::string name; bool second_name = false; };  // a hard link beside it: rewritten in place
+struct Layout {
+    std::string name;
+    bool second_name = false;  // a hard link beside it: rewritten in place
+    int program_device = 1;    // the Program directory's file system
+};
 void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 struct Outcome { int status = -1; std::string event_file, errors; bool cleared = false; };
@@ -290,9 +295,10 @@ protected:
     void set_up(const std::string& event_file, const std::string& left_out = "") {
         m = Machine{};
         new_node(true);
-        for (const char* name : {"p", "e"}) m.now.names[ROOT][name] = new_node(true);
+        m.now.names[ROOT]["p"] = new_node(true, GetParam().program_device);
+        m.now.names[ROOT]["e"] = new_node(true);
         for (const char* list : {"TELVOR.filter", "TELVOR.service"})
-            if (list != left_out) m.now.data[m.now.names[2][list] = new_node(false)] = sample_bytes(list);
+            if (list != left_out) m.now.data[m.now.names[2][list] = new_node(false, GetParam().program_device)] = sample_bytes(list);
         const int event = new_node(false);
         m.now.names[3]["epg.telvor"] = event;
         if (GetParam().second_name) m.now.names[3]["second.telvor"] = event;
@@ -452,7 +458,8 @@ TEST_P(PowerCut, EveryCallFailingOnceLeavesAWholeFile) {
     EXPECT_GT(faults, 30);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, PowerCut, ::testing::Values(Layout{"ProgramElsewhere", false}, Layout{"InPlace", true}),
+INSTANTIATE_TEST_SUITE_P(Layouts, PowerCut, ::testing::Values(Layout{"ProgramElsewhere", false, 1}, Layout{"InPlace", true, 1},
+                                                                Layout{"OtherFileSystem", false, 2}),
                          [](const auto& param_info) { return param_info.param.name; });
 
 }  // namespace
