@@ -169,11 +169,6 @@ os::Calls simulated_calls() {
         if (p.node == 0 || m.nodes[p.node].folder) return fail(p.node == 0 ? os::Error::missing : os::Error::refused);
         return change(p.folder, named(p.name)), true;
     };
-    c.remove_folder = [](const std::string& path) {
-        const Place p = locate(path);
-        if (!is_folder(p) || !m.now.names[p.node].empty()) return fail(os::Error::other);
-        return change(p.folder, named(p.name)), true;
-    };
     c.sync_folder = [](const std::string& path) {
         const Place p = locate(path), event = locate(EVENT);
         if (!is_folder(p)) return fail(os::Error::missing);
@@ -193,9 +188,6 @@ os::Calls simulated_calls() {
     };
     c.set_attribute = [](os::Handle handle, const std::string& name, const std::string& value) {
         return node_of(handle).attributes[name] = value, true;
-    };
-    c.remove_attribute = [](os::Handle handle, const std::string& name) {
-        return node_of(handle).attributes.erase(name) == 1 || fail(os::Error::missing);
     };
     c.may_write = [](const std::string& path) { return locate(path).node != 0 || fail(os::Error::missing); };
     c.lock_folder = [](const std::string&, const os::Info&, os::Handle& held) { return held = m.next_handle++, os::Lock::taken; };
@@ -218,7 +210,6 @@ os::Calls simulated_calls() {
     };
     c.owner_of = [](os::Handle, std::string& account) { return account = "tester", true; };
     c.process_user = [](std::string& account) { return account = "tester", true; };
-    c.account_name = [](const std::string& account, std::string& name) { return name = account, true; };
     return c;
 }
 
@@ -415,7 +406,7 @@ TEST_P(PowerCut, EveryCallFailingOnceLeavesAWholeFile) {
     const std::string old = records_past(FILE_BUFFER_SIZE);
     const int failing[] = {os::READ,        os::WRITE,     os::SYNC,     os::CLOSE,           os::CREATE,
                            os::RENAME,      os::REPLACE,   os::TRUNCATE, os::SYNC_FOLDER,     os::SET_OWNER,
-                           os::SET_MODE,    os::LIST_ATTRIBUTES, os::GET_ATTRIBUTE, os::SET_ATTRIBUTE, os::REMOVE_ATTRIBUTE};
+                           os::SET_MODE,    os::LIST_ATTRIBUTES, os::GET_ATTRIBUTE, os::SET_ATTRIBUTE};
     set_up(old);
     const std::string kept = identity();
     os::reset_uses();
