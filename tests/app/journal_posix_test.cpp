@@ -2,6 +2,7 @@
 // killed run left, as it is, is applied, through any spelling of the path;
 // anything else under its name is left alone and a run says why.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -88,7 +89,8 @@ TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
     changed[genuine.size() / 2] ^= 1;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"cut short", "it is incomplete"}, {"changed", "its content does not match its checksum"},
-        {"another file's", "it is the journal of another file"}, {"a link", "it is a link"}};
+        {"another file's", "it is the journal of another file"}, {"a link", "it is a link"},
+        {"a second name", "it has more than one name"}, {"a FIFO", "it is not a plain file"}};
     for (const auto& [what, why] : cases) {
         SCOPED_TRACE(what);
         fs::remove_all(journal);
@@ -97,6 +99,8 @@ TEST(Journal, OnlyAWholeJournalOfThisVeryFileIsApplied) {
         if (what == "changed") write_bytes(journal, changed);
         if (what == "another file's") write_bytes(others_journal, genuine);
         if (what == "a link") fs::create_symlink(copy, journal);
+        if (what == "a second name") fs::create_hard_link(copy, journal);
+        if (what == "a FIFO" && ::mkfifo(journal.c_str(), 0600) != 0) FAIL() << "no FIFO";
         const bool elsewhere = what == "another file's";
         const std::string victim = elsewhere ? other : event, planted = elsewhere ? others_journal : journal;
         const std::string entry = fs::is_regular_file(fs::symlink_status(planted)) ? read_bytes(planted) : "";
