@@ -174,6 +174,10 @@ TEST(FailedSteps, NothingTouchedAndSaidInPlainWords) {
         {"the filter by a hard link", "cannot read filter-copy.telvor: " + own, "Not reading...",
          [](Folder& g) { fs::create_hard_link(g.file("TELVOR.filter"), g.file("filter-copy.telvor")); },
          "filter-copy.telvor"},
+#ifndef _WIN32
+        {"the filter by a link", "cannot read filter-link.telvor: " + own, "Not reading...",
+         [](Folder& g) { fs::create_symlink("TELVOR.filter", g.file("filter-link.telvor")); }, "filter-link.telvor"},
+#endif
         {"a leftover working file", "cannot read TELVOR.DAT: " + own, "Not reading...",
          [](Folder& g) { fs::copy_file(g.file("epg.telvor"), g.file("TELVOR.DAT")); }, "TELVOR.DAT"},
         {"a full folder as working file", "cannot create " + f.file("TELVOR.DAT") + ": ", "Not writing...",
