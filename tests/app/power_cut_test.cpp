@@ -243,7 +243,7 @@ std::vector<Disk> states_after(const Disk& cut) {
         if (!m.nodes[node].folder && named.count(node) == 0) continue;
         std::vector<Disk> more;
         for (Disk s : states)
-            if (states.size() < 5000)
+            if (more.size() < 5000)
                 for (std::size_t kept = 0; kept <= changes.size(); ++kept) {
                     more.push_back(s);
                     if (kept < changes.size()) apply(s, node, changes[kept]);
@@ -307,13 +307,9 @@ protected:
         m.current = "/p";
         os::process_setup();
         ::testing::internal::CaptureStderr();
-        Outcome outcome;
-        outcome.status = telvor_run(window, {EVENT});
+        const int status = telvor_run(window, {EVENT});
         os::fault_clear();
-        outcome.errors = ::testing::internal::GetCapturedStderr();
-        outcome.event_file = event_file();
-        outcome.cleared = window.clipboard_cleared;
-        return outcome;
+        return {status, event_file(), ::testing::internal::GetCapturedStderr(), window.clipboard_cleared};
     }
     static std::string event_file() {
         const Place p = locate(EVENT);
@@ -327,12 +323,11 @@ protected:
     }
     // What is left beside the lists and the Event file's names.
     std::vector<std::string> leftovers() const {
+        const std::set<std::string> kept = {"TELVOR.filter", "TELVOR.service", "epg.telvor", "second.telvor"};
         std::vector<std::string> left;
         for (const int folder : {2, 3})
             for (const auto& entry : m.now.names[folder])
-                if (entry.first != "TELVOR.filter" && entry.first != "TELVOR.service" &&
-                    entry.first != "epg.telvor" && !(GetParam().second_name && entry.first == "second.telvor"))
-                    left.push_back(entry.first);
+                if (kept.count(entry.first) == 0) left.push_back(entry.first);
         os::Info info;
         const Place event = locate(EVENT);
         if (event.node != 0 && node_info(event.node, info) && info.links != (GetParam().second_name ? 2u : 1u))
