@@ -1,8 +1,6 @@
-// One whole run answered Yes on a byte string cut at each "\x01\x02" into the Event file, the
-// clipboard's Guide text, TELVOR.filter and TELVOR.service (a missing part: no file or no clipboard
-// text). Returns "" when the finished run has every property checked below, and the conversion of
-// the Event file and the Guide text in one pass equals the capture and the conversion it stands
-// for; else the fault.
+// One whole run answered Yes on input cut at each "\x01\x02" into the Event file, the clipboard's
+// Guide text, TELVOR.filter and TELVOR.service (a part missing: no file or no text). Returns the
+// fault, or "" when the run holds every property below and one pass converts as two steps do.
 #pragma once
 
 #include <algorithm>
@@ -34,12 +32,9 @@ inline std::string whole_run(const std::uint8_t* data, std::size_t size, const s
     window.clipboard = parts[1];
     window.answer = ANSWER_YES;
     run_in_folder(folder, window, {folder + names[0]});
-    if (file_exists_on_disk(folder + "TELVOR.CLP") || file_exists_on_disk(folder + "TELVOR.DAT"))
-        return "a work file was left behind";
-    if (window.questions_asked != 1) return "the question was not asked exactly once";
-    if (!file_exists_on_disk(folder + names[0])) return "the Event file is gone";
-    // Four-line records, each beginning with a marked Event line; CR LF line
-    // ends; no trailing spaces, no 0 bytes.
+    if (file_exists_on_disk(folder + names[4]) || file_exists_on_disk(folder + names[5])) return "a work file was left behind";
+    if (window.questions_asked != 1 || !file_exists_on_disk(folder + names[0])) return "no question asked once, or no Event file";
+    // Four-line records, each beginning with a marked Event line; CR LF; no trailing space, no 0 byte.
     const std::string events = read_bytes(folder + names[0]);
     for (size_t from = 0, line = 0; from < events.size(); ++line) {
         const size_t end = events.find("\r\n", from);
