@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "fs/folders.h"
@@ -50,21 +49,6 @@ TEST_F(Files, LineSplitting) {
              {std::string("x\r\0y", 4), {"x", "", "y"}}, {full + "\r\nb", {full, "b"}}, {full + "\r", {full}},
              {"head\r\n" + big + "\r\ntail", {"head", big, "tail"}}})
         EXPECT_TRUE(lines_of(bytes) == want) << bytes.size();
-}
-
-// A text read after the file: its lines follow the file's last line, which ends at the file's end.
-TEST_F(Files, TextReadAfterTheFile) {
-    const std::string big(FILE_BUFFER_SIZE + 10, 'x');
-    for (const auto& [bytes, text, want] : std::initializer_list<std::tuple<std::string, std::string, Lines>>{
-             {"a\r", "\nb", {"a", "", "b"}}, {"a", "b\r\n", {"a", "b"}}, {big, "t", {big, "t"}}}) {
-        write_bytes(dir.file("in"), bytes);
-        ASSERT_TRUE(file_open_read(1, at("in")));
-        file_read_text_after(1, text);
-        Lines lines;
-        while (file_at_end(1) == 0) lines.emplace_back(file_read_line_view(1));
-        EXPECT_TRUE(file_close(1));
-        EXPECT_TRUE(lines == want) << bytes.size() << " " << text;
-    }
 }
 
 // A line copied across equals the line read, trimmed and written, whatever its end and the buffers'.
