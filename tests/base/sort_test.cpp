@@ -13,8 +13,8 @@ namespace {
 using Names = std::vector<Text>;
 const int ASCENDING = SORT_IGNORE_CASE, DESCENDING = SORT_IGNORE_CASE | SORT_DESCENDING;
 
-// Random lists with many case duplicates come out ordered (bytes unsigned, a
-// prefix first, A-Z as a-z) and permuted; ties in the partition sort's order.
+// Random lists with many case duplicates come out ordered (bytes unsigned, a prefix first, A-Z as
+// a-z) and permuted, the pivot held apart from the swaps; ties in the partition sort's order.
 TEST(Sort, RandomListsComeOutOrderedAndPermuted) {
     for (const int options : {ASCENDING, DESCENDING}) {
         Names ties = {"b", "A", "a", "B"};

@@ -17,24 +17,15 @@ namespace {
 
 using Cases = std::initializer_list<std::pair<Text, Text>>;
 
-// Kept texts stay as the arena grows (across block ends, long ones in blocks
-// of their own, placed ones); a cleared arena reuses its blocks.
+// Kept texts stay as the arena grows (across block ends, long ones in blocks of their own).
 TEST(TextArena, KeptTextsStayAsTheArenaGrows) {
     TextArena arena;
-    for (const int round : {0, 1}) {
-        std::vector<std::pair<std::string_view, Text>> kept;
-        std::vector<std::pair<std::uint32_t, Text>> placed;
-        for (int i = 0; i < 3000; ++i) {
-            const Text text(i % 700 == 9 ? 70000 + i : i % 256, static_cast<char>('a' + (i + round) % 26));
-            kept.emplace_back(text_arena_add(arena, text), text);
-            if (text.size() < 256) placed.emplace_back(text_arena_add_placed(arena, text), text);
-        }
-        for (const auto& [view, text] : kept) ASSERT_EQ(view, text);
-        for (const auto& [at, text] : placed) ASSERT_EQ(text_arena_at(arena, at), text);
-        const std::size_t blocks = arena.blocks.size();
-        text_arena_clear(arena);
-        EXPECT_TRUE(arena.long_texts.empty() && arena.used == 0 && arena.free == 0 && arena.blocks.size() == blocks);
+    std::vector<std::pair<std::string_view, Text>> kept;
+    for (int i = 0; i < 3000; ++i) {
+        const Text text(i % 700 == 9 ? 70000 + i : i % 256, static_cast<char>('a' + i % 26));
+        kept.emplace_back(text_arena_add(arena, text), text);
     }
+    for (const auto& [view, text] : kept) ASSERT_EQ(view, text);
 }
 
 // Journals on disk hold checksums made of the text hash: its values stay.
@@ -109,39 +100,25 @@ TEST(ByteScan, BothFormsFindWhatAWalkFinds) {
     }
 }
 
+// Unmappable and malformed UTF-8 (an overlong form, a surrogate, one cut short) is '?'; a 0 byte
+// ends the text. A system's reason: UTF-8 where it is that, else Windows-1252 already.
 TEST(Codepage, Utf8UnmappableMalformedAndZero) {
-    // The row 0x80-0x9F: mapped, and the five unmapped bytes as their C1 controls.
-    for (auto [utf8, want] : Cases{{"\u20AC\u0178\u2122", "\x80\x9F\x99"}, {"\xC2\x81\xC2\x9D", "\x81\x9D"}})
-        EXPECT_EQ(cp1252_from_utf8(utf8), want);
-    // Unmappable and malformed input (overlong forms at their upper edge) is '?'; a 0 byte ends the text.
     for (auto [utf8, want] : Cases{
-             {"\U0001F600!", "?!"}, {"\u0100\u20AC", "?\x80"}, {"a\x80z", "a?z"}, {"\xE2\x82z", "??z"},
-             {"\xC0\xAF", "??"}, {"\xED\xA0\x80", "???"}, {"\xF4\x90\x80\x80", "????"}, {"\xE0\x9F\xBF", "???"},
-             {"\xF0\x8F\xBF\xBF", "????"}, {"\xC3", "?"},
-             {std::string("ab\0cd", 5), "ab"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
+             {"\u20AC\u0178\xC2\x81", "\x80\x9F\x81"}, {"\U0001F600!", "?!"}, {"a\x80z", "a?z"}, {"\xE2\x82z", "??z"},
+             {"\xC0\xAF", "??"}, {"\xED\xA0\x80", "???"}, {std::string("x\xC3\0\xA4", 4), "x?"}})
         EXPECT_EQ(cp1252_from_utf8(utf8), want);
-    // A system's reason: UTF-8 where it is that, else Windows-1252 already.
     EXPECT_EQ(cp1252_from_utf8_or_cp1252("verf\xC3\xBCgbar \xE2\x80\x93"), "verf\xFCgbar \x96");
     EXPECT_EQ(cp1252_from_utf8_or_cp1252("Datentr\xE4ger \x96 voll"), "Datentr\xE4ger \x96 voll");
-    EXPECT_EQ(cp1252_from_utf8_or_cp1252(std::string("T\xE4ter\0x", 7)), "T\xE4ter");
 }
 
 // UTF-16 at the Windows boundary: names keep every unit, a lone surrogate too; texts become Windows-1252.
 TEST(Codepage, Utf16NamesAndTexts) {
-    const std::u16string name = u"\u0141\u00F3d\u017A\\\U0001F600 M\u00E4rz";
-    EXPECT_EQ(wtf8_from_utf16(name), "\xC5\x81\xC3\xB3" "d\xC5\xBA\\\xF0\x9F\x98\x80 M\xC3\xA4rz");
+    const std::u16string name = u"\u0141\u00F3d\u017A\\\U0001F600 M\u00E4rz", lone{u'a', char16_t(0xDC00)};
     EXPECT_EQ(utf16_from_wtf8(wtf8_from_utf16(name)), name);
-    for (const std::u16string& lone : {std::u16string(1, char16_t(0xD800)), std::u16string{u'a', char16_t(0xDC00)},
-                                      std::u16string{char16_t(0xDC00), char16_t(0xD800)}})
-        EXPECT_EQ(utf16_from_wtf8(wtf8_from_utf16(lone)), lone);
-    EXPECT_EQ(utf16_from_wtf8("a\xE4\xC3"), u"a\uFFFD\uFFFD");  // bytes that begin no sequence
-
+    EXPECT_EQ(utf16_from_wtf8(wtf8_from_utf16(lone)), lone);
     EXPECT_EQ(cp1252_to_utf16("\x80\xE4\x81"), u"\u20AC\u00E4\u0081");
-    for (auto [utf16, want] : std::initializer_list<std::pair<std::u16string, Text>>{
-             {u"G\u00E4ste \u20AC", "G\xE4ste \x80"}, {u"a\U0001F3ACb", "a?b"},
-             {std::u16string{u'x', char16_t(0xD800), u'y'}, "x?y"}, {std::u16string(u"ab\0cd", 5), "ab"},
-             {u"a\u00A0b", "a\xA0" "b"}})
-        EXPECT_EQ(cp1252_from_utf16(utf16), want);
+    EXPECT_EQ(cp1252_from_utf16(u"G\u00E4ste \u20AC\U0001F3AC"), "G\xE4ste \x80?");
+    EXPECT_EQ(cp1252_from_utf16(std::u16string{u'x', char16_t(0xD800), u'y', 0, u'z'}), "x?y");
     EXPECT_EQ(cp1252_from_utf16(u"5\u00A0\u20AC", true), "5 \x80");
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# On a German desktop Alt+Ö opens in the dialog, Alt+J answers Yes and the
-# messages are German, the reason in plain words, said once; with LC_ALL=C Alt+J does nothing.
+# On a German desktop Alt+Ö opens in the dialog and Alt+J answers Yes; with LC_ALL=C Alt+J does
+# nothing. (The German texts of the boxes: the whole-run tests.)
 source "$(dirname "$0")/lib.sh"
 mkdir "$DIR/locale" && localedef -i de_DE -f UTF-8 "$DIR/locale/de_DE.UTF-8" 2>/dev/null || fail "localedef de_DE.UTF-8"
 start_session
@@ -16,14 +16,6 @@ xdo "$question" key alt+j
 wait_until 15 "the clipboard to be emptied" clip_empty
 expect "$WORK/Neu.telvor" has '\r\n06.12.2009 20:15 + Tatort: T\xf6dliche Tarnung\r\nGenre: Krimi\r\n'
 close_main
-
-german fehlt.telvor
-box=$(wait_win "$QUESTION")
-text=$(box_text "$box")
-[[ $text == *$'\nTELVOR konnte diese Schritte nicht ausf\xc3\xbchren:\nkann fehlt.telvor nicht lesen: nicht vorhanden'* &&
-    $(grep -c '^kann ' <<<"$text") == 1 ]] || fail "the box: $text"
-xdo "$(after_box "$box")" key Escape
-wait_exit 1
 
 start Neu.telvor
 # Esc, taken after Alt+J, ends the run only if Alt+J left the question open.

@@ -39,17 +39,7 @@ int main(int argc, char** argv) {
                       XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
     const xcb_atom_t clipboard = atom(c, "CLIPBOARD"), utf8 = atom(c, "UTF8_STRING"), incr = atom(c, "INCR");
 
-    // The ownership needs a real time stamp: the one of a property change.
-    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
-    xcb_flush(c);
-    xcb_timestamp_t now = XCB_CURRENT_TIME;
-    while (xcb_generic_event_t* e = xcb_wait_for_event(c)) {
-        const bool stamp = (e->response_type & 0x7F) == XCB_PROPERTY_NOTIFY;
-        if (stamp) now = reinterpret_cast<xcb_property_notify_event_t*>(e)->time;
-        std::free(e);
-        if (stamp) break;
-    }
-    xcb_set_selection_owner(c, window, clipboard, now);
+    xcb_set_selection_owner(c, window, clipboard, XCB_CURRENT_TIME);
     xcb_get_selection_owner_reply_t* owner =
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, clipboard), nullptr);
     const bool held = owner && owner->owner == window;

@@ -1,6 +1,5 @@
-// The replacement's refusals, and the leftovers a recovery removes. (A
-// replacement failing or cut at any point: tests/app/power_cut_test.cpp;
-// its journal: tests/app/journal_posix_test.cpp.)
+// The replacement's refusals (write-protected: the whole runs' failed steps), and the leftovers a
+// recovery removes. (Failing or cut at any point, the journal: tests/app/.)
 #include "fs/replace.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +56,6 @@ TEST(ReplaceRefused, TheFileAndTheWorkingFileStay) {
         {"the working file still written", [&] { (void)file_create_working(2, Path{working}); },
          "the working file is not complete", 'w'},
         {"no working file", [&] { fs::remove(working); }, "it does not exist", 'w'},
-        {"write-protected", [&] { fs::permissions(target, fs::perms::owner_read); }, "it is write-protected", 0},
         {"a folder", [&] { fs::remove(target), fs::create_directory(target); }, "it is not a plain file", 0},
         {"its folder may not be written", [] { os::calls().may_write = file_alone_writable; },
          "its folder may not be written, so no journal can guard a rewrite in place", 0},

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # telvor-scripted's interface as docs/tests.md describes it: the sample lists
 # and Guide text through a whole run (every section, in order), a box shown
-# as one line, the question never asked, --help and a bad option.
+# as one line, the question never asked, a bad option.
 source "$(dirname "$0")/../fault/lib.sh"
 tool=("$TELVOR_SCRIPTED")
 [[ $TELVOR_SCRIPTED != *.exe ]] || tool=("$TELVOR_SOURCE_DIR/cmake/wine-run" "$TELVOR_WINEPREFIX" "$TELVOR_SCRIPTED")
@@ -76,8 +76,6 @@ check no-window 3 "[filter]
 [clipboard] kept
 [asked] cancel"
 
-scripted help --help
-[[ $(cat "$work/help.rc") == 0 && $(head -n 1 "$work/help.out") == "Usage: telvor-scripted "* ]] || fail "--help"
 scripted bad --answer maybe
 [[ $(cat "$work/bad.rc") == 2 && ! -s $work/bad.out ]] && grep -q '^Usage: telvor-scripted ' "$work/bad.err" ||
     fail "a bad option: status $(cat "$work/bad.rc"), $(cat "$work/bad.err")"

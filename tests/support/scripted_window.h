@@ -1,9 +1,5 @@
-// Window services without a display, driven by a script: the answers of the
-// dialogs and the clipboard's content (a copy the user makes while the
-// question is open, an owner that never hands its text over) are set
-// beforehand, and every view's lines, selection and scroll position are
-// kept for inspection. Keeps no count of clipboard changes, as on X11. Used
-// by the tests, the scripted tool and the benchmark.
+// Window services without a display, driven by a script set beforehand; every view's lines,
+// selection and scroll position kept. No count of clipboard changes, as on X11.
 #pragma once
 
 #include <map>

@@ -1,7 +1,5 @@
-// Helpers of the test programs: scratch folders, file bytes, random cases,
-// plain text primitives, the views' expected lines (test_support.cpp, base
-// library only); the conversion on its own (test_conversion.cpp, with the
-// steps) and the whole run (test_run.cpp, with the whole program).
+// Helpers of the test programs (test_support.cpp, base library only); the conversion on its own
+// (test_conversion.cpp) and the whole run (test_run.cpp).
 #pragma once
 
 #include <random>
@@ -53,10 +51,8 @@ class ScriptedWindow;
 int run_in_folder(const std::string& folder, ScriptedWindow& window,
                   const std::vector<std::string>& arguments = {});
 
-// The conversion step run on its own in folder on an Event file of the given
-// bytes (test_conversion.cpp): as a run makes it (one pass: the Event file's
-// lines, then the Guide text's); as the capture and the conversion made it,
-// each replacing the Event file (two steps); or the Marking pass alone.
+// The conversion step on its own in folder on an Event file of these bytes: in one pass as a run
+// makes it; as the capture and the conversion, each replacing the Event file; or Marking alone.
 enum class ConversionWay { one_pass, two_steps, marking };
 struct Converted {  // the Event file afterwards, the Event view, Last shown, summary, exit status
     std::string event_file;

@@ -1,5 +1,4 @@
-// What the program asks the system beyond files: the clock, the documents folder, the command line
-// as Windows gives it.
+// What the program asks the system beyond files: the clock, the documents folder.
 #include "sys/os.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +6,6 @@
 #include <stdlib.h>
 #include <time.h>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "sys/clock.h"
 #include "sys/launch_services.h"
@@ -46,15 +43,5 @@ TEST(SystemLookups, NowIsTheLocalWallClock) {
     EXPECT_TRUE(before <= now && now <= after) << now;
 }
 #endif
-
-// How Windows splits a command line; the process's own: Win32CommandLine.
-TEST(CommandLine, TokensAsTheProgramSplitsThem) {
-    using Tokens = std::vector<std::string>;
-    for (const auto& [line, want] : std::initializer_list<std::pair<std::string, Tokens>>{
-             {"telvor.exe", {"telvor.exe"}}, {"t \"open end", {"t", "open end"}}, {"t \"x y\"z", {"t", "x y", "z"}},
-             {"  \"C:\\Program Files\\telvor.exe\"   a.telvor  ", {"C:\\Program Files\\telvor.exe", "a.telvor"}},
-             {"", {}}})
-        EXPECT_EQ(os::command_line_tokens(line), want);
-}
 
 }  // namespace

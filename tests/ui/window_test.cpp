@@ -22,7 +22,6 @@ ClipboardReading count_only(unsigned long long sequence) { return {false, "", 0,
 TEST(ClipboardHolds, TheSameTextOrAnUnchangedCount) {
     const ClipboardReading captured = read("Sa. 5.12.2009\tTatort\r\n"), counted = read("Sa. 5.12.2009", 41);
     EXPECT_TRUE(clipboard_holds(captured, read("Sa. 5.12.2009\tTatort\r\n")));
-    EXPECT_FALSE(clipboard_holds(captured, read("Sa. 5.12.2009\tTatort\r\n\r\n")));
     EXPECT_FALSE(clipboard_holds(read("A \xE2\x86\x92 B", 0, "A ? B"), read("A \xE2\x86\x90 B", 0, "A ? B")));
     EXPECT_FALSE(clipboard_holds(read(std::string("a\0", 2)), read("a")));
     EXPECT_FALSE(clipboard_holds(captured, ClipboardReading{}));
@@ -37,18 +36,14 @@ TEST(ClipboardHolds, TheSameTextOrAnUnchangedCount) {
 TEST(OpenDialog, FolderAndPresetNameOfTheDefaultPath) {
     using Case = std::tuple<const char*, bool, const char*, const char*>;  // path, Windows names, folder, name
     for (const auto& [path, windows_names, folder, name] : {
-             Case{"/home/anna/TELVOR/*.telvor", false, "/home/anna/TELVOR", ""}, Case{"/a/", false, "/a", ""},
-             Case{"/week49.telvor", false, "/", "week49.telvor"}, Case{"week49.telvor", false, "", "week49.telvor"},
-             Case{"/a/x\\y.telvor", false, "/a", ""},
-             Case{"C:\\TELVOR\\*.telvor", true, "C:\\TELVOR", ""}, Case{"C:\\week49.telvor", true, "C:\\", "week49.telvor"},
-             Case{"C:/TELVOR/a.telvor", true, "C:/TELVOR", "a.telvor"}, Case{"\\week49.telvor", true, "\\", "week49.telvor"},
+             Case{"/home/anna/TELVOR/*.telvor", false, "/home/anna/TELVOR", ""}, Case{"/week49.telvor", false, "/", "week49.telvor"},
+             Case{"/a/x\\y.telvor", false, "/a", ""}, Case{"C:\\week49.telvor", true, "C:\\", "week49.telvor"},
              Case{"C:week49.telvor", true, "", ""}}) {
         const DialogStart start = dialog_start(Path{path}, windows_names);
         EXPECT_EQ(start.folder, folder) << path;
         EXPECT_EQ(start.name, name) << path;
     }
-    for (const char* name : {"a\"b", "a:b", "a|b", "a\x1F"})
-        EXPECT_FALSE(is_valid_file_name(name)) << name;
+    EXPECT_FALSE(is_valid_file_name("a\x1F"));
 }
 
 }  // namespace
